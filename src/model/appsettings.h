@@ -1,0 +1,44 @@
+// SPDX-FileCopyrightText: 2026 Kestrion developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include <QHostAddress>
+#include <QSettings>
+#include <QString>
+
+// The user's preferences in "kestrionConfig.ini" of the per-user configuration
+// directory. Getters read the file on every call and fall back to the default
+// of a key whose value is unreadable; setters ignore values out of range.
+class AppSettings : public QSettings
+{
+public:
+    AppSettings();
+
+    int getScanTime();
+    int getTimeout();
+    bool getFlagManualIP();
+    bool getFlagSendUnicastMessage();
+    QHostAddress getStartIP();
+    QHostAddress getEndIP();
+    QString getFwDefaultDir();
+    int getNumbeOfThreads();
+    int getWaitForBytesWritten();
+    int getWaitForReadyRead();
+    int getWaitForConnected();
+
+    void setScanTime(int ms);
+    void setResponseTimeout(int ms);
+    void setFlagManualIP(bool flag);
+    void setFlagSendUnicastMessage(bool flag);
+    void setStartIP(const QHostAddress& address);
+    void setEndIP(const QHostAddress& address);
+    void setFwDefaultDir(const QString& path);
+    void setNumbeOfThreads(int count);
+    void setWaitForBytesWritten(int ms);
+    void setWaitForReadyRead(int ms);
+    void setWaitForConnected(int ms);
+
+    void save();
+
+    static QString filePath();
+};

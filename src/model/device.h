@@ -1,0 +1,32 @@
+// SPDX-FileCopyrightText: 2026 Kestrion developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include <QDomElement>
+#include <QString>
+
+// The compiled-in model catalog (":/files/resources/devices.xml"). Every
+// comparison is exact and case-sensitive; an unknown code yields empty texts.
+namespace device {
+QString getParameter(QString value, int index);
+QString getId(QString value);
+QString getFamily(QString value);
+QString getGroup(QString value);
+QString getImage(QString value);
+QString getDesc(QString value);
+
+bool isPowerSupply(QString code);
+bool isBeamline(QString code);
+bool isCurrentTr(QString code);
+bool isKolvex(QString code);
+bool isXport(QString code);
+bool isPsRecovery(QString code);
+bool isZarn(QString code);
+bool isBlRecovery(QString code);
+bool isVeskPowerSupply(QString code);
+bool isDravoTester(QString code);
+bool isHalvo(QString code);
+} // namespace device
+
+// First element below parent, in document order, whose text equals value.
+QDomElement findElement(QDomElement parent, const QString& value);

@@ -1,0 +1,72 @@
+// SPDX-FileCopyrightText: 2026 Kestrion developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "fieldtables.h"
+
+const QMap<EnumFamilyID, QString> FamilyIDMap{
+    {POWER_SUPPLY_SYSTEMS, QStringLiteral("Power Supply Systems")},
+    {BEAMLINE, QStringLiteral("Beamline")},
+    {CURRENT_TRANSDUCERS, QStringLiteral("Current Transducers")},
+    {TOOLS, QStringLiteral("Ostravi Tools")},
+};
+
+const QMap<EnumFieldMandatory, QString> FieldMandatoryMap{
+    {CODE, QStringLiteral("CODE")},       {ID, QStringLiteral("ID")},           {FAMILY, QStringLiteral("FAMILY")},
+    {DEVICE, QStringLiteral("DEVICE")},   {BRAND, QStringLiteral("BRAND")},     {SN, QStringLiteral("SN")},
+    {FW, QStringLiteral("FW")},           {MAC, QStringLiteral("MAC")},         {IP, QStringLiteral("IP")},
+    {NETMASK, QStringLiteral("NETMASK")}, {GATEWAY, QStringLiteral("GATEWAY")}, {DHCP, QStringLiteral("DHCP")},
+};
+
+// "SubnetMask:" has no blank, unlike the other labels; it is shown that way.
+const QMap<EnumFieldMandatory, QString> DescriptionMandatoryMap{
+    {CODE, QStringLiteral("---")},
+    {ID, QStringLiteral("Module ID:")},
+    {FAMILY, QStringLiteral("Group:")},
+    {DEVICE, QStringLiteral("Device Description:")},
+    {BRAND, QStringLiteral("Brand:")},
+    {SN, QStringLiteral("Serial Number:")},
+    {FW, QStringLiteral("Firmware Version:")},
+    {MAC, QStringLiteral("MAC Address:")},
+    {IP, QStringLiteral("IP Address:")},
+    {NETMASK, QStringLiteral("SubnetMask:")},
+    {GATEWAY, QStringLiteral("Gateway:")},
+    {DHCP, QStringLiteral("DHCP:")},
+};
+
+const QMap<EnumBrands, QString> BrandsMap{
+    {NO_BRAND, QString()},
+    {NORRETH, QStringLiteral("NORRETH")},
+    {VALDIS, QStringLiteral("VALDIS")},
+    {PEMBRY, QStringLiteral("PEMBRY")},
+    {TORQUIL, QStringLiteral("TORQUIL")},
+};
+
+const QMap<EnumBrands, QString> BrandExtensionMap{
+    {NO_BRAND, QStringLiteral(".png")},  {NORRETH, QStringLiteral("_no.png")}, {VALDIS, QStringLiteral("_va.png")},
+    {PEMBRY, QStringLiteral("_pe.png")}, {TORQUIL, QStringLiteral("_to.png")},
+};
+
+namespace {
+QString Device_t::*fieldMember(EnumFieldMandatory field)
+{
+    static QString Device_t::*const members[] = {
+        &Device_t::code,  &Device_t::moduleId,     &Device_t::group,           &Device_t::description,
+        &Device_t::brand, &Device_t::serialNumber, &Device_t::firmwareVersion, &Device_t::mac,
+        &Device_t::ip,    &Device_t::netmask,      &Device_t::gateway,         &Device_t::dhcp,
+    };
+    if (field < CODE || field > DHCP)
+        return nullptr;
+    return members[field];
+}
+} // namespace
+
+QString deviceField(const Device_t& device, EnumFieldMandatory field)
+{
+    QString Device_t::*member = fieldMember(field);
+    return member ? device.*member : QString();
+}
+
+void setDeviceField(Device_t& device, EnumFieldMandatory field, const QString& value)
+{
+    if (QString Device_t::*member = fieldMember(field))
+        device.*member = value;
+}

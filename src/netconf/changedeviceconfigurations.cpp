@@ -140,20 +140,25 @@ QByteArray changeNetworkConfiguration::parseMac(const QString& mac)
     return bytes;
 }
 
-QString changeNetworkConfiguration::refusalReason(const QString& mac, ushort port, uint ip, uint mask,
-                                                  uint gateway) const
+QString changeNetworkConfiguration::refusalReason(const QString& mac, ushort port, uint ip, uint mask, uint gateway,
+                                                  const QStringList& addressTexts) const
 {
+    // Name the user's own text where there is one: "0.0.0.0" would hide a typo.
+    auto shown = [&addressTexts](int index, uint value) {
+        return index < addressTexts.size() ? QStringLiteral("\"%1\"").arg(addressTexts.at(index))
+                                           : QHostAddress(value).toString();
+    };
     QStringList reasons;
     if (parseMac(mac).isEmpty())
         reasons << tr("the MAC address \"%1\" is not valid").arg(mac);
     if (!isUsableAddress(ip))
-        reasons << tr("the IP address %1 is not valid").arg(QHostAddress(ip).toString());
+        reasons << tr("the IP address %1 is not valid").arg(shown(0, ip));
     if (port == 0)
         reasons << tr("the port 0 is not valid");
     if (!isUsableAddress(mask))
-        reasons << tr("the subnet mask %1 is not valid").arg(QHostAddress(mask).toString());
+        reasons << tr("the subnet mask %1 is not valid").arg(shown(1, mask));
     if (!isUsableAddress(gateway))
-        reasons << tr("the gateway %1 is not valid").arg(QHostAddress(gateway).toString());
+        reasons << tr("the gateway %1 is not valid").arg(shown(2, gateway));
     return reasons.join(QStringLiteral(", "));
 }
 
@@ -199,7 +204,8 @@ bool changeNetworkConfiguration::uploadNetwConf(QList<interfaces_t> interfaces, 
         // Only the broadcast reaches the units here: their present addresses are not known.
         if (!sendNewConfig(interfaces, mac, instrumentCommandPort, ip, mask, gateway, 0,
                            QHostAddress(QHostAddress::AnyIPv4))) {
-            const QString reason = refusalReason(mac, instrumentCommandPort, ip, mask, gateway);
+            const QString reason = refusalReason(mac, instrumentCommandPort, ip, mask, gateway,
+                                                 {row.at(rowIpEntry), row.at(rowMaskEntry), row.at(rowGatewayEntry)});
             refused << tr("row %1 (%2) was not sent: %3").arg(number).arg(mac, reason);
         }
     }

@@ -10,6 +10,7 @@
 #include <QList>
 #include <QObject>
 #include <QString>
+#include <QStringList>
 
 // Sends new network settings to instruments (addressed by MAC inside the
 // datagram, so a unit whose present address is unreachable still takes them)
@@ -54,7 +55,8 @@ public:
     static QByteArray parseMac(const QString& mac);
 
 private:
-    QString refusalReason(const QString& mac, ushort port, uint ip, uint mask, uint gateway) const;
+    QString refusalReason(const QString& mac, ushort port, uint ip, uint mask, uint gateway,
+                          const QStringList& addressTexts = {}) const;
 
     QList<interfaces_t> m_interfaces;
     QString m_lastError;

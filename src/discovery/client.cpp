@@ -510,7 +510,10 @@ QString Client::beamlineSerial() const
 
 QString Client::signedHexByte(int offset) const
 {
-    return swapCorvixSerialNumber(QString::number(int(qint8(answerBuffer.at(offset))), 16));
+    // QString::number would print a negative value as its unsigned 64-bit pattern.
+    const int value = qint8(answerBuffer.at(offset));
+    const QString hex = value < 0 ? QLatin1Char('-') + QString::number(-value, 16) : QString::number(value, 16);
+    return swapCorvixSerialNumber(hex);
 }
 
 QString Client::currentTransducerSerial() const

@@ -309,6 +309,15 @@ void TestScanEngine::motorDriverQueries()
         candidate.mac = QStringLiteral("00:20:a4:00:00:%1").arg(last);
         candidates << candidate;
     }
+    // A module that never completes the connection: nobody on the link answers ARP.
+    QVERIFY(QProcess::execute("ip", {"link", "add", "kb0", "type", "veth", "peer", "name", "kb0p"}) == 0);
+    QVERIFY(QProcess::execute("ip", {"addr", "add", "10.99.0.1/24", "dev", "kb0"}) == 0);
+    QVERIFY(QProcess::execute("ip", {"link", "set", "kb0", "up"}) == 0);
+    QVERIFY(QProcess::execute("ip", {"link", "set", "kb0p", "up"}) == 0);
+    Device_t unreachable;
+    unreachable.ip = QStringLiteral("10.99.0.2");
+    unreachable.mac = QStringLiteral("00:20:a4:00:00:2");
+    candidates << unreachable;
     Client client;
     client.waitConnected = 500;
     client.waitWritten = 300;
@@ -322,7 +331,8 @@ void TestScanEngine::motorDriverQueries()
     QMap<QString, Device_t> byIp;
     for (const Device_t& record : client.devices())
         byIp.insert(record.ip, record);
-    QCOMPARE(byIp.size(), 9);
+    QCOMPARE(byIp.size(), 10);
+    QVERIFY2(elapsed >= client.waitConnected, "the unreachable module ends with the connect time-out");
     for (const Device_t& record : qAsConst(byIp)) {
         QCOMPARE(record.mac, QStringLiteral("00:20:A4:00:00:") + record.ip.section(QLatin1Char('.'), 3));
         QCOMPARE(record.netmask, QStringLiteral("255.255.255.0"));
@@ -349,6 +359,7 @@ void TestScanEngine::motorDriverQueries()
     check("127.0.0.17", "4100", "", "", "");
     check("127.0.0.18", "4100", "", "", "");
     check("127.0.0.19", "4100", "", "", "");
+    check("10.99.0.2", "4100", "", "", "");
     // A serial that trickles in without CR is cut at the line's total time limit.
     const Device_t trickle = byIp.value("127.0.0.13");
     QCOMPARE(trickle.code, QStringLiteral("4200"));

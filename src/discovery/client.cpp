@@ -180,12 +180,26 @@ void Client::sendBroadcast(const QList<interfaces_t>& interfaces)
         const QHostAddress address(hostInterface.ip);
         if (address == QHostAddress(QHostAddress::AnyIPv4))
             continue;
+        listenForDirectReplies(address);
         if (!querySocket->bind(address, discoveryPort, QUdpSocket::ShareAddress))
             continue;
         querySocket->writeDatagram(discoveryQuery, QHostAddress(QHostAddress::Broadcast), discoveryPort);
         querySocket->close();
         sendLantronixQuery(address, QHostAddress(hostInterface.mask));
     }
+}
+
+// The broadcast answer socket cannot hear a unit that answers our interface address
+// by unicast; this socket does. Bound before the query leaves, so no answer is early.
+void Client::listenForDirectReplies(const QHostAddress& address)
+{
+    auto* socket = new QUdpSocket(this);
+    if (!socket->bind(address, discoveryPort, QUdpSocket::ShareAddress)) {
+        delete socket;
+        return;
+    }
+    connect(socket, &QUdpSocket::readyRead, this, &Client::onNewResponse);
+    replySockets.append(socket);
 }
 
 void Client::sendLantronixQuery(const QHostAddress& address, const QHostAddress& mask)
@@ -251,13 +265,14 @@ void Client::releaseScanSockets()
         answerSocket->close();
     if (unicastSocket->isOpen())
         unicastSocket->close();
-    for (QUdpSocket* socket : qAsConst(lantronixSockets)) {
+    for (QUdpSocket* socket : lantronixSockets + replySockets) {
         disconnect(socket, nullptr, this, nullptr);
         if (socket->isOpen())
             socket->close();
         socket->deleteLater();
     }
     lantronixSockets.clear();
+    replySockets.clear();
 }
 
 void Client::discardDevice()
@@ -281,7 +296,7 @@ void Client::onNewResponse()
         const QNetworkDatagram datagram = socket->receiveDatagram();
         if (!datagram.isValid())
             break;
-        if (socket == answerSocket)
+        if (socket == answerSocket || replySockets.contains(socket))
             readDeviceResponse(datagram);
         else
             parseKolvexResponse(datagram);

@@ -5,6 +5,7 @@
 #include "model/device.h"
 
 #include <QFile>
+#include <QRegularExpression>
 #include <QStringList>
 #include <QTextStream>
 #include <QThread>
@@ -48,9 +49,15 @@ bool isHexDigit(QChar c)
            (c >= QLatin1Char('A') && c <= QLatin1Char('F'));
 }
 
+// Only the full dotted form counts: the host-address parser would read "10.77.1"
+// as 10.77.0.1 and send a unit to an address nobody typed.
 quint32 parseAddress(const QString& text)
 {
-    return QHostAddress(text).toIPv4Address();
+    static const QRegularExpression dottedQuad(QStringLiteral("^\\d{1,3}(\\.\\d{1,3}){3}$"));
+    const QString trimmed = text.trimmed();
+    if (!dottedQuad.match(trimmed).hasMatch())
+        return 0;
+    return QHostAddress(trimmed).toIPv4Address();
 }
 
 void sleepBetweenBroadcasts()

@@ -208,6 +208,11 @@ void TestConfigurationPackets::uploadRefusals_data()
         << QList<QList<QString>>{badAddress, badGateway}
         << QStringList{"row 1 (00:1A:2B:3C:4D:5E)", "IP address \"192.168.0.300\"", "row 2 (00:1A:2B:3C:4D:5F)",
                        "gateway \"gw\""};
+    QTest::newRow("short and padded forms are not addresses")
+        << QList<QList<QString>>{{"Beamline", "B1", "00:1A:2B:3C:4D:5E", "10.77.1", "255.255.255.0", "10.1.1.1"},
+                                 {"Beamline", "B2", "00:1A:2B:3C:4D:5F", "10.77.1.2", "255.255.255.0.", "10.1.1.256"}}
+        << QStringList{"row 1 (00:1A:2B:3C:4D:5E)", "IP address \"10.77.1\"", "subnet mask \"255.255.255.0.\"",
+                       "gateway \"10.1.1.256\""};
     QTest::newRow("refused row before a short row")
         << QList<QList<QString>>{badAddress, {"x"}} << QStringList{"row 1 (00:1A:2B:3C:4D:5E)", "row 2 has 1 of 6"};
 }

@@ -208,6 +208,7 @@ void SimulatedLink::takeSettings(const QByteArray& bytes)
         if (unit.xport || macBytes(unit.mac) != mac)
             continue;
         unit.ip = dotted(bytes, 20);
+        ownAddress(unit.ip);
         unit.mask = dotted(bytes, 24);
         unit.gateway = dotted(bytes, 28);
         unit.dhcp = QString::number(quint8(bytes.at(32)));
@@ -224,14 +225,27 @@ void SimulatedLink::takeXportAddress(const QByteArray& bytes)
         if (!unit.xport || macBytes(unit.mac).right(2) != bytes.mid(14, 2))
             continue;
         unit.ip = dotted(bytes, 16);
+        ownAddress(unit.ip);
         ++unit.setsTaken;
     }
 }
 
+void SimulatedLink::ownAddress(const QString& address)
+{
+    // Runs on the serving thread, inside the lab namespace. An address already there is fine.
+    QProcess::execute(QStringLiteral("ip"), {"addr", "replace", address + "/32", "dev", m_name + QLatin1Char('p')});
+}
+
 void SimulatedLink::addUnit(const SimulatedUnit& unit)
 {
-    QMutexLocker lock(&m_mutex);
-    m_units.append(unit);
+    {
+        QMutexLocker lock(&m_mutex);
+        m_units.append(unit);
+    }
+    // The unit owns its present address, so that unicasts to it arrive.
+    const QString labNamespace = QStringLiteral("--net=/proc/%1/ns/net").arg(m_threadId);
+    QProcess::execute(QStringLiteral("nsenter"),
+                      {labNamespace, "ip", "addr", "replace", unit.ip + "/32", "dev", m_name + QLatin1Char('p')});
 }
 
 QList<SimulatedUnit> SimulatedLink::units() const

@@ -81,6 +81,7 @@ private:
     QByteArray discoveryAnswer(const SimulatedUnit& unit) const;
     void takeSettings(const QByteArray& bytes);
     void takeXportAddress(const QByteArray& bytes);
+    void ownAddress(const QString& address);
 
     QString m_name;
     QString m_toolCidr;

@@ -1,0 +1,419 @@
+// SPDX-FileCopyrightText: 2026 Kestrion developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "app/mainwindow.h"
+#include "app/userprompts.h"
+#include "discovery/client.h"
+#include "netconf/newnetwsettings.h"
+#include "simulatedlink.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QFile>
+#include <QHeaderView>
+#include <QLineEdit>
+#include <QPointer>
+#include <QPushButton>
+#include <QTableWidget>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <memory>
+
+namespace {
+
+constexpr int fastScanMs = 250;
+constexpr int settleMs = 150;
+constexpr int ipRow = 0;
+constexpr int maskRow = 1;
+constexpr int gatewayRow = 2;
+constexpr int dhcpRow = 3;
+
+// Records the boxes the window shows and answers its file questions.
+class RecordingPrompts : public UserPrompts
+{
+public:
+    void information(QWidget*, const QString& title, const QString& text) override
+    {
+        boxes << QStringLiteral("information|%1|%2").arg(title, text);
+    }
+    void critical(QWidget*, const QString& title, const QString& text) override
+    {
+        boxes << QStringLiteral("critical|%1|%2").arg(title, text);
+    }
+    void warning(QWidget*, const QString& title, const QString& text) override
+    {
+        boxes << QStringLiteral("warning|%1|%2").arg(title, text);
+    }
+    bool question(QWidget*, const QString&, const QString&) override { return false; }
+    QString openFileName(QWidget*, const QString&, const QString&, const QString&) override { return fileName; }
+    QString saveFileName(QWidget*, const QString&, const QString&, const QString&) override { return fileName; }
+    bool openUrl(const QUrl&) override { return true; }
+
+    QStringList boxes;
+    QString fileName;
+};
+
+SimulatedUnit makeUnit(const QString& code, const QString& macTail, const QString& ip, const QString& dhcp = "0")
+{
+    SimulatedUnit unit;
+    unit.code = code;
+    unit.mac = QStringLiteral("02:00:00:00:03:") + macTail;
+    unit.ip = ip;
+    unit.mask = QStringLiteral("255.255.255.0");
+    unit.gateway = QStringLiteral("10.77.1.1");
+    unit.dhcp = dhcp;
+    return unit;
+}
+
+} // namespace
+
+// The network configuration page, the multi-device dialog and the Tools
+// export and import, driven through the real widgets of the main window
+// against simulated units; every change is checked on the window's rescan.
+class TestConfigurationPage : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+    void pageSavesOneDevice_data();
+    void pageSavesOneDevice();
+    void refusedValueSendsNothingAndSaysSo();
+    void dialogAfterSortingMovesSeveral();
+    void exportEditImport_data();
+    void exportEditImport();
+
+private:
+    QTableWidget* deviceTable() const;
+    QTableWidget* configTable() const;
+    QCheckBox* dhcpBox() const;
+    void scan();
+    void selectDevice(const QString& mac);
+    void editConfigCell(int row, const QString& text);
+    Device_t shownDevice(const QString& mac) const;
+    SimulatedUnit unit(const QString& mac) const;
+    int setsHeard() const;
+
+    std::unique_ptr<SimulatedLink> m_link;
+    std::unique_ptr<SimulatedLink> m_otherLink;
+    std::shared_ptr<RecordingPrompts> m_prompts;
+    std::unique_ptr<MainWindow> m_window;
+    QTemporaryDir m_home;
+};
+
+void TestConfigurationPage::initTestCase()
+{
+    QVERIFY(m_home.isValid());
+    qputenv("HOME", m_home.path().toLocal8Bit());
+    qputenv("XDG_CONFIG_HOME", (m_home.path() + "/.config").toLocal8Bit());
+    QCoreApplication::setOrganizationName("Ostravi");
+    QCoreApplication::setApplicationName("Kestrion");
+    m_link = std::make_unique<SimulatedLink>("kp0", "10.77.1.1/24", "10.77.1.254/24");
+    m_otherLink = std::make_unique<SimulatedLink>("kp1", "10.77.2.1/24", "10.77.2.254/24");
+    QVERIFY(m_link->bringUp());
+    QVERIFY(m_otherLink->bringUp());
+    m_link->addUnit(makeUnit("2100", "01", "10.77.1.21"));
+    m_link->addUnit(makeUnit("1100", "02", "10.77.1.22", "1"));
+    m_link->addUnit(makeUnit("1F80", "03", "10.77.1.23"));
+    m_link->addUnit(makeUnit("4200", "04", "10.77.1.24"));
+    m_link->addUnit(makeUnit("2101", "05", "10.77.1.25"));
+    m_otherLink->addUnit(makeUnit("3100", "11", "10.77.2.31"));
+    m_otherLink->addUnit(makeUnit("2102", "12", "10.77.2.32"));
+    m_otherLink->addUnit(makeUnit("1100", "13", "10.77.2.33"));
+}
+
+void TestConfigurationPage::init()
+{
+    m_prompts = std::make_shared<RecordingPrompts>();
+    m_window = std::make_unique<MainWindow>(nullptr, m_prompts);
+    m_window->client().scanTime = fastScanMs;
+    m_window->show();
+    m_window->showPage(MainWindow::pageDevices);
+    QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
+    scan();
+}
+
+void TestConfigurationPage::cleanup()
+{
+    m_window.reset();
+}
+
+QTableWidget* TestConfigurationPage::deviceTable() const
+{
+    return m_window->findChild<QTableWidget*>("tableWidgetDeviceFirstTable");
+}
+
+QTableWidget* TestConfigurationPage::configTable() const
+{
+    return m_window->findChild<QTableWidget*>("tableDeviceConfig");
+}
+
+QCheckBox* TestConfigurationPage::dhcpBox() const
+{
+    return qobject_cast<QCheckBox*>(configTable()->cellWidget(dhcpRow, 1));
+}
+
+void TestConfigurationPage::scan()
+{
+    QTest::mouseClick(m_window->findChild<QPushButton*>("scanBtn"), Qt::LeftButton);
+    QVERIFY(m_window->devices().size() >= 8);
+}
+
+void TestConfigurationPage::selectDevice(const QString& mac)
+{
+    QTableWidget* table = deviceTable();
+    for (int row = 0; row < table->rowCount(); ++row) {
+        QTableWidgetItem* item = table->item(row, MainWindow::columnIp);
+        const int index = item->data(Qt::UserRole).toInt();
+        if (m_window->devices().at(index).mac != mac)
+            continue;
+        table->scrollToItem(item);
+        QTest::mouseClick(table->viewport(), Qt::LeftButton, {}, table->visualItemRect(item).center());
+        QCOMPARE(table->currentRow(), row);
+        return;
+    }
+    QFAIL(qPrintable("device not shown: " + mac));
+}
+
+void TestConfigurationPage::editConfigCell(int row, const QString& text)
+{
+    QTableWidget* table = configTable();
+    QVERIFY(table->item(row, 1)->flags() & Qt::ItemIsEditable);
+    // The table opens its editor as soon as a cell becomes current.
+    table->setCurrentCell(row, 1);
+    QLineEdit* editor = nullptr;
+    QTRY_VERIFY((editor = table->viewport()->findChild<QLineEdit*>()) != nullptr && editor->isVisible());
+    editor->selectAll();
+    QTest::keyClicks(editor, text);
+    QTest::keyClick(editor, Qt::Key_Return);
+    QTRY_COMPARE(table->item(row, 1)->text(), text);
+}
+
+Device_t TestConfigurationPage::shownDevice(const QString& mac) const
+{
+    for (const Device_t& device : m_window->devices()) {
+        if (device.mac == mac)
+            return device;
+    }
+    return {};
+}
+
+SimulatedUnit TestConfigurationPage::unit(const QString& mac) const
+{
+    for (const SimulatedLink* link : {m_link.get(), m_otherLink.get()}) {
+        for (const SimulatedUnit& u : link->units()) {
+            if (u.mac == mac)
+                return u;
+        }
+    }
+    return {};
+}
+
+int TestConfigurationPage::setsHeard() const
+{
+    int count = 0;
+    for (const SimulatedLink* link : {m_link.get(), m_otherLink.get()}) {
+        for (const HeardDatagram& heard : link->heard())
+            count += heard.bytes.startsWith("Ostravi Set:") || heard.bytes.mid(4, 8) == "IP-SETUP";
+    }
+    return count;
+}
+
+void TestConfigurationPage::pageSavesOneDevice_data()
+{
+    QTest::addColumn<QString>("mac");
+    QTest::addColumn<QString>("newIp");
+    QTest::addColumn<QString>("newMask");
+    QTest::addColumn<QString>("newGateway");
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("beamline instrument") << "02:00:00:00:03:01"
+                                         << "10.77.1.121"
+                                         << "255.255.0.0"
+                                         << "10.77.0.1"
+                                         << "10.77.1.121 255.255.0.0 10.77.0.1 0";
+    QTest::newRow("power supply with DHCP on, turned off") << "02:00:00:00:03:02"
+                                                           << "10.77.1.122"
+                                                           << "255.255.255.128"
+                                                           << "10.77.1.2"
+                                                           << "10.77.1.122 255.255.255.128 10.77.1.2 0";
+    QTest::newRow("power supply in recovery mode, rows locked") << "02:00:00:00:03:03"
+                                                                << ""
+                                                                << ""
+                                                                << ""
+                                                                << "10.77.1.23 255.255.255.0 10.77.1.1 0";
+    QTest::newRow("motor driver, fixed mask and gateway") << "02:00:00:00:03:04"
+                                                          << "10.77.1.124"
+                                                          << ""
+                                                          << ""
+                                                          << "10.77.1.124 255.255.255.0 192.168.0.1 0";
+}
+
+void TestConfigurationPage::pageSavesOneDevice()
+{
+    QFETCH(QString, mac);
+    QFETCH(QString, newIp);
+    QFETCH(QString, newMask);
+    QFETCH(QString, newGateway);
+    QFETCH(QString, expected);
+    const int setsBefore = unit(mac).setsTaken;
+    QTest::mouseClick(m_window->findChild<QPushButton*>("configBtn"), Qt::LeftButton);
+    selectDevice(mac);
+    const Device_t before = shownDevice(mac);
+    QCOMPARE(configTable()->item(ipRow, 1)->text(), before.ip);
+    QCheckBox* box = dhcpBox();
+    QVERIFY(box);
+
+    if (before.code == QLatin1String("1100")) {
+        // DHCP on shows the present addresses greyed and locked; unchecking frees them.
+        QVERIFY(box->isEnabled());
+        QVERIFY(box->isChecked());
+        QVERIFY(!(configTable()->item(ipRow, 1)->flags() & Qt::ItemIsEditable));
+        QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(2, box->height() / 2));
+        QVERIFY(!box->isChecked());
+        QVERIFY(configTable()->item(ipRow, 1)->flags() & Qt::ItemIsEditable);
+    } else {
+        QVERIFY(!box->isEnabled());
+        QCOMPARE(box->text(), QStringLiteral("N.A."));
+    }
+    if (before.code == QLatin1String("1F80")) {
+        for (int row : {ipRow, maskRow, gatewayRow}) {
+            QVERIFY(!(configTable()->item(row, 1)->flags() & Qt::ItemIsEditable));
+            QCOMPARE(configTable()->item(row, 1)->foreground().color(), QColor("#808080"));
+        }
+    }
+    if (before.code == QLatin1String("4200")) {
+        QCOMPARE(configTable()->item(maskRow, 1)->text(), QStringLiteral("unknown"));
+        QCOMPARE(configTable()->item(gatewayRow, 1)->text(), QStringLiteral("unknown"));
+    }
+    if (!newIp.isEmpty())
+        editConfigCell(ipRow, newIp);
+    if (!newMask.isEmpty())
+        editConfigCell(maskRow, newMask);
+    if (!newGateway.isEmpty())
+        editConfigCell(gatewayRow, newGateway);
+
+    QTest::mouseClick(m_window->findChild<QPushButton*>("saveConfBtn"), Qt::LeftButton);
+    QCOMPARE(m_prompts->boxes.value(0),
+             QStringLiteral("information|Save Network Configuration|Wait for the configuration to be applied"));
+    // Unicast and broadcast both reached the unit.
+    QCOMPARE(unit(mac).setsTaken, setsBefore + 2);
+    const Device_t after = shownDevice(mac);
+    if (after.mac.isEmpty()) {
+        for (const Device_t& d : m_window->devices())
+            qDebug() << d.code << d.mac << d.ip;
+    }
+    QCOMPARE(QStringList({after.ip, after.netmask, after.gateway, after.dhcp}).join(' '), expected);
+}
+
+void TestConfigurationPage::refusedValueSendsNothingAndSaysSo()
+{
+    const QString mac = QStringLiteral("02:00:00:00:03:05");
+    QTest::mouseClick(m_window->findChild<QPushButton*>("configBtn"), Qt::LeftButton);
+    selectDevice(mac);
+    editConfigCell(maskRow, QStringLiteral("255.255.255.255"));
+    m_link->clearHeard();
+    m_otherLink->clearHeard();
+    QTest::mouseClick(m_window->findChild<QPushButton*>("saveConfBtn"), Qt::LeftButton);
+    QCOMPARE(m_prompts->boxes.size(), 1);
+    const QString box = m_prompts->boxes.at(0);
+    QVERIFY2(box.startsWith(QLatin1String("critical|Save Network Configuration|")), qPrintable(box));
+    QVERIFY2(box.contains(QLatin1String("Nothing was sent")) && box.contains(QLatin1String("subnet mask")),
+             qPrintable(box));
+    QTest::qWait(settleMs);
+    QCOMPARE(setsHeard(), 0);
+    QCOMPARE(unit(mac).setsTaken, 0);
+    QVERIFY(m_window->findChild<QPushButton*>("saveConfBtn")->isEnabled());
+}
+
+void TestConfigurationPage::dialogAfterSortingMovesSeveral()
+{
+    m_window->findChild<QAction*>("actionAdvanced_network_config")->trigger();
+    auto* dialog = m_window->findChild<NewNetwSettings*>();
+    QVERIFY(dialog);
+    QVERIFY(QTest::qWaitForWindowExposed(dialog));
+    auto* table = dialog->findChild<QTableWidget*>("tableNetwSet");
+    QCOMPARE(table->rowCount(), m_window->devices().size());
+    // Sort by IP address through the header, as the user does.
+    QHeaderView* header = table->horizontalHeader();
+    QTest::mouseClick(header->viewport(), Qt::LeftButton, {},
+                      QPoint(header->sectionViewportPosition(3) + header->sectionSize(3) / 2, header->height() / 2));
+    QVERIFY(header->isSortIndicatorShown() || table->isSortingEnabled());
+    for (const QList<QString>& row : dialog->readNetworkTable()) {
+        const Device_t device = shownDevice(row.at(2));
+        QCOMPARE(row, (QList<QString>{device.group, device.serialNumber, device.mac, device.ip, device.netmask,
+                                      device.gateway}));
+    }
+    const QMap<QString, QString> moves{{"02:00:00:00:03:11", "10.77.2.131"}, {"02:00:00:00:03:12", "10.77.2.132"}};
+    for (auto it = moves.cbegin(); it != moves.cend(); ++it) {
+        // Look the row up afresh: the sorted table moves a row once its address changes.
+        const QList<QTableWidgetItem*> found = table->findItems(it.key(), Qt::MatchExactly);
+        QCOMPARE(found.size(), 1);
+        QTableWidgetItem* item = table->item(found.at(0)->row(), 3);
+        table->scrollToItem(item);
+        table->setCurrentItem(item);
+        table->setFocus();
+        // The edit key, one of the table's edit triggers.
+        QTest::keyClick(table, Qt::Key_F2);
+        QPointer<QLineEdit> editor;
+        QTRY_VERIFY((editor = table->viewport()->findChild<QLineEdit*>()) != nullptr && editor->isVisible());
+        editor->selectAll();
+        QTest::keyClicks(editor, it.value());
+        QTest::keyClick(editor, Qt::Key_Return);
+        QTRY_VERIFY(editor.isNull() || !editor->isVisible());
+        QCOMPARE(table->item(table->findItems(it.key(), Qt::MatchExactly).at(0)->row(), 3)->text(), it.value());
+    }
+    QTest::mouseClick(dialog->findChild<QPushButton*>("applyBtn"), Qt::LeftButton);
+    QCOMPARE(m_prompts->boxes, QStringList{"information|Upload csv-file|upload completed!"});
+    for (auto it = moves.cbegin(); it != moves.cend(); ++it)
+        QCOMPARE(shownDevice(it.key()).ip, it.value());
+    QCOMPARE(shownDevice("02:00:00:00:03:13").ip, QStringLiteral("10.77.2.33"));
+}
+
+void TestConfigurationPage::exportEditImport_data()
+{
+    QTest::addColumn<bool>("windowsLineEnds");
+    QTest::newRow("LF") << false;
+    QTest::newRow("CR LF") << true;
+}
+
+void TestConfigurationPage::exportEditImport()
+{
+    QFETCH(bool, windowsLineEnds);
+    const QString path = m_home.filePath(QStringLiteral("network_configuration.csv"));
+    m_prompts->fileName = path;
+    m_window->findChild<QAction*>("actionExport_network_configuration")->trigger();
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QByteArray text = file.readAll();
+    file.close();
+    const Device_t target = shownDevice("02:00:00:00:03:13");
+    const QString moved = windowsLineEnds ? QStringLiteral("10.77.2.143") : QStringLiteral("10.77.2.153");
+    QVERIFY(text.contains(QString("," + target.ip + ",").toLatin1()));
+    text.replace(QString("," + target.ip + ",").toLatin1(), QString("," + moved + ",").toLatin1());
+    if (windowsLineEnds)
+        text.replace("\n", "\r\n");
+    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write(text);
+    file.close();
+
+    m_prompts->boxes.clear();
+    m_window->findChild<QAction*>("actionImport_network_configuration")->trigger();
+    QCOMPARE(m_prompts->boxes, QStringList{"information|Upload csv-file|upload completed!"});
+    QCOMPARE(shownDevice(target.mac).ip, moved);
+    QCOMPARE(shownDevice(target.mac).gateway, target.gateway);
+}
+
+int main(int argc, char** argv)
+{
+    // Every link of this test lives in namespaces of this process only.
+    if (!SimulatedLink::enterPrivateNetwork())
+        return 1;
+    QApplication app(argc, argv);
+    TestConfigurationPage test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_configurationpage.moc"

@@ -1,0 +1,216 @@
+// SPDX-FileCopyrightText: 2026 Kestrion developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "appsettings.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QtTest>
+#include <memory>
+
+// Every test gets a configuration directory and a home of its own.
+class TestAppSettings : public QObject
+{
+    Q_OBJECT
+
+    std::unique_ptr<QTemporaryDir> m_root;
+
+    QString configDir() const { return m_root->path() + QStringLiteral("/config"); }
+    QString homeDir() const { return m_root->path() + QStringLiteral("/home"); }
+    QString iniPath() const { return configDir() + QStringLiteral("/Ostravi/Kestrion/kestrionConfig.ini"); }
+
+    QString iniText() const
+    {
+        QFile file(iniPath());
+        return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
+    }
+
+    void writeIni(const QString& text)
+    {
+        QDir().mkpath(QFileInfo(iniPath()).absolutePath());
+        QFile file(iniPath());
+        QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write(text.toUtf8());
+    }
+
+private slots:
+    void initTestCase()
+    {
+        QCoreApplication::setOrganizationName(QStringLiteral("Ostravi"));
+        QCoreApplication::setApplicationName(QStringLiteral("Kestrion"));
+    }
+
+    void init()
+    {
+        m_root = std::make_unique<QTemporaryDir>();
+        QVERIFY(m_root->isValid());
+        QDir().mkpath(homeDir());
+        qputenv("XDG_CONFIG_HOME", QFile::encodeName(configDir()));
+        qputenv("HOME", QFile::encodeName(homeDir()));
+    }
+
+    void firstStartWritesEveryKey()
+    {
+        {
+            AppSettings settings;
+            QCOMPARE(settings.fileName(), iniPath());
+        }
+        QVERIFY(QFile::exists(iniPath()));
+        QSettings raw(iniPath(), QSettings::IniFormat);
+        QCOMPARE(raw.allKeys().size(), 11);
+        QCOMPARE(raw.value("scan/scanTime").toInt(), 200);
+        QCOMPARE(raw.value("update/timeout").toInt(), 120000);
+        QCOMPARE(raw.value("update/manualIp").toBool(), false);
+        QCOMPARE(raw.value("scan/sendUnicast").toBool(), false);
+        QCOMPARE(raw.value("scan/startIp").toString(), QStringLiteral("192.168.0.1"));
+        QCOMPARE(raw.value("scan/endIp").toString(), QStringLiteral("192.168.0.254"));
+        QCOMPARE(raw.value("update/fwDefaultDir").toString(), QDir::homePath());
+        QCOMPARE(raw.value("tcp/nThreads").toInt(), 10);
+        QCOMPARE(raw.value("tcp/waitWritten").toInt(), 1000);
+        QCOMPARE(raw.value("tcp/waitRead").toInt(), 1000);
+        QCOMPARE(raw.value("tcp/waitConnected").toInt(), 1000);
+    }
+
+    void fileIsWrittenAtConstructionNotOnlyAtExit()
+    {
+        AppSettings settings;
+        QVERIFY(iniText().contains(QStringLiteral("scanTime=200")));
+    }
+
+    void missingKeysAreAddedAndPresentOnesKept()
+    {
+        writeIni(QStringLiteral("[scan]\nscanTime=banana\n"));
+        {
+            AppSettings settings;
+            QCOMPARE(settings.getScanTime(), 200);
+            QCOMPARE(settings.getNumbeOfThreads(), 10);
+        }
+        QSettings raw(iniPath(), QSettings::IniFormat);
+        QCOMPARE(raw.value("scan/scanTime").toString(), QStringLiteral("banana"));
+        QCOMPARE(raw.allKeys().size(), 11);
+    }
+
+    void unreadableValuesFallBack()
+    {
+        QDir().mkpath(homeDir() + QStringLiteral("/gone"));
+        writeIni(QStringLiteral("[scan]\nstartIp=300.1.1.1\nendIp=x\nsendUnicast=perhaps\n"
+                                "[update]\ntimeout=12s\nfwDefaultDir=%1\nmanualIp=maybe\n"
+                                "[tcp]\nnThreads=\nwaitRead=5e3\nwaitWritten=77\nwaitConnected=2500000\n")
+                     .arg(homeDir() + QStringLiteral("/gone")));
+        QDir(homeDir() + QStringLiteral("/gone")).removeRecursively();
+        AppSettings settings;
+        QCOMPARE(settings.getStartIP(), QHostAddress(QStringLiteral("192.168.0.1")));
+        QCOMPARE(settings.getEndIP(), QHostAddress(QStringLiteral("192.168.0.254")));
+        QCOMPARE(settings.getFlagSendUnicastMessage(), false);
+        QCOMPARE(settings.getFlagManualIP(), false);
+        QCOMPARE(settings.getTimeout(), 120000);
+        QCOMPARE(settings.getFwDefaultDir(), QDir::homePath());
+        QCOMPARE(settings.getNumbeOfThreads(), 10);
+        QCOMPARE(settings.getWaitForReadyRead(), 1000);
+        // Hand-edited integers are returned as they are, even out of range.
+        QCOMPARE(settings.getWaitForBytesWritten(), 77);
+        QCOMPARE(settings.getWaitForConnected(), 2500000);
+    }
+
+    void integerSetterLimits_data()
+    {
+        QTest::addColumn<QString>("setter");
+        QTest::addColumn<int>("highest");
+        QTest::newRow("scan time") << "scanTime" << 99000;
+        QTest::newRow("update time-out") << "timeout" << 999000;
+        QTest::newRow("threads") << "threads" << 50;
+        QTest::newRow("wait written") << "written" << 999000;
+        QTest::newRow("wait read") << "read" << 999000;
+        QTest::newRow("wait connected") << "connected" << 999000;
+    }
+
+    void integerSetterLimits()
+    {
+        QFETCH(QString, setter);
+        QFETCH(int, highest);
+        AppSettings settings;
+        using Set = void (AppSettings::*)(int);
+        using Get = int (AppSettings::*)();
+        const QMap<QString, QPair<Set, Get>> calls{
+            {"scanTime", {&AppSettings::setScanTime, &AppSettings::getScanTime}},
+            {"timeout", {&AppSettings::setResponseTimeout, &AppSettings::getTimeout}},
+            {"threads", {&AppSettings::setNumbeOfThreads, &AppSettings::getNumbeOfThreads}},
+            {"written", {&AppSettings::setWaitForBytesWritten, &AppSettings::getWaitForBytesWritten}},
+            {"read", {&AppSettings::setWaitForReadyRead, &AppSettings::getWaitForReadyRead}},
+            {"connected", {&AppSettings::setWaitForConnected, &AppSettings::getWaitForConnected}},
+        };
+        const auto call = calls.value(setter);
+        const int before = (settings.*call.second)();
+        (settings.*call.first)(0);
+        QCOMPARE((settings.*call.second)(), before);
+        (settings.*call.first)(-5);
+        QCOMPARE((settings.*call.second)(), before);
+        (settings.*call.first)(highest + 1);
+        QCOMPARE((settings.*call.second)(), before);
+        (settings.*call.first)(highest);
+        QCOMPARE((settings.*call.second)(), highest);
+        (settings.*call.first)(1);
+        QCOMPARE((settings.*call.second)(), 1);
+        settings.save();
+        QSettings raw(iniPath(), QSettings::IniFormat);
+        QVERIFY(raw.allKeys().size() == 11);
+    }
+
+    void addressSetters()
+    {
+        AppSettings settings;
+        settings.setStartIP(QHostAddress(QStringLiteral("255.255.255.255")));
+        settings.setStartIP(QHostAddress(QStringLiteral("127.0.0.1")));
+        settings.setEndIP(QHostAddress(QStringLiteral("127.8.0.1")));
+        settings.setEndIP(QHostAddress());
+        QCOMPARE(settings.getStartIP(), QHostAddress(QStringLiteral("192.168.0.1")));
+        QCOMPARE(settings.getEndIP(), QHostAddress(QStringLiteral("192.168.0.254")));
+        settings.setStartIP(QHostAddress(QStringLiteral("10.0.0.5")));
+        settings.setEndIP(QHostAddress(QStringLiteral("10.0.1.7")));
+        settings.save();
+        QSettings raw(iniPath(), QSettings::IniFormat);
+        QCOMPARE(raw.value("scan/startIp").toString(), QStringLiteral("10.0.0.5"));
+        QCOMPARE(raw.value("scan/endIp").toString(), QStringLiteral("10.0.1.7"));
+    }
+
+    void flagSetters()
+    {
+        AppSettings settings;
+        settings.setFlagManualIP(true);
+        settings.setFlagSendUnicastMessage(true);
+        QCOMPARE(settings.getFlagManualIP(), true);
+        QCOMPARE(settings.getFlagSendUnicastMessage(), true);
+        settings.setFlagSendUnicastMessage(false);
+        QCOMPARE(settings.getFlagSendUnicastMessage(), false);
+    }
+
+    void firmwareDirectoryKeepsTheFolderOfTheChosenFile()
+    {
+        const QString folder = homeDir() + QStringLiteral("/firmware");
+        QDir().mkpath(folder);
+        AppSettings settings;
+        settings.setFwDefaultDir(folder + QStringLiteral("/image.updt"));
+        QCOMPARE(settings.getFwDefaultDir(), folder);
+        settings.setFwDefaultDir(homeDir() + QStringLiteral("/missing/image.updt"));
+        QCOMPARE(settings.getFwDefaultDir(), folder);
+        QDir(folder).removeRecursively();
+        QCOMPARE(settings.getFwDefaultDir(), QDir::homePath());
+    }
+
+    void equalValueWritesNothing()
+    {
+        writeIni(QStringLiteral("[scan]\nscanTime=0200\n"));
+        {
+            AppSettings settings;
+            QCOMPARE(settings.getScanTime(), 200);
+            settings.setScanTime(200);
+            settings.setStartIP(QHostAddress(QStringLiteral("192.168.0.1")));
+            settings.save();
+        }
+        QVERIFY(iniText().contains(QStringLiteral("scanTime=0200")));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestAppSettings)
+#include "tst_appsettings.moc"

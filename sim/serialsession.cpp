@@ -17,6 +17,15 @@ const QByteArray kLf = QByteArrayLiteral("\n");
 // A driver in a bad state chatters without ever ending a line.
 const QByteArray kStreamChunk = QByteArrayLiteral("#MST:0000 garbage without line end ");
 constexpr int kStreamPeriodMs = 20;
+
+int lineEnd(const QByteArray& bytes)
+{
+    for (int i = 0; i < bytes.size(); ++i) {
+        if (bytes.at(i) == '\r' || bytes.at(i) == '\n')
+            return i;
+    }
+    return -1;
+}
 } // namespace
 
 SerialSession::SerialSession(QTcpSocket* socket, const UnitConfig& config, EventLog* log, QObject* parent)
@@ -51,8 +60,7 @@ void SerialSession::onReadyRead()
     }
     m_pending += chunk;
     // Commands end with CR LF, flash commands with CR alone: either byte closes a line.
-    int end;
-    while ((end = m_pending.indexOf('\r')) >= 0 || (end = m_pending.indexOf('\n')) >= 0) {
+    for (int end = lineEnd(m_pending); end >= 0; end = lineEnd(m_pending)) {
         const QByteArray line = m_pending.left(end);
         m_pending.remove(0, end + 1);
         if (!line.isEmpty())

@@ -470,8 +470,11 @@ void TestSimLab::settingsMoveUnit()
     QFETCH(QStringList, logged);
 
     const int mark = logMark();
+    // As the tool does: to the given destination, then once more by broadcast; one change only.
     QVERIFY(sendFrom(kToolA, kDiscoveryPort, sendTo, kDiscoveryPort, datagram));
-    QTRY_COMPARE(SimLog::settings(logSince(mark), unit).size(), 1);
+    QVERIFY(sendFrom(kToolA, kDiscoveryPort, kBroadcast, kDiscoveryPort, datagram));
+    QTRY_COMPARE(SimLog::udpStartingWith(logSince(mark), kDiscoveryPort, "Ostravi Set:").size(), 2);
+    QCOMPARE(SimLog::settings(logSince(mark), unit).size(), 1);
     const QJsonObject set = SimLog::settings(logSince(mark), unit).first();
     QCOMPARE((QStringList{set.value("ip").toString(), set.value("mask").toString(), set.value("gateway").toString(),
                           set.value("dhcp").toString()}),

@@ -6,15 +6,20 @@
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
+#include <QDir>
+#include <QFile>
 #include <QSaveFile>
 
 #include <csignal>
 #include <cstdio>
 #include <sys/prctl.h>
+#include <sys/stat.h>
 
 namespace {
 constexpr int kExitBadUsage = 2;
 constexpr int kExitLabFailed = 1;
+constexpr char kOwnNamespace[] = "/proc/self/ns/net";
+constexpr char kNamedNamespaces[] = "/run/netns";
 
 int refuse(const QString& message, int status)
 {
@@ -30,6 +35,25 @@ int printLinks(const LabConfig& config)
                     qPrintable(LabConfig::ipText(link.labIp)), link.prefix);
     }
     return 0;
+}
+
+// Binding to interfaces by name and adding addresses is only safe in a namespace made for the lab, that is
+// one of the named namespaces of "ip netns" (compared as "ip netns identify" does).
+bool inNamedNetworkNamespace()
+{
+    struct stat own
+    {};
+    if (::stat(kOwnNamespace, &own) != 0)
+        return false;
+    const QDir named(QString::fromLatin1(kNamedNamespaces));
+    for (const QString& name : named.entryList(QDir::Files | QDir::System)) {
+        struct stat candidate
+        {};
+        if (::stat(QFile::encodeName(named.filePath(name)).constData(), &candidate) == 0 &&
+            candidate.st_dev == own.st_dev && candidate.st_ino == own.st_ino)
+            return true;
+    }
+    return false;
 }
 
 bool signalReady(const QString& path)
@@ -67,6 +91,10 @@ int main(int argc, char* argv[])
         return printLinks(config);
     if (!parser.isSet(logOption))
         return refuse(QStringLiteral("--log is required"), kExitBadUsage);
+
+    if (!inNamedNetworkNamespace())
+        return refuse(QStringLiteral("refusing to run outside a lab network namespace; use scripts/netns-lab.sh"),
+                      kExitBadUsage);
 
     EventLog log;
     if (!log.open(parser.value(logOption)))

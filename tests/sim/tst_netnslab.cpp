@@ -23,6 +23,7 @@ private slots:
     void cleansUpWhenTerminated();
     void refusesToSetUp_data();
     void refusesToSetUp();
+    void simulatorRefusesHostNamespace();
 
 private:
     struct Run
@@ -231,6 +232,17 @@ void TestNetnsLab::refusesToSetUp()
     // setpriv executes the harness in place, so the namespaces would carry this process id.
     for (const QString& name : namespaces())
         QVERIFY2(!name.contains(pidPart), qPrintable(name));
+}
+
+void TestNetnsLab::simulatorRefusesHostNamespace()
+{
+    QProcess sim;
+    sim.start(kSim, {"--lab", kLab, "--log", m_dir.filePath(QStringLiteral("host.log"))});
+    QVERIFY(sim.waitForFinished(5000));
+    QCOMPARE(sim.exitCode(), kSetupFailure);
+    QVERIFY(
+        QString::fromLocal8Bit(sim.readAllStandardError()).contains(QLatin1String("outside a lab network namespace")));
+    QVERIFY(!QFile::exists(m_dir.filePath(QStringLiteral("host.log"))));
 }
 
 QTEST_GUILESS_MAIN(TestNetnsLab)

@@ -9,6 +9,14 @@ CheckUpdatesThread::CheckUpdatesThread(QObject* parent, QString program, QString
       m_finishTimeoutMs(finishTimeoutMs)
 {}
 
+void CheckUpdatesThread::stopIfStillRunning(QProcess& process)
+{
+    if (process.state() == QProcess::NotRunning)
+        return;
+    process.kill();
+    process.waitForFinished(killWaitMs);
+}
+
 void CheckUpdatesThread::run()
 {
     QProcess process;
@@ -16,6 +24,6 @@ void CheckUpdatesThread::run()
     process.waitForFinished(m_finishTimeoutMs);
     const int error = process.error();
     const QByteArray output = process.readAllStandardOutput();
+    stopIfStillRunning(process);
     emit signalResultReady(error, output);
-    // A tool still running after the bound is killed when the process object goes.
 }

@@ -6,6 +6,8 @@
 #include <QStringList>
 #include <QThread>
 
+class QProcess;
+
 // Runs the maintenance tool once, off the main thread, and reports its error code and output.
 class CheckUpdatesThread : public QThread
 {
@@ -24,6 +26,10 @@ protected:
     void run() override;
 
 private:
+    // A tool that outlived the bound is killed; it has this long to go before the thread moves on.
+    static constexpr int killWaitMs = 3000;
+    static void stopIfStillRunning(QProcess& process);
+
     QString m_program;
     QStringList m_arguments;
     int m_finishTimeoutMs;

@@ -364,11 +364,11 @@ void writeSupportedDevices(const QString& catalogPath, const QString& outPath)
     QTextStream s(&out);
     s << "Devices supported by Kestrion 1.0.0\n";
     s << "===================================\n\n";
-    s << "Code   Group                    Description\n";
+    s << "Each line: catalog code, product line, description.\n";
     for (const QString& family : familyOrder) {
         s << "\n" << family << "\n" << QString(family.size(), QLatin1Char('-')) << "\n";
         for (const CatalogEntry& e : byFamily.value(family))
-            s << e.code.leftJustified(7) << e.group.leftJustified(25) << e.description << "\n";
+            s << e.code << "  " << e.group << " - " << e.description << "\n";
     }
 }
 

@@ -190,14 +190,15 @@ QImage appIcon()
 
 QImage kestrionLogo()
 {
-    QImage image = transparentImage(640, 220);
+    QImage image = transparentImage(680, 220);
     QPainter p(&image);
     p.setRenderHint(QPainter::Antialiasing);
     p.setRenderHint(QPainter::TextAntialiasing);
+    p.setRenderHint(QPainter::SmoothPixmapTransform);
     p.drawImage(QRectF(10, 10, 200, 200), appIcon());
     p.setPen(ink);
     p.setFont(boldFont(84));
-    p.drawText(QRectF(225, 20, 410, 120), Qt::AlignLeft | Qt::AlignVCenter, QStringLiteral("Kestrion"));
+    p.drawText(QRectF(228, 20, 440, 120), Qt::AlignLeft | Qt::AlignVCenter, QStringLiteral("Kestrion"));
     QFont small(QStringLiteral("DejaVu Sans"));
     small.setPixelSize(24);
     p.setFont(small);

@@ -177,7 +177,8 @@ bool changeNetworkConfiguration::sendNewConfig(const QList<interfaces_t>& interf
         m_interfaces = interfaces;
     const QString reason = refusalReason(mac, port, ip, mask, gateway);
     if (!reason.isEmpty()) {
-        m_lastError = tr("Nothing was sent: %1.").arg(reason);
+        // The caller puts it after its own "nothing was sent" notice.
+        m_lastError = reason;
         return false;
     }
     m_lastError.clear();

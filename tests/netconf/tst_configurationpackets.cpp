@@ -189,7 +189,7 @@ void TestConfigurationPackets::refusals()
     // Loopback target and no interfaces: even a wrongly accepted row stays on this host.
     QVERIFY(!sender.sendNewConfig({}, mac, static_cast<ushort>(port), ip, mask, gateway, 0,
                                   QHostAddress(QHostAddress::LocalHost)));
-    QVERIFY(sender.lastError().startsWith(QLatin1String("Nothing was sent")));
+    QVERIFY(sender.lastError().startsWith(QLatin1String("the ")));
     for (const QString& part : qAsConst(named))
         QVERIFY2(sender.lastError().contains(part), qPrintable(sender.lastError()));
 }

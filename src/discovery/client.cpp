@@ -1,0 +1,681 @@
+// SPDX-FileCopyrightText: 2026 Kestrion developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "client.h"
+
+#include "model/device.h"
+#include "model/fieldtables.h"
+
+#include <QDeadlineTimer>
+#include <QFuture>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QMutexLocker>
+#include <QNetworkDatagram>
+#include <QTcpSocket>
+#include <QThread>
+#include <QThreadPool>
+#include <QUdpSocket>
+#include <QtConcurrent/QtConcurrentRun>
+
+#include <cstring>
+
+namespace {
+constexpr char discoveryQuery[] = "Ostravi Dev?";
+constexpr char lantronixQuery[] = {'\x00', '\x01', '\x00', '\xF6'};
+constexpr char versionCommand[] = "MVER\r\n";
+constexpr char serialCommand[] = "MRG:22\r\n";
+constexpr QLatin1String legacyTag("Ostravi Dev:");
+constexpr QLatin1String jsonTag("Ostravi QV3:");
+constexpr QLatin1String unknownText("Unknown");
+constexpr QLatin1String dockerPrefix("docker");
+constexpr QLatin1String lineSeparator("\r\n");
+constexpr QLatin1String versionAnswerTag("#MVER");
+constexpr QLatin1String motorDriverModel("KOLVEX");
+constexpr QLatin1String xportCode("4100");
+constexpr QLatin1String motorDriverCode("4200");
+constexpr QLatin1String xportNetmask("255.255.255.0");
+constexpr QLatin1String xportGateway("192.168.0.1");
+constexpr QLatin1String xportDhcp("NA");
+constexpr QLatin1String beamlineReferenceCode("2100");
+
+// The bytes of a text constant, without its terminating zero.
+template <size_t N> QByteArray textBytes(const char (&text)[N])
+{
+    return QByteArray::fromRawData(text, int(N - 1));
+}
+
+// Legacy answer layout (offsets from the start of the datagram).
+constexpr int codeOffset = 12;
+constexpr int macOffset = 14;
+constexpr int macBytes = 6;
+constexpr int ipOffset = 20;
+constexpr int maskOffset = 24;
+constexpr int gatewayOffset = 28;
+constexpr int moduleIdOffset = 36;
+constexpr int moduleIdBytes = 4;
+constexpr int textAOffset = 44;
+constexpr int textBOffset = 48;
+constexpr int textCOffset = 52;
+constexpr int shortTextBytes = 4;
+constexpr int textCBytes = 196;
+constexpr int firmwareOffset = 44;
+constexpr int serialOffset = 48;
+
+// Power-supply lines of the full-form text.
+constexpr int psFirmwareLine = 0;
+constexpr int psSerialLine = 1;
+constexpr int psModuleIdLine = 2;
+constexpr int psDhcpLine = 4;
+constexpr int psMinimumLines = 4;
+constexpr int psMinimumDhcpLines = 6;
+
+// Current-transducer serials whose first pair lies in this range are in the week/year form.
+constexpr int ctYearFormMin = 16;
+constexpr int ctYearFormMax = 70;
+
+// Lantronix answer: the module's MAC.
+constexpr int lantronixMacOffset = 24;
+constexpr int lantronixMinimumSize = lantronixMacOffset + macBytes;
+
+constexpr int beamlineSerialPlainDigits = 5;
+
+QString macText(const QByteArray& bytes, int offset)
+{
+    QStringList groups;
+    for (int i = 0; i < macBytes; ++i)
+        groups << QStringLiteral("%1").arg(uchar(bytes.at(offset + i)), 2, 16, QLatin1Char('0'));
+    return groups.join(QLatin1Char(':')).toUpper();
+}
+
+QByteArray zeroFilledAnswer(const QByteArray& data)
+{
+    QByteArray buffer(Client::answerSize, '\0');
+    const int length = qMin(data.size(), Client::answerSize);
+    std::memcpy(buffer.data(), data.constData(), size_t(length));
+    return buffer;
+}
+
+int fieldIndexOfKeyword(const QString& key)
+{
+    for (auto it = FieldMandatoryMap.cbegin(); it != FieldMandatoryMap.cend(); ++it) {
+        if (it.value() == key)
+            return it.key();
+    }
+    return -1;
+}
+} // namespace
+
+Client::Client(QObject* parent)
+    : QObject(parent), answerBuffer(answerSize, '\0'), querySocket(new QUdpSocket(this)),
+      answerSocket(new QUdpSocket(this)), unicastSocket(new QUdpSocket(this))
+{
+    applyThreadCount();
+}
+
+Client::~Client() = default;
+
+// ---------------------------------------------------------------- scan
+
+QList<Device_t> Client::startScan(QList<interfaces_t>& interfaces)
+{
+    replaceAnswerSockets();
+    connect(answerSocket, &QUdpSocket::readyRead, this, &Client::onNewResponse);
+    connect(unicastSocket, &QUdpSocket::readyRead, this, &Client::onHandleUnicastResponse);
+    emit signalUpdateProgressBar(progressReset);
+    prepareRecvSockets();
+    clearDevicesList();
+    unicastResponders.clear();
+    {
+        QMutexLocker locker(&lantronixMutex);
+        lantronixDevices.clear();
+    }
+    if (flagSendUnicast)
+        sendUnicast(generateIpList(startIp, endIp));
+    sendBroadcast(interfaces);
+    waitForResponses(progressSteps);
+
+    applyThreadCount();
+    processKolvexDevices(lantronixCandidates().toVector());
+    discardDevice();
+    emit signalUpdateProgressBar(progressFull);
+
+    releaseScanSockets();
+    disconnect(answerSocket, &QUdpSocket::readyRead, this, &Client::onNewResponse);
+    disconnect(unicastSocket, &QUdpSocket::readyRead, this, &Client::onHandleUnicastResponse);
+    return devices();
+}
+
+void Client::clearDevicesList()
+{
+    QMutexLocker locker(&devicesMutex);
+    foundDevices.clear();
+}
+
+QList<Device_t> Client::devices() const
+{
+    QMutexLocker locker(&devicesMutex);
+    return foundDevices;
+}
+
+// A setting of 0 threads would stall every motor-driver query for ever.
+void Client::applyThreadCount()
+{
+    QThreadPool::globalInstance()->setMaxThreadCount(qMax(1, nThreads));
+}
+
+void Client::replaceAnswerSockets()
+{
+    delete answerSocket;
+    answerSocket = new QUdpSocket(this);
+    delete unicastSocket;
+    unicastSocket = new QUdpSocket(this);
+}
+
+void Client::prepareRecvSockets()
+{
+    if (!answerSocket->bind(QHostAddress(QHostAddress::Broadcast), discoveryPort, QUdpSocket::ShareAddress))
+        return;
+    answerSocket->setSocketOption(QAbstractSocket::ReceiveBufferSizeSocketOption, answerReceiveBufferBytes);
+}
+
+void Client::sendBroadcast(const QList<interfaces_t>& interfaces)
+{
+    for (const interfaces_t& hostInterface : interfaces) {
+        if (!hostInterface.selected || hostInterface.name.startsWith(dockerPrefix))
+            continue;
+        const QHostAddress address(hostInterface.ip);
+        if (address == QHostAddress(QHostAddress::AnyIPv4))
+            continue;
+        listenForDirectReplies(address);
+        if (!querySocket->bind(address, discoveryPort, QUdpSocket::ShareAddress))
+            continue;
+        querySocket->writeDatagram(textBytes(discoveryQuery), QHostAddress(QHostAddress::Broadcast), discoveryPort);
+        querySocket->close();
+        sendLantronixQuery(address, QHostAddress(hostInterface.mask));
+    }
+}
+
+// The broadcast answer socket cannot hear a unit that answers our interface address
+// by unicast; this socket does. Bound before the query leaves, so no answer is early.
+void Client::listenForDirectReplies(const QHostAddress& address)
+{
+    auto* socket = new QUdpSocket(this);
+    if (!socket->bind(address, discoveryPort, QUdpSocket::ShareAddress)) {
+        delete socket;
+        return;
+    }
+    connect(socket, &QUdpSocket::readyRead, this, &Client::onNewResponse);
+    replySockets.append(socket);
+}
+
+void Client::sendLantronixQuery(const QHostAddress& address, const QHostAddress& mask)
+{
+    auto* socket = new QUdpSocket(this);
+    if (!socket->bind(address, lantronixPort, QUdpSocket::ShareAddress)) {
+        delete socket;
+        return;
+    }
+    const quint32 ip = address.toIPv4Address();
+    const quint32 netmask = mask.toIPv4Address();
+    const QHostAddress directedBroadcast((ip & netmask) | ~netmask);
+    socket->writeDatagram(QByteArray::fromRawData(lantronixQuery, sizeof lantronixQuery), directedBroadcast,
+                          lantronixPort);
+    connect(socket, &QUdpSocket::readyRead, this, &Client::onNewResponse);
+    lantronixSockets.append(socket);
+}
+
+QList<QHostAddress> Client::generateIpList(const QHostAddress& start, const QHostAddress& end)
+{
+    QList<QHostAddress> list;
+    if (start.protocol() != QAbstractSocket::IPv4Protocol || end.protocol() != QAbstractSocket::IPv4Protocol)
+        return list;
+    const quint32 first = start.toIPv4Address();
+    const quint32 last = end.toIPv4Address();
+    if (first > last)
+        return list;
+    const quint32 networkAddress = first & 0xFFFFFF00u;
+    const quint32 broadcastAddress = first | 0x000000FFu;
+    // 64-bit counter: an end of 255.255.255.255 must not wrap around.
+    for (quint64 value = first; value <= last && list.size() < maxSweepAddresses; ++value) {
+        const auto address = quint32(value);
+        if (address == networkAddress || address == broadcastAddress)
+            continue;
+        list.append(QHostAddress(address));
+    }
+    return list;
+}
+
+void Client::sendUnicast(const QList<QHostAddress>& list)
+{
+    if (!unicastSocket || list.isEmpty())
+        return;
+    for (const QHostAddress& address : list)
+        unicastSocket->writeDatagram(textBytes(discoveryQuery), address, discoveryPort);
+}
+
+void Client::waitForResponses(int steps)
+{
+    if (steps <= 0)
+        return;
+    const int step = scanTime / steps;
+    for (int i = 0; i < steps; ++i) {
+        if (step > 0)
+            QThread::msleep(ulong(step));
+        // The receiver lets the event loop run here: that is when answers are decoded.
+        emit signalUpdateProgressBar(progressStep);
+    }
+}
+
+void Client::releaseScanSockets()
+{
+    if (answerSocket->isOpen())
+        answerSocket->close();
+    if (unicastSocket->isOpen())
+        unicastSocket->close();
+    for (QUdpSocket* socket : lantronixSockets + replySockets) {
+        disconnect(socket, nullptr, this, nullptr);
+        if (socket->isOpen())
+            socket->close();
+        socket->deleteLater();
+    }
+    lantronixSockets.clear();
+    replySockets.clear();
+}
+
+void Client::discardDevice()
+{
+    QMutexLocker locker(&devicesMutex);
+    for (int i = 0; i < foundDevices.size(); ++i) {
+        const QString mac = foundDevices.at(i).mac;
+        for (int j = foundDevices.size() - 1; j > i; --j) {
+            if (foundDevices.at(j).mac == mac)
+                foundDevices.removeAt(j);
+        }
+    }
+}
+
+void Client::onNewResponse()
+{
+    auto* socket = qobject_cast<QUdpSocket*>(sender());
+    if (!socket || socket->state() != QAbstractSocket::BoundState)
+        return;
+    while (socket->hasPendingDatagrams()) {
+        const QNetworkDatagram datagram = socket->receiveDatagram();
+        if (!datagram.isValid())
+            break;
+        if (socket == answerSocket || replySockets.contains(socket))
+            readDeviceResponse(datagram);
+        else
+            parseKolvexResponse(datagram);
+    }
+}
+
+void Client::onHandleUnicastResponse()
+{
+    while (unicastSocket->hasPendingDatagrams()) {
+        const QNetworkDatagram datagram = unicastSocket->receiveDatagram();
+        if (!datagram.isValid())
+            break;
+        const QByteArray data = datagram.data();
+        if (data.isEmpty() || unicastResponders.contains(datagram.senderAddress()))
+            continue;
+        unicastResponders.insert(datagram.senderAddress());
+        const QByteArray buffer = zeroFilledAnswer(data);
+        const QString tag = QString::fromLatin1(buffer.constData(), tagSize);
+        if (tag == legacyTag) {
+            setAnswerBuffer(buffer);
+            legacyResponse();
+        } else if (tag == jsonTag) {
+            qv3Response(QString::fromLatin1(data.mid(tagSize, answerSize - tagSize)));
+        }
+    }
+}
+
+// ---------------------------------------------------------------- answer decoding
+
+void Client::readDeviceResponse(const QNetworkDatagram& datagram)
+{
+    const QByteArray buffer = zeroFilledAnswer(datagram.data());
+    const QString tag = QString::fromLatin1(buffer.constData(), int(qstrnlen(buffer.constData(), tagSize)));
+    if (tag == legacyTag) {
+        setAnswerBuffer(buffer);
+        legacyResponse();
+    } else if (tag == jsonTag) {
+        QString text = QString::fromUtf8(buffer.constData(), int(qstrnlen(buffer.constData(), answerSize)));
+        text.remove(jsonTag);
+        qv3Response(text);
+    }
+}
+
+void Client::setAnswerBuffer(const QByteArray& bytes)
+{
+    answerBuffer = zeroFilledAnswer(bytes);
+}
+
+void Client::legacyResponse()
+{
+    Device_t record;
+    record.code = getId();
+    record.moduleId = getHardwareId(record.code);
+    record.group = getName(record.code);
+    record.description = getDescription(record.code);
+    record.serialNumber = getSerialNumber(record.code);
+    record.firmwareVersion = getFirmwareVersion(record.code);
+    record.mac = getMacAddress();
+    record.ip = getIpAddress();
+    record.netmask = getMask();
+    record.gateway = getGateway();
+    record.dhcp = getDhcp(record.code);
+    addDevice(record);
+}
+
+void Client::qv3Response(QString text)
+{
+    QJsonParseError error;
+    const QJsonDocument document = QJsonDocument::fromJson(text.toUtf8(), &error);
+    if (error.error != QJsonParseError::NoError)
+        return;
+    const QJsonObject object = document.object();
+    Device_t record;
+    QStringList keys = object.keys();
+    keys.sort();
+    for (const QString& key : qAsConst(keys)) {
+        const QJsonValue value = object.value(key);
+        const QString valueText = value.isString() ? value.toString() : QString();
+        const int field = fieldIndexOfKeyword(key);
+        if (field >= 0)
+            setDeviceField(record, EnumFieldMandatory(field), valueText);
+        else
+            record.additionalInfo.append(QMap<QString, QString>{{key, valueText}});
+    }
+    addDevice(record);
+}
+
+void Client::addDevice(const Device_t& device)
+{
+    QMutexLocker locker(&devicesMutex);
+    foundDevices.append(device);
+}
+
+QString Client::getId() const
+{
+    QString code = QStringLiteral("%1%2")
+                       .arg(uchar(answerBuffer.at(codeOffset)), 2, 16, QLatin1Char('0'))
+                       .arg(uchar(answerBuffer.at(codeOffset + 1)), 2, 16, QLatin1Char('0'));
+    // An unlisted beamline variant is handled as its base model.
+    if (code.startsWith(QLatin1Char('2')) && getGroupId(code).isEmpty())
+        code = code.left(2) + QStringLiteral("00");
+    return code;
+}
+
+QString Client::getMacAddress() const
+{
+    return macText(answerBuffer, macOffset);
+}
+
+QString Client::dottedAddress(int offset) const
+{
+    return QStringLiteral("%1.%2.%3.%4")
+        .arg(uchar(answerBuffer.at(offset)))
+        .arg(uchar(answerBuffer.at(offset + 1)))
+        .arg(uchar(answerBuffer.at(offset + 2)))
+        .arg(uchar(answerBuffer.at(offset + 3)));
+}
+
+QString Client::getIpAddress() const
+{
+    return dottedAddress(ipOffset);
+}
+
+QString Client::getMask() const
+{
+    return dottedAddress(maskOffset);
+}
+
+QString Client::getGateway() const
+{
+    return dottedAddress(gatewayOffset);
+}
+
+QString Client::textPart(int offset, int width) const
+{
+    const char* start = answerBuffer.constData() + offset;
+    return QString::fromLocal8Bit(start, int(qstrnlen(start, size_t(width))));
+}
+
+QString Client::getAdditionalInfo(bool full) const
+{
+    const QString partC = textPart(textCOffset, textCBytes);
+    if (!full)
+        return partC;
+    return textPart(textAOffset, shortTextBytes) + textPart(textBOffset, shortTextBytes) + partC;
+}
+
+QStringList Client::powerSupplyLines() const
+{
+    return getAdditionalInfo(true).split(lineSeparator);
+}
+
+// The Vesk power supply encodes its identity the way the beamline instruments do.
+QString Client::ruleFamily(const QString& code)
+{
+    if (device::isVeskPowerSupply(code))
+        return getGroupId(beamlineReferenceCode);
+    return getGroupId(code);
+}
+
+QString Client::getHardwareId(QString code) const
+{
+    const QString family = ruleFamily(code);
+    if (family == FamilyIDMap.value(POWER_SUPPLY_SYSTEMS)) {
+        const QStringList lines = powerSupplyLines();
+        return lines.size() >= psMinimumLines ? lines.at(psModuleIdLine) : unknownText;
+    }
+    if (family == FamilyIDMap.value(BEAMLINE)) {
+        QString id;
+        for (int i = 0; i < moduleIdBytes; ++i)
+            id += QChar::fromLatin1(answerBuffer.at(moduleIdOffset + i));
+        return id;
+    }
+    if (family == FamilyIDMap.value(CURRENT_TRANSDUCERS) || family == FamilyIDMap.value(TOOLS)) {
+        const QString shortText = getAdditionalInfo(false);
+        return shortText.isEmpty() ? unknownText : shortText;
+    }
+    return unknownText;
+}
+
+QString Client::getFirmwareVersion(QString code) const
+{
+    if (ruleFamily(code) == FamilyIDMap.value(POWER_SUPPLY_SYSTEMS)) {
+        const QStringList lines = powerSupplyLines();
+        return lines.size() >= psMinimumLines ? lines.at(psFirmwareLine) : unknownText;
+    }
+    const auto character = [this](int i) { return QChar::fromLatin1(answerBuffer.at(firmwareOffset + i)); };
+    return QString(character(0)) + QLatin1Char('.') + character(1) + QLatin1Char('.') + character(2) + character(3);
+}
+
+QString Client::getDhcp(QString code) const
+{
+    if (getGroupId(code) != FamilyIDMap.value(POWER_SUPPLY_SYSTEMS))
+        return QString();
+    const QStringList lines = powerSupplyLines();
+    return lines.size() >= psMinimumDhcpLines ? lines.at(psDhcpLine) : unknownText;
+}
+
+QString Client::getSerialNumber(QString code) const
+{
+    const QString family = ruleFamily(code);
+    if (family == FamilyIDMap.value(POWER_SUPPLY_SYSTEMS)) {
+        const QStringList lines = powerSupplyLines();
+        return lines.size() >= psMinimumLines ? lines.at(psSerialLine) : unknownText;
+    }
+    if (family == FamilyIDMap.value(BEAMLINE))
+        return beamlineSerial();
+    if (family == FamilyIDMap.value(CURRENT_TRANSDUCERS))
+        return currentTransducerSerial();
+    if (family == FamilyIDMap.value(TOOLS))
+        return toolSerial();
+    return unknownText;
+}
+
+QString Client::beamlineSerial() const
+{
+    const auto byteAt = [this](int i) { return quint32(uchar(answerBuffer.at(serialOffset + i))); };
+    const auto number = qint32(byteAt(0) << 24 | byteAt(1) << 16 | byteAt(2) << 8 | byteAt(3));
+    QString serial = QString::number(number);
+    if (serial.size() > beamlineSerialPlainDigits) {
+        serial.insert(2, QLatin1Char('Y'));
+        serial.insert(5, QLatin1Char('W'));
+    }
+    return serial;
+}
+
+QString Client::signedHexByte(int offset) const
+{
+    // QString::number would print a negative value as its unsigned 64-bit pattern.
+    const int value = qint8(answerBuffer.at(offset));
+    const QString hex = value < 0 ? QLatin1Char('-') + QString::number(-value, 16) : QString::number(value, 16);
+    return swapCorvixSerialNumber(hex);
+}
+
+QString Client::currentTransducerSerial() const
+{
+    QStringList pairs;
+    for (int i = 0; i < 4; ++i)
+        pairs << signedHexByte(serialOffset + i);
+    const int leading = pairs.at(0).toInt();
+    if (leading >= ctYearFormMin && leading <= ctYearFormMax)
+        return pairs.at(0) + QLatin1Char('Y') + pairs.at(1) + QLatin1Char('W') + pairs.at(2) + pairs.at(3);
+    QString serial = pairs.join(QString());
+    if (serial.at(2).toUpper() != QLatin1Char('A')) {
+        serial.insert(2, QLatin1Char('A'));
+        serial.remove(8, 1);
+    }
+    serial.insert(5, QLatin1Char('X'));
+    return serial.toUpper();
+}
+
+QString Client::toolSerial() const
+{
+    QStringList pairs;
+    for (int i = 0; i < 4; ++i)
+        pairs << signedHexByte(serialOffset + i);
+    return pairs.at(0) + QLatin1Char('Y') + pairs.at(1) + QLatin1Char('W') + pairs.at(2) + pairs.at(3);
+}
+
+QString Client::swapCorvixSerialNumber(QString digits)
+{
+    if (digits.isEmpty())
+        return digits;
+    if (digits.size() == 1)
+        digits.prepend(QLatin1Char('0'));
+    const int last = digits.size() - 1;
+    return QString(digits.at(last)) + digits.at(last - 1);
+}
+
+QString Client::getGroupId(QString code)
+{
+    return device::getFamily(code);
+}
+
+QString Client::getName(QString code)
+{
+    return device::getGroup(code);
+}
+
+QString Client::getDescription(QString code)
+{
+    return device::getDesc(code);
+}
+
+// ---------------------------------------------------------------- motor drivers
+
+void Client::parseKolvexResponse(const QNetworkDatagram& datagram)
+{
+    const QByteArray data = datagram.data();
+    if (data.size() < lantronixMinimumSize)
+        return;
+    Device_t candidate;
+    candidate.code = xportCode;
+    candidate.mac = macText(data, lantronixMacOffset);
+    candidate.ip = datagram.senderAddress().toString();
+    QMutexLocker locker(&lantronixMutex);
+    if (!lantronixDevices.contains(candidate.mac))
+        lantronixDevices.insert(candidate.mac, candidate);
+}
+
+QList<Device_t> Client::lantronixCandidates() const
+{
+    QMutexLocker locker(&lantronixMutex);
+    return lantronixDevices.values();
+}
+
+void Client::processKolvexDevices(const QVector<Device_t>& candidates)
+{
+    QList<QFuture<void>> futures;
+    for (const Device_t& candidate : candidates) {
+        futures.append(QtConcurrent::run(QThreadPool::globalInstance(),
+                                         [this, candidate] { readXportInfo(candidate.ip, candidate.mac); }));
+    }
+    // Every query is bounded by the connect, write and read time-outs, so this wait ends.
+    for (QFuture<void>& future : futures)
+        future.waitForFinished();
+}
+
+void Client::readXportInfo(QString ip, QString mac)
+{
+    Device_t record;
+    record.code = xportCode;
+    record.mac = mac.toUpper();
+    record.ip = ip;
+    record.netmask = xportNetmask;
+    record.gateway = xportGateway;
+    record.dhcp = xportDhcp;
+
+    QTcpSocket socket;
+    socket.connectToHost(ip, commandPort, QIODevice::ReadWrite, QAbstractSocket::AnyIPProtocol);
+    if (!socket.waitForConnected(waitConnected)) {
+        addDevice(record);
+        return;
+    }
+    socket.write(textBytes(versionCommand));
+    socket.waitForBytesWritten(waitWritten);
+    const QString version = readAnswerLine(socket, waitRead);
+    if (!version.startsWith(versionAnswerTag)) {
+        socket.disconnectFromHost();
+        addDevice(record);
+        return;
+    }
+    const QStringList fields = version.split(QLatin1Char(':'));
+    if (fields.size() == 4 && fields.at(0) == versionAnswerTag && fields.at(1) == motorDriverModel) {
+        record.code = motorDriverCode;
+        record.firmwareVersion = fields.at(3);
+        socket.write(textBytes(serialCommand));
+        socket.waitForBytesWritten(waitWritten);
+        record.serialNumber = readAnswerLine(socket, waitRead);
+        record.moduleId = record.serialNumber;
+    }
+    socket.disconnectFromHost();
+    record.group = getName(record.code);
+    record.description = getDescription(record.code);
+    addDevice(record);
+}
+
+// Ends at the first CR, when no data comes for timeout ms, when the line grows past
+// maxAnswerLineBytes or when it has taken answerLineTimeoutFactor timeouts in all:
+// a unit that streams without CR must not hold up the scan.
+QString Client::readAnswerLine(QTcpSocket& socket, int timeout) const
+{
+    QByteArray buffer;
+    const QDeadlineTimer deadline(qint64(answerLineTimeoutFactor) * qMax(0, timeout));
+    while (!buffer.contains('\r') && buffer.size() < maxAnswerLineBytes) {
+        if (socket.bytesAvailable() == 0) {
+            const int wait = int(qMin<qint64>(timeout, deadline.remainingTime()));
+            if (wait <= 0 || !socket.waitForReadyRead(wait))
+                break;
+        }
+        buffer += socket.read(maxAnswerLineBytes - buffer.size());
+    }
+    const int textLength = int(qstrnlen(buffer.constData(), size_t(buffer.size())));
+    return QString::fromLatin1(buffer.constData(), textLength).trimmed();
+}

@@ -1,0 +1,148 @@
+// SPDX-FileCopyrightText: 2026 Kestrion developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "model/device_t.h"
+#include "model/interfaces_t.h"
+
+#include <QByteArray>
+#include <QHash>
+#include <QHostAddress>
+#include <QList>
+#include <QMutex>
+#include <QObject>
+#include <QSet>
+#include <QString>
+#include <QStringList>
+#include <QVector>
+
+class QNetworkDatagram;
+class QTcpSocket;
+class QUdpSocket;
+
+// The discovery engine: one scan queries every selected interface by limited
+// broadcast (and optionally a unicast range), asks the Lantronix modules for
+// their MACs, then asks the motor drivers behind them what they are.
+// Answers are decoded only while the receiver of signalUpdateProgressBar lets
+// the event loop run, between the listening slices of a scan.
+class Client : public QObject
+{
+    Q_OBJECT
+
+public:
+    static constexpr quint16 discoveryPort = 30719;
+    static constexpr quint16 lantronixPort = 30718;
+    static constexpr quint16 commandPort = 10001;
+    static constexpr int answerSize = 2048;
+    static constexpr int tagSize = 12;
+    static constexpr int progressSteps = 80;
+    static constexpr int progressReset = 0;
+    static constexpr int progressStep = 1;
+    static constexpr int progressFull = 100;
+    // Larger unicast ranges are cut to this many addresses (and refused by the settings dialog).
+    static constexpr int maxSweepAddresses = 65536;
+    // A motor driver's answer line never comes near this; a unit streaming without CR is cut here.
+    static constexpr int maxAnswerLineBytes = 1024;
+    // The whole of one answer line must arrive within this many read time-outs.
+    static constexpr int answerLineTimeoutFactor = 2;
+    // Room for the answers of a few hundred units arriving while the scan blocks between slices.
+    static constexpr int answerReceiveBufferBytes = 4 * 1024 * 1024;
+
+    explicit Client(QObject* parent = nullptr);
+    ~Client() override;
+
+    // Runs one complete scan; blocks for the listening time and the motor-driver queries.
+    QList<Device_t> startScan(QList<interfaces_t>& interfaces);
+    void clearDevicesList();
+    // The records collected so far (the decoders append here).
+    QList<Device_t> devices() const;
+
+    int scanTime = 200;
+    bool flagSendUnicast = false;
+    QHostAddress startIp{QStringLiteral("192.168.0.1")};
+    QHostAddress endIp{QStringLiteral("192.168.0.254")};
+    int nThreads = 10;
+    int waitWritten = 1000;
+    int waitRead = 2000;
+    int waitConnected = 3000;
+
+    // Every address from start to end, less start's .0 and .255; at most maxSweepAddresses.
+    static QList<QHostAddress> generateIpList(const QHostAddress& start, const QHostAddress& end);
+    // Removes every later record whose MAC repeats an earlier one.
+    void discardDevice();
+
+    // Answer decoding: a datagram from the broadcast answer socket.
+    void readDeviceResponse(const QNetworkDatagram& datagram);
+    void legacyResponse();
+    void qv3Response(QString text);
+
+    // Field getters on answerBuffer (a legacy answer).
+    QString getId() const;
+    QString getMacAddress() const;
+    QString getIpAddress() const;
+    QString getMask() const;
+    QString getGateway() const;
+    QString getAdditionalInfo(bool full) const;
+    QString getHardwareId(QString code) const;
+    QString getFirmwareVersion(QString code) const;
+    QString getSerialNumber(QString code) const;
+    QString getDhcp(QString code) const;
+
+    // Catalog forwards.
+    static QString getGroupId(QString code);
+    static QString getName(QString code);
+    static QString getDescription(QString code);
+
+    static QString swapCorvixSerialNumber(QString digits);
+    // Safe from the worker tasks of the motor-driver queries.
+    void addDevice(const Device_t& device);
+
+    // Motor drivers behind their Lantronix modules.
+    void parseKolvexResponse(const QNetworkDatagram& datagram);
+    void processKolvexDevices(const QVector<Device_t>& candidates);
+    void readXportInfo(QString ip, QString mac);
+    QList<Device_t> lantronixCandidates() const;
+
+signals:
+    void signalUpdateProgressBar(int value);
+
+public slots:
+    void onNewResponse();
+    void onHandleUnicastResponse();
+
+private:
+    void replaceAnswerSockets();
+    void prepareRecvSockets();
+    void sendBroadcast(const QList<interfaces_t>& interfaces);
+    void sendLantronixQuery(const QHostAddress& address, const QHostAddress& mask);
+    void listenForDirectReplies(const QHostAddress& address);
+    void sendUnicast(const QList<QHostAddress>& list);
+    void waitForResponses(int steps);
+    void releaseScanSockets();
+    void applyThreadCount();
+
+    void setAnswerBuffer(const QByteArray& bytes);
+    QString textPart(int offset, int width) const;
+    QStringList powerSupplyLines() const;
+    QString signedHexByte(int offset) const;
+    QString currentTransducerSerial() const;
+    QString toolSerial() const;
+    QString beamlineSerial() const;
+    QString dottedAddress(int offset) const;
+    static QString ruleFamily(const QString& code);
+    QString readAnswerLine(QTcpSocket& socket, int timeout) const;
+
+    QByteArray answerBuffer;
+    QList<Device_t> foundDevices;
+    QUdpSocket* querySocket = nullptr;
+    QUdpSocket* answerSocket = nullptr;
+    QUdpSocket* unicastSocket = nullptr;
+    QSet<QHostAddress> unicastResponders;
+    mutable QMutex devicesMutex;
+    mutable QMutex lantronixMutex;
+    QHash<QString, Device_t> lantronixDevices;
+    QList<QUdpSocket*> lantronixSockets;
+    // One per queried interface, on its address and the discovery port, for units
+    // that answer the query's source directly instead of by broadcast.
+    QList<QUdpSocket*> replySockets;
+};

@@ -20,23 +20,29 @@
 #include <cstring>
 
 namespace {
-const QByteArray discoveryQuery = QByteArrayLiteral("Ostravi Dev?");
-const QByteArray lantronixQuery = QByteArrayLiteral("\x00\x01\x00\xF6");
-const QString legacyTag = QStringLiteral("Ostravi Dev:");
-const QString jsonTag = QStringLiteral("Ostravi QV3:");
-const QString unknownText = QStringLiteral("Unknown");
-const QString dockerPrefix = QStringLiteral("docker");
-const QString lineSeparator = QStringLiteral("\r\n");
-const QByteArray versionCommand = QByteArrayLiteral("MVER\r\n");
-const QByteArray serialCommand = QByteArrayLiteral("MRG:22\r\n");
-const QString versionAnswerTag = QStringLiteral("#MVER");
-const QString motorDriverModel = QStringLiteral("KOLVEX");
-const QString xportCode = QStringLiteral("4100");
-const QString motorDriverCode = QStringLiteral("4200");
-const QString xportNetmask = QStringLiteral("255.255.255.0");
-const QString xportGateway = QStringLiteral("192.168.0.1");
-const QString xportDhcp = QStringLiteral("NA");
-const QString beamlineReferenceCode = QStringLiteral("2100");
+constexpr char discoveryQuery[] = "Ostravi Dev?";
+constexpr char lantronixQuery[] = {'\x00', '\x01', '\x00', '\xF6'};
+constexpr char versionCommand[] = "MVER\r\n";
+constexpr char serialCommand[] = "MRG:22\r\n";
+constexpr QLatin1String legacyTag("Ostravi Dev:");
+constexpr QLatin1String jsonTag("Ostravi QV3:");
+constexpr QLatin1String unknownText("Unknown");
+constexpr QLatin1String dockerPrefix("docker");
+constexpr QLatin1String lineSeparator("\r\n");
+constexpr QLatin1String versionAnswerTag("#MVER");
+constexpr QLatin1String motorDriverModel("KOLVEX");
+constexpr QLatin1String xportCode("4100");
+constexpr QLatin1String motorDriverCode("4200");
+constexpr QLatin1String xportNetmask("255.255.255.0");
+constexpr QLatin1String xportGateway("192.168.0.1");
+constexpr QLatin1String xportDhcp("NA");
+constexpr QLatin1String beamlineReferenceCode("2100");
+
+// The bytes of a text constant, without its terminating zero.
+template <size_t N> QByteArray textBytes(const char (&text)[N])
+{
+    return QByteArray::fromRawData(text, int(N - 1));
+}
 
 // Legacy answer layout (offsets from the start of the datagram).
 constexpr int codeOffset = 12;
@@ -180,12 +186,26 @@ void Client::sendBroadcast(const QList<interfaces_t>& interfaces)
         const QHostAddress address(hostInterface.ip);
         if (address == QHostAddress(QHostAddress::AnyIPv4))
             continue;
+        listenForDirectReplies(address);
         if (!querySocket->bind(address, discoveryPort, QUdpSocket::ShareAddress))
             continue;
-        querySocket->writeDatagram(discoveryQuery, QHostAddress(QHostAddress::Broadcast), discoveryPort);
+        querySocket->writeDatagram(textBytes(discoveryQuery), QHostAddress(QHostAddress::Broadcast), discoveryPort);
         querySocket->close();
         sendLantronixQuery(address, QHostAddress(hostInterface.mask));
     }
+}
+
+// The broadcast answer socket cannot hear a unit that answers our interface address
+// by unicast; this socket does. Bound before the query leaves, so no answer is early.
+void Client::listenForDirectReplies(const QHostAddress& address)
+{
+    auto* socket = new QUdpSocket(this);
+    if (!socket->bind(address, discoveryPort, QUdpSocket::ShareAddress)) {
+        delete socket;
+        return;
+    }
+    connect(socket, &QUdpSocket::readyRead, this, &Client::onNewResponse);
+    replySockets.append(socket);
 }
 
 void Client::sendLantronixQuery(const QHostAddress& address, const QHostAddress& mask)
@@ -198,7 +218,8 @@ void Client::sendLantronixQuery(const QHostAddress& address, const QHostAddress&
     const quint32 ip = address.toIPv4Address();
     const quint32 netmask = mask.toIPv4Address();
     const QHostAddress directedBroadcast((ip & netmask) | ~netmask);
-    socket->writeDatagram(lantronixQuery, directedBroadcast, lantronixPort);
+    socket->writeDatagram(QByteArray::fromRawData(lantronixQuery, sizeof lantronixQuery), directedBroadcast,
+                          lantronixPort);
     connect(socket, &QUdpSocket::readyRead, this, &Client::onNewResponse);
     lantronixSockets.append(socket);
 }
@@ -229,7 +250,7 @@ void Client::sendUnicast(const QList<QHostAddress>& list)
     if (!unicastSocket || list.isEmpty())
         return;
     for (const QHostAddress& address : list)
-        unicastSocket->writeDatagram(discoveryQuery, address, discoveryPort);
+        unicastSocket->writeDatagram(textBytes(discoveryQuery), address, discoveryPort);
 }
 
 void Client::waitForResponses(int steps)
@@ -251,13 +272,14 @@ void Client::releaseScanSockets()
         answerSocket->close();
     if (unicastSocket->isOpen())
         unicastSocket->close();
-    for (QUdpSocket* socket : qAsConst(lantronixSockets)) {
+    for (QUdpSocket* socket : lantronixSockets + replySockets) {
         disconnect(socket, nullptr, this, nullptr);
         if (socket->isOpen())
             socket->close();
         socket->deleteLater();
     }
     lantronixSockets.clear();
+    replySockets.clear();
 }
 
 void Client::discardDevice()
@@ -281,7 +303,7 @@ void Client::onNewResponse()
         const QNetworkDatagram datagram = socket->receiveDatagram();
         if (!datagram.isValid())
             break;
-        if (socket == answerSocket)
+        if (socket == answerSocket || replySockets.contains(socket))
             readDeviceResponse(datagram);
         else
             parseKolvexResponse(datagram);
@@ -616,7 +638,7 @@ void Client::readXportInfo(QString ip, QString mac)
         addDevice(record);
         return;
     }
-    socket.write(versionCommand);
+    socket.write(textBytes(versionCommand));
     socket.waitForBytesWritten(waitWritten);
     const QString version = readAnswerLine(socket, waitRead);
     if (!version.startsWith(versionAnswerTag)) {
@@ -628,7 +650,7 @@ void Client::readXportInfo(QString ip, QString mac)
     if (fields.size() == 4 && fields.at(0) == versionAnswerTag && fields.at(1) == motorDriverModel) {
         record.code = motorDriverCode;
         record.firmwareVersion = fields.at(3);
-        socket.write(serialCommand);
+        socket.write(textBytes(serialCommand));
         socket.waitForBytesWritten(waitWritten);
         record.serialNumber = readAnswerLine(socket, waitRead);
         record.moduleId = record.serialNumber;

@@ -115,6 +115,7 @@ private:
     void prepareRecvSockets();
     void sendBroadcast(const QList<interfaces_t>& interfaces);
     void sendLantronixQuery(const QHostAddress& address, const QHostAddress& mask);
+    void listenForDirectReplies(const QHostAddress& address);
     void sendUnicast(const QList<QHostAddress>& list);
     void waitForResponses(int steps);
     void releaseScanSockets();
@@ -141,4 +142,7 @@ private:
     mutable QMutex lantronixMutex;
     QHash<QString, Device_t> lantronixDevices;
     QList<QUdpSocket*> lantronixSockets;
+    // One per queried interface, on its address and the discovery port, for units
+    // that answer the query's source directly instead of by broadcast.
+    QList<QUdpSocket*> replySockets;
 };

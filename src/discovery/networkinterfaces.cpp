@@ -5,6 +5,7 @@
 #include "ui_networkinterfaces.h"
 
 #include <QCheckBox>
+#include <QHeaderView>
 #include <QHostAddress>
 #include <QPushButton>
 #include <QStyle>
@@ -31,6 +32,8 @@ NetworkInterfaces::NetworkInterfaces(QWidget* parent) : QDialog(parent), ui(std:
     registerInterfaceTypes();
     ui->setupUi(this);
     setWindowIcon(style()->standardIcon(QStyle::SP_DriveNetIcon));
+    // The check-box column is narrower than the header's default minimum.
+    ui->tableInterfaces->horizontalHeader()->setMinimumSectionSize(checkColumnWidth);
     ui->tableInterfaces->setColumnWidth(checkColumn, checkColumnWidth);
     ui->tableInterfaces->setColumnWidth(nameColumn, nameColumnWidth);
     ui->tableInterfaces->setColumnWidth(ipColumn, ipColumnWidth);

@@ -1,0 +1,47 @@
+// SPDX-FileCopyrightText: 2026 Kestrion developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "unitconfig.h"
+
+#include <QByteArray>
+#include <QString>
+
+// One simulated instrument or XPort module: its present network settings and the answers it gives.
+class Unit
+{
+public:
+    explicit Unit(const UnitConfig& config);
+
+    const UnitConfig& config() const { return m_config; }
+    QString name() const { return m_config.name; }
+    QString link() const { return m_config.link; }
+    UnitKind kind() const { return m_config.kind; }
+    bool isXport() const { return m_config.kind == UnitKind::Xport; }
+
+    quint32 ip() const { return m_ip; }
+    quint32 mask() const { return m_mask; }
+    quint32 gateway() const { return m_gateway; }
+    QString dhcp() const { return m_dhcp; }
+    void applySettings(quint32 ip, quint32 mask, quint32 gateway, const QString& dhcp);
+    void moveTo(quint32 ip) { m_ip = ip; }
+
+    bool answersBroadcast() const;
+    bool answersUnicast() const;
+    bool macEndsWith(const QByteArray& lastBytes) const { return m_config.mac.endsWith(lastBytes); }
+
+    QByteArray discoveryAnswer() const;
+    QByteArray lantronixAnswer() const;
+
+private:
+    QByteArray legacyAnswer() const;
+    QByteArray jsonAnswer() const;
+    QByteArray powerSupplyLines() const;
+    void keepMember(QJsonObject& object, const QString& key, const QString& value) const;
+
+    UnitConfig m_config;
+    quint32 m_ip;
+    quint32 m_mask;
+    quint32 m_gateway;
+    QString m_dhcp;
+};

@@ -1,0 +1,58 @@
+// SPDX-FileCopyrightText: 2026 Kestrion developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include <QByteArray>
+#include <QJsonObject>
+#include <QList>
+#include <QString>
+
+enum class UnitKind { Legacy, Json, Xport };
+enum class AnswerMode { Both, Broadcast, Unicast, None };
+enum class TcpMode { Normal, Refuse, Silent, NoCr, Stream, Drop };
+
+struct BytePlacement
+{
+    int at = 0;
+    QByteArray bytes;
+};
+
+struct PsInfo
+{
+    bool present = false;
+    QString fw;
+    QString sn;
+    QString id;
+    QString line3;
+};
+
+// One simulated unit as the lab file describes it at start-up.
+struct UnitConfig
+{
+    QString name;
+    QString link;
+    UnitKind kind = UnitKind::Legacy;
+    quint32 ip = 0;
+    quint32 mask = 0;
+    quint32 gateway = 0;
+    QByteArray mac;
+    QString dhcp = QStringLiteral("0");
+    AnswerMode answer = AnswerMode::Both;
+    int delayMs = 0;
+    bool acceptSet = true;
+
+    QByteArray code;
+    QList<BytePlacement> bytes;
+    PsInfo psInfo;
+    int length = 248;
+
+    QJsonObject object;
+    bool hasRawText = false;
+    QByteArray rawText;
+
+    bool lantronixAnswers = true;
+    bool hasDriver = false;
+    QByteArray mver;
+    QByteArray serial;
+    TcpMode tcp = TcpMode::Refuse;
+};

@@ -1,0 +1,244 @@
+// SPDX-FileCopyrightText: 2026 Kestrion developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "dialogs/settings.h"
+
+#include <QAbstractSocket>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QPushButton>
+
+#include "resources/appresources.h"
+#include "ui_settings.h"
+
+Settings::Settings(QWidget* parent, MessagePresenter* presenter)
+    : QDialog(parent), ui(std::make_unique<Ui::Settings>()),
+      m_ownPresenter(presenter ? nullptr : std::make_unique<MessagePresenter>()),
+      m_presenter(presenter ? presenter : m_ownPresenter.get())
+{
+    initAppResources();
+    ui->setupUi(this);
+    connectControls();
+    installButtonKeyFilter();
+}
+
+Settings::~Settings() = default;
+
+void Settings::connectControls()
+{
+    connect(ui->doubleSpinBoxBroadcastTime, &QDoubleSpinBox::textChanged, this, &Settings::onChangeBroadcastTime);
+    connect(ui->doubleSpinBoxTimeout, &QDoubleSpinBox::textChanged, this, &Settings::onChangeTimeout);
+    connect(ui->doubleSpinBoxThreadsNumber, &QDoubleSpinBox::textChanged, this, &Settings::onChangeNumbeOfThreads);
+    connect(ui->doubleSpinBoxWaitForBytesWritten, &QDoubleSpinBox::textChanged, this,
+            &Settings::onChangeWaitForBytesWritten);
+    connect(ui->doubleSpinBoxWaitForReadyRead, &QDoubleSpinBox::textChanged, this, &Settings::onChangeWaitForReadyRead);
+    connect(ui->doubleSpinBoxWaitForConnected, &QDoubleSpinBox::textChanged, this, &Settings::onChangeWaitForConnected);
+    connect(ui->checkBoxEnable, &QCheckBox::stateChanged, this, &Settings::onChangeChangeFlagManualIP);
+    connect(ui->checkBoxEnableUnicast, &QCheckBox::stateChanged, this, &Settings::onChangeChangeFlagUnicast);
+    connect(ui->lineEditStart, &QLineEdit::textChanged, this, &Settings::onIpLineEditTextChanged);
+    connect(ui->lineEditStop, &QLineEdit::textChanged, this, &Settings::onIpLineEditTextChanged);
+    connect(ui->applyBtn, &QPushButton::released, this, &Settings::onApply);
+    connect(ui->closeBtn, &QPushButton::released, this, &Settings::onClose);
+}
+
+void Settings::installButtonKeyFilter()
+{
+    for (QPushButton* button : findChildren<QPushButton*>())
+        button->installEventFilter(this);
+}
+
+bool Settings::eventFilter(QObject* watched, QEvent* event)
+{
+    auto* button = qobject_cast<QPushButton*>(watched);
+    if (button && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            if (button->hasFocus())
+                button->click();
+            return true;
+        }
+        // Space would toggle the button without the user meaning to apply anything.
+        if (key == Qt::Key_Space)
+            return true;
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+void Settings::showBroadcastTime(float ms)
+{
+    m_shownBroadcastTime = ms;
+    ui->doubleSpinBoxBroadcastTime->setValue(ms / millisecondsPerSecond);
+}
+
+void Settings::showTimeout(float ms)
+{
+    m_shownTimeout = ms;
+    ui->doubleSpinBoxTimeout->setValue(ms / millisecondsPerSecond);
+}
+
+void Settings::showFlagManualIP(bool flag)
+{
+    m_shownFlagManualIP = flag;
+    ui->checkBoxEnable->setChecked(flag);
+}
+
+void Settings::showFlagUnicast(bool flag)
+{
+    ui->checkBoxEnableUnicast->setChecked(flag);
+    ui->lineEditStart->setEnabled(flag);
+    ui->lineEditStop->setEnabled(flag);
+}
+
+void Settings::showStartIP(const QHostAddress& ip)
+{
+    ui->lineEditStart->setText(ip.toString());
+}
+
+void Settings::showStopIP(const QHostAddress& ip)
+{
+    ui->lineEditStop->setText(ip.toString());
+}
+
+void Settings::showNumbeOfThreads(int number)
+{
+    m_shownNumbeOfThreads = number;
+    ui->doubleSpinBoxThreadsNumber->setValue(number);
+}
+
+void Settings::showWaitForBytesWritten(int time)
+{
+    m_shownWaitForBytesWritten = time;
+    ui->doubleSpinBoxWaitForBytesWritten->setValue(time);
+}
+
+void Settings::showWaitForReadyRead(int time)
+{
+    m_shownWaitForReadyRead = time;
+    ui->doubleSpinBoxWaitForReadyRead->setValue(time);
+}
+
+void Settings::showWaitForConnected(int time)
+{
+    m_shownWaitForConnected = time;
+    ui->doubleSpinBoxWaitForConnected->setValue(time);
+}
+
+void Settings::onChangeBroadcastTime()
+{
+    m_editedBroadcastTime = static_cast<float>(ui->doubleSpinBoxBroadcastTime->value() * millisecondsPerSecond);
+}
+
+void Settings::onChangeTimeout()
+{
+    m_editedTimeout = static_cast<float>(ui->doubleSpinBoxTimeout->value() * millisecondsPerSecond);
+}
+
+void Settings::onChangeNumbeOfThreads()
+{
+    m_editedNumbeOfThreads = static_cast<int>(ui->doubleSpinBoxThreadsNumber->value());
+}
+
+void Settings::onChangeWaitForBytesWritten()
+{
+    m_editedWaitForBytesWritten = static_cast<int>(ui->doubleSpinBoxWaitForBytesWritten->value());
+}
+
+void Settings::onChangeWaitForReadyRead()
+{
+    m_editedWaitForReadyRead = static_cast<int>(ui->doubleSpinBoxWaitForReadyRead->value());
+}
+
+void Settings::onChangeWaitForConnected()
+{
+    m_editedWaitForConnected = static_cast<int>(ui->doubleSpinBoxWaitForConnected->value());
+}
+
+void Settings::onChangeChangeFlagManualIP()
+{
+    m_editedFlagManualIP = ui->checkBoxEnable->isChecked();
+}
+
+void Settings::onChangeChangeFlagUnicast()
+{
+    const bool unicast = ui->checkBoxEnableUnicast->isChecked();
+    ui->lineEditStart->setEnabled(unicast);
+    ui->lineEditStop->setEnabled(unicast);
+    if (!unicast)
+        ui->applyBtn->setEnabled(true);
+}
+
+void Settings::onIpLineEditTextChanged(const QString& text)
+{
+    if (!qobject_cast<QLineEdit*>(sender()))
+        return;
+    QHostAddress address;
+    const bool isIPv4 = address.setAddress(text) && address.protocol() == QAbstractSocket::IPv4Protocol;
+    ui->applyBtn->setEnabled(isIPv4);
+}
+
+bool Settings::unicastRangeAcceptable()
+{
+    if (!ui->checkBoxEnableUnicast->isChecked())
+        return true;
+    const QHostAddress start(ui->lineEditStart->text());
+    const QHostAddress end(ui->lineEditStop->text());
+    // Unsigned arithmetic: an end below the start wraps to a huge range and is refused with it.
+    const quint32 span = end.toIPv4Address() - start.toIPv4Address();
+    const quint64 count = quint64(span) + 1;
+    if (count <= maxUnicastRangeAddresses)
+        return true;
+    QString text;
+    if (end.toIPv4Address() < start.toIPv4Address())
+        text = tr("The unicast scan range ends at %1, before its start %2.\n\nPlease enter an end address that is not "
+                  "below the start address.")
+                   .arg(end.toString(), start.toString());
+    else
+        text = tr("The unicast scan range from %1 to %2 holds %3 addresses, but a scan can sweep at most %4.\n\n"
+                  "Please choose a smaller range.")
+                   .arg(start.toString(), end.toString())
+                   .arg(count)
+                   .arg(maxUnicastRangeAddresses);
+    m_presenter->critical(this, tr("Settings"), text);
+    return false;
+}
+
+void Settings::onApply()
+{
+    if (!unicastRangeAcceptable())
+        return;
+    emitChangedValues();
+    emitUnicastSettings();
+    emit signalClose();
+}
+
+void Settings::emitChangedValues()
+{
+    if (m_editedBroadcastTime != m_shownBroadcastTime)
+        emit signalChangeBroadcastTime(static_cast<int>(m_editedBroadcastTime));
+    if (m_editedTimeout != m_shownTimeout)
+        emit signalChangeTimeout(static_cast<int>(m_editedTimeout));
+    if (m_editedFlagManualIP != m_shownFlagManualIP)
+        emit signalChangeFlagManualIP(m_editedFlagManualIP);
+    if (m_editedNumbeOfThreads != m_shownNumbeOfThreads)
+        emit signalChangeNumbeOfThreads(m_editedNumbeOfThreads);
+    if (m_editedWaitForBytesWritten != m_shownWaitForBytesWritten)
+        emit signalChangeWaitForBytesWritten(m_editedWaitForBytesWritten);
+    if (m_editedWaitForReadyRead != m_shownWaitForReadyRead)
+        emit signalChangeWaitForReadyRead(m_editedWaitForReadyRead);
+    if (m_editedWaitForConnected != m_shownWaitForConnected)
+        emit signalChangeWaitForConnected(m_editedWaitForConnected);
+}
+
+void Settings::emitUnicastSettings()
+{
+    const bool unicast = ui->checkBoxEnableUnicast->isChecked();
+    emit signalChangeFlagUnicast(unicast);
+    if (!unicast)
+        return;
+    emit signalChangeStartIp(QHostAddress(ui->lineEditStart->text()));
+    emit signalChangeEndIp(QHostAddress(ui->lineEditStop->text()));
+}
+
+void Settings::onClose()
+{
+    emit signalClose();
+}

@@ -1,0 +1,95 @@
+// SPDX-FileCopyrightText: 2026 Kestrion developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include <QDialog>
+#include <QHostAddress>
+#include <memory>
+
+#include "dialogs/messagepresenter.h"
+
+namespace Ui {
+class Settings;
+}
+
+// Edits the preferences the main window works with. The dialog never touches the settings store:
+// it reports each changed value through its signals when the user applies.
+class Settings : public QDialog
+{
+    Q_OBJECT
+
+public:
+    // Largest unicast range a scan may sweep; a larger one would keep the scan sending for minutes.
+    static constexpr quint64 maxUnicastRangeAddresses = 65536;
+    static constexpr int millisecondsPerSecond = 1000;
+
+    // A null presenter shows real message boxes.
+    explicit Settings(QWidget* parent = nullptr, MessagePresenter* presenter = nullptr);
+    ~Settings() override;
+
+    void showBroadcastTime(float ms);
+    void showTimeout(float ms);
+    void showFlagManualIP(bool flag);
+    void showFlagUnicast(bool flag);
+    void showStartIP(const QHostAddress& ip);
+    void showStopIP(const QHostAddress& ip);
+    void showNumbeOfThreads(int number);
+    void showWaitForBytesWritten(int time);
+    void showWaitForReadyRead(int time);
+    void showWaitForConnected(int time);
+
+signals:
+    void signalChangeBroadcastTime(int time);
+    void signalChangeTimeout(int time);
+    void signalChangeFlagManualIP(bool flag);
+    void signalChangeFlagUnicast(bool flag);
+    void signalChangeStartIp(QHostAddress ip);
+    void signalChangeEndIp(QHostAddress ip);
+    void signalChangeNumbeOfThreads(int number);
+    void signalChangeWaitForBytesWritten(int time);
+    void signalChangeWaitForReadyRead(int time);
+    void signalChangeWaitForConnected(int time);
+    void signalClose();
+
+public slots:
+    void onChangeBroadcastTime();
+    void onChangeTimeout();
+    void onChangeNumbeOfThreads();
+    void onChangeWaitForBytesWritten();
+    void onChangeWaitForReadyRead();
+    void onChangeWaitForConnected();
+    void onChangeChangeFlagManualIP();
+    void onChangeChangeFlagUnicast();
+    void onIpLineEditTextChanged(const QString& text);
+    void onApply();
+    void onClose();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void connectControls();
+    void installButtonKeyFilter();
+    bool unicastRangeAcceptable();
+    void emitChangedValues();
+    void emitUnicastSettings();
+
+    std::unique_ptr<Ui::Settings> ui;
+    std::unique_ptr<MessagePresenter> m_ownPresenter;
+    MessagePresenter* m_presenter;
+
+    float m_shownBroadcastTime = 0;
+    float m_editedBroadcastTime = 0;
+    float m_shownTimeout = 0;
+    float m_editedTimeout = 0;
+    bool m_shownFlagManualIP = false;
+    bool m_editedFlagManualIP = false;
+    int m_shownNumbeOfThreads = 0;
+    int m_editedNumbeOfThreads = 0;
+    int m_shownWaitForBytesWritten = 0;
+    int m_editedWaitForBytesWritten = 0;
+    int m_shownWaitForReadyRead = 0;
+    int m_editedWaitForReadyRead = 0;
+    int m_shownWaitForConnected = 0;
+    int m_editedWaitForConnected = 0;
+};

@@ -1,0 +1,14 @@
+// SPDX-FileCopyrightText: 2026 Kestrion developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "resources/appresources.h"
+
+#include <QtGlobal>
+
+void initAppResources()
+{
+    static const bool registered = [] {
+        Q_INIT_RESOURCE(app);
+        return true;
+    }();
+    Q_UNUSED(registered);
+}

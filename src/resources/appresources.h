@@ -1,0 +1,7 @@
+// SPDX-FileCopyrightText: 2026 Kestrion developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+// Registers the compiled-in pictures, icons, style sheets and texts. They live in a static library,
+// so the linker keeps them only when something calls this; safe to call any number of times.
+void initAppResources();

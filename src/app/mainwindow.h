@@ -20,6 +20,7 @@ class Client;
 class NetworkInterfaces;
 class QTableWidgetItem;
 class QTimer;
+class PromptsPresenter;
 class UserPrompts;
 
 // The one window of the tool: scans on request, lists the devices found and
@@ -158,6 +159,8 @@ private:
 
     std::unique_ptr<Ui::MainWindow> ui;
     std::shared_ptr<UserPrompts> m_prompts;
+    // The same prompts for the dialogs that show their own boxes.
+    std::unique_ptr<PromptsPresenter> m_presenter;
     AppSettings m_settings;
     std::unique_ptr<Client> m_client;
     std::unique_ptr<NetworkInterfaces> m_networkInterfaces;

@@ -547,6 +547,8 @@ void MainWindow::onWriteAddInfo()
     if (index < 0)
         return;
     fillInfoRows(m_devices.at(index));
+    // Long labels ("Device Description:") would be cut at the initial width.
+    ui->tableInfo->resizeColumnToContents(0);
     ui->progressBar->setValue(progressReset);
 }
 

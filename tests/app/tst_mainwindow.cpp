@@ -15,6 +15,7 @@
 #include <QFile>
 #include <QFrame>
 #include <QHeaderView>
+#include <QPointer>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QSignalSpy>
@@ -113,6 +114,8 @@ private slots:
     void firmwarePageShowsSelectionColumn();
     void settingsReactions();
     void updateCheckWithoutTool();
+    void interfaceSelection_data();
+    void interfaceSelection();
     void textViewers_data();
     void textViewers();
     void refusedSaveIsReported();
@@ -759,6 +762,41 @@ void TestMainWindow::updateCheckWithoutTool()
     QCOMPARE(m_prompts->boxes.first().kind, QStringLiteral("critical"));
     QCOMPARE(m_prompts->boxes.first().title, QStringLiteral("Updates"));
     QVERIFY(m_prompts->boxes.first().text.startsWith(QStringLiteral("Cannot start maintancetool ")));
+}
+
+void TestMainWindow::interfaceSelection_data()
+{
+    QTest::addColumn<bool>("apply");
+    QTest::newRow("apply replaces the held list") << true;
+    QTest::newRow("cancel keeps it") << false;
+}
+
+void TestMainWindow::interfaceSelection()
+{
+    QFETCH(bool, apply);
+    const QList<interfaces_t> before = m_window->networkInterfaces().interfaces();
+    widget<QAction>("actionSelect_network_interfaces")->trigger();
+    NetworkInterfaces* dialog = nullptr;
+    for (NetworkInterfaces* candidate : m_window->findChildren<NetworkInterfaces*>()) {
+        if (candidate->isVisible())
+            dialog = candidate;
+    }
+    QVERIFY(dialog);
+    QPointer<NetworkInterfaces> alive(dialog);
+    QList<interfaces_t> chosen = {
+        {QStringLiteral("kx9"), QStringLiteral("10.9.9.1"), QStringLiteral("255.0.0.0"), false}};
+    if (apply)
+        emit dialog->signalUpdateNetworkList(chosen);
+    else
+        emit dialog->signalClose();
+    QTRY_VERIFY(alive.isNull());
+    const QList<interfaces_t> after = m_window->networkInterfaces().interfaces();
+    const QList<interfaces_t>& expected = apply ? chosen : before;
+    QCOMPARE(after.size(), expected.size());
+    for (int i = 0; i < after.size(); ++i) {
+        QCOMPARE(after.at(i).name, expected.at(i).name);
+        QCOMPARE(after.at(i).selected, expected.at(i).selected);
+    }
 }
 
 void TestMainWindow::textViewers_data()

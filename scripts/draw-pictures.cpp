@@ -190,14 +190,15 @@ QImage appIcon()
 
 QImage kestrionLogo()
 {
-    QImage image = transparentImage(640, 220);
+    QImage image = transparentImage(680, 220);
     QPainter p(&image);
     p.setRenderHint(QPainter::Antialiasing);
     p.setRenderHint(QPainter::TextAntialiasing);
+    p.setRenderHint(QPainter::SmoothPixmapTransform);
     p.drawImage(QRectF(10, 10, 200, 200), appIcon());
     p.setPen(ink);
     p.setFont(boldFont(84));
-    p.drawText(QRectF(225, 20, 410, 120), Qt::AlignLeft | Qt::AlignVCenter, QStringLiteral("Kestrion"));
+    p.drawText(QRectF(228, 20, 440, 120), Qt::AlignLeft | Qt::AlignVCenter, QStringLiteral("Kestrion"));
     QFont small(QStringLiteral("DejaVu Sans"));
     small.setPixelSize(24);
     p.setFont(small);
@@ -364,11 +365,11 @@ void writeSupportedDevices(const QString& catalogPath, const QString& outPath)
     QTextStream s(&out);
     s << "Devices supported by Kestrion 1.0.0\n";
     s << "===================================\n\n";
-    s << "Code   Group                    Description\n";
+    s << "Each line: catalog code, product line, description.\n";
     for (const QString& family : familyOrder) {
         s << "\n" << family << "\n" << QString(family.size(), QLatin1Char('-')) << "\n";
         for (const CatalogEntry& e : byFamily.value(family))
-            s << e.code.leftJustified(7) << e.group.leftJustified(25) << e.description << "\n";
+            s << e.code << "  " << e.group << " - " << e.description << "\n";
     }
 }
 

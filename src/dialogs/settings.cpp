@@ -51,9 +51,8 @@ bool Settings::eventFilter(QObject* watched, QEvent* event)
     auto* button = qobject_cast<QPushButton*>(watched);
     if (button && event->type() == QEvent::KeyPress) {
         const int key = static_cast<QKeyEvent*>(event)->key();
-        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
-            if (button->hasFocus())
-                button->click();
+        if ((key == Qt::Key_Return || key == Qt::Key_Enter) && button->hasFocus()) {
+            button->click();
             return true;
         }
         // Space would toggle the button without the user meaning to apply anything.
@@ -179,26 +178,39 @@ bool Settings::unicastRangeAcceptable()
 {
     if (!ui->checkBoxEnableUnicast->isChecked())
         return true;
-    const QHostAddress start(ui->lineEditStart->text());
-    const QHostAddress end(ui->lineEditStop->text());
-    // Unsigned arithmetic: an end below the start wraps to a huge range and is refused with it.
-    const quint32 span = end.toIPv4Address() - start.toIPv4Address();
-    const quint64 count = quint64(span) + 1;
-    if (count <= maxUnicastRangeAddresses)
-        return true;
-    QString text;
-    if (end.toIPv4Address() < start.toIPv4Address())
-        text = tr("The unicast scan range ends at %1, before its start %2.\n\nPlease enter an end address that is not "
-                  "below the start address.")
-                   .arg(end.toString(), start.toString());
-    else
-        text = tr("The unicast scan range from %1 to %2 holds %3 addresses, but a scan can sweep at most %4.\n\n"
-                  "Please choose a smaller range.")
-                   .arg(start.toString(), end.toString())
-                   .arg(count)
-                   .arg(maxUnicastRangeAddresses);
+    const QString startText = ui->lineEditStart->text();
+    const QString endText = ui->lineEditStop->text();
+    QHostAddress start;
+    QHostAddress end;
+    // Apply only judges the field edited last, so the other one may still hold an unusable text.
+    if (!start.setAddress(startText) || start.protocol() != QAbstractSocket::IPv4Protocol || !end.setAddress(endText) ||
+        end.protocol() != QAbstractSocket::IPv4Protocol) {
+        refuseUnicastRange(tr("The unicast scan range needs two IPv4 addresses, but it reads \"%1\" to \"%2\".\n\n"
+                              "Please correct the range.")
+                               .arg(startText, endText));
+        return false;
+    }
+    if (end.toIPv4Address() < start.toIPv4Address()) {
+        refuseUnicastRange(tr("The unicast scan range ends at %1, before its start %2.\n\nPlease enter an end "
+                              "address that is not below the start address.")
+                               .arg(endText, startText));
+        return false;
+    }
+    const quint64 count = quint64(end.toIPv4Address() - start.toIPv4Address()) + 1;
+    if (count > maxUnicastRangeAddresses) {
+        refuseUnicastRange(tr("The unicast scan range from %1 to %2 holds %3 addresses, but a scan can sweep at most "
+                              "%4.\n\nPlease choose a smaller range.")
+                               .arg(startText, endText)
+                               .arg(count)
+                               .arg(maxUnicastRangeAddresses));
+        return false;
+    }
+    return true;
+}
+
+void Settings::refuseUnicastRange(const QString& text)
+{
     m_presenter->critical(this, tr("Settings"), text);
-    return false;
 }
 
 void Settings::onApply()

@@ -71,6 +71,7 @@ private:
     void connectControls();
     void installButtonKeyFilter();
     bool unicastRangeAcceptable();
+    void refuseUnicastRange(const QString& text);
     void emitChangedValues();
     void emitUnicastSettings();
 

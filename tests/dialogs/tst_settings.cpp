@@ -399,6 +399,11 @@ void TestSettings::unicastRangeBound_data()
                                  << "255.255.255.255" << false;
     QTest::newRow("end below start") << "192.168.0.20"
                                      << "192.168.0.10" << false;
+    // Only the field edited last enables Apply; the other may still be unusable.
+    QTest::newRow("start incomplete") << "192.168.0."
+                                      << "192.168.0.10" << false;
+    QTest::newRow("end IPv6") << "192.168.0.1"
+                              << "fe80::1" << false;
 }
 
 void TestSettings::unicastRangeBound()
@@ -410,6 +415,7 @@ void TestSettings::unicastRangeBound()
     child<QCheckBox>("checkBoxEnableUnicast")->setChecked(true);
     child<QLineEdit>("lineEditStart")->setText(start);
     child<QLineEdit>("lineEditStop")->setText(end);
+    child<QPushButton>("applyBtn")->setEnabled(true);
     QTest::mouseClick(child<QPushButton>("applyBtn"), Qt::LeftButton);
     if (accepted) {
         QVERIFY(m_presenter->boxes.isEmpty());

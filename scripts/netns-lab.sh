@@ -91,10 +91,12 @@ teardown() {
 on_signal() {
     keep_log=1
     teardown
-    exit 130
+    exit $((128 + $1))
 }
 trap teardown EXIT
-trap on_signal INT TERM HUP
+trap 'on_signal 2' INT
+trap 'on_signal 15' TERM
+trap 'on_signal 1' HUP
 
 reap_stale
 ip netns add "$tool_ns" 2>/dev/null || die "cannot create network namespaces (ip netns add failed)"

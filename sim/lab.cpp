@@ -207,8 +207,12 @@ void Lab::takeSettings(const LinkConfig& link, const ReceivedDatagram& datagram)
             m_log->problem(unit->name(), QStringLiteral("ignored settings with address %1").arg(LabConfig::ipText(ip)));
             continue;
         }
+        const QString dhcpState = dhcp != 0 ? QStringLiteral("1") : QStringLiteral("0");
+        // The tool sends each change twice (unicast, then broadcast): only a real change is logged.
+        if (ip == unit->ip() && mask == unit->mask() && gateway == unit->gateway() && dhcpState == unit->dhcp())
+            continue;
         moveUnit(*unit, ip);
-        unit->applySettings(ip, mask, gateway, dhcp != 0 ? QStringLiteral("1") : QStringLiteral("0"));
+        unit->applySettings(ip, mask, gateway, dhcpState);
         m_log->settingsChanged(unit->name(), unit->ip(), unit->mask(), unit->gateway(), unit->dhcp());
     }
 }
@@ -227,6 +231,8 @@ void Lab::takeXportAddress(const LinkConfig& link, const ReceivedDatagram& datag
             m_log->problem(unit->name(), QStringLiteral("ignored IP-SETUP to %1").arg(LabConfig::ipText(ip)));
             continue;
         }
+        if (ip == unit->ip())
+            continue;
         moveUnit(*unit, ip);
         m_log->settingsChanged(unit->name(), unit->ip(), unit->mask(), unit->gateway(), unit->dhcp());
     }

@@ -117,10 +117,17 @@ bool LabConfig::parseLinks(const QJsonArray& links)
 
 bool LabConfig::parseUnits(const QJsonArray& units)
 {
+    QSet<QString> names;
     for (const QJsonValue& value : units) {
         UnitConfig unit;
         if (!parseUnit(value.toObject(), unit))
             return false;
+        // Tests find units in the log by name, and the tool's own address must stay the tool's.
+        if (names.contains(unit.name))
+            return fail(QStringLiteral("the name is used twice"));
+        if (unit.ip == link(unit.link)->toolIp || unit.ip == link(unit.link)->labIp)
+            return fail(QStringLiteral("the address belongs to the link itself"));
+        names.insert(unit.name);
         m_units.append(unit);
     }
     m_context.clear();

@@ -17,6 +17,9 @@ const QByteArray kLf = QByteArrayLiteral("\n");
 // A driver in a bad state chatters without ever ending a line.
 const QByteArray kStreamChunk = QByteArrayLiteral("#MST:0000 garbage without line end ");
 constexpr int kStreamPeriodMs = 20;
+// Bounds against a peer that sends without line ends, or never reads what we stream.
+constexpr int kMaxPendingLine = 64 * 1024;
+constexpr qint64 kMaxUnsent = 64 * 1024;
 
 int lineEnd(const QByteArray& bytes)
 {
@@ -59,6 +62,8 @@ void SerialSession::onReadyRead()
         break;
     }
     m_pending += chunk;
+    if (m_pending.size() > kMaxPendingLine)
+        m_pending = m_pending.right(kMaxPendingLine);
     // Commands end with CR LF, flash commands with CR alone: either byte closes a line.
     for (int end = lineEnd(m_pending); end >= 0; end = lineEnd(m_pending)) {
         const QByteArray line = m_pending.left(end);
@@ -98,6 +103,6 @@ void SerialSession::startStream()
 
 void SerialSession::streamChunk()
 {
-    if (m_socket->state() == QAbstractSocket::ConnectedState)
+    if (m_socket->state() == QAbstractSocket::ConnectedState && m_socket->bytesToWrite() < kMaxUnsent)
         m_socket->write(kStreamChunk);
 }

@@ -98,12 +98,12 @@ QList<RawUdp::Datagram> broadcastQuery(const QString& toolIp, int listenMs)
         return {};
     QList<RawUdp::Datagram> received = answers.receiveFor(listenMs);
     // Linux hands our own broadcast back to us as well, and the other link's delayed answers to earlier
-    // queries may still drop in: keep the answers of this link's units only.
+    // queries may still drop in: leave out both.
     const QString subnet = toolIp.section(QLatin1Char('.'), 0, 2) + QLatin1Char('.');
-    received.erase(
-        std::remove_if(received.begin(), received.end(),
-                       [&](const RawUdp::Datagram& d) { return d.src == toolIp || !d.src.startsWith(subnet); }),
-        received.end());
+    const auto foreign = [&](const RawUdp::Datagram& d) {
+        return d.src == toolIp || (d.src.startsWith(QLatin1String("10.77.")) && !d.src.startsWith(subnet));
+    };
+    received.erase(std::remove_if(received.begin(), received.end(), foreign), received.end());
     return received;
 }
 
@@ -188,8 +188,9 @@ void TestSimLab::broadcastAnswerers_data()
     QTest::addColumn<int>("listenMs");
 
     // Not answering: unicast-only, "none" units, XPort modules, and every unit of the other link.
-    QTest::newRow("link kl0") << kToolA << QStringList{"10.77.1.10", "10.77.1.11", "10.77.1.12",
-                                                       "10.77.1.30", "10.77.1.31", "10.77.1.32"}
+    // A unit outside the link's subnet still answers by broadcast.
+    QTest::newRow("link kl0") << kToolA << QStringList{"10.77.1.10", "10.77.1.11", "10.77.1.12",  "10.77.1.30",
+                                                       "10.77.1.31", "10.77.1.32", "192.168.0.50"}
                               << kListenMs;
     QTest::newRow("link kl1") << kToolB << QStringList{"10.77.2.10", "10.77.2.14"} << 500;
 }
@@ -451,6 +452,11 @@ void TestSimLab::settingsMoveUnit_data()
         << QByteArray(R"(Ostravi QV3:{"CODE":"3102","DHCP":"0","GATEWAY":"10.77.1.1","IP":"10.77.1.101",)"
                       R"("MAC":"00:a0:3b:00:00:31","NETMASK":"255.255.255.0"})")
         << QStringList{"10.77.1.101", "255.255.255.0", "10.77.1.1", "0"};
+    QTest::newRow("stray unit into the subnet")
+        << "stray"
+        << "192.168.0.50" << kBroadcast << settingsDatagram("00a03b000050", "0a4d0166 ffffff00 0a4d0101", 0)
+        << "10.77.1.102" << padded(legacyHead("3100 00a03b000050 0a4d0166 ffffff00 0a4d0101"), 248)
+        << QStringList{"10.77.1.102", "255.255.255.0", "10.77.1.1", "0"};
 }
 
 void TestSimLab::settingsMoveUnit()
@@ -464,8 +470,11 @@ void TestSimLab::settingsMoveUnit()
     QFETCH(QStringList, logged);
 
     const int mark = logMark();
+    // As the tool does: to the given destination, then once more by broadcast; one change only.
     QVERIFY(sendFrom(kToolA, kDiscoveryPort, sendTo, kDiscoveryPort, datagram));
-    QTRY_COMPARE(SimLog::settings(logSince(mark), unit).size(), 1);
+    QVERIFY(sendFrom(kToolA, kDiscoveryPort, kBroadcast, kDiscoveryPort, datagram));
+    QTRY_COMPARE(SimLog::udpStartingWith(logSince(mark), kDiscoveryPort, "Ostravi Set:").size(), 2);
+    QCOMPARE(SimLog::settings(logSince(mark), unit).size(), 1);
     const QJsonObject set = SimLog::settings(logSince(mark), unit).first();
     QCOMPARE((QStringList{set.value("ip").toString(), set.value("mask").toString(), set.value("gateway").toString(),
                           set.value("dhcp").toString()}),

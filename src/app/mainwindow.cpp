@@ -11,11 +11,11 @@
 #include "model/device.h"
 #include "model/fieldtables.h"
 
-#include "resources/appresources.h"
 #include "changedeviceconfigurations.h"
 #include "dialog.h"
 #include "newnetwsettings.h"
 #include "promptspresenter.h"
+#include "resources/appresources.h"
 #include "settings.h"
 #include "updates.h"
 
@@ -74,8 +74,9 @@ constexpr int powerSupplyFamilyDigit = 1;
 
 const QList<EnumFieldMandatory> infoFields = {ID, FAMILY, DEVICE, SN, FW, MAC, IP, NETMASK, GATEWAY, DHCP};
 const QList<EnumBrands> brandOrder = {NORRETH, VALDIS, PEMBRY, TORQUIL};
-const QStringList configLabels = {QStringLiteral("New IP Address:"), QStringLiteral("New Subnet Mask:"),
-                                  QStringLiteral("New Gateway:"), QStringLiteral("DHCP:")};
+const char* const configLabels[] = {
+    QT_TRANSLATE_NOOP("MainWindow", "New IP Address:"), QT_TRANSLATE_NOOP("MainWindow", "New Subnet Mask:"),
+    QT_TRANSLATE_NOOP("MainWindow", "New Gateway:"), QT_TRANSLATE_NOOP("MainWindow", "DHCP:")};
 
 quint32 ipv4Number(const QString& text)
 {
@@ -753,7 +754,7 @@ void MainWindow::resetNetwSetTable()
     table->setRowCount(0);
     for (int row = 0; row < configRows; ++row) {
         table->insertRow(row);
-        table->setItem(row, 0, new QTableWidgetItem(tr(configLabels.at(row).toLatin1().constData())));
+        table->setItem(row, 0, new QTableWidgetItem(tr(configLabels[row])));
         if (row < addressRows) {
             auto* unknown = new QTableWidgetItem(QString::fromLatin1(unknownValue));
             unknown->setForeground(QColor(QString::fromLatin1(greyColour)));

@@ -63,6 +63,7 @@ constexpr auto networkConfigFileName = "network_configuration.csv";
 constexpr int unlimitedWidth = 16777215;
 constexpr int infoLabelWidth = 150;
 constexpr int infoValueWidth = 280;
+constexpr int styledTablePadding = 40;
 constexpr int progressReset = 0;
 constexpr int progressFull = 100;
 constexpr int dhcpRow = 3;
@@ -160,6 +161,20 @@ void MainWindow::prepareDeviceTable()
     ui->frameWeb->hide();
     ui->tableInfo->setColumnWidth(0, infoLabelWidth);
     ui->tableInfo->setColumnWidth(1, infoValueWidth);
+    prepareConfigurationTable();
+}
+
+void MainWindow::prepareConfigurationTable()
+{
+    QTableWidget* table = ui->tableDeviceConfig;
+    table->horizontalHeader()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
+    table->horizontalHeader()->setSectionResizeMode(1, QHeaderView::Stretch);
+    table->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    table->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    // Four fixed rows: no empty area below them (the style sheet pads tables).
+    table->setFixedHeight(table->horizontalHeader()->sizeHint().height() +
+                          configRows * table->verticalHeader()->defaultSectionSize() + 2 * table->frameWidth() +
+                          styledTablePadding);
 }
 
 void MainWindow::applyApplicationStyle()

@@ -132,6 +132,7 @@ private:
     void copySettingsToEngine();
     void copySettingsToWindow();
     void prepareDeviceTable();
+    void prepareConfigurationTable();
     void applyApplicationStyle();
     void startLogoPage();
     void connectPageButtons();

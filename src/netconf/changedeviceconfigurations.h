@@ -1,0 +1,63 @@
+// SPDX-FileCopyrightText: 2026 Kestrion developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "model/device_t.h"
+#include "model/interfaces_t.h"
+
+#include <QByteArray>
+#include <QHostAddress>
+#include <QList>
+#include <QObject>
+#include <QString>
+#include <QStringList>
+
+// Sends new network settings to instruments (addressed by MAC inside the
+// datagram, so a unit whose present address is unreachable still takes them)
+// and writes and reads the comma-separated network configuration file.
+class changeNetworkConfiguration : public QObject
+{
+    Q_OBJECT
+
+public:
+    static constexpr quint16 configurationPort = 30719;
+    static constexpr quint16 xportConfigurationPort = 30718;
+    static constexpr quint16 instrumentCommandPort = 10001;
+    static constexpr int macLength = 6;
+    static constexpr int configurationPacketLength = 36;
+    static constexpr int xportConfigurationPacketLength = 20;
+    // The XPort needs a moment between the two datagrams of one interface.
+    static constexpr unsigned long broadcastPauseMs = 5;
+
+    explicit changeNetworkConfiguration(QObject* parent = nullptr);
+
+    static QByteArray buildConfigurationPacket(const QByteArray& mac, ushort port, uint ip, uint mask, uint gateway,
+                                               uint dhcp);
+    static QByteArray buildXportConfigurationPacket(const QByteArray& mac, uint ip);
+
+    void configureDeviceUnicast(const QHostAddress& target, const QByteArray& mac, ushort port, uint ip, uint mask,
+                                uint gateway, uint dhcp);
+    void configureDeviceBroadcast(const QByteArray& mac, ushort port, uint ip, uint mask, uint gateway, uint dhcp);
+
+    bool sendNewConfig(const QList<interfaces_t>& interfaces, const QString& mac, ushort port, uint ip, uint mask,
+                       uint gateway, uint dhcp, const QHostAddress& target);
+    bool uploadNetwConf(QList<interfaces_t> interfaces, QList<QList<QString>> rows);
+
+    void downloadNetwConf(QList<Device_t> devices, QString path);
+    QList<QList<QString>> readNewNetwConfFile(QString path);
+
+    // Why the last sendNewConfig or uploadNetwConf sent nothing (or not all);
+    // empty after a success.
+    QString lastError() const;
+
+    // Six MAC bytes from text such as 00:1A:2B:3C:4D:5E; empty when a group
+    // does not parse. The separators are not examined.
+    static QByteArray parseMac(const QString& mac);
+
+private:
+    QString refusalReason(const QString& mac, ushort port, uint ip, uint mask, uint gateway,
+                          const QStringList& addressTexts = {}) const;
+
+    QList<interfaces_t> m_interfaces;
+    QString m_lastError;
+};

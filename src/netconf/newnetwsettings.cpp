@@ -1,0 +1,115 @@
+// SPDX-FileCopyrightText: 2026 Kestrion developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "newnetwsettings.h"
+
+#include "ui_newnetwsettings.h"
+
+#include <QCoreApplication>
+#include <QKeyEvent>
+#include <QPushButton>
+#include <QTableWidgetItem>
+
+namespace {
+
+constexpr int columnCount = 6;
+constexpr int firstEditableColumn = 3;
+constexpr char lockedColour[] = "#808080";
+constexpr char waitText[] = "Wait for the network configurations to be updated...";
+
+QTableWidgetItem* makeCell(const QString& text, int column)
+{
+    auto* item = new QTableWidgetItem(text);
+    item->setTextAlignment(Qt::AlignCenter);
+    // Family, serial number and MAC identify the unit; a changed MAC would address another one.
+    if (column < firstEditableColumn) {
+        item->setFlags(item->flags() & ~Qt::ItemIsEditable);
+        item->setForeground(QColor(QLatin1String(lockedColour)));
+    }
+    return item;
+}
+
+} // namespace
+
+NewNetwSettings::NewNetwSettings(QWidget* parent) : QDialog(parent), ui(std::make_unique<Ui::NewNetwSettings>())
+{
+    ui->setupUi(this);
+    installButtonKeyFilter();
+    connect(ui->applyBtn, &QPushButton::released, this, &NewNetwSettings::onApply);
+    connect(ui->closeBtn, &QPushButton::released, this, &NewNetwSettings::onClose);
+}
+
+NewNetwSettings::~NewNetwSettings() = default;
+
+void NewNetwSettings::installButtonKeyFilter()
+{
+    const QList<QPushButton*> buttons = findChildren<QPushButton*>();
+    for (QPushButton* button : buttons)
+        button->installEventFilter(this);
+}
+
+void NewNetwSettings::updateNetworkTable(QList<QList<QString>> rows)
+{
+    QTableWidget* table = ui->tableNetwSet;
+    // With sorting on, every inserted cell would move its row at once and the
+    // cells of one device would end up spread over several rows.
+    const bool sorting = table->isSortingEnabled();
+    table->setSortingEnabled(false);
+    for (const QList<QString>& row : qAsConst(rows)) {
+        if (row.size() < columnCount)
+            break;
+        const int tableRow = table->rowCount();
+        table->insertRow(tableRow);
+        for (int column = 0; column < columnCount; ++column)
+            table->setItem(tableRow, column, makeCell(row.at(column), column));
+    }
+    table->setSortingEnabled(sorting);
+}
+
+QList<QList<QString>> NewNetwSettings::readNetworkTable()
+{
+    const QTableWidget* table = ui->tableNetwSet;
+    QList<QList<QString>> rows;
+    for (int row = 0; row < table->rowCount(); ++row) {
+        QList<QString> texts;
+        for (int column = 0; column < table->columnCount(); ++column) {
+            const QTableWidgetItem* item = table->item(row, column);
+            texts.append(item ? item->text() : QString());
+        }
+        rows.append(texts);
+    }
+    return rows;
+}
+
+void NewNetwSettings::waitSendConf()
+{
+    ui->applyBtn->setEnabled(false);
+    ui->closeBtn->setEnabled(false);
+    ui->labelWait->setText(tr(waitText));
+}
+
+void NewNetwSettings::onApply()
+{
+    waitSendConf();
+    // Let the wait notice be drawn before the sends block the thread.
+    QCoreApplication::processEvents();
+    emit signalApplyChanges();
+}
+
+void NewNetwSettings::onClose()
+{
+    emit signalClose();
+}
+
+bool NewNetwSettings::eventFilter(QObject* watched, QEvent* event)
+{
+    auto* button = qobject_cast<QPushButton*>(watched);
+    if (!button || (event->type() != QEvent::KeyPress && event->type() != QEvent::KeyRelease))
+        return QDialog::eventFilter(watched, event);
+    const int key = static_cast<QKeyEvent*>(event)->key();
+    if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+        if (event->type() == QEvent::KeyPress)
+            button->click();
+        return true;
+    }
+    return key == Qt::Key_Space;
+}

@@ -1,0 +1,44 @@
+// SPDX-FileCopyrightText: 2026 Kestrion developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include <QDialog>
+#include <QList>
+#include <QString>
+
+#include <memory>
+
+namespace Ui {
+class NewNetwSettings;
+}
+
+// Lets the user edit the addresses of every discovered device in one table
+// and hand the edited rows back in one go.
+class NewNetwSettings : public QDialog
+{
+    Q_OBJECT
+
+public:
+    explicit NewNetwSettings(QWidget* parent = nullptr);
+    ~NewNetwSettings() override;
+
+    // Rows of six texts: family, serial number, MAC, IP, mask, gateway.
+    void updateNetworkTable(QList<QList<QString>> rows);
+    QList<QList<QString>> readNetworkTable();
+    void waitSendConf();
+
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+public slots:
+    void onApply();
+    void onClose();
+
+signals:
+    void signalApplyChanges();
+    void signalClose();
+
+private:
+    void installButtonKeyFilter();
+
+    std::unique_ptr<Ui::NewNetwSettings> ui;
+};

@@ -25,5 +25,9 @@ test: build
 format:
 	@find src tests sim bench -name '*.cpp' -o -name '*.h' | xargs clang-format -i
 
+# A sample simulated lab and the tool inside the namespace harness (root needed).
+demo: configure
+	scripts/demo.sh
+
 clean:
 	rm -rf $(BUILD_DIR)

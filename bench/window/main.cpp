@@ -33,9 +33,9 @@ class SilentPrompts : public UserPrompts
 {
 public:
     void information(QWidget*, const QString&, const QString&) override {}
-    void critical(QWidget*, const QString&, const QString&) override {}
+    void critical(QWidget*, const QString&, const QString&, Qt::TextFormat) override {}
     void warning(QWidget*, const QString&, const QString&) override {}
-    bool question(QWidget*, const QString&, const QString&) override { return false; }
+    bool question(QWidget*, const QString&, const QString&, QMessageBox::StandardButton) override { return false; }
 };
 
 const char* const codes[] = {"1100", "2100", "3100", "4200", "5100", "6100", "1600", "1900", "2105", "1F80"};

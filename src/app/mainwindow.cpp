@@ -11,28 +11,13 @@
 #include "model/device.h"
 #include "model/fieldtables.h"
 
-// The dialogs, the update check and the configuration sender live in their own
-// folders; the window offers their actions as soon as they are part of the build.
-#if __has_include("settings.h")
-#include "settings.h"
-#define KESTRION_HAS_SETTINGS_DIALOG 1
-#endif
-#if __has_include("dialog.h")
-#include "dialog.h"
-#define KESTRION_HAS_TEXT_DIALOG 1
-#endif
-#if __has_include("updates.h")
-#include "updates.h"
-#define KESTRION_HAS_UPDATES 1
-#endif
-#if __has_include("changedeviceconfigurations.h")
 #include "changedeviceconfigurations.h"
-#define KESTRION_HAS_NETCONF 1
-#endif
-#if __has_include("newnetwsettings.h")
+#include "dialog.h"
 #include "newnetwsettings.h"
-#define KESTRION_HAS_NETCONF_DIALOG 1
-#endif
+#include "promptspresenter.h"
+#include "resources/appresources.h"
+#include "settings.h"
+#include "updates.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -78,6 +63,7 @@ constexpr auto networkConfigFileName = "network_configuration.csv";
 constexpr int unlimitedWidth = 16777215;
 constexpr int infoLabelWidth = 150;
 constexpr int infoValueWidth = 280;
+constexpr int styledTablePadding = 40;
 constexpr int progressReset = 0;
 constexpr int progressFull = 100;
 constexpr int dhcpRow = 3;
@@ -89,10 +75,11 @@ constexpr int powerSupplyFamilyDigit = 1;
 
 const QList<EnumFieldMandatory> infoFields = {ID, FAMILY, DEVICE, SN, FW, MAC, IP, NETMASK, GATEWAY, DHCP};
 const QList<EnumBrands> brandOrder = {NORRETH, VALDIS, PEMBRY, TORQUIL};
-const QStringList configLabels = {QStringLiteral("New IP Address:"), QStringLiteral("New Subnet Mask:"),
-                                  QStringLiteral("New Gateway:"), QStringLiteral("DHCP:")};
+const char* const configLabels[] = {
+    QT_TRANSLATE_NOOP("MainWindow", "New IP Address:"), QT_TRANSLATE_NOOP("MainWindow", "New Subnet Mask:"),
+    QT_TRANSLATE_NOOP("MainWindow", "New Gateway:"), QT_TRANSLATE_NOOP("MainWindow", "DHCP:")};
 
-[[maybe_unused]] quint32 ipv4Number(const QString& text)
+quint32 ipv4Number(const QString& text)
 {
     return QHostAddress(text).toIPv4Address();
 }
@@ -100,9 +87,11 @@ const QStringList configLabels = {QStringLiteral("New IP Address:"), QStringLite
 
 MainWindow::MainWindow(QWidget* parent, std::shared_ptr<UserPrompts> prompts)
     : QMainWindow(parent), ui(std::make_unique<Ui::MainWindow>()),
-      m_prompts(prompts ? std::move(prompts) : std::make_shared<UserPrompts>()), m_fwDefaultDir(QDir::currentPath()),
+      m_prompts(prompts ? std::move(prompts) : std::make_shared<UserPrompts>()),
+      m_presenter(std::make_unique<PromptsPresenter>(m_prompts)), m_fwDefaultDir(QDir::currentPath()),
       m_firmwareFilter(QString::fromLatin1(defaultFirmwareFilter))
 {
+    initAppResources();
     m_client = std::make_unique<Client>();
     m_networkInterfaces = std::make_unique<NetworkInterfaces>();
     m_networkInterfaces->scanInterfaces();
@@ -172,6 +161,20 @@ void MainWindow::prepareDeviceTable()
     ui->frameWeb->hide();
     ui->tableInfo->setColumnWidth(0, infoLabelWidth);
     ui->tableInfo->setColumnWidth(1, infoValueWidth);
+    prepareConfigurationTable();
+}
+
+void MainWindow::prepareConfigurationTable()
+{
+    QTableWidget* table = ui->tableDeviceConfig;
+    table->horizontalHeader()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
+    table->horizontalHeader()->setSectionResizeMode(1, QHeaderView::Stretch);
+    table->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    table->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    // Four fixed rows: no empty area below them (the style sheet pads tables).
+    table->setFixedHeight(table->horizontalHeader()->sizeHint().height() +
+                          configRows * table->verticalHeader()->defaultSectionSize() + 2 * table->frameWidth() +
+                          styledTablePadding);
 }
 
 void MainWindow::applyApplicationStyle()
@@ -560,6 +563,8 @@ void MainWindow::onWriteAddInfo()
     if (index < 0)
         return;
     fillInfoRows(m_devices.at(index));
+    // Long labels ("Device Description:") would be cut at the initial width.
+    ui->tableInfo->resizeColumnToContents(0);
     ui->progressBar->setValue(progressReset);
 }
 
@@ -611,14 +616,10 @@ void MainWindow::onOpenWebInterface()
 
 void MainWindow::showTextDialog(const QString& resource, const QString& title)
 {
-#ifdef KESTRION_HAS_TEXT_DIALOG
     auto* dialog = new Dialog(this);
     dialog->setText(readResourceText(resource));
     dialog->setTitle(title);
     dialog->show();
-#else
-    m_prompts->information(this, title, readResourceText(resource));
-#endif
 }
 
 void MainWindow::onShowChangelog()
@@ -669,8 +670,7 @@ void MainWindow::checkForPreviousInstallations()
 
 void MainWindow::onShowSettings()
 {
-#ifdef KESTRION_HAS_SETTINGS_DIALOG
-    auto* dialog = new Settings(this);
+    auto* dialog = new Settings(this, m_presenter.get());
     dialog->showBroadcastTime(m_client->scanTime);
     dialog->showTimeout(m_updateTimeout);
     dialog->showFlagManualIP(m_flagManualIP);
@@ -725,19 +725,12 @@ void MainWindow::onShowSettings()
     });
     connect(dialog, &Settings::signalClose, dialog, &QObject::deleteLater);
     dialog->show();
-#else
-    m_prompts->information(this, tr("Settings"), tr("The settings dialog is not part of this build."));
-#endif
 }
 
 void MainWindow::onCheckForUpdates()
 {
-#ifdef KESTRION_HAS_UPDATES
-    auto* updates = new Updates(this);
+    auto* updates = new Updates(this, m_presenter.get());
     updates->checkUpdates();
-#else
-    m_prompts->information(this, tr("Updates"), tr("The update check is not part of this build."));
-#endif
 }
 
 // ---- network configuration page ----
@@ -776,7 +769,7 @@ void MainWindow::resetNetwSetTable()
     table->setRowCount(0);
     for (int row = 0; row < configRows; ++row) {
         table->insertRow(row);
-        table->setItem(row, 0, new QTableWidgetItem(tr(configLabels.at(row).toLatin1().constData())));
+        table->setItem(row, 0, new QTableWidgetItem(tr(configLabels[row])));
         if (row < addressRows) {
             auto* unknown = new QTableWidgetItem(QString::fromLatin1(unknownValue));
             unknown->setForeground(QColor(QString::fromLatin1(greyColour)));
@@ -855,7 +848,6 @@ void MainWindow::onSaveNewConfiguration()
         m_prompts->critical(this, title, tr("ERROR: no devices selected!"));
         return;
     }
-#ifdef KESTRION_HAS_NETCONF
     enableUI(false);
     QCoreApplication::processEvents();
     const Device_t device = m_devices.at(index);
@@ -883,14 +875,10 @@ void MainWindow::onSaveNewConfiguration()
                            device::isDravoTester(device.code) ? tr("IP changed! reboot device to apply.")
                                                               : tr("Wait for the configuration to be applied"));
     onScanDevices();
-#else
-    m_prompts->critical(this, title, tr("Nothing was sent: the configuration sender is not part of this build."));
-#endif
 }
 
 void MainWindow::onShowAdvancedNetwConf()
 {
-#ifdef KESTRION_HAS_NETCONF_DIALOG
     QList<QList<QString>> rows;
     for (const Device_t& device : qAsConst(m_devices))
         rows.append({device.group, device.serialNumber, device.mac, device.ip, device.netmask, device.gateway});
@@ -903,23 +891,14 @@ void MainWindow::onShowAdvancedNetwConf()
     connect(dialog, &NewNetwSettings::signalClose, dialog, &QObject::deleteLater);
     dialog->updateNetworkTable(rows);
     dialog->show();
-#else
-    m_prompts->information(this, tr("Device(s) Network Configuration"),
-                           tr("The multi-device dialog is not part of this build."));
-#endif
 }
 
 void MainWindow::applyNewNetwConfig(QList<QList<QString>> rows)
 {
-#ifdef KESTRION_HAS_NETCONF
     changeNetworkConfiguration sender(this);
     const bool ok = sender.uploadNetwConf(m_networkInterfaces->interfaces(), rows);
     reportUpload(ok, sender.lastError());
     onScanDevices();
-#else
-    Q_UNUSED(rows)
-    reportUpload(false, tr("the configuration sender is not part of this build."));
-#endif
 }
 
 void MainWindow::reportUpload(bool ok, const QString& reason)
@@ -944,12 +923,8 @@ void MainWindow::onImportNetworkConfiguration()
         m_prompts->openFileName(this, tr("Import network configuration"), QDir::homePath(), tr(networkConfigFilter));
     if (path.isEmpty())
         return;
-#ifdef KESTRION_HAS_NETCONF
     changeNetworkConfiguration reader(this);
     applyNewNetwConfig(reader.readNewNetwConfFile(path));
-#else
-    reportUpload(false, tr("the configuration sender is not part of this build."));
-#endif
 }
 
 void MainWindow::onExportNetworkConfiguration()
@@ -965,14 +940,10 @@ void MainWindow::onExportNetworkConfiguration()
         return;
     }
     probe.close();
-#ifdef KESTRION_HAS_NETCONF
     changeNetworkConfiguration writer(this);
     writer.downloadNetwConf(m_devices, path);
     m_prompts->information(
         this, title, tr("Network configuration of %n device(s) written to %1", nullptr, m_devices.size()).arg(path));
-#else
-    m_prompts->critical(this, title, tr("Nothing was written: the configuration writer is not part of this build."));
-#endif
 }
 
 // ---- firmware page ----

@@ -20,6 +20,7 @@ class Client;
 class NetworkInterfaces;
 class QTableWidgetItem;
 class QTimer;
+class PromptsPresenter;
 class UserPrompts;
 
 // The one window of the tool: scans on request, lists the devices found and
@@ -131,6 +132,7 @@ private:
     void copySettingsToEngine();
     void copySettingsToWindow();
     void prepareDeviceTable();
+    void prepareConfigurationTable();
     void applyApplicationStyle();
     void startLogoPage();
     void connectPageButtons();
@@ -158,6 +160,8 @@ private:
 
     std::unique_ptr<Ui::MainWindow> ui;
     std::shared_ptr<UserPrompts> m_prompts;
+    // The same prompts for the dialogs that show their own boxes.
+    std::unique_ptr<PromptsPresenter> m_presenter;
     AppSettings m_settings;
     std::unique_ptr<Client> m_client;
     std::unique_ptr<NetworkInterfaces> m_networkInterfaces;

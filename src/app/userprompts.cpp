@@ -11,9 +11,11 @@ void UserPrompts::information(QWidget* parent, const QString& title, const QStri
     QMessageBox::information(parent, title, text, QMessageBox::Ok);
 }
 
-void UserPrompts::critical(QWidget* parent, const QString& title, const QString& text)
+void UserPrompts::critical(QWidget* parent, const QString& title, const QString& text, Qt::TextFormat format)
 {
-    QMessageBox::critical(parent, title, text, QMessageBox::Ok);
+    QMessageBox box(QMessageBox::Critical, title, text, QMessageBox::Ok, parent);
+    box.setTextFormat(format);
+    box.exec();
 }
 
 void UserPrompts::warning(QWidget* parent, const QString& title, const QString& text)
@@ -21,9 +23,10 @@ void UserPrompts::warning(QWidget* parent, const QString& title, const QString& 
     QMessageBox::warning(parent, title, text, QMessageBox::Ok);
 }
 
-bool UserPrompts::question(QWidget* parent, const QString& title, const QString& text)
+bool UserPrompts::question(QWidget* parent, const QString& title, const QString& text,
+                           QMessageBox::StandardButton defaultButton)
 {
-    return QMessageBox::question(parent, title, text, QMessageBox::Yes | QMessageBox::No, QMessageBox::NoButton) ==
+    return QMessageBox::question(parent, title, text, QMessageBox::Yes | QMessageBox::No, defaultButton) ==
            QMessageBox::Yes;
 }
 

@@ -2,6 +2,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include <QMessageBox>
 #include <QString>
 #include <QUrl>
 
@@ -16,10 +17,12 @@ public:
     virtual ~UserPrompts() = default;
 
     virtual void information(QWidget* parent, const QString& title, const QString& text);
-    virtual void critical(QWidget* parent, const QString& title, const QString& text);
+    virtual void critical(QWidget* parent, const QString& title, const QString& text,
+                          Qt::TextFormat format = Qt::PlainText);
     virtual void warning(QWidget* parent, const QString& title, const QString& text);
-    // Yes and No, no default button; true for Yes.
-    virtual bool question(QWidget* parent, const QString& title, const QString& text);
+    // Yes and No; true for Yes.
+    virtual bool question(QWidget* parent, const QString& title, const QString& text,
+                          QMessageBox::StandardButton defaultButton = QMessageBox::NoButton);
     // An empty text when the user cancels.
     virtual QString openFileName(QWidget* parent, const QString& caption, const QString& dir, const QString& filter);
     virtual QString saveFileName(QWidget* parent, const QString& caption, const QString& path, const QString& filter);

@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "dialogs/messagepresenter.h"
+#include "discovery/client.h"
 
 namespace Ui {
 class Settings;
@@ -19,8 +20,8 @@ class Settings : public QDialog
     Q_OBJECT
 
 public:
-    // Largest unicast range a scan may sweep; a larger one would keep the scan sending for minutes.
-    static constexpr quint64 maxUnicastRangeAddresses = 65536;
+    // Largest unicast range a scan may sweep: the scan engine's own bound.
+    static constexpr quint64 maxUnicastRangeAddresses = Client::maxSweepAddresses;
     static constexpr int millisecondsPerSecond = 1000;
 
     // A null presenter shows real message boxes.

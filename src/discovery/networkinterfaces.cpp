@@ -45,10 +45,10 @@ NetworkInterfaces::~NetworkInterfaces() = default;
 
 void NetworkInterfaces::scanInterfaces()
 {
-    scanInterfaces(QNetworkInterface::allInterfaces());
+    takeInterfaces(QNetworkInterface::allInterfaces());
 }
 
-void NetworkInterfaces::scanInterfaces(const QList<QNetworkInterface>& systemInterfaces)
+void NetworkInterfaces::takeInterfaces(const QList<QNetworkInterface>& systemInterfaces)
 {
     const QList<interfaces_t> previous = m_interfaces;
     m_interfaces.clear();

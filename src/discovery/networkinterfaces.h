@@ -29,8 +29,6 @@ public:
 
     // Re-enumerates the system's interfaces, keeping the choices by interface name.
     void scanInterfaces();
-    // Same, from a given enumeration (tests hand in their own).
-    void scanInterfaces(const QList<QNetworkInterface>& systemInterfaces);
     void showInterfacesTable(QList<interfaces_t> list);
     QList<interfaces_t>& interfaces();
     // The check box of a table row (nullptr outside the table).
@@ -45,6 +43,7 @@ public slots:
     void onClose();
 
 private:
+    void takeInterfaces(const QList<QNetworkInterface>& systemInterfaces);
     void addTableRow(const interfaces_t& record);
     bool previousSelection(const QList<interfaces_t>& previous, const QString& name) const;
 

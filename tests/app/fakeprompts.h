@@ -21,7 +21,7 @@ public:
     {
         boxes.append({"information", title, text});
     }
-    void critical(QWidget*, const QString& title, const QString& text) override
+    void critical(QWidget*, const QString& title, const QString& text, Qt::TextFormat) override
     {
         boxes.append({"critical", title, text});
     }
@@ -29,7 +29,7 @@ public:
     {
         boxes.append({"warning", title, text});
     }
-    bool question(QWidget*, const QString& title, const QString& text) override
+    bool question(QWidget*, const QString& title, const QString& text, QMessageBox::StandardButton) override
     {
         boxes.append({"question", title, text});
         return answerYes;

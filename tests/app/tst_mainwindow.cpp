@@ -15,18 +15,18 @@
 #include <QFile>
 #include <QFrame>
 #include <QHeaderView>
+#include <QPointer>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QStackedWidget>
 #include <QTableWidget>
 #include <QTemporaryDir>
+#include <QTextEdit>
 #include <QtTest>
 
-#if __has_include("settings.h")
+#include "dialog.h"
 #include "settings.h"
-#define HAVE_SETTINGS_DIALOG 1
-#endif
 
 namespace {
 Device_t makeDevice(const QString& code, const QString& ip, const QString& dhcp = QString(),
@@ -113,6 +113,13 @@ private slots:
     void fullScreenText();
     void firmwarePageShowsSelectionColumn();
     void settingsReactions();
+    void updateCheckWithoutTool();
+    void interfaceSelection_data();
+    void interfaceSelection();
+    void textViewers_data();
+    void textViewers();
+    void refusedSaveIsReported();
+    void exportAndBadImport();
 
 private:
     void createWindow();
@@ -715,7 +722,6 @@ void TestMainWindow::firmwarePageShowsSelectionColumn()
 
 void TestMainWindow::settingsReactions()
 {
-#ifdef HAVE_SETTINGS_DIALOG
     m_window->findChild<QAction*>("actionSettings")->trigger();
     auto* dialog = m_window->findChild<Settings*>();
     QVERIFY(dialog);
@@ -746,9 +752,136 @@ void TestMainWindow::settingsReactions()
     QCOMPARE(store.getEndIP(), QHostAddress("192.168.0.254"));
     emit dialog->signalClose();
     QTRY_VERIFY(!m_window->findChild<Settings*>());
-#else
-    QSKIP("The settings dialog is not part of this build yet");
-#endif
+}
+
+void TestMainWindow::updateCheckWithoutTool()
+{
+    // The test binary has no maintenance tool two levels up: the user is told so, nothing else happens.
+    widget<QAction>("actionCheck_for_updates")->trigger();
+    QTRY_COMPARE(m_prompts->boxes.size(), 1);
+    QCOMPARE(m_prompts->boxes.first().kind, QStringLiteral("critical"));
+    QCOMPARE(m_prompts->boxes.first().title, QStringLiteral("Updates"));
+    QVERIFY(m_prompts->boxes.first().text.startsWith(QStringLiteral("Cannot start maintancetool ")));
+}
+
+void TestMainWindow::interfaceSelection_data()
+{
+    QTest::addColumn<bool>("apply");
+    QTest::newRow("apply replaces the held list") << true;
+    QTest::newRow("cancel keeps it") << false;
+}
+
+void TestMainWindow::interfaceSelection()
+{
+    QFETCH(bool, apply);
+    const QList<interfaces_t> before = m_window->networkInterfaces().interfaces();
+    widget<QAction>("actionSelect_network_interfaces")->trigger();
+    NetworkInterfaces* dialog = nullptr;
+    for (NetworkInterfaces* candidate : m_window->findChildren<NetworkInterfaces*>()) {
+        if (candidate->isVisible())
+            dialog = candidate;
+    }
+    QVERIFY(dialog);
+    QPointer<NetworkInterfaces> alive(dialog);
+    QList<interfaces_t> chosen = {
+        {QStringLiteral("kx9"), QStringLiteral("10.9.9.1"), QStringLiteral("255.0.0.0"), false}};
+    if (apply)
+        emit dialog->signalUpdateNetworkList(chosen);
+    else
+        emit dialog->signalClose();
+    QTRY_VERIFY(alive.isNull());
+    const QList<interfaces_t> after = m_window->networkInterfaces().interfaces();
+    const QList<interfaces_t>& expected = apply ? chosen : before;
+    QCOMPARE(after.size(), expected.size());
+    for (int i = 0; i < after.size(); ++i) {
+        QCOMPARE(after.at(i).name, expected.at(i).name);
+        QCOMPARE(after.at(i).selected, expected.at(i).selected);
+    }
+}
+
+void TestMainWindow::textViewers_data()
+{
+    QTest::addColumn<QString>("action");
+    QTest::addColumn<QString>("title");
+    QTest::addColumn<QString>("resource");
+    QTest::newRow("changelog") << "actionChangelog"
+                               << "Changelog"
+                               << ":/otherFiles/changelogNEW.md";
+    QTest::newRow("about") << "actionAbout"
+                           << "About"
+                           << ":/files/resources/about";
+    QTest::newRow("supported") << "actionShow_supported_devices"
+                               << "Supported Devices"
+                               << ":/files/resources/supportedDevices";
+}
+
+void TestMainWindow::textViewers()
+{
+    QFETCH(QString, action);
+    QFETCH(QString, title);
+    QFETCH(QString, resource);
+    auto* trigger = m_window->findChild<QAction*>(action);
+    trigger->trigger();
+    trigger->trigger();
+    // Modeless, and a new window per request.
+    const QList<Dialog*> dialogs = m_window->findChildren<Dialog*>();
+    QCOMPARE(dialogs.size(), 2);
+    QCOMPARE(dialogs.first()->windowTitle(), title);
+    QVERIFY(!dialogs.first()->isModal());
+    QFile file(resource);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    auto* text = dialogs.first()->findChild<QTextEdit*>("textEdit");
+    QVERIFY(text);
+    QCOMPARE(text->toPlainText(), QString::fromLatin1(file.readAll()));
+}
+
+void TestMainWindow::refusedSaveIsReported()
+{
+    m_window->showDevices({makeDevice("1100", "10.0.0.9", "0")});
+    QTest::mouseClick(widget<QPushButton>("configBtn"), Qt::LeftButton);
+    deviceTable()->setCurrentCell(0, MainWindow::columnGroup);
+    widget<QTableWidget>("tableDeviceConfig")->item(0, 1)->setText("300.1.1.1");
+    QSignalSpy progress(&m_window->client(), &Client::signalUpdateProgressBar);
+    QTest::mouseClick(widget<QPushButton>("saveConfBtn"), Qt::LeftButton);
+    QCOMPARE(m_prompts->boxes.size(), 1);
+    QCOMPARE(m_prompts->boxes.first().kind, QStringLiteral("critical"));
+    QCOMPARE(m_prompts->boxes.first().title, QStringLiteral("Save Network Configuration"));
+    QVERIFY2(m_prompts->boxes.first().text.startsWith("Nothing was sent"), qPrintable(m_prompts->boxes.first().text));
+    // No rescan as if it had worked, and the window is usable again.
+    QCOMPARE(progress.count(), 0);
+    QCOMPARE(deviceTable()->rowCount(), 1);
+    QVERIFY(widget<QPushButton>("saveConfBtn")->isEnabled());
+    QVERIFY(widget<QPushButton>("scanBtn")->isEnabled());
+}
+
+void TestMainWindow::exportAndBadImport()
+{
+    m_window->showDevices(sampleDevices());
+    const QString path = m_home.path() + "/export.csv";
+    m_prompts->fileName = path;
+    widget<QAction>("actionExport_network_configuration")->trigger();
+    QCOMPARE(m_prompts->boxes.last().kind, QStringLiteral("information"));
+    QFile exported(path);
+    QVERIFY(exported.open(QIODevice::ReadOnly));
+    const QByteArray content = exported.readAll();
+    QVERIFY(content.contains("02:00:00:00:11:00"));
+    QVERIFY(content.contains("10.0.0.30"));
+    // A file that is no configuration file is refused with the reason; the list is rescanned as after any upload.
+    const QString bad = m_home.path() + "/bad.csv";
+    QFile badFile(bad);
+    QVERIFY(badFile.open(QIODevice::WriteOnly));
+    badFile.write("not,a,configuration\n");
+    badFile.close();
+    m_prompts->fileName = bad;
+    m_window->client().scanTime = 0;
+    widget<QAction>("actionImport_network_configuration")->trigger();
+    QCOMPARE(m_prompts->boxes.last().kind, QStringLiteral("critical"));
+    QCOMPARE(m_prompts->boxes.last().title, QStringLiteral("Upload csv-file"));
+    QVERIFY(m_prompts->boxes.last().text.startsWith("Error: incorrect file"));
+    // An unwritable export target is reported and writes nothing.
+    m_prompts->fileName = m_home.path() + "/missing-dir/export.csv";
+    widget<QAction>("actionExport_network_configuration")->trigger();
+    QCOMPARE(m_prompts->boxes.last().kind, QStringLiteral("critical"));
 }
 
 QTEST_MAIN(TestMainWindow)

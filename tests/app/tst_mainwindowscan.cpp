@@ -14,6 +14,7 @@
 #include <QSignalSpy>
 #include <QTableWidget>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <QtTest>
 
 // Scans from the real controls against the simulated lab of tests/labs/app-scan.json.
@@ -74,7 +75,19 @@ void TestMainWindowScan::scanButtonFillsTable()
     auto* scan = m_window->findChild<QPushButton*>("scanBtn");
     auto* bar = m_window->findChild<QProgressBar*>("progressBar");
     QSignalSpy progress(&m_window->client(), &Client::signalUpdateProgressBar);
+    // The event loop keeps running while the scan listens: timers fire and the controls stay disabled.
+    int ticks = 0;
+    bool disabledDuringScan = true;
+    QTimer ticker;
+    connect(&ticker, &QTimer::timeout, this, [&]() {
+        ++ticks;
+        disabledDuringScan = disabledDuringScan && !scan->isEnabled();
+    });
+    ticker.start(10);
     QTest::mouseClick(scan, Qt::LeftButton);
+    ticker.stop();
+    QVERIFY2(ticks >= 5, qPrintable(QString::number(ticks)));
+    QVERIFY(disabledDuringScan);
     QCOMPARE(progress.count(), 82);
     QCOMPARE(bar->value(), 100);
     QVERIFY(scan->isEnabled());

@@ -1,7 +1,7 @@
 // SPDX-FileCopyrightText: 2026 Kestrion developers
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "../app/fakeprompts.h"
 #include "app/mainwindow.h"
-#include "app/userprompts.h"
 #include "discovery/client.h"
 #include "netconf/newnetwsettings.h"
 #include "simulatedlink.h"
@@ -29,30 +29,14 @@ constexpr int maskRow = 1;
 constexpr int gatewayRow = 2;
 constexpr int dhcpRow = 3;
 
-// Records the boxes the window shows and answers its file questions.
-class RecordingPrompts : public UserPrompts
+// The boxes the window showed, one "kind|title|text" line each.
+QStringList shownBoxes(const FakePrompts& prompts)
 {
-public:
-    void information(QWidget*, const QString& title, const QString& text) override
-    {
-        boxes << QStringLiteral("information|%1|%2").arg(title, text);
-    }
-    void critical(QWidget*, const QString& title, const QString& text) override
-    {
-        boxes << QStringLiteral("critical|%1|%2").arg(title, text);
-    }
-    void warning(QWidget*, const QString& title, const QString& text) override
-    {
-        boxes << QStringLiteral("warning|%1|%2").arg(title, text);
-    }
-    bool question(QWidget*, const QString&, const QString&) override { return false; }
-    QString openFileName(QWidget*, const QString&, const QString&, const QString&) override { return fileName; }
-    QString saveFileName(QWidget*, const QString&, const QString&, const QString&) override { return fileName; }
-    bool openUrl(const QUrl&) override { return true; }
-
-    QStringList boxes;
-    QString fileName;
-};
+    QStringList lines;
+    for (const FakePrompts::Box& box : prompts.boxes)
+        lines << QStringList{box.kind, box.title, box.text}.join(QLatin1Char('|'));
+    return lines;
+}
 
 SimulatedUnit makeUnit(const QString& code, const QString& macTail, const QString& ip, const QString& dhcp = "0")
 {
@@ -99,7 +83,7 @@ private:
 
     std::unique_ptr<SimulatedLink> m_link;
     std::unique_ptr<SimulatedLink> m_otherLink;
-    std::shared_ptr<RecordingPrompts> m_prompts;
+    std::shared_ptr<FakePrompts> m_prompts;
     std::unique_ptr<MainWindow> m_window;
     QTemporaryDir m_home;
 };
@@ -127,7 +111,7 @@ void TestConfigurationPage::initTestCase()
 
 void TestConfigurationPage::init()
 {
-    m_prompts = std::make_shared<RecordingPrompts>();
+    m_prompts = std::make_shared<FakePrompts>();
     m_window = std::make_unique<MainWindow>(nullptr, m_prompts);
     m_window->client().scanTime = fastScanMs;
     m_window->show();
@@ -296,7 +280,7 @@ void TestConfigurationPage::pageSavesOneDevice()
         editConfigCell(gatewayRow, newGateway);
 
     QTest::mouseClick(m_window->findChild<QPushButton*>("saveConfBtn"), Qt::LeftButton);
-    QCOMPARE(m_prompts->boxes.value(0),
+    QCOMPARE(shownBoxes(*m_prompts).value(0),
              QStringLiteral("information|Save Network Configuration|Wait for the configuration to be applied"));
     // Unicast and broadcast both reached the unit.
     QCOMPARE(unit(mac).setsTaken, setsBefore + 2);
@@ -318,7 +302,7 @@ void TestConfigurationPage::refusedValueSendsNothingAndSaysSo()
     m_otherLink->clearHeard();
     QTest::mouseClick(m_window->findChild<QPushButton*>("saveConfBtn"), Qt::LeftButton);
     QCOMPARE(m_prompts->boxes.size(), 1);
-    const QString box = m_prompts->boxes.at(0);
+    const QString box = shownBoxes(*m_prompts).at(0);
     QCOMPARE(box, QStringLiteral("critical|Save Network Configuration|Nothing was sent: the subnet mask "
                                  "255.255.255.255 is not valid"));
     QTest::qWait(settleMs);
@@ -365,7 +349,7 @@ void TestConfigurationPage::dialogAfterSortingMovesSeveral()
         QCOMPARE(table->item(table->findItems(it.key(), Qt::MatchExactly).at(0)->row(), 3)->text(), it.value());
     }
     QTest::mouseClick(dialog->findChild<QPushButton*>("applyBtn"), Qt::LeftButton);
-    QCOMPARE(m_prompts->boxes, QStringList{"information|Upload csv-file|upload completed!"});
+    QCOMPARE(shownBoxes(*m_prompts), QStringList{"information|Upload csv-file|upload completed!"});
     for (auto it = moves.cbegin(); it != moves.cend(); ++it)
         QCOMPARE(shownDevice(it.key()).ip, it.value());
     QCOMPARE(shownDevice("02:00:00:00:03:13").ip, QStringLiteral("10.77.2.33"));
@@ -400,7 +384,7 @@ void TestConfigurationPage::exportEditImport()
 
     m_prompts->boxes.clear();
     m_window->findChild<QAction*>("actionImport_network_configuration")->trigger();
-    QCOMPARE(m_prompts->boxes, QStringList{"information|Upload csv-file|upload completed!"});
+    QCOMPARE(shownBoxes(*m_prompts), QStringList{"information|Upload csv-file|upload completed!"});
     QCOMPARE(shownDevice(target.mac).ip, moved);
     QCOMPARE(shownDevice(target.mac).gateway, target.gateway);
 }

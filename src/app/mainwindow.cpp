@@ -924,7 +924,13 @@ void MainWindow::onImportNetworkConfiguration()
     if (path.isEmpty())
         return;
     changeNetworkConfiguration reader(this);
-    applyNewNetwConfig(reader.readNewNetwConfFile(path));
+    const QList<QList<QString>> rows = reader.readNewNetwConfFile(path);
+    // A file without usable rows sends nothing: say what is wrong with it, and do not rescan.
+    if (rows.isEmpty()) {
+        reportUpload(false, reader.lastError());
+        return;
+    }
+    applyNewNetwConfig(rows);
 }
 
 void MainWindow::onExportNetworkConfiguration()

@@ -267,7 +267,10 @@ QList<QList<QString>> changeNetworkConfiguration::readNewNetwConfFile(QString pa
             gateway.chop(1);
         rows.append({fields.at(1), fields.at(2), fields.at(3), fields.at(4), fields.at(5), gateway});
     }
-    m_lastError.clear();
+    if (rows.isEmpty())
+        m_lastError = tr("%1 holds no power-supply, beamline or current-transducer rows.").arg(path);
+    else
+        m_lastError.clear();
     return rows;
 }
 

@@ -866,7 +866,7 @@ void TestMainWindow::exportAndBadImport()
     const QByteArray content = exported.readAll();
     QVERIFY(content.contains("02:00:00:00:11:00"));
     QVERIFY(content.contains("10.0.0.30"));
-    // A file that is no configuration file is refused with the reason; the list is rescanned as after any upload.
+    // A file that is no configuration file is refused with the reason, and nothing is sent.
     const QString bad = m_home.path() + "/bad.csv";
     QFile badFile(bad);
     QVERIFY(badFile.open(QIODevice::WriteOnly));
@@ -878,6 +878,14 @@ void TestMainWindow::exportAndBadImport()
     QCOMPARE(m_prompts->boxes.last().kind, QStringLiteral("critical"));
     QCOMPARE(m_prompts->boxes.last().title, QStringLiteral("Upload csv-file"));
     QVERIFY(m_prompts->boxes.last().text.startsWith("Error: incorrect file"));
+    QVERIFY(m_prompts->boxes.last().text.contains("holds no power-supply"));
+    // A device line cut short names the line.
+    QVERIFY(badFile.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    badFile.write("Key,Family\n1100,Aurel,42,02:00:00:00:11:00,10.0.0.30\n");
+    badFile.close();
+    widget<QAction>("actionImport_network_configuration")->trigger();
+    QVERIFY(m_prompts->boxes.last().text.startsWith("Error: incorrect file"));
+    QVERIFY(m_prompts->boxes.last().text.contains("Line 2"));
     // An unwritable export target is reported and writes nothing.
     m_prompts->fileName = m_home.path() + "/missing-dir/export.csv";
     widget<QAction>("actionExport_network_configuration")->trigger();

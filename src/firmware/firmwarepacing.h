@@ -1,0 +1,58 @@
+// SPDX-FileCopyrightText: 2026 Kestrion developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+// Every fixed pause and bounded wait of the firmware chain, in one place. The defaults are the
+// instruments' own pacing; tests shorten them with setCurrent() before a run starts (a run reads
+// them on the worker thread, so they must not change while one is going on).
+struct FirmwarePacing
+{
+    // Worker and power-supply procedure.
+    int connectWaitMs = 500;           // identification, command and upload connections
+    int commandWaitMs = 10000;         // one wait for a command answer
+    int commandTotalMs = 30000;        // bound of a whole command exchange
+    int commandMaxBytes = 4096;        // bound of an answer that never ends its line
+    int chunkWrittenWaitMs = 500;      // one upload chunk draining
+    int installWaitMs = 4000;          // one wait for the installation report
+
+    // Beamline procedure.
+    int beamlineConnectAttempts = 10;
+    int beamlineConnectPauseMs = 200;
+    int sectorErasePauseMs = 200;
+    int linePauseMs = 1;
+    int answerWaitMs = 10000;
+    int answerTries = 3;
+
+    // Motor-driver procedure: the XPort restarting after a change of its serial settings.
+    int restartSteps = 10;
+    int restartStepMs = 1000;
+    int restartEventsMs = 100;
+
+    // Configurable pins and bootloader load.
+    int pinConnectWaitMs = 5000;
+    int pinConnectAttempts = 10;
+    int pinCommandPauseMs = 100;
+    int writtenWaitMs = 30000;
+    int pinReplyWaitMs = 1000;
+    int tunnelConnectAttempts = 10;
+    int autobaudPauseMs = 1000;
+    int autobaudEchoWaitMs = 3000;
+    int echoDrainSilenceMs = 5000;
+
+    // Setup menu.
+    int menuConnectWaitMs = 4000;
+    int menuSendPauseMs = 100;
+    int menuSilenceMs = 1000;
+    int menuPromptAttempts = 20;
+    int saveExitPauseMs = 1000;
+
+    // Bootloader transfer.
+    int tunnelConnectWaitMs = 5000;
+    int afterConnectPauseMs = 1000;
+    int firstReplyWaitMs = 1000;
+    int replyTenthMs = 100;
+    int blockPauseMs = 1000;
+
+    static const FirmwarePacing& current();
+    static void setCurrent(const FirmwarePacing& pacing);
+};

@@ -8,12 +8,12 @@
 struct FirmwarePacing
 {
     // Worker and power-supply procedure.
-    int connectWaitMs = 500;           // identification, command and upload connections
-    int commandWaitMs = 10000;         // one wait for a command answer
-    int commandTotalMs = 30000;        // bound of a whole command exchange
-    int commandMaxBytes = 4096;        // bound of an answer that never ends its line
-    int chunkWrittenWaitMs = 500;      // one upload chunk draining
-    int installWaitMs = 4000;          // one wait for the installation report
+    int connectWaitMs = 500;      // identification, command and upload connections
+    int commandWaitMs = 10000;    // one wait for a command answer
+    int commandTotalMs = 30000;   // bound of a whole command exchange
+    int commandMaxBytes = 4096;   // bound of an answer that never ends its line
+    int chunkWrittenWaitMs = 500; // one upload chunk draining
+    int installWaitMs = 4000;     // one wait for the installation report
 
     // Beamline procedure.
     int beamlineConnectAttempts = 10;

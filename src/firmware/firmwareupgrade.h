@@ -1,0 +1,64 @@
+// SPDX-FileCopyrightText: 2026 Kestrion developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "model/device_t.h"
+
+#include <QFile>
+#include <QList>
+#include <QString>
+#include <QThread>
+
+class QTcpSocket;
+
+// Upgrades the firmware of one device on a thread of its own: picks the first selected device (then the
+// manual address, if any), identifies it on its command port and runs the procedure of its family.
+// Everything it has to say reaches the page as signals; a run ends with exactly one of
+// signalProcedureCompleted() or signalErrorDetected(), except for the few quiet exits of identification.
+class firmwareUpgrade : public QThread
+{
+    Q_OBJECT
+
+public:
+    firmwareUpgrade(QObject* parent, QString firmwarePath, int deviceCount, QList<bool> selected,
+                    QList<Device_t> devices, QString manualIp);
+    ~firmwareUpgrade() override;
+
+signals:
+    void signalPrintMessage(QString message, bool append = true);
+    void signalProgressBarUpdate(int value);
+    void signalErrorDetected();
+    void signalProcedureCompleted();
+    void signalRemoveSelectedDevice(int index);
+
+public slots:
+    void onIncreaseProgressBar();
+    void onErrorDetected(QString errorMessage);
+    void onPrintMessage(QString message);
+    void onLantronixTimeout();
+    void onLantronixTimeoutReset();
+
+protected:
+    void run() override;
+
+    QString sendCommand(QTcpSocket* socket, QString command);
+    void connectTcpClient();
+    void chooseFirmwareType();
+    void firmwareUpdatePowerSupplies(bool checkDcLink);
+    void firmwareUpdateBeamline();
+    void firmwareKolvexUpdate();
+    void updateDspKolvex(QString ip, QString firmwarePath, int dsp);
+
+    QString m_firmwarePath;
+    int m_deviceCount;
+    QList<bool> m_selected;
+    QList<Device_t> m_devices;
+    QString m_manualIp;
+    QFile m_firmwareFile;
+    QString m_deviceIp;
+    QString m_deviceCode;
+    bool m_connected = false;
+    bool m_errorDetected = false;
+    int m_dspSelector = 0;
+    int m_linesPerStep = 0;
+};

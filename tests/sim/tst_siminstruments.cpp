@@ -10,6 +10,8 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <limits>
+
 // Checks the firmware services of the lab in tests/labs/sim-firmware.json from the tool namespace, byte by
 // byte, with hand-written clients: text commands, uploads, flash programming, misbehaviour and the version
 // a unit reports after its reboot. The slots run in order; the upgrades change the units they use.

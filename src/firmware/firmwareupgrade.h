@@ -61,4 +61,10 @@ protected:
     bool m_errorDetected = false;
     int m_dspSelector = 0;
     int m_linesPerStep = 0;
+
+    // Steps of the motor-driver procedure (firmwareupgrade_kolvex.cpp).
+    bool setXportBaudRate(int baudRate);
+    void waitForXportRestart();
+    bool programDsp(const QString& ip, const QString& firmwarePath, int dsp);
+    void restoreKolvexModule(bool serialSpeedToo);
 };

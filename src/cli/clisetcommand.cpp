@@ -166,23 +166,26 @@ QString CliSetCommand::settingsFor(const Device_t& device, NetworkSettings& sett
                            : tr("%1 uses DHCP: add --dhcp off to give it fixed addresses").arg(m_mac);
     }
     QString problem = takeAddress(m_ip, device.ip, option(ipOption), settings.ip);
+    if (problem.isEmpty() && fixedNetwork) {
+        applyFixedNetwork(settings, context);
+        return {};
+    }
     if (problem.isEmpty())
         problem = takeAddress(m_mask, device.netmask, option(maskOption), settings.mask);
     if (problem.isEmpty())
         problem = takeAddress(m_gateway, device.gateway, option(gatewayOption), settings.gateway);
-    if (!problem.isEmpty() || !fixedNetwork)
-        return problem;
-    const quint32 fixedMask = changeNetworkConfiguration::parseAddress(QString::fromLatin1(kolvexNetwork::fixedMask));
-    const quint32 fixedGateway =
-        changeNetworkConfiguration::parseAddress(QString::fromLatin1(kolvexNetwork::fixedGateway));
-    if ((m_mask.given && m_mask.value != fixedMask) || (m_gateway.given && m_gateway.value != fixedGateway)) {
-        context.error(tr("note: %1 keeps its fixed mask %2 and gateway %3")
-                          .arg(m_mac, QString::fromLatin1(kolvexNetwork::fixedMask),
-                               QString::fromLatin1(kolvexNetwork::fixedGateway)));
-    }
-    settings.mask = fixedMask;
-    settings.gateway = fixedGateway;
-    return {};
+    return problem;
+}
+
+// Whatever was typed, as the configuration page sends it for these units.
+void CliSetCommand::applyFixedNetwork(NetworkSettings& settings, CliContext& context) const
+{
+    const QString mask = QString::fromLatin1(kolvexNetwork::fixedMask);
+    const QString gateway = QString::fromLatin1(kolvexNetwork::fixedGateway);
+    settings.mask = changeNetworkConfiguration::parseAddress(mask);
+    settings.gateway = changeNetworkConfiguration::parseAddress(gateway);
+    if ((m_mask.given && m_mask.value != settings.mask) || (m_gateway.given && m_gateway.value != settings.gateway))
+        context.error(tr("note: %1 keeps its fixed mask %2 and gateway %3").arg(m_mac, mask, gateway));
 }
 
 QString CliSetCommand::takeAddress(const Typed& typed, const QString& present, const QString& option,

@@ -45,6 +45,7 @@ private:
     QString takeAddresses(const QCommandLineParser& parser);
     // Empty when the device can take the settings asked for, else why not.
     QString settingsFor(const Device_t& device, NetworkSettings& settings, CliContext& context) const;
+    void applyFixedNetwork(NetworkSettings& settings, CliContext& context) const;
     QString takeAddress(const Typed& typed, const QString& present, const QString& option, quint32& value) const;
     bool send(CliContext& context, const Device_t& device, const NetworkSettings& settings) const;
     int verify(CliContext& context, const NetworkSettings& settings) const;

@@ -181,11 +181,9 @@ void Client::prepareRecvSockets()
 void Client::sendBroadcast(const QList<interfaces_t>& interfaces)
 {
     for (const interfaces_t& hostInterface : interfaces) {
-        if (!hostInterface.selected || hostInterface.name.startsWith(dockerPrefix))
+        if (!scansInterface(hostInterface))
             continue;
         const QHostAddress address(hostInterface.ip);
-        if (address == QHostAddress(QHostAddress::AnyIPv4))
-            continue;
         listenForDirectReplies(address);
         if (!querySocket->bind(address, discoveryPort, QUdpSocket::ShareAddress))
             continue;
@@ -193,6 +191,12 @@ void Client::sendBroadcast(const QList<interfaces_t>& interfaces)
         querySocket->close();
         sendLantronixQuery(address, QHostAddress(hostInterface.mask));
     }
+}
+
+bool Client::scansInterface(const interfaces_t& hostInterface)
+{
+    return hostInterface.selected && !hostInterface.name.startsWith(dockerPrefix) &&
+           QHostAddress(hostInterface.ip) != QHostAddress(QHostAddress::AnyIPv4);
 }
 
 // The broadcast answer socket cannot hear a unit that answers our interface address

@@ -66,6 +66,8 @@ public:
     int waitRead = 2000;
     int waitConnected = 3000;
 
+    // Whether a scan queries this interface: selected, not a docker bridge, and with an address.
+    static bool scansInterface(const interfaces_t& hostInterface);
     // Every address from start to end, less start's .0 and .255; at most maxSweepAddresses.
     static QList<QHostAddress> generateIpList(const QHostAddress& start, const QHostAddress& end);
     // Removes every later record whose MAC repeats an earlier one.

@@ -2,11 +2,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "networkinterfaces.h"
 
+#include "discovery/hostinterfaces.h"
 #include "ui_networkinterfaces.h"
 
 #include <QCheckBox>
 #include <QHeaderView>
-#include <QHostAddress>
 #include <QPushButton>
 #include <QStyle>
 #include <QTableWidgetItem>
@@ -50,32 +50,7 @@ void NetworkInterfaces::scanInterfaces()
 
 void NetworkInterfaces::takeInterfaces(const QList<QNetworkInterface>& systemInterfaces)
 {
-    const QList<interfaces_t> previous = m_interfaces;
-    m_interfaces.clear();
-    const QHostAddress loopback(QHostAddress::LocalHost);
-    for (const QNetworkInterface& systemInterface : systemInterfaces) {
-        const QList<QNetworkAddressEntry> entries = systemInterface.addressEntries();
-        for (const QNetworkAddressEntry& entry : entries) {
-            const QHostAddress address = entry.ip();
-            if (address.toIPv4Address() == 0 || address == loopback)
-                continue;
-            interfaces_t record;
-            record.name = systemInterface.humanReadableName();
-            record.ip = QHostAddress(address.toIPv4Address()).toString();
-            record.mask = QHostAddress(entry.netmask().toIPv4Address()).toString();
-            record.selected = previousSelection(previous, record.name);
-            m_interfaces.append(record);
-        }
-    }
-}
-
-bool NetworkInterfaces::previousSelection(const QList<interfaces_t>& previous, const QString& name) const
-{
-    for (const interfaces_t& record : previous) {
-        if (record.name == name)
-            return record.selected;
-    }
-    return true;
+    m_interfaces = hostInterfaces::enumerate(systemInterfaces, m_interfaces);
 }
 
 void NetworkInterfaces::showInterfacesTable(QList<interfaces_t> list)

@@ -45,7 +45,6 @@ public slots:
 private:
     void takeInterfaces(const QList<QNetworkInterface>& systemInterfaces);
     void addTableRow(const interfaces_t& record);
-    bool previousSelection(const QList<interfaces_t>& previous, const QString& name) const;
 
     std::unique_ptr<Ui::NetworkInterfaces> ui;
     QList<interfaces_t> m_interfaces;

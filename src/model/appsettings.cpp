@@ -31,7 +31,6 @@ constexpr auto defaultEndIp = "192.168.0.254";
 constexpr int defaultThreads = 10;
 constexpr int defaultWait = 1000;
 
-constexpr int maxScanTime = 99000;
 constexpr int maxTimeout = 999000;
 constexpr int maxThreads = 50;
 constexpr int maxWait = 999000;
@@ -55,8 +54,10 @@ bool acceptableRangeAddress(const QHostAddress& address)
 
 } // namespace
 
-AppSettings::AppSettings() : QSettings(filePath(), QSettings::IniFormat)
+AppSettings::AppSettings(MissingKeys missingKeys) : QSettings(filePath(), QSettings::IniFormat)
 {
+    if (missingKeys == MissingKeys::LeaveFileAlone)
+        return;
     QDir().mkpath(QFileInfo(fileName()).absolutePath());
     const QList<QPair<QString, QVariant>> defaults{
         {key(keyScanTime), defaultScanTime},

@@ -12,7 +12,12 @@
 class AppSettings : public QSettings
 {
 public:
-    AppSettings();
+    // The window completes the file at once; the command-line companion only reads it.
+    enum class MissingKeys { WriteDefaults, LeaveFileAlone };
+    // The longest scan time setScanTime takes, in milliseconds.
+    static constexpr int maxScanTime = 99000;
+
+    explicit AppSettings(MissingKeys missingKeys = MissingKeys::WriteDefaults);
 
     int getScanTime();
     int getTimeout();

@@ -49,17 +49,6 @@ bool isHexDigit(QChar c)
            (c >= QLatin1Char('A') && c <= QLatin1Char('F'));
 }
 
-// Only the full dotted form counts: the host-address parser would read "10.77.1"
-// as 10.77.0.1 and send a unit to an address nobody typed.
-quint32 parseAddress(const QString& text)
-{
-    static const QRegularExpression dottedQuad(QStringLiteral("^\\d{1,3}(\\.\\d{1,3}){3}$"));
-    const QString trimmed = text.trimmed();
-    if (!dottedQuad.match(trimmed).hasMatch())
-        return 0;
-    return QHostAddress(trimmed).toIPv4Address();
-}
-
 void sleepBetweenBroadcasts()
 {
     QThread::msleep(changeNetworkConfiguration::broadcastPauseMs);
@@ -147,6 +136,17 @@ QByteArray changeNetworkConfiguration::parseMac(const QString& mac)
     return bytes;
 }
 
+// Only the full dotted form counts: the host-address parser would read "10.77.1"
+// as 10.77.0.1 and send a unit to an address nobody typed.
+quint32 changeNetworkConfiguration::parseAddress(const QString& text)
+{
+    static const QRegularExpression dottedQuad(QStringLiteral("^\\d{1,3}(\\.\\d{1,3}){3}$"));
+    const QString trimmed = text.trimmed();
+    if (!dottedQuad.match(trimmed).hasMatch())
+        return 0;
+    return QHostAddress(trimmed).toIPv4Address();
+}
+
 QString changeNetworkConfiguration::refusalReason(const QString& mac, ushort port, uint ip, uint mask, uint gateway,
                                                   const QStringList& addressTexts) const
 {
@@ -229,15 +229,20 @@ void changeNetworkConfiguration::downloadNetwConf(QList<Device_t> devices, QStri
         return;
     }
     QTextStream out(&file);
+    writeNetwConf(out, devices);
+    out.flush();
+    file.close();
+    m_lastError.clear();
+}
+
+void changeNetworkConfiguration::writeNetwConf(QTextStream& out, const QList<Device_t>& devices)
+{
     out << fileHeader << fileColumns;
-    for (const Device_t& device : qAsConst(devices)) {
+    for (const Device_t& device : devices) {
         const QStringList fields{device.code, device.group,   device.serialNumber, device.mac,
                                  device.ip,   device.netmask, device.gateway};
         out << fields.join(QLatin1Char(fieldSeparator)) << '\n';
     }
-    out.flush();
-    file.close();
-    m_lastError.clear();
 }
 
 QList<QList<QString>> changeNetworkConfiguration::readNewNetwConfFile(QString path)

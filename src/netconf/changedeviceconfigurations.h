@@ -12,6 +12,8 @@
 #include <QString>
 #include <QStringList>
 
+class QTextStream;
+
 // Sends new network settings to instruments (addressed by MAC inside the
 // datagram, so a unit whose present address is unreachable still takes them)
 // and writes and reads the comma-separated network configuration file.
@@ -44,6 +46,8 @@ public:
     bool uploadNetwConf(QList<interfaces_t> interfaces, QList<QList<QString>> rows);
 
     void downloadNetwConf(QList<Device_t> devices, QString path);
+    // The text of the network configuration file, header and columns included.
+    static void writeNetwConf(QTextStream& out, const QList<Device_t>& devices);
     QList<QList<QString>> readNewNetwConfFile(QString path);
 
     // Why the last sendNewConfig or uploadNetwConf sent nothing (or not all);
@@ -53,6 +57,8 @@ public:
     // Six MAC bytes from text such as 00:1A:2B:3C:4D:5E; empty when a group
     // does not parse. The separators are not examined.
     static QByteArray parseMac(const QString& mac);
+    // An IPv4 address written in full dotted form (10.77.1.5), as a number; 0 for any other text.
+    static quint32 parseAddress(const QString& text);
 
 private:
     QString refusalReason(const QString& mac, ushort port, uint ip, uint mask, uint gateway,

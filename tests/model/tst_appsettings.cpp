@@ -91,6 +91,31 @@ private slots:
         QCOMPARE(raw.allKeys().size(), 11);
     }
 
+    void readerLeavesAMissingFileMissing()
+    {
+        {
+            AppSettings settings(AppSettings::MissingKeys::LeaveFileAlone);
+            QCOMPARE(settings.getScanTime(), 200);
+            QCOMPARE(settings.getWaitForConnected(), 1000);
+            QCOMPARE(settings.getStartIP(), QHostAddress(QStringLiteral("192.168.0.1")));
+        }
+        QVERIFY(!QFile::exists(iniPath()));
+        QVERIFY(!QFileInfo::exists(QFileInfo(iniPath()).absolutePath()));
+    }
+
+    void readerLeavesAPartialFileAsItIs()
+    {
+        const QString text = QStringLiteral("[scan]\nscanTime=150\nsendUnicast=true\n");
+        writeIni(text);
+        {
+            AppSettings settings(AppSettings::MissingKeys::LeaveFileAlone);
+            QCOMPARE(settings.getScanTime(), 150);
+            QCOMPARE(settings.getFlagSendUnicastMessage(), true);
+            QCOMPARE(settings.getNumbeOfThreads(), 10);
+        }
+        QCOMPARE(iniText(), text);
+    }
+
     void unreadableValuesFallBack()
     {
         QDir().mkpath(homeDir() + QStringLiteral("/gone"));

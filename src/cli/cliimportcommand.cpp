@@ -1,0 +1,168 @@
+// SPDX-FileCopyrightText: 2026 Kestrion developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "cli/cliimportcommand.h"
+
+#include "cli/cliarguments.h"
+#include "cli/clicontext.h"
+#include "cli/cliexit.h"
+#include "cli/clioutput.h"
+#include "cli/cliscanner.h"
+#include "netconf/changedeviceconfigurations.h"
+
+#include <QCommandLineParser>
+#include <QFileInfo>
+#include <QTextStream>
+
+namespace {
+constexpr auto dryRunOption = "dry-run";
+constexpr auto dhcpOnText = "1";
+// Entries of a row, as the file reader hands them out.
+constexpr int macEntry = 2;
+constexpr int ipEntry = 3;
+constexpr int maskEntry = 4;
+constexpr int gatewayEntry = 5;
+} // namespace
+
+QString CliImportCommand::name() const
+{
+    return QStringLiteral("import");
+}
+
+QString CliImportCommand::synopsis() const
+{
+    return QStringLiteral("[options] FILE");
+}
+
+QString CliImportCommand::summary() const
+{
+    return tr("Send the settings of a network configuration file that differ from the instruments'");
+}
+
+QString CliImportCommand::description() const
+{
+    return tr("Reads FILE (power-supply, beamline and current-transducer rows, as the window reads it), scans, and "
+              "prints for every row what it would change (\"MAC: IP old \u2192 new\"), \"unchanged\" or \"not "
+              "found\". Only the rows that change something are sent, as the window's import sends them (by "
+              "broadcast, DHCP off). A file with a bad row sends nothing.");
+}
+
+CliCommand::ScanOptions CliImportCommand::scanOptions() const
+{
+    return ScanOptions::All;
+}
+
+void CliImportCommand::addOptions(QCommandLineParser& parser)
+{
+    parser.addPositionalArgument(QStringLiteral("FILE"), tr("The network configuration file to read."));
+    parser.addOption({QString::fromLatin1(dryRunOption), tr("Print what would change and send nothing.")});
+}
+
+QString CliImportCommand::takeArguments(const QCommandLineParser& parser)
+{
+    m_dryRun = parser.isSet(QString::fromLatin1(dryRunOption));
+    const QStringList positionals = parser.positionalArguments();
+    const QString problem = cliArguments::checkPositionals(positionals, {QStringLiteral("FILE")});
+    return problem.isEmpty() ? takeRows(positionals.first()) : problem;
+}
+
+QString CliImportCommand::takeRows(const QString& path)
+{
+    const QFileInfo file(path);
+    if (!file.exists())
+        return tr("%1 does not exist").arg(path);
+    if (!file.isFile() || !file.isReadable())
+        return tr("%1 is not a readable file").arg(path);
+    changeNetworkConfiguration reader;
+    m_rows = reader.readNewNetwConfFile(path);
+    if (m_rows.isEmpty())
+        return reader.lastError();
+    for (int i = 0; i < m_rows.size(); ++i) {
+        const QString problem = checkRow(path, i + 1, m_rows.at(i));
+        if (!problem.isEmpty())
+            return problem;
+    }
+    return {};
+}
+
+// Every row is checked before anything is sent, so a typo in one row loses no other.
+QString CliImportCommand::checkRow(const QString& path, int number, const QList<QString>& row) const
+{
+    const QString where = tr("%1, device row %2").arg(path).arg(number);
+    QString normalised;
+    quint32 value = 0;
+    QString problem = cliArguments::checkMac(where + tr(", MAC address"), row.at(macEntry), normalised);
+    if (problem.isEmpty())
+        problem = cliArguments::checkAddress(where + tr(", IP address"), row.at(ipEntry), value);
+    if (problem.isEmpty())
+        problem = cliArguments::checkMask(where + tr(", subnet mask"), row.at(maskEntry), value);
+    if (problem.isEmpty())
+        problem = cliArguments::checkAddress(where + tr(", gateway"), row.at(gatewayEntry), value);
+    return problem;
+}
+
+QStringList CliImportCommand::differences(const Device_t& device, const QList<QString>& row)
+{
+    const struct
+    {
+        QString label;
+        QString present;
+        QString wanted;
+    } fields[] = {{tr("IP"), device.ip, row.at(ipEntry)},
+                  {tr("mask"), device.netmask, row.at(maskEntry)},
+                  {tr("gateway"), device.gateway, row.at(gatewayEntry)}};
+    QStringList changes;
+    for (const auto& field : fields) {
+        if (changeNetworkConfiguration::parseAddress(field.present) !=
+            changeNetworkConfiguration::parseAddress(field.wanted))
+            changes << field.label + QLatin1Char(' ') + CliOutput::change(field.present, field.wanted.trimmed());
+    }
+    // The file carries no DHCP column: a row that is sent switches DHCP off.
+    if (!changes.isEmpty() && device.dhcp == QLatin1String(dhcpOnText))
+        changes << tr("DHCP %1").arg(CliOutput::change(tr("on"), tr("off")));
+    return changes;
+}
+
+int CliImportCommand::run(CliContext& context)
+{
+    const QList<Device_t> devices = context.scanner().scan();
+    QList<QList<QString>> changing;
+    int found = 0;
+    for (const QList<QString>& row : qAsConst(m_rows)) {
+        const QString& mac = row.at(macEntry);
+        const int index = CliScanner::indexOfMac(devices, mac);
+        if (index < 0) {
+            context.out() << tr("%1: not found, not sent").arg(mac) << '\n';
+            continue;
+        }
+        ++found;
+        const QStringList changes = differences(devices.at(index), row);
+        context.out() << mac << ": " << (changes.isEmpty() ? tr("unchanged") : changes.join(QStringLiteral(", ")))
+                      << '\n';
+        if (!changes.isEmpty())
+            changing.append(row);
+    }
+    if (found == 0) {
+        context.error(tr("no instrument of the file answered; nothing was sent"));
+        return cliExit::nothingFound;
+    }
+    if (m_dryRun) {
+        context.out() << tr("Dry run: %n row(s) would be sent; nothing was sent.", nullptr, changing.size()) << '\n';
+        return cliExit::success;
+    }
+    return send(context, changing);
+}
+
+int CliImportCommand::send(CliContext& context, const QList<QList<QString>>& rows) const
+{
+    if (rows.isEmpty()) {
+        context.out() << tr("Nothing to send.") << '\n';
+        return cliExit::success;
+    }
+    changeNetworkConfiguration sender;
+    if (!sender.uploadNetwConf(context.scanner().interfaces(), rows)) {
+        context.error(sender.lastError());
+        return cliExit::failed;
+    }
+    context.out() << tr("Sent %n row(s).", nullptr, rows.size()) << '\n';
+    return cliExit::success;
+}

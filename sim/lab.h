@@ -15,7 +15,7 @@
 class EventLog;
 class LinkSocket;
 class Unit;
-class XportSerial;
+class XportModule;
 
 // The whole simulated lab: hears every link, lets the right units answer and keeps their addresses current.
 class Lab : public QObject
@@ -39,7 +39,7 @@ private:
     };
 
     bool openLink(const LinkConfig& link, QString* error);
-    bool startSerials(QString* error);
+    bool startModules(QString* error);
     void onDiscoveryDatagram(const LinkConfig& link, const ReceivedDatagram& datagram);
     void onLantronixDatagram(const LinkConfig& link, const ReceivedDatagram& datagram);
     bool isOwnAddress(quint32 ip) const;
@@ -60,5 +60,5 @@ private:
     InterfaceAddresses m_addresses;
     std::vector<std::unique_ptr<Unit>> m_units;
     QHash<QString, LinkSockets> m_links;
-    QHash<const Unit*, XportSerial*> m_serials;
+    QHash<const Unit*, XportModule*> m_modules;
 };

@@ -29,6 +29,7 @@ DspBootloader::DspBootloader(const QString& unit, const QString& dsp, DspFlash* 
       m_eraseTimer(new QTimer(this))
 {
     m_eraseTimer->setSingleShot(true);
+    m_eraseTimer->setTimerType(Qt::PreciseTimer);
     connect(m_eraseTimer, &QTimer::timeout, this, &DspBootloader::finishErase);
 }
 

@@ -110,7 +110,9 @@ void SetupMenuSession::choose(const QByteArray& choice)
     } else if (choice == kExitChoice) {
         closeWith(QByteArrayLiteral("\r\nExiting without save !\r\n"), QStringLiteral("exit"));
     } else if (choice == kSaveChoice) {
-        closeWith(QByteArrayLiteral("\r\nParameters stored ...\r\n"), QStringLiteral("save"));
+        m_stage = Stage::Closed;
+        send(QByteArrayLiteral("\r\nParameters stored ...\r\n"));
+        note({{QStringLiteral("closed"), QStringLiteral("save")}});
         // Last: the restart drops this connection with all others.
         m_module->saveAndRestart(m_baud);
     } else {

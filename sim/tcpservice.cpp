@@ -26,14 +26,20 @@ bool TcpService::listenOn(quint32 ip, QString* error)
     return false;
 }
 
-void TcpService::close()
+void TcpService::stopListening()
 {
     m_server->close();
+}
+
+void TcpService::dropSessions()
+{
     for (const QPointer<QObject>& session : m_sessions) {
         if (!session)
             continue;
-        for (QTcpSocket* socket : session->findChildren<QTcpSocket*>())
+        for (QTcpSocket* socket : session->findChildren<QTcpSocket*>()) {
+            socket->flush();
             socket->abort();
+        }
         session->deleteLater();
     }
     m_sessions.clear();

@@ -12,7 +12,7 @@ class QTcpServer;
 class QTcpSocket;
 
 // One TCP port of a module: listens on the module's present address and hands every connection to a new
-// session; close() drops the listener and every open connection, as a module that restarts does.
+// session. A module that restarts stops listening and then drops every open connection.
 class TcpService : public QObject
 {
     Q_OBJECT
@@ -24,7 +24,9 @@ public:
 
     quint16 port() const { return m_port; }
     bool listenOn(quint32 ip, QString* error);
-    void close();
+    void stopListening();
+    // What a session has written still leaves; then the connection is gone.
+    void dropSessions();
 
     template <class Session> QList<Session*> sessions() const
     {

@@ -23,6 +23,7 @@ XportModule::XportModule(const UnitConfig& config, EventLog* log, QObject* paren
       m_savedBaud(config.module.initialBaud)
 {
     m_restart->setSingleShot(true);
+    m_restart->setTimerType(Qt::PreciseTimer);
     connect(m_restart, &QTimer::timeout, this, &XportModule::comeBack);
     if (config.hasDriver) {
         m_driver = new MotorDriver(config, log, this);
@@ -99,8 +100,11 @@ void XportModule::serialOut(const QByteArray& bytes)
 void XportModule::saveAndRestart(int baud)
 {
     m_savedBaud = baud;
+    // Nobody may connect between the end of one connection and the end of the next.
     for (TcpService* service : m_services)
-        service->close();
+        service->stopListening();
+    for (TcpService* service : m_services)
+        service->dropSessions();
     note(QStringLiteral("restart"), {{QStringLiteral("phase"), QStringLiteral("down")},
                                      {QStringLiteral("baud"), baud},
                                      {QStringLiteral("ms"), m_config.module.restartMs}});

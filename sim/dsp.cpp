@@ -17,7 +17,7 @@ const QByteArray kCrLf = QByteArrayLiteral("\r\n");
 const QByteArray kLf = QByteArrayLiteral("\n");
 // The boot ROM gives up on a stream that pauses this long; a complete one is run after the same silence.
 constexpr int kLoaderQuietMs = 500;
-constexpr int kMaxVersion = 16;
+constexpr int kMaxVersion = 32;
 // Bound against a peer that sends without line ends.
 constexpr int kMaxPendingLine = 64 * 1024;
 

@@ -22,8 +22,8 @@ class Dsp : public QObject
 public:
     enum class Role { Communication, Control };
 
-    // Marker an image carries to name its version: "KVXVER=" then the version text.
-    static constexpr char kVersionMarker[] = "KVXVER=";
+    // The marker that the lab's test images carry before their version (letters, digits, ".", "_", "-").
+    static constexpr char kVersionMarker[] = "KESTRION-FW-VERSION=";
 
     Dsp(Role role, const UnitConfig& config, EventLog* log, QObject* parent = nullptr);
 

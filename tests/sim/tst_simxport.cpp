@@ -46,6 +46,7 @@ private slots:
     void menuFaults();
     void menuSaveRestartsAtNewSpeed();
     void upgradeReportsImageVersion();
+    void imageWithoutVersionLeavesDriverMute();
     void unreachableServices();
     void labFileChecks_data();
     void labFileChecks();
@@ -70,6 +71,7 @@ const QString kProg = QStringLiteral("10.77.5.12");
 const QString kWrong = QStringLiteral("10.77.5.13");
 const QString kDeaf = QStringLiteral("10.77.5.14");
 const QString kStubborn = QStringLiteral("10.77.5.15");
+const QString kOneSpeed = QStringLiteral("10.77.5.16");
 const QByteArray kAck = QByteArrayLiteral("ACK\n");
 const QByteArray kNak = QByteArrayLiteral("NAK\n");
 const QByteArray kBannerPrompt = QByteArrayLiteral("Press Enter for Setup Mode");
@@ -225,7 +227,9 @@ QByteArray imageBytes(int size, const QByteArray& marker = QByteArray())
     QByteArray bytes;
     for (int i = 0; i < size; ++i)
         bytes.append(char((i * 7 + 3) & 0xFF));
-    bytes.replace(100, marker.size(), marker);
+    // The NUL ends the version: the filler bytes after it could be read as more of it.
+    if (!marker.isEmpty())
+        bytes.replace(100, marker.size() + 1, marker + '\0');
     return bytes;
 }
 
@@ -474,7 +478,7 @@ void TestSimXport::flashWriteAndVerify()
     QCOMPARE(erase(socket, 0x0B), kAck);
     QVERIFY2(clock.elapsed() >= kEraseDelayMs - 50, qPrintable(QString::number(clock.elapsed())));
 
-    const QByteArray section = imageBytes(1000, "KVXVER=4.56");
+    const QByteArray section = imageBytes(1000, "KESTRION-FW-VERSION=4.56");
     socket.write(writeFrames(kFlashStart, section));
     QCOMPARE(readFor(socket), QByteArray());
     QTRY_COMPARE(events(mark, "prog", "write").size(), 2);
@@ -744,7 +748,7 @@ void TestSimXport::upgradeReportsImageVersion()
         QTcpSocket socket;
         QVERIFY(connectTo(socket, kMot, kTunnelPort));
         QCOMPARE(erase(socket, 0x0B), kAck);
-        socket.write(writeFrames(0x3F0000, imageBytes(700, "KVXVER=3.45")));
+        socket.write(writeFrames(0x3F0000, imageBytes(700, "KESTRION-FW-VERSION=3.45")));
         QTRY_COMPARE(events(mark, "mot", "write").size(), 2);
     }
     setSpeedThroughMenu(kMot, 921600);
@@ -753,6 +757,24 @@ void TestSimXport::upgradeReportsImageVersion()
     QCOMPARE(commandReply(kMot, "MVER\r\n"), QByteArray("#MVER:KOLVEX:B:3.45\r\n"));
     QCOMPARE(commandReply(kMot, "MRG:22\r\n"), QByteArray("KV0510\r\n"));
     QCOMPARE(lastEvent(mark, "mot", "flash", kCommunication).value("version").toString(), QStringLiteral("3.45"));
+}
+
+void TestSimXport::imageWithoutVersionLeavesDriverMute()
+{
+    const auto program = [](const QByteArray& image) {
+        if (!startBootloader(kOneSpeed, "onespeed", Mode::ProgramCommunication))
+            return false;
+        QTcpSocket socket;
+        if (!connectTo(socket, kOneSpeed, kTunnelPort) || erase(socket, 0x0B) != kAck)
+            return false;
+        socket.write(writeFrames(kFlashStart, image));
+        return socket.waitForBytesWritten(kReplyMs) && readFor(socket).isEmpty() && setMode(kOneSpeed, Mode::Normal);
+    };
+    QCOMPARE(commandReply(kOneSpeed, "MVER\r\n"), QByteArray("#MVER:KOLVEX:D:0.90\r\n"));
+    QVERIFY(program(imageBytes(600)));
+    QCOMPARE(commandReply(kOneSpeed, "MVER\r\n", kSilenceMs), QByteArray());
+    QVERIFY(program(imageBytes(600, "KESTRION-FW-VERSION=1.2.3-rc1 and more")));
+    QCOMPARE(commandReply(kOneSpeed, "MVER\r\n"), QByteArray("#MVER:KOLVEX:D:1.2.3-rc1\r\n"));
 }
 
 void TestSimXport::unreachableServices()

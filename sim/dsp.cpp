@@ -4,6 +4,7 @@
 
 #include "dspbootloader.h"
 #include "eventlog.h"
+#include "versionmarker.h"
 
 #include <QCryptographicHash>
 #include <QJsonArray>
@@ -17,7 +18,6 @@ const QByteArray kCrLf = QByteArrayLiteral("\r\n");
 const QByteArray kLf = QByteArrayLiteral("\n");
 // The boot ROM gives up on a stream that pauses this long; a complete one is run after the same silence.
 constexpr int kLoaderQuietMs = 500;
-constexpr int kMaxVersion = 32;
 // Bound against a peer that sends without line ends.
 constexpr int kMaxPendingLine = 64 * 1024;
 
@@ -28,12 +28,6 @@ int lineEnd(const QByteArray& bytes)
             return i;
     }
     return -1;
-}
-
-bool isVersionCharacter(char c)
-{
-    return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '.' || c == '_' ||
-           c == '-';
 }
 
 bool isAutobaudCharacter(char c)
@@ -214,20 +208,10 @@ QByteArray Dsp::applicationMver() const
 
 QByteArray Dsp::versionIn(const QList<DspFlash::Range>& ranges)
 {
-    const QByteArray marker(kVersionMarker);
-    for (const DspFlash::Range& range : ranges) {
-        for (int at = range.bytes.indexOf(marker); at >= 0; at = range.bytes.indexOf(marker, at + 1)) {
-            QByteArray version;
-            for (int i = at + marker.size(); i < range.bytes.size() && version.size() < kMaxVersion; ++i) {
-                if (!isVersionCharacter(range.bytes.at(i)))
-                    break;
-                version += range.bytes.at(i);
-            }
-            if (!version.isEmpty())
-                return version;
-        }
-    }
-    return {};
+    VersionMarker marker;
+    for (const DspFlash::Range& range : ranges)
+        marker.feed(range.bytes);
+    return marker.version().toLatin1();
 }
 
 void Dsp::enter(State state, QJsonObject fields)
@@ -243,8 +227,10 @@ void Dsp::enter(State state, QJsonObject fields)
 
 void Dsp::note(const QString& event, QJsonObject fields)
 {
+    fields.insert(QStringLiteral("event"), event);
+    fields.insert(QStringLiteral("unit"), m_config.name);
     fields.insert(QStringLiteral("dsp"), name());
-    m_log->unitEvent(m_config.name, event, fields);
+    m_log->event(fields);
 }
 
 // What a test compares with an image's data: the written runs and their digests.

@@ -22,9 +22,6 @@ class Dsp : public QObject
 public:
     enum class Role { Communication, Control };
 
-    // The marker that the lab's test images carry before their version (letters, digits, ".", "_", "-").
-    static constexpr char kVersionMarker[] = "KESTRION-FW-VERSION=";
-
     Dsp(Role role, const UnitConfig& config, EventLog* log, QObject* parent = nullptr);
 
     QString name() const;
@@ -34,7 +31,7 @@ public:
     bool bootedFromRom() const;
     void receive(const QByteArray& bytes, int baud);
 
-    // The version an application image names, empty without the marker.
+    // The version the lab's marker names in the written flash, runs in address order; empty without one.
     static QByteArray versionIn(const QList<DspFlash::Range>& ranges);
 
 signals:

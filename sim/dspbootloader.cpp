@@ -185,8 +185,10 @@ void DspBootloader::refuse(const QString& why)
 
 void DspBootloader::note(const QString& event, QJsonObject fields)
 {
+    fields.insert(QStringLiteral("event"), event);
+    fields.insert(QStringLiteral("unit"), m_unit);
     fields.insert(QStringLiteral("dsp"), m_dsp);
-    m_log->unitEvent(m_unit, event, fields);
+    m_log->event(fields);
 }
 
 QJsonObject DspBootloader::blockFields() const

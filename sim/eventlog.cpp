@@ -68,13 +68,6 @@ void EventLog::problem(const QString& unit, const QString& text)
            {QStringLiteral("text"), text}});
 }
 
-void EventLog::unitEvent(const QString& unit, const QString& event, QJsonObject fields)
-{
-    fields.insert(QStringLiteral("event"), event);
-    fields.insert(QStringLiteral("unit"), unit);
-    write(fields);
-}
-
 void EventLog::write(QJsonObject line)
 {
     line.insert(QStringLiteral("t"), m_clock.elapsed());

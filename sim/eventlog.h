@@ -20,8 +20,8 @@ public:
     void tcpData(const QString& unit, const QString& peer, const QByteArray& data, quint16 port = 0);
     void settingsChanged(const QString& unit, quint32 ip, quint32 mask, quint32 gateway, const QString& dhcp);
     void problem(const QString& unit, const QString& text);
-    // Any other event of a unit: {"t", "event", "unit", ...fields}.
-    void unitEvent(const QString& unit, const QString& event, QJsonObject fields);
+    // Any other line, for services that define their own events.
+    void event(QJsonObject line) { write(std::move(line)); }
 
 private:
     void write(QJsonObject line);

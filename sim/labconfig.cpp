@@ -140,7 +140,7 @@ bool LabConfig::parseUnit(const QJsonObject& object, UnitConfig& unit)
     m_context = QStringLiteral("unit \"%1\"").arg(unit.name);
     if (unit.name.isEmpty())
         return fail(QStringLiteral("a unit has no name"));
-    if (!parseCommon(object, unit))
+    if (!parseCommon(object, unit) || !parseFirmware(object, unit))
         return false;
     switch (unit.kind) {
     case UnitKind::Legacy:
@@ -256,6 +256,16 @@ bool LabConfig::parseXport(const QJsonObject& object, UnitConfig& unit)
     QString why;
     if (!unit.module.parse(object.value(QLatin1String("module")), &why))
         return fail(why);
+    return true;
+}
+
+bool LabConfig::parseFirmware(const QJsonObject& object, UnitConfig& unit)
+{
+    QString error;
+    if (!FirmwareConfig::parse(object, unit.name, unit.firmware, &error))
+        return fail(error);
+    if (unit.firmware.present && unit.kind == UnitKind::Xport)
+        return fail(QStringLiteral("\"firmware\" is for legacy and json units only"));
     return true;
 }
 

@@ -194,7 +194,9 @@ void SetupMenuSession::closeWith(const QByteArray& text, const QString& how)
     note({{QStringLiteral("closed"), how}});
 }
 
-void SetupMenuSession::note(const QJsonObject& fields)
+void SetupMenuSession::note(QJsonObject fields)
 {
-    m_module->log()->unitEvent(m_module->config().name, QStringLiteral("menu"), fields);
+    fields.insert(QStringLiteral("event"), QStringLiteral("menu"));
+    fields.insert(QStringLiteral("unit"), m_module->config().name);
+    m_module->log()->event(fields);
 }

@@ -31,7 +31,7 @@ private:
     QByteArray menu() const;
     void send(const QByteArray& text);
     void closeWith(const QByteArray& text, const QString& how);
-    void note(const QJsonObject& fields);
+    void note(QJsonObject fields);
 
     QTcpSocket* m_socket;
     XportModule* m_module;

@@ -2,6 +2,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "firmwareconfig.h"
 #include "xportmoduleconfig.h"
 
 #include <QByteArray>
@@ -58,4 +59,6 @@ struct UnitConfig
     QByteArray serial;
     TcpMode tcp = TcpMode::Refuse;
     XportModuleConfig module;
+
+    FirmwareConfig firmware;
 };

@@ -121,7 +121,9 @@ void XportModule::comeBack()
          {{QStringLiteral("phase"), QStringLiteral("up")}, {QStringLiteral("baud"), m_baud}});
 }
 
-void XportModule::note(const QString& event, const QJsonObject& fields)
+void XportModule::note(const QString& event, QJsonObject fields)
 {
-    m_log->unitEvent(m_config.name, event, fields);
+    fields.insert(QStringLiteral("event"), event);
+    fields.insert(QStringLiteral("unit"), m_config.name);
+    m_log->event(fields);
 }

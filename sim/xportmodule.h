@@ -42,7 +42,7 @@ private:
     bool listenAll(QString* error);
     void comeBack();
     void serialOut(const QByteArray& bytes);
-    void note(const QString& event, const QJsonObject& fields);
+    void note(const QString& event, QJsonObject fields);
 
     const UnitConfig& m_config;
     EventLog* m_log;

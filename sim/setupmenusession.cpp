@@ -28,6 +28,8 @@ constexpr Question kChannelQuestions[] = {
     {"I/F Mode", "4C"}, {"Flow", "00"}, {"Port No", "10001"}, {"ConnectMode", "C0"}, {"DisConnMode", "00"}};
 constexpr int kQuestionCount = 1 + int(std::size(kChannelQuestions));
 const QString kBaudrate = QStringLiteral("Baudrate");
+// Longer input lines are cut: no answer of the menu is that long.
+constexpr int kMaxLine = 256;
 
 QByteArray ipText(quint32 ip)
 {
@@ -68,7 +70,7 @@ void SetupMenuSession::onReadyRead()
             continue;
         if (c == '\r' || c == '\n')
             takeLine(std::exchange(m_pending, QByteArray()));
-        else if (m_pending.size() < 256)
+        else if (m_pending.size() < kMaxLine)
             m_pending += c;
     }
 }

@@ -18,6 +18,7 @@ const QByteArray kCrLf = QByteArrayLiteral("\r\n");
 const QByteArray kLf = QByteArrayLiteral("\n");
 // The boot ROM gives up on a stream that pauses this long; a complete one is run after the same silence.
 constexpr int kLoaderQuietMs = 500;
+const QByteArray kImageVersionMarker = QByteArrayLiteral("KVXVER=");
 // Bound against a peer that sends without line ends.
 constexpr int kMaxPendingLine = 64 * 1024;
 
@@ -208,7 +209,7 @@ QByteArray Dsp::applicationMver() const
 
 QByteArray Dsp::versionIn(const QList<DspFlash::Range>& ranges)
 {
-    VersionMarker marker;
+    VersionMarker marker(kImageVersionMarker);
     for (const DspFlash::Range& range : ranges)
         marker.feed(range.bytes);
     return marker.version().toLatin1();

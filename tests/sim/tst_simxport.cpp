@@ -478,7 +478,7 @@ void TestSimXport::flashWriteAndVerify()
     QCOMPARE(erase(socket, 0x0B), kAck);
     QVERIFY2(clock.elapsed() >= kEraseDelayMs - 50, qPrintable(QString::number(clock.elapsed())));
 
-    const QByteArray section = imageBytes(1000, "KESTRION-FW-VERSION=4.56");
+    const QByteArray section = imageBytes(1000, "KVXVER=4.56");
     socket.write(writeFrames(kFlashStart, section));
     QCOMPARE(readFor(socket), QByteArray());
     QTRY_COMPARE(events(mark, "prog", "write").size(), 2);
@@ -748,7 +748,7 @@ void TestSimXport::upgradeReportsImageVersion()
         QTcpSocket socket;
         QVERIFY(connectTo(socket, kMot, kTunnelPort));
         QCOMPARE(erase(socket, 0x0B), kAck);
-        socket.write(writeFrames(0x3F0000, imageBytes(700, "KESTRION-FW-VERSION=3.45")));
+        socket.write(writeFrames(0x3F0000, imageBytes(700, "KVXVER=3.45")));
         QTRY_COMPARE(events(mark, "mot", "write").size(), 2);
     }
     setSpeedThroughMenu(kMot, 921600);
@@ -773,7 +773,7 @@ void TestSimXport::imageWithoutVersionLeavesDriverMute()
     QCOMPARE(commandReply(kOneSpeed, "MVER\r\n"), QByteArray("#MVER:KOLVEX:D:0.90\r\n"));
     QVERIFY(program(imageBytes(600)));
     QCOMPARE(commandReply(kOneSpeed, "MVER\r\n", kSilenceMs), QByteArray());
-    QVERIFY(program(imageBytes(600, "KESTRION-FW-VERSION=1.2.3-rc1 and more")));
+    QVERIFY(program(imageBytes(600, "KVXVER=1.2.3-rc1 and more")));
     QCOMPARE(commandReply(kOneSpeed, "MVER\r\n"), QByteArray("#MVER:KOLVEX:D:1.2.3-rc1\r\n"));
 }
 

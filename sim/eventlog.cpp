@@ -27,21 +27,27 @@ void EventLog::udpHeard(const QString& link, quint16 port, quint32 src, quint16 
            {QStringLiteral("hex"), QString::fromLatin1(data.toHex())}});
 }
 
-void EventLog::tcpConnect(const QString& unit, const QString& peer)
+void EventLog::tcpConnect(const QString& unit, const QString& peer, quint16 port)
 {
-    write({{QStringLiteral("proto"), QStringLiteral("tcp")},
-           {QStringLiteral("event"), QStringLiteral("connect")},
-           {QStringLiteral("unit"), unit},
-           {QStringLiteral("src"), peer}});
+    QJsonObject line{{QStringLiteral("proto"), QStringLiteral("tcp")},
+                     {QStringLiteral("event"), QStringLiteral("connect")},
+                     {QStringLiteral("unit"), unit},
+                     {QStringLiteral("src"), peer}};
+    if (port != 0)
+        line.insert(QStringLiteral("port"), port);
+    write(line);
 }
 
-void EventLog::tcpData(const QString& unit, const QString& peer, const QByteArray& data)
+void EventLog::tcpData(const QString& unit, const QString& peer, const QByteArray& data, quint16 port)
 {
-    write({{QStringLiteral("proto"), QStringLiteral("tcp")},
-           {QStringLiteral("event"), QStringLiteral("data")},
-           {QStringLiteral("unit"), unit},
-           {QStringLiteral("src"), peer},
-           {QStringLiteral("hex"), QString::fromLatin1(data.toHex())}});
+    QJsonObject line{{QStringLiteral("proto"), QStringLiteral("tcp")},
+                     {QStringLiteral("event"), QStringLiteral("data")},
+                     {QStringLiteral("unit"), unit},
+                     {QStringLiteral("src"), peer},
+                     {QStringLiteral("hex"), QString::fromLatin1(data.toHex())}};
+    if (port != 0)
+        line.insert(QStringLiteral("port"), port);
+    write(line);
 }
 
 void EventLog::settingsChanged(const QString& unit, quint32 ip, quint32 mask, quint32 gateway, const QString& dhcp)

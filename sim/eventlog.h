@@ -15,8 +15,9 @@ public:
     QString errorString() const { return m_file.errorString(); }
 
     void udpHeard(const QString& link, quint16 port, quint32 src, quint16 srcPort, quint32 dst, const QByteArray& data);
-    void tcpConnect(const QString& unit, const QString& peer);
-    void tcpData(const QString& unit, const QString& peer, const QByteArray& data);
+    // port 0 leaves the port out of the line.
+    void tcpConnect(const QString& unit, const QString& peer, quint16 port = 0);
+    void tcpData(const QString& unit, const QString& peer, const QByteArray& data, quint16 port = 0);
     void settingsChanged(const QString& unit, quint32 ip, quint32 mask, quint32 gateway, const QString& dhcp);
     void problem(const QString& unit, const QString& text);
     // Any other line, for services that define their own events.

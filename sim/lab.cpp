@@ -6,7 +6,7 @@
 #include "firmwareservices.h"
 #include "linksocket.h"
 #include "unit.h"
-#include "xportserial.h"
+#include "xportmodule.h"
 
 #include <QTimer>
 #include <QtEndian>
@@ -61,7 +61,7 @@ bool Lab::start(QString* error)
         if (!openLink(link, error))
             return false;
     }
-    return startSerials(error) && startFirmwareServices(error);
+    return startModules(error) && startFirmwareServices(error);
 }
 
 bool Lab::openLink(const LinkConfig& link, QString* error)
@@ -82,15 +82,15 @@ bool Lab::openLink(const LinkConfig& link, QString* error)
     return true;
 }
 
-bool Lab::startSerials(QString* error)
+bool Lab::startModules(QString* error)
 {
     for (const auto& unit : m_units) {
         if (!unit->isXport())
             continue;
-        auto* serial = new XportSerial(unit->config(), m_log, this);
-        m_serials.insert(unit.get(), serial);
+        auto* module = new XportModule(unit->config(), m_log, this);
+        m_modules.insert(unit.get(), module);
         QString why;
-        if (!serial->listenOn(unit->ip(), &why)) {
+        if (!module->listenOn(unit->ip(), &why)) {
             *error = QStringLiteral("unit %1: %2").arg(unit->name(), why);
             return false;
         }
@@ -271,8 +271,8 @@ void Lab::moveUnit(Unit& unit, quint32 ip)
     if (!m_addresses.apply(&error))
         m_log->problem(unit.name(), error);
     unit.moveTo(ip);
-    if (XportSerial* serial = m_serials.value(&unit)) {
-        if (!serial->listenOn(ip, &error))
+    if (XportModule* module = m_modules.value(&unit)) {
+        if (!module->listenOn(ip, &error))
             m_log->problem(unit.name(), error);
     }
     if (FirmwareServices* services = m_firmware.value(&unit)) {

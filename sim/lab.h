@@ -16,7 +16,7 @@ class EventLog;
 class FirmwareServices;
 class LinkSocket;
 class Unit;
-class XportSerial;
+class XportModule;
 
 // The whole simulated lab: hears every link, lets the right units answer and keeps their addresses current.
 class Lab : public QObject
@@ -40,7 +40,7 @@ private:
     };
 
     bool openLink(const LinkConfig& link, QString* error);
-    bool startSerials(QString* error);
+    bool startModules(QString* error);
     bool startFirmwareServices(QString* error);
     void onDiscoveryDatagram(const LinkConfig& link, const ReceivedDatagram& datagram);
     void onLantronixDatagram(const LinkConfig& link, const ReceivedDatagram& datagram);
@@ -62,6 +62,6 @@ private:
     InterfaceAddresses m_addresses;
     std::vector<std::unique_ptr<Unit>> m_units;
     QHash<QString, LinkSockets> m_links;
-    QHash<const Unit*, XportSerial*> m_serials;
+    QHash<const Unit*, XportModule*> m_modules;
     QHash<const Unit*, FirmwareServices*> m_firmware;
 };

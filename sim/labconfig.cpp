@@ -253,6 +253,9 @@ bool LabConfig::parseXport(const QJsonObject& object, UnitConfig& unit)
     if (!modes.contains(tcp))
         return fail(QStringLiteral("unknown tcp behaviour \"%1\"").arg(tcp));
     unit.tcp = modes.value(tcp);
+    QString why;
+    if (!unit.module.parse(object.value(QLatin1String("module")), &why))
+        return fail(why);
     return true;
 }
 

@@ -3,42 +3,34 @@
 #include "serialsession.h"
 
 #include "eventlog.h"
+#include "xportmodule.h"
 
 #include <QHostAddress>
 #include <QTcpSocket>
 #include <QTimer>
 
 namespace {
-const QByteArray kVersionCommand = QByteArrayLiteral("MVER");
-const QByteArray kSerialCommand = QByteArrayLiteral("MRG:22");
-const QByteArray kRefusal = QByteArrayLiteral("NAK");
-const QByteArray kCrLf = QByteArrayLiteral("\r\n");
-const QByteArray kLf = QByteArrayLiteral("\n");
 // A driver in a bad state chatters without ever ending a line.
 const QByteArray kStreamChunk = QByteArrayLiteral("#MST:0000 garbage without line end ");
 constexpr int kStreamPeriodMs = 20;
-// Bounds against a peer that sends without line ends, or never reads what we stream.
-constexpr int kMaxPendingLine = 64 * 1024;
+// Bound against a peer that never reads what we stream.
 constexpr qint64 kMaxUnsent = 64 * 1024;
-
-int lineEnd(const QByteArray& bytes)
-{
-    for (int i = 0; i < bytes.size(); ++i) {
-        if (bytes.at(i) == '\r' || bytes.at(i) == '\n')
-            return i;
-    }
-    return -1;
-}
 } // namespace
 
-SerialSession::SerialSession(QTcpSocket* socket, const UnitConfig& config, EventLog* log, QObject* parent)
-    : QObject(parent), m_socket(socket), m_config(config), m_log(log)
+SerialSession::SerialSession(QTcpSocket* socket, XportModule* module, QObject* parent)
+    : QObject(parent), m_socket(socket), m_module(module)
 {
     m_socket->setParent(this);
     m_peer = QStringLiteral("%1:%2").arg(socket->peerAddress().toString()).arg(socket->peerPort());
-    m_log->tcpConnect(m_config.name, m_peer);
+    m_module->log()->tcpConnect(m_module->config().name, m_peer, XportModule::kTunnelPort);
     connect(m_socket, &QTcpSocket::readyRead, this, &SerialSession::onReadyRead);
     connect(m_socket, &QTcpSocket::disconnected, this, &QObject::deleteLater);
+}
+
+void SerialSession::transmit(const QByteArray& bytes)
+{
+    if (passesBytes() && m_socket->state() == QAbstractSocket::ConnectedState)
+        m_socket->write(bytes);
 }
 
 void SerialSession::onReadyRead()
@@ -46,8 +38,8 @@ void SerialSession::onReadyRead()
     const QByteArray chunk = m_socket->readAll();
     if (chunk.isEmpty())
         return;
-    m_log->tcpData(m_config.name, m_peer, chunk);
-    switch (m_config.tcp) {
+    m_module->log()->tcpData(m_module->config().name, m_peer, chunk, XportModule::kTunnelPort);
+    switch (m_module->config().tcp) {
     case TcpMode::Drop:
         m_socket->disconnectFromHost();
         return;
@@ -59,36 +51,14 @@ void SerialSession::onReadyRead()
         return;
     case TcpMode::Normal:
     case TcpMode::NoCr:
-        break;
-    }
-    m_pending += chunk;
-    if (m_pending.size() > kMaxPendingLine)
-        m_pending = m_pending.right(kMaxPendingLine);
-    // Commands end with CR LF, flash commands with CR alone: either byte closes a line.
-    for (int end = lineEnd(m_pending); end >= 0; end = lineEnd(m_pending)) {
-        const QByteArray line = m_pending.left(end);
-        m_pending.remove(0, end + 1);
-        if (!line.isEmpty())
-            handleLine(line);
-    }
-}
-
-void SerialSession::handleLine(const QByteArray& line)
-{
-    // A plain module has nothing on its serial port: the bytes go nowhere.
-    if (!m_config.hasDriver)
+        m_module->serialIn(chunk);
         return;
-    const QByteArray ending = m_config.tcp == TcpMode::NoCr ? kLf : kCrLf;
-    m_socket->write(answerTo(line) + ending);
+    }
 }
 
-QByteArray SerialSession::answerTo(const QByteArray& command) const
+bool SerialSession::passesBytes() const
 {
-    if (command == kVersionCommand)
-        return m_config.mver;
-    if (command == kSerialCommand)
-        return m_config.serial;
-    return kRefusal;
+    return m_module->config().tcp == TcpMode::Normal || m_module->config().tcp == TcpMode::NoCr;
 }
 
 void SerialSession::startStream()

@@ -2,32 +2,31 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "unitconfig.h"
-
 #include <QObject>
 
-class EventLog;
 class QTcpSocket;
 class QTimer;
+class XportModule;
 
-// One connection to an XPort's serial tunnel with the motor driver (or nothing) behind it.
+// One connection to an XPort's serial tunnel: bytes pass to the module's serial line and back, unless the
+// unit's "tcp" behaviour says otherwise.
 class SerialSession : public QObject
 {
     Q_OBJECT
 public:
-    SerialSession(QTcpSocket* socket, const UnitConfig& config, EventLog* log, QObject* parent = nullptr);
+    SerialSession(QTcpSocket* socket, XportModule* module, QObject* parent = nullptr);
+
+    // Bytes the serial line sends back.
+    void transmit(const QByteArray& bytes);
 
 private:
     void onReadyRead();
-    void handleLine(const QByteArray& line);
-    QByteArray answerTo(const QByteArray& command) const;
+    bool passesBytes() const;
     void startStream();
     void streamChunk();
 
     QTcpSocket* m_socket;
-    const UnitConfig& m_config;
-    EventLog* m_log;
+    XportModule* m_module;
     QString m_peer;
-    QByteArray m_pending;
     QTimer* m_streamTimer = nullptr;
 };

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "firmwareconfig.h"
+#include "xportmoduleconfig.h"
 
 #include <QByteArray>
 #include <QJsonObject>
@@ -57,6 +58,7 @@ struct UnitConfig
     QByteArray mver;
     QByteArray serial;
     TcpMode tcp = TcpMode::Refuse;
+    XportModuleConfig module;
 
     FirmwareConfig firmware;
 };

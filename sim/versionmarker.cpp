@@ -17,7 +17,7 @@ bool isVersionCharacter(char c)
 }
 } // namespace
 
-VersionMarker::VersionMarker() : m_matcher(kMarker) {}
+VersionMarker::VersionMarker(const QByteArray& text) : m_matcher(text) {}
 
 QByteArray VersionMarker::marker()
 {
@@ -37,20 +37,20 @@ void VersionMarker::feed(const char* data, qint64 size)
 void VersionMarker::search(const char* data, qint64 size)
 {
     // A marker split between two pieces: the previous piece's tail joined with this piece's head.
-    const QByteArray joined = m_tail + QByteArray(data, int(std::min<qint64>(size, kMarker.size() - 1)));
+    const QByteArray joined = m_tail + QByteArray(data, int(std::min<qint64>(size, m_matcher.pattern().size() - 1)));
     const int across = m_matcher.indexIn(joined);
     if (across >= 0) {
         m_state = State::Reading;
-        const qint64 after = across + kMarker.size() - m_tail.size();
+        const qint64 after = across + m_matcher.pattern().size() - m_tail.size();
         read(data + after, size - after);
         return;
     }
     for (qint64 from = 0; from < size; from += kSlice) {
-        const qint64 length = std::min<qint64>(size - from, kSlice + kMarker.size());
+        const qint64 length = std::min<qint64>(size - from, kSlice + m_matcher.pattern().size());
         const int at = m_matcher.indexIn(data + from, int(length));
         if (at >= 0) {
             m_state = State::Reading;
-            const qint64 after = from + at + kMarker.size();
+            const qint64 after = from + at + m_matcher.pattern().size();
             read(data + after, size - after);
             return;
         }
@@ -79,7 +79,7 @@ void VersionMarker::read(const char* data, qint64 size)
 
 void VersionMarker::keepTail(const char* data, qint64 size)
 {
-    const int keep = kMarker.size() - 1;
+    const int keep = m_matcher.pattern().size() - 1;
     if (size >= keep) {
         m_tail = QByteArray(data + size - keep, keep);
         return;

@@ -13,7 +13,8 @@ class VersionMarker
 public:
     static constexpr int kMaxVersionLength = 32;
 
-    VersionMarker();
+    // The instruments' marker unless another is given (the DSP images carry their own).
+    explicit VersionMarker(const QByteArray& text = marker());
 
     void feed(const char* data, qint64 size);
     void feed(const QByteArray& data) { feed(data.constData(), data.size()); }

@@ -87,7 +87,7 @@ QString firmwareUpgrade::sendCommand(QTcpSocket* socket, QString command)
     QString answer;
     if (socket->state() != QAbstractSocket::ConnectedState)
         return answer;
-    socket->readAll();
+    discardPendingInput(*socket);
     socket->write(command.toLatin1());
     socket->flush();
 
@@ -176,6 +176,14 @@ QString firmwareUpgrade::identificationCommand()
     if (device::isBeamline(m_deviceCode))
         return QLatin1String(versionCommand);
     return {};
+}
+
+// Also what has reached the host but not yet the socket's buffer: it cannot be the answer to what comes next.
+void firmwareUpgrade::discardPendingInput(QTcpSocket& socket)
+{
+    if (socket.state() == QAbstractSocket::ConnectedState)
+        socket.waitForReadyRead(0);
+    socket.readAll();
 }
 
 void firmwareUpgrade::log(const QString& message)

@@ -63,6 +63,7 @@ protected:
     int m_linesPerStep = 0;
 
 private:
+    static void discardPendingInput(QTcpSocket& socket);
     void log(const QString& message);
     void logBanner(const QString& address);
     QString identificationCommand();

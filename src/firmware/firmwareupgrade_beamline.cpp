@@ -120,7 +120,7 @@ void firmwareUpgrade::sendToBeamline(QTcpSocket& socket, const QByteArray& comma
 {
     if (socket.state() != QAbstractSocket::ConnectedState)
         return;
-    socket.readAll();
+    discardPendingInput(socket);
     socket.write(command);
     socket.flush();
 }

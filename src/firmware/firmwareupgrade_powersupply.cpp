@@ -138,7 +138,7 @@ bool firmwareUpgrade::connectUploadPort(QTcpSocket& upload)
     log(QStringLiteral("Socket Opened!"));
     emit signalProgressBarUpdate(2);
     log(QStringLiteral("\nFirmware upload in progress..."));
-    upload.readAll();
+    discardPendingInput(upload);
     return true;
 }
 
@@ -207,7 +207,7 @@ bool firmwareUpgrade::waitForInstallation(QTcpSocket& upload, int progress, bool
             emit signalErrorDetected();
             return false;
         }
-        target = qMax(target, PowerSupplyAnswers::lastProgress(reply).value_or(target));
+        target = qMax(target, PowerSupplyAnswers::progress(reply).value_or(target));
         if (!reply.isEmpty())
             log(PowerSupplyAnswers::withoutProgressLines(reply));
         if (target > progress) {

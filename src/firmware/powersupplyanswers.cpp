@@ -17,6 +17,7 @@ constexpr auto acceptedTag = "#ACK";
 constexpr auto refusedTag = "#NAK:";
 constexpr auto rebootAcknowledgement = "#AK\r\n";
 constexpr char finalMark = '#';
+constexpr auto progressTag = "$:";
 
 const QRegularExpression& progressLine()
 {
@@ -69,17 +70,21 @@ PowerSupplyAnswers::DcLinkCheck PowerSupplyAnswers::checkDcLink(const QString& v
     return {};
 }
 
-std::optional<int> PowerSupplyAnswers::lastProgress(const QString& reply)
+std::optional<int> PowerSupplyAnswers::progress(const QString& reply)
 {
-    std::optional<int> percentage;
-    QRegularExpressionMatchIterator lines = progressLine().globalMatch(reply);
-    while (lines.hasNext()) {
-        bool ok = false;
-        const int value = lines.next().captured(1).toInt(&ok, 10);
-        if (ok)
-            percentage = value;
+    if (!progressLine().match(reply).hasMatch())
+        return std::nullopt;
+    bool ok = false;
+    int value = 0;
+    // Several progress lines in one read would otherwise run together into one number.
+    if (withoutProgressLines(reply).remove(QLatin1Char('\n')).trimmed().isEmpty()) {
+        QRegularExpressionMatchIterator lines = progressLine().globalMatch(reply);
+        while (lines.hasNext())
+            value = lines.next().captured(1).toInt(&ok, 10);
+    } else {
+        value = QString(reply).remove(QLatin1String(progressTag)).remove(QLatin1Char('\n')).toInt(&ok, 10);
     }
-    return percentage;
+    return ok ? std::optional<int>(value) : std::nullopt;
 }
 
 QString PowerSupplyAnswers::withoutProgressLines(const QString& reply)

@@ -25,8 +25,9 @@ public:
     // The "MRP" voltage (field 1) against the "MRG:83" limit (field 2); equal to the limit passes.
     static DcLinkCheck checkDcLink(const QString& voltageAnswer, const QString& limitAnswer);
 
-    // The last percentage of the "$:" progress lines of one read.
-    static std::optional<int> lastProgress(const QString& reply);
+    // The percentage of the "$:" progress lines of one read: the last one when the read holds nothing else;
+    // nothing when it holds no progress line or does not read as a number.
+    static std::optional<int> progress(const QString& reply);
     static QString withoutProgressLines(const QString& reply);
     // The installation report ends with the first read that holds a '#'.
     static bool isFinal(const QString& reply);

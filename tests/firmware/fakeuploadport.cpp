@@ -48,7 +48,7 @@ void FakeUploadPort::onNewConnection()
 void FakeUploadPort::onData()
 {
     m_received += m_client->readAll();
-    if (m_received.size() >= m_expected)
+    if (m_expected >= 0 && m_received.size() >= m_expected)
         onFileReceived();
 }
 

@@ -17,7 +17,7 @@ public:
     explicit FakeUploadPort(const QString& address, QObject* parent = nullptr);
 
     bool isListening() const { return m_server.isListening(); }
-    // The size of the file; the report starts once this many bytes came in.
+    // The size of the file; the report starts once this many bytes came in (never when negative).
     void expectBytes(qint64 bytes) { m_expected = bytes; }
     // Each reply is written on its own, the next one gapMs after the previous.
     void replyWith(const QList<QByteArray>& replies, int gapMs = 20);

@@ -19,6 +19,8 @@ public:
     void tcpData(const QString& unit, const QString& peer, const QByteArray& data);
     void settingsChanged(const QString& unit, quint32 ip, quint32 mask, quint32 gateway, const QString& dhcp);
     void problem(const QString& unit, const QString& text);
+    // Any other line, for services that define their own events.
+    void event(QJsonObject line) { write(std::move(line)); }
 
 private:
     void write(QJsonObject line);

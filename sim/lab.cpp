@@ -3,6 +3,7 @@
 #include "lab.h"
 
 #include "eventlog.h"
+#include "firmwareservices.h"
 #include "linksocket.h"
 #include "unit.h"
 #include "xportserial.h"
@@ -60,7 +61,7 @@ bool Lab::start(QString* error)
         if (!openLink(link, error))
             return false;
     }
-    return startSerials(error);
+    return startSerials(error) && startFirmwareServices(error);
 }
 
 bool Lab::openLink(const LinkConfig& link, QString* error)
@@ -90,6 +91,22 @@ bool Lab::startSerials(QString* error)
         m_serials.insert(unit.get(), serial);
         QString why;
         if (!serial->listenOn(unit->ip(), &why)) {
+            *error = QStringLiteral("unit %1: %2").arg(unit->name(), why);
+            return false;
+        }
+    }
+    return true;
+}
+
+bool Lab::startFirmwareServices(QString* error)
+{
+    for (const auto& unit : m_units) {
+        if (!unit->config().firmware.present)
+            continue;
+        auto* services = new FirmwareServices(unit.get(), m_log, this);
+        m_firmware.insert(unit.get(), services);
+        QString why;
+        if (!services->listenOn(unit->ip(), &why)) {
             *error = QStringLiteral("unit %1: %2").arg(unit->name(), why);
             return false;
         }
@@ -256,6 +273,10 @@ void Lab::moveUnit(Unit& unit, quint32 ip)
     unit.moveTo(ip);
     if (XportSerial* serial = m_serials.value(&unit)) {
         if (!serial->listenOn(ip, &error))
+            m_log->problem(unit.name(), error);
+    }
+    if (FirmwareServices* services = m_firmware.value(&unit)) {
+        if (!services->listenOn(ip, &error))
             m_log->problem(unit.name(), error);
     }
 }

@@ -13,6 +13,7 @@
 #include <vector>
 
 class EventLog;
+class FirmwareServices;
 class LinkSocket;
 class Unit;
 class XportSerial;
@@ -40,6 +41,7 @@ private:
 
     bool openLink(const LinkConfig& link, QString* error);
     bool startSerials(QString* error);
+    bool startFirmwareServices(QString* error);
     void onDiscoveryDatagram(const LinkConfig& link, const ReceivedDatagram& datagram);
     void onLantronixDatagram(const LinkConfig& link, const ReceivedDatagram& datagram);
     bool isOwnAddress(quint32 ip) const;
@@ -61,4 +63,5 @@ private:
     std::vector<std::unique_ptr<Unit>> m_units;
     QHash<QString, LinkSockets> m_links;
     QHash<const Unit*, XportSerial*> m_serials;
+    QHash<const Unit*, FirmwareServices*> m_firmware;
 };

@@ -140,7 +140,7 @@ bool LabConfig::parseUnit(const QJsonObject& object, UnitConfig& unit)
     m_context = QStringLiteral("unit \"%1\"").arg(unit.name);
     if (unit.name.isEmpty())
         return fail(QStringLiteral("a unit has no name"));
-    if (!parseCommon(object, unit))
+    if (!parseCommon(object, unit) || !parseFirmware(object, unit))
         return false;
     switch (unit.kind) {
     case UnitKind::Legacy:
@@ -253,6 +253,16 @@ bool LabConfig::parseXport(const QJsonObject& object, UnitConfig& unit)
     if (!modes.contains(tcp))
         return fail(QStringLiteral("unknown tcp behaviour \"%1\"").arg(tcp));
     unit.tcp = modes.value(tcp);
+    return true;
+}
+
+bool LabConfig::parseFirmware(const QJsonObject& object, UnitConfig& unit)
+{
+    QString error;
+    if (!FirmwareConfig::parse(object, unit.name, unit.firmware, &error))
+        return fail(error);
+    if (unit.firmware.present && unit.kind == UnitKind::Xport)
+        return fail(QStringLiteral("\"firmware\" is for legacy and json units only"));
     return true;
 }
 

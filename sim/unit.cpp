@@ -16,10 +16,13 @@ constexpr int kIpAt = 20;
 constexpr int kMaskAt = 24;
 constexpr int kGatewayAt = 28;
 constexpr int kPsInfoAt = 44;
+constexpr int kFirmwareAt = 44;
+constexpr int kFirmwareCharacters = 4;
 constexpr int kLantronixAnswerLength = 30;
 constexpr int kLantronixMacAt = 24;
 const QByteArray kLantronixAnswerHead = QByteArray::fromHex("000000f7");
 const QString kCrLf = QStringLiteral("\r\n");
+const QString kFirmwareMember = QStringLiteral("FW");
 
 void place(QByteArray& buffer, int at, const QByteArray& bytes)
 {
@@ -33,6 +36,10 @@ QByteArray bigEndian(quint32 value)
     QByteArray bytes(4, '\0');
     qToBigEndian(value, bytes.data());
     return bytes;
+}
+QByteArray fourCharacterVersion(QString version)
+{
+    return version.remove(QLatin1Char('.')).leftJustified(kFirmwareCharacters, QLatin1Char('0'), true).toLatin1();
 }
 } // namespace
 
@@ -50,12 +57,12 @@ void Unit::applySettings(quint32 ip, quint32 mask, quint32 gateway, const QStrin
 
 bool Unit::answersBroadcast() const
 {
-    return m_config.answer == AnswerMode::Both || m_config.answer == AnswerMode::Broadcast;
+    return !m_rebooting && (m_config.answer == AnswerMode::Both || m_config.answer == AnswerMode::Broadcast);
 }
 
 bool Unit::answersUnicast() const
 {
-    return m_config.answer == AnswerMode::Both || m_config.answer == AnswerMode::Unicast;
+    return !m_rebooting && (m_config.answer == AnswerMode::Both || m_config.answer == AnswerMode::Unicast);
 }
 
 QByteArray Unit::discoveryAnswer() const
@@ -84,6 +91,9 @@ QByteArray Unit::legacyAnswer() const
         place(answer, kPsInfoAt, powerSupplyLines());
     for (const BytePlacement& bytes : m_config.bytes)
         place(answer, bytes.at, bytes.bytes);
+    // Without power-supply lines the version is four characters, shown as "a.b.cd": "2.1.07" is "2107".
+    if (!m_installedFirmware.isEmpty() && !m_config.psInfo.present)
+        place(answer, kFirmwareAt, fourCharacterVersion(m_installedFirmware));
     // The declared length wins: a short answer is cut, whatever was placed beyond it.
     answer.truncate(m_config.length);
     return answer;
@@ -92,7 +102,8 @@ QByteArray Unit::legacyAnswer() const
 QByteArray Unit::powerSupplyLines() const
 {
     const PsInfo& info = m_config.psInfo;
-    return (info.fw + kCrLf + info.sn + kCrLf + info.id + kCrLf + info.line3 + kCrLf + m_dhcp + kCrLf).toLatin1();
+    return (firmwareVersion() + kCrLf + info.sn + kCrLf + info.id + kCrLf + info.line3 + kCrLf + m_dhcp + kCrLf)
+        .toLatin1();
 }
 
 QByteArray Unit::jsonAnswer() const
@@ -105,6 +116,8 @@ QByteArray Unit::jsonAnswer() const
     keepMember(object, QStringLiteral("NETMASK"), LabConfig::ipText(m_mask));
     keepMember(object, QStringLiteral("GATEWAY"), LabConfig::ipText(m_gateway));
     keepMember(object, QStringLiteral("DHCP"), m_dhcp);
+    if (!m_installedFirmware.isEmpty())
+        object.insert(kFirmwareMember, m_installedFirmware);
     return QByteArray(kJsonTag) + QJsonDocument(object).toJson(QJsonDocument::Compact);
 }
 
@@ -120,4 +133,21 @@ void Unit::keepMember(QJsonObject& object, const QString& key, const QString& va
         object.insert(key, value.toDouble());
     else
         object.insert(key, value);
+}
+
+QString Unit::firmwareVersion() const
+{
+    return m_installedFirmware.isEmpty() ? configuredFirmware() : m_installedFirmware;
+}
+
+QString Unit::configuredFirmware() const
+{
+    if (m_config.kind == UnitKind::Json)
+        return m_config.object.value(kFirmwareMember).toString();
+    if (m_config.psInfo.present)
+        return m_config.psInfo.fw;
+    const QByteArray digits = legacyAnswer().mid(kFirmwareAt, kFirmwareCharacters);
+    if (digits.size() < kFirmwareCharacters || digits.count('\0') == kFirmwareCharacters)
+        return QString();
+    return QString::fromLatin1(digits.left(1) + '.' + digits.mid(1, 1) + '.' + digits.mid(2));
 }

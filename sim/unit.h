@@ -33,15 +33,24 @@ public:
     QByteArray discoveryAnswer() const;
     QByteArray lantronixAnswer() const;
 
+    // The firmware version the unit reports: the one an upgrade installed, else the lab file's.
+    QString firmwareVersion() const;
+    void installFirmware(const QString& version) { m_installedFirmware = version; }
+    // A rebooting unit answers no discovery query.
+    void setRebooting(bool rebooting) { m_rebooting = rebooting; }
+
 private:
     QByteArray legacyAnswer() const;
     QByteArray jsonAnswer() const;
     QByteArray powerSupplyLines() const;
     void keepMember(QJsonObject& object, const QString& key, const QString& value) const;
+    QString configuredFirmware() const;
 
     UnitConfig m_config;
     quint32 m_ip;
     quint32 m_mask;
     quint32 m_gateway;
     QString m_dhcp;
+    QString m_installedFirmware;
+    bool m_rebooting = false;
 };

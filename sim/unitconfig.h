@@ -2,6 +2,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "firmwareconfig.h"
+
 #include <QByteArray>
 #include <QJsonObject>
 #include <QList>
@@ -55,4 +57,6 @@ struct UnitConfig
     QByteArray mver;
     QByteArray serial;
     TcpMode tcp = TcpMode::Refuse;
+
+    FirmwareConfig firmware;
 };

@@ -31,12 +31,14 @@ struct FirmwarePacing
     // Configurable pins and bootloader load.
     int pinConnectWaitMs = 5000;
     int pinConnectAttempts = 10;
+    int pinStepPauseUs = 100;
     int pinCommandPauseMs = 100;
     int writtenWaitMs = 30000;
     int pinReplyWaitMs = 1000;
     int tunnelConnectAttempts = 10;
     int autobaudPauseMs = 1000;
     int autobaudEchoWaitMs = 3000;
+    int loaderEchoWaitMs = 1000;
     int echoDrainSilenceMs = 5000;
 
     // Setup menu.

@@ -62,6 +62,12 @@ protected:
     int m_dspSelector = 0;
     int m_linesPerStep = 0;
 
+    // Steps of the motor-driver procedure (firmwareupgrade_kolvex.cpp).
+    bool setXportBaudRate(int baudRate);
+    void waitForXportRestart();
+    bool programDsp(const QString& ip, const QString& firmwarePath, int dsp);
+    void restoreKolvexModule(bool serialSpeedToo);
+
 private:
     static void discardPendingInput(QTcpSocket& socket);
     void log(const QString& message);

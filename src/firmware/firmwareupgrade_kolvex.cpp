@@ -3,18 +3,178 @@
 // The motor-driver procedure of the upgrade worker.
 #include "firmware/firmwareupgrade.h"
 
+#include "firmware/dspprogmode.h"
+#include "firmware/firmwarepacing.h"
+#include "firmware/sendfirmware.h"
+#include "firmware/xportconfiguration.h"
+
+#include <QCoreApplication>
+
+namespace {
+constexpr char communicationDspMarker[] = "Kolvex_Communication_DSP";
+constexpr char controlDspMarker[] = "Kolvex_Control_DSP";
+constexpr int programmingBaudRate = 38400;
+constexpr int normalBaudRate = 921600;
+constexpr int progressStart = 0;
+constexpr int progressTransferred = 70;
+constexpr int progressComplete = 100;
+} // namespace
+
 void firmwareUpgrade::firmwareKolvexUpdate()
 {
-    emit signalPrintMessage(QStringLiteral("ERROR: motor-driver upgrades are not part of this build"), true);
-    emit signalErrorDetected();
+    emit signalProgressBarUpdate(progressStart);
+    emit signalPrintMessage(QStringLiteral("Update Kolvex Firmware:"), true);
+    int dsp = dspProgMode::normalMode;
+    if (m_firmwarePath.contains(QLatin1String(communicationDspMarker))) {
+        emit signalPrintMessage(QStringLiteral("The 'Communication DSP' will be programmed..."), true);
+        dsp = dspProgMode::programCommunication;
+    } else if (m_firmwarePath.contains(QLatin1String(controlDspMarker))) {
+        emit signalPrintMessage(QStringLiteral("The 'Control DSP' will be programmed..."), true);
+        dsp = dspProgMode::programControl;
+    } else {
+        emit signalPrintMessage(QStringLiteral("ERROR: wrong Firmware!"), true);
+        emit signalErrorDetected();
+        return;
+    }
+
+    emit signalPrintMessage(QStringLiteral("Set Baudrate to 38400..."), true);
+    m_errorDetected = false;
+    // Nothing is stored by the module until the menu's save: a failure here leaves it as it was.
+    if (!setXportBaudRate(programmingBaudRate)) {
+        emit signalErrorDetected();
+        return;
+    }
+    m_dspSelector = dsp;
+    waitForXportRestart();
+    emit signalPrintMessage(QStringLiteral("Done!"), true);
+    updateDspKolvex(m_deviceIp, m_firmwarePath, dsp);
 }
 
 void firmwareUpgrade::updateDspKolvex(QString ip, QString firmwarePath, int dsp)
 {
-    Q_UNUSED(ip)
-    Q_UNUSED(firmwarePath)
-    Q_UNUSED(dsp)
-    firmwareKolvexUpdate();
+    if (!programDsp(ip, firmwarePath, dsp)) {
+        restoreKolvexModule(true);
+        emit signalErrorDetected();
+        return;
+    }
+    emit signalProgressBarUpdate(progressTransferred);
+
+    emit signalPrintMessage(QStringLiteral("Set Baudrate to 921600..."), true);
+    if (!setXportBaudRate(normalBaudRate)) {
+        restoreKolvexModule(true);
+        emit signalErrorDetected();
+        return;
+    }
+    emit signalPrintMessage(QStringLiteral("Done!"), true);
+    waitForXportRestart();
+    onLantronixTimeoutReset();
 }
 
-void firmwareUpgrade::onLantronixTimeoutReset() {}
+void firmwareUpgrade::onLantronixTimeoutReset()
+{
+    {
+        dspProgMode pins;
+        connect(&pins, &dspProgMode::signalIncreaseProgressBar, this, &firmwareUpgrade::onIncreaseProgressBar,
+                Qt::DirectConnection);
+        connect(&pins, &dspProgMode::signalError, this, &firmwareUpgrade::onErrorDetected, Qt::DirectConnection);
+        emit signalPrintMessage(QStringLiteral("Lantronix Ready!"), true);
+        emit signalPrintMessage(QStringLiteral("Reset DSP..."), true);
+        pins.setProgMode(dspProgMode::normalMode, m_deviceIp);
+    }
+    if (m_errorDetected) {
+        restoreKolvexModule(false);
+        emit signalErrorDetected();
+        return;
+    }
+    emit signalProgressBarUpdate(progressComplete);
+    emit signalPrintMessage(QStringLiteral("Process completed! wait for restart..."), true);
+    emit signalProcedureCompleted();
+}
+
+// Reports arrive directly on this thread, so m_errorDetected already tells the outcome on return.
+bool firmwareUpgrade::setXportBaudRate(int baudRate)
+{
+    xPortConfiguration configuration;
+    connect(&configuration, &xPortConfiguration::signalIncreaseProgressBar, this,
+            &firmwareUpgrade::onIncreaseProgressBar, Qt::DirectConnection);
+    connect(&configuration, &xPortConfiguration::signalError, this, &firmwareUpgrade::onErrorDetected,
+            Qt::DirectConnection);
+    configuration.connectAndConfigure(m_deviceIp, baudRate);
+    return !m_errorDetected;
+}
+
+void firmwareUpgrade::waitForXportRestart()
+{
+    const FirmwarePacing& pacing = FirmwarePacing::current();
+    for (int i = 0; i < pacing.restartSteps; ++i) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, pacing.restartEventsMs);
+        QThread::msleep(ulong(pacing.restartStepMs));
+    }
+}
+
+bool firmwareUpgrade::programDsp(const QString& ip, const QString& firmwarePath, int dsp)
+{
+    dspProgMode pins;
+    SendFirmware transfer;
+    connect(&pins, &dspProgMode::signalIncreaseProgressBar, this, &firmwareUpgrade::onIncreaseProgressBar,
+            Qt::DirectConnection);
+    connect(&pins, &dspProgMode::signalError, this, &firmwareUpgrade::onErrorDetected, Qt::DirectConnection);
+    connect(&transfer, &SendFirmware::signalIncreaseProgressBar, this, &firmwareUpgrade::onIncreaseProgressBar,
+            Qt::DirectConnection);
+    connect(&transfer, &SendFirmware::signalErrorDetected, this, &firmwareUpgrade::onErrorDetected,
+            Qt::DirectConnection);
+    connect(&transfer, &SendFirmware::signalPrintMessage, this, &firmwareUpgrade::onPrintMessage, Qt::DirectConnection);
+    m_errorDetected = false;
+
+    emit signalPrintMessage(QStringLiteral("Set GPIO..."), true);
+    pins.setProgMode(dsp, ip);
+    if (m_errorDetected)
+        return false;
+    emit signalPrintMessage(QStringLiteral("Done!"), true);
+    emit signalPrintMessage(QStringLiteral("Load Bootloader..."), true);
+    pins.loadBootloader();
+    if (m_errorDetected)
+        return false;
+    emit signalPrintMessage(QStringLiteral("Done!"), true);
+    emit signalPrintMessage(QStringLiteral("Program..."), true);
+    transfer.readAndSendFirmware(firmwarePath, ip);
+    if (m_errorDetected)
+        return false;
+    emit signalPrintMessage(QStringLiteral("Done!"), true);
+    return true;
+}
+
+// After a failed run the module goes back to what the user had: 921600 baud and both DSPs running.
+// The failure stays a failure; this only keeps the driver from being left in boot mode unnoticed.
+void firmwareUpgrade::restoreKolvexModule(bool serialSpeedToo)
+{
+    bool restored = true;
+    const auto noteFailure = [this, &restored](QString message) {
+        restored = false;
+        onPrintMessage(message);
+    };
+    if (serialSpeedToo) {
+        emit signalPrintMessage(QStringLiteral("Restoring the module: serial speed back to 921600..."), true);
+        xPortConfiguration configuration;
+        connect(&configuration, &xPortConfiguration::signalError, this, noteFailure, Qt::DirectConnection);
+        configuration.connectAndConfigure(m_deviceIp, normalBaudRate);
+        if (restored) {
+            emit signalPrintMessage(QStringLiteral("Restoring the module: waiting for the XPort to restart..."), true);
+            waitForXportRestart();
+        }
+    }
+    emit signalPrintMessage(QStringLiteral("Restoring the module: pins back to normal operation..."), true);
+    {
+        dspProgMode pins;
+        connect(&pins, &dspProgMode::signalError, this, noteFailure, Qt::DirectConnection);
+        pins.setProgMode(dspProgMode::normalMode, m_deviceIp);
+    }
+    if (restored)
+        emit signalPrintMessage(QStringLiteral("Restoring the module: done, pins at normal operation and the "
+                                               "serial speed at 921600."),
+                                true);
+    else
+        emit signalPrintMessage(QStringLiteral("WARNING: The module could not be restored: check its pins and "
+                                               "serial speed before using the motor driver!"),
+                                true);
+}

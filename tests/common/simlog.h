@@ -81,13 +81,25 @@ public:
         });
     }
 
-    // Everything one unit received over TCP, chunks joined in order.
-    static QByteArray tcpReceived(const Lines& lines, const QString& unit)
+    // Everything one unit received over TCP, chunks joined in order; with `port`, on that port only (the
+    // firmware services' lines carry it). Upload-port lines hold only the head of each chunk.
+    static QByteArray tcpReceived(const Lines& lines, const QString& unit, int port = 0)
     {
         QByteArray all;
-        for (const QJsonObject& line : tcp(lines, unit, QStringLiteral("data")))
-            all += bytes(line);
+        for (const QJsonObject& line : tcp(lines, unit, QStringLiteral("data"))) {
+            if (port == 0 || line.value(QLatin1String("port")).toInt() == port)
+                all += bytes(line);
+        }
         return all;
+    }
+
+    // Lines of one event ("upload", "erase", "flash", "reboot", "refused", ...), of one unit or of all.
+    static Lines events(const Lines& lines, const QString& event, const QString& unit = QString())
+    {
+        return filter(lines, [event, unit](const QJsonObject& line) {
+            return line.value(QLatin1String("event")).toString() == event &&
+                   (unit.isEmpty() || line.value(QLatin1String("unit")).toString() == unit);
+        });
     }
 
     // Settings changes ("set" events), of one unit or of all.

@@ -1,0 +1,225 @@
+// SPDX-FileCopyrightText: 2026 Kestrion developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "firmware/dspprogmode.h"
+
+#include "firmware/firmwarepacing.h"
+#include "model/wellknownports.h"
+
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QFile>
+#include <QThread>
+
+static void initFirmwareResource()
+{
+    // The bootloader lives in a static library: make sure it is linked in.
+    Q_INIT_RESOURCE(firmware);
+}
+
+namespace {
+constexpr char setDirections = 0x19;
+constexpr char setActiveLevels = 0x1A;
+constexpr char setCurrentStates = 0x1B;
+constexpr quint32 bootPins = 0x07;
+constexpr quint32 allOutputs = 0x07;
+constexpr quint32 activeHigh = 0x00;
+constexpr quint32 allInactive = 0x00;
+// Value bits 2 1 0 per mode: every pin high runs both DSPs; one pin low holds that DSP in its boot ROM.
+constexpr quint32 normalPattern = 0x07;
+constexpr quint32 programCommunicationPattern = 0x05;
+constexpr quint32 programControlPattern = 0x06;
+
+constexpr int pinInstallStep = 3;
+constexpr int drainProgressSteps = 5;
+constexpr int echoDrainSeconds = 5;
+constexpr char autobaudCharacter = 'a';
+
+QByteArray littleEndian(quint32 value)
+{
+    QByteArray bytes;
+    for (int shift = 0; shift < 32; shift += 8)
+        bytes.append(char((value >> shift) & 0xFF));
+    return bytes;
+}
+
+QByteArray pinCommand(char code, quint32 mask, quint32 value)
+{
+    return code + littleEndian(mask) + littleEndian(value);
+}
+
+QByteArray pinReply(char code, quint32 result)
+{
+    return code + littleEndian(result);
+}
+
+void processPendingEvents()
+{
+    QCoreApplication::processEvents();
+}
+} // namespace
+
+QList<QByteArray> dspProgMode::commands = {
+    pinCommand(setDirections, bootPins, allOutputs),
+    pinCommand(setActiveLevels, bootPins, activeHigh),
+    pinCommand(setCurrentStates, bootPins, allInactive),
+    QByteArray(9, '\0'),
+};
+
+QList<QByteArray> dspProgMode::responses = {
+    pinReply(setDirections, allOutputs),
+    pinReply(setActiveLevels, activeHigh),
+    pinReply(setCurrentStates, allInactive),
+    QByteArray(5, '\0'),
+};
+
+QStringList dspProgMode::descriptions = {
+    QStringLiteral("Set directions: Output"),
+    QStringLiteral("Set active levels: Active High"),
+    QStringLiteral("Set current states: Reset"),
+    QString(),
+};
+
+dspProgMode::dspProgMode(QObject* parent) : QObject(parent) {}
+
+void dspProgMode::step()
+{
+    emit signalIncreaseProgressBar();
+    processPendingEvents();
+}
+
+void dspProgMode::setProgMode(int mode, QString ip)
+{
+    m_ip = ip;
+    switch (mode) {
+    case normalMode:
+        commands[pinInstallStep] = pinCommand(setCurrentStates, bootPins, normalPattern);
+        responses[pinInstallStep] = pinReply(setCurrentStates, normalPattern);
+        descriptions[pinInstallStep] = QStringLiteral("Set current states: NORMAL");
+        break;
+    case programCommunication:
+        commands[pinInstallStep] = pinCommand(setCurrentStates, bootPins, programCommunicationPattern);
+        responses[pinInstallStep] = pinReply(setCurrentStates, programCommunicationPattern);
+        descriptions[pinInstallStep] = QStringLiteral("Set current states: Prog. Communication");
+        break;
+    case programControl:
+        commands[pinInstallStep] = pinCommand(setCurrentStates, bootPins, programControlPattern);
+        responses[pinInstallStep] = pinReply(setCurrentStates, programControlPattern);
+        descriptions[pinInstallStep] = QStringLiteral("Set current states: Prog. Control");
+        break;
+    default:
+        break;
+    }
+    sendCommands();
+}
+
+void dspProgMode::sendCommands()
+{
+    const FirmwarePacing& pacing = FirmwarePacing::current();
+    bool connected = false;
+    for (int attempt = 0; attempt < pacing.pinConnectAttempts && !connected; ++attempt) {
+        step();
+        m_socket.abort();
+        m_socket.connectToHost(m_ip, port::pinControl);
+        connected = m_socket.waitForConnected(pacing.pinConnectWaitMs);
+    }
+    if (!connected) {
+        m_socket.abort();
+        emit signalError(QStringLiteral("ERROR: Connection to port 30704 failed!"));
+        return;
+    }
+    for (int j = 0; j < pinSteps; ++j) {
+        QThread::usleep(ulong(pacing.pinStepPauseUs));
+        writeData(commands.at(j));
+        // A wrong reply does not stop the sequence: the remaining pins are still set.
+        checkResponse(responses.at(j));
+        step();
+    }
+    m_socket.disconnectFromHost();
+}
+
+void dspProgMode::writeData(QByteArray command)
+{
+    const FirmwarePacing& pacing = FirmwarePacing::current();
+    QThread::msleep(ulong(pacing.pinCommandPauseMs));
+    // A service that has hung up gets nothing; its missing reply is reported by the check.
+    if (m_socket.state() != QAbstractSocket::ConnectedState)
+        return;
+    m_socket.write(command);
+    m_socket.waitForBytesWritten(pacing.writtenWaitMs);
+    m_socket.waitForReadyRead(pacing.pinReplyWaitMs);
+}
+
+bool dspProgMode::checkResponse(QByteArray expected)
+{
+    if (m_socket.readAll() == expected)
+        return true;
+    emit signalError(QStringLiteral("ERROR: GPIO not configured correctly!"));
+    return false;
+}
+
+void dspProgMode::loadBootloader()
+{
+    const FirmwarePacing& pacing = FirmwarePacing::current();
+    bool connected = false;
+    for (int attempt = 0; attempt < pacing.tunnelConnectAttempts && !connected; ++attempt) {
+        if (attempt > 0)
+            step();
+        m_socket.abort();
+        m_socket.connectToHost(m_ip, port::command);
+        connected = m_socket.waitForConnected(pacing.pinConnectWaitMs);
+    }
+    if (!connected) {
+        m_socket.abort();
+        emit signalError(QStringLiteral("ERROR: Connection Failed!!"));
+        return;
+    }
+    emit signalIncreaseProgressBar();
+    QThread::msleep(ulong(pacing.autobaudPauseMs));
+    emit signalIncreaseProgressBar();
+
+    // The boot ROM measures the speed on this character and echoes it once it has locked on.
+    m_socket.write(QByteArray(1, autobaudCharacter));
+    m_socket.flush();
+    m_socket.waitForBytesWritten(pacing.writtenWaitMs);
+    m_socket.waitForReadyRead(pacing.autobaudEchoWaitMs);
+    if (m_socket.readAll() != QByteArray(1, autobaudCharacter)) {
+        m_socket.disconnectFromHost();
+        emit signalError(QStringLiteral("ERROR: autobaud failed!"));
+        return;
+    }
+
+    emit signalIncreaseProgressBar();
+    initFirmwareResource();
+    QFile bootloader(QString::fromLatin1(bootloaderResource));
+    if (!bootloader.open(QIODevice::ReadOnly)) {
+        m_socket.disconnectFromHost();
+        emit signalError(QStringLiteral("ERROR: Bootloader File not found!"));
+        return;
+    }
+    const QByteArray stream = bootloader.readAll();
+    emit signalIncreaseProgressBar();
+    m_socket.write(stream);
+    const QDeadlineTimer written(pacing.writtenWaitMs);
+    while (m_socket.bytesToWrite() > 0 && m_socket.waitForBytesWritten(int(written.remainingTime()))) {
+    }
+    m_socket.waitForReadyRead(pacing.loaderEchoWaitMs);
+    readWithTimeout(echoDrainSeconds);
+    m_socket.disconnectFromHost();
+}
+
+void dspProgMode::readWithTimeout(int seconds)
+{
+    // The pacing holds the silence of the loader's five-second drain; other lengths scale with it.
+    const int silenceMs = seconds * FirmwarePacing::current().echoDrainSilenceMs / echoDrainSeconds;
+    int steps = 0;
+    for (;;) {
+        if (steps < drainProgressSteps) {
+            emit signalIncreaseProgressBar();
+            ++steps;
+        }
+        processPendingEvents();
+        if (!m_socket.waitForReadyRead(silenceMs))
+            break;
+        m_socket.readAll();
+    }
+}

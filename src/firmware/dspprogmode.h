@@ -1,0 +1,48 @@
+// SPDX-FileCopyrightText: 2026 Kestrion developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include <QByteArray>
+#include <QList>
+#include <QObject>
+#include <QString>
+#include <QStringList>
+#include <QTcpSocket>
+
+// Drives the three XPort pins that select a DSP's boot mode (configurable-pin service), and loads the
+// serial bootloader into a DSP that waits in its boot ROM (serial tunnel). Blocks the calling thread
+// but lets it handle its pending events between steps; failures are told through signalError().
+class dspProgMode : public QObject
+{
+    Q_OBJECT
+
+public:
+    enum Mode { normalMode = 0, programCommunication = 1, programControl = 2 };
+    static constexpr int pinSteps = 4;
+    static constexpr char bootloaderResource[] = ":/files/resources/Kolvex_Bootloader.hex";
+
+    explicit dspProgMode(QObject* parent = nullptr);
+
+    void setProgMode(int mode, QString ip);
+    void sendCommands();
+    void writeData(QByteArray command);
+    bool checkResponse(QByteArray expected);
+    void loadBootloader();
+    void readWithTimeout(int seconds);
+
+    // Pin commands, expected replies and their names, step by step; step 3 is the last mode set.
+    static QList<QByteArray> commands;
+    static QList<QByteArray> responses;
+    static QStringList descriptions;
+
+signals:
+    void signalIncreaseProgressBar();
+    void signalError(QString message);
+
+private:
+    bool connectWithAttempts(quint16 port, int waitMs, int attempts);
+    void step();
+
+    QTcpSocket m_socket;
+    QString m_ip = QStringLiteral("192.168.10.10");
+};

@@ -1,0 +1,197 @@
+// SPDX-FileCopyrightText: 2026 Kestrion developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "firmware/sendfirmware.h"
+
+#include "firmware/firmwarepacing.h"
+#include "firmware/parsehex.h"
+#include "model/wellknownports.h"
+
+#include <QHostAddress>
+#include <QTcpSocket>
+#include <QThread>
+
+namespace {
+constexpr char frameStart[] = "\x0C\x0E";
+constexpr char frameEnd = 0x0E;
+constexpr char addressCommand[] = "\x0A\x04";
+constexpr char dataCommand = 0x0C;
+constexpr char writeCommand[] = "\x0B\x00";
+constexpr char verifyCommand[] = "\x0D\x00";
+constexpr char eraseCommand[] = "\x0E\x01";
+constexpr int commandBytes = 2;
+
+const QString acknowledged = QStringLiteral("ACK\n");
+
+QByteArray frame(const QByteArray& body)
+{
+    return QByteArray(frameStart, 2) + body + frameEnd;
+}
+} // namespace
+
+SendFirmware::SendFirmware(QObject* parent) : QObject(parent) {}
+
+SendFirmware::~SendFirmware() = default;
+
+QByteArray SendFirmware::addressFrame(unsigned address)
+{
+    QByteArray body(addressCommand, commandBytes);
+    for (int shift = 24; shift >= 0; shift -= 8)
+        body.append(char((address >> shift) & 0xFF));
+    return frame(body);
+}
+
+QByteArray SendFirmware::dataFrame(const QByteArray& data)
+{
+    QByteArray body(1, dataCommand);
+    body.append(char(data.size() & 0xFF));
+    body.append(data);
+    return frame(body);
+}
+
+QByteArray SendFirmware::writeFrame()
+{
+    return frame(QByteArray(writeCommand, commandBytes));
+}
+
+QByteArray SendFirmware::verifyFrame()
+{
+    return frame(QByteArray(verifyCommand, commandBytes));
+}
+
+QByteArray SendFirmware::eraseFrame(unsigned char sectors)
+{
+    return frame(QByteArray(eraseCommand, commandBytes) + char(sectors));
+}
+
+bool SendFirmware::checkAddressRange(unsigned address)
+{
+    return address < rangeStart || address > rangeEnd;
+}
+
+void SendFirmware::readAndSendFirmware(QString fileName, QString ip)
+{
+    const FirmwarePacing& pacing = FirmwarePacing::current();
+    emit signalIncreaseProgressBar();
+    m_parser = std::make_unique<ParseHex>();
+    const int parsed = m_parser->parseAllFile(fileName);
+    emit signalIncreaseProgressBar();
+    if (parsed == ParseHex::lineMalformed) {
+        emit signalErrorDetected(QStringLiteral("ERROR: Parsing Failed!"));
+        emit signalPrintMessage(m_parser->failureReason());
+        return;
+    }
+
+    QTcpSocket socket;
+    socket.connectToHost(ip, port::command, QIODevice::ReadWrite, QAbstractSocket::AnyIPProtocol);
+    if (!socket.waitForConnected(pacing.tunnelConnectWaitMs)) {
+        emit signalErrorDetected(QStringLiteral("ERROR: Connection Failed!!"));
+        return;
+    }
+    QThread::msleep(ulong(pacing.afterConnectPauseMs));
+
+    if (sendErasePacket(eraseSectors, &socket) != acknowledged) {
+        emit signalErrorDetected(QStringLiteral("ERROR: Flash Erase failed!"));
+        socket.close();
+        return;
+    }
+    emit signalPrintMessage(QStringLiteral("Memory erased!"));
+    writeOrVerify(true, &socket);
+}
+
+QString SendFirmware::sendErasePacket(unsigned char sectors, QTcpSocket* socket)
+{
+    emit signalIncreaseProgressBar();
+    emit signalPrintMessage(QStringLiteral("Send Erase Packet..."));
+    sendPacketToHost(eraseFrame(sectors), socket);
+    emit signalPrintMessage(QStringLiteral("Erase Timeout 20s"));
+    return readWithTimeout(eraseReplyTenths, socket);
+}
+
+void SendFirmware::writeOrVerify(bool write, QTcpSocket* socket)
+{
+    emit signalPrintMessage(QStringLiteral("Write memory..."));
+    const DataStruct sections = m_parser ? m_parser->getDataStruct() : DataStruct();
+    for (int i = 0; i < sections.data.size(); ++i)
+        writeSection(unsigned(sections.startAddresses.at(i)), sections.data.at(i), write, socket);
+    emit signalPrintMessage(QStringLiteral("Writing completed!"));
+    socket->close();
+}
+
+void SendFirmware::writeSection(unsigned address, QByteArray data, bool write, QTcpSocket* socket)
+{
+    const FirmwarePacing& pacing = FirmwarePacing::current();
+    int position = 0;
+    int framesSinceStep = 0;
+    while (position < data.size()) {
+        if (checkAddressRange(address)) {
+            emit signalErrorDetected(QStringLiteral("ERROR: address are outside the programmable address range"));
+            return;
+        }
+        sendAddressPacket(address, socket);
+        const int blockEnd = qMin(position + blockBytes, int(data.size()));
+        while (position < blockEnd) {
+            const int take = qMin(maxFrameDataBytes, blockEnd - position);
+            if (framesSinceStep > framesBeforeStep) {
+                emit signalIncreaseProgressBar();
+                framesSinceStep = 1;
+            } else {
+                ++framesSinceStep;
+            }
+            sendDataPacket(data.mid(position, take), socket);
+            position += take;
+        }
+        if (write) {
+            sendWritePacket(socket);
+        } else if (sendVerifyPacket(socket) != acknowledged) {
+            emit signalErrorDetected(QStringLiteral("ERROR: verify failed!"));
+            return;
+        }
+        QThread::msleep(ulong(pacing.blockPauseMs));
+        address += blockWords;
+    }
+}
+
+void SendFirmware::sendAddressPacket(unsigned address, QTcpSocket* socket)
+{
+    sendPacketToHost(addressFrame(address), socket);
+}
+
+void SendFirmware::sendDataPacket(QByteArray data, QTcpSocket* socket)
+{
+    sendPacketToHost(dataFrame(data), socket);
+}
+
+QString SendFirmware::sendWritePacket(QTcpSocket* socket)
+{
+    // The bootloader's answer to a write is not awaited: the block pause covers the programming.
+    sendPacketToHost(writeFrame(), socket);
+    return acknowledged;
+}
+
+QString SendFirmware::sendVerifyPacket(QTcpSocket* socket)
+{
+    sendPacketToHost(verifyFrame(), socket);
+    return readWithTimeout(verifyReplyTenths, socket);
+}
+
+void SendFirmware::sendPacketToHost(QByteArray packet, QTcpSocket* socket)
+{
+    if (socket->state() != QAbstractSocket::ConnectedState)
+        return;
+    socket->write(packet);
+    socket->flush();
+    socket->waitForBytesWritten(FirmwarePacing::current().writtenWaitMs);
+}
+
+QString SendFirmware::readWithTimeout(int tenths, QTcpSocket* socket)
+{
+    const FirmwarePacing& pacing = FirmwarePacing::current();
+    socket->waitForReadyRead(pacing.firstReplyWaitMs);
+    QByteArray reply;
+    while (socket->waitForReadyRead(tenths * pacing.replyTenthMs))
+        reply.append(socket->readAll());
+    // A reply that came during the first wait and nothing after it still counts.
+    reply.append(socket->readAll());
+    const int nul = reply.indexOf('\0');
+    return QString::fromLatin1(nul < 0 ? reply : reply.left(nul));
+}

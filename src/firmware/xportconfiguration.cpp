@@ -1,0 +1,146 @@
+// SPDX-FileCopyrightText: 2026 Kestrion developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "firmware/xportconfiguration.h"
+
+#include "firmware/firmwarepacing.h"
+#include "model/wellknownports.h"
+
+#include <QThread>
+
+namespace {
+const QString enterKey = QStringLiteral("\r\n");
+// Whatever text is given, the banner is answered by a press of Enter (the line-end flag is clear).
+const QString bannerAnswer = QStringLiteral("\n\r");
+} // namespace
+
+xPortConfiguration::xPortConfiguration(QObject* parent) : QObject(parent) {}
+
+void xPortConfiguration::connectAndConfigure(QString ip, int baudRate)
+{
+    m_baudRate = QString::number(baudRate);
+    m_socket.connectToHost(ip, port::setupMenu);
+    if (!m_socket.waitForConnected(FirmwarePacing::current().menuConnectWaitMs)) {
+        m_socket.abort();
+        emit signalError(QStringLiteral("ERROR: Connection to port 9999 failed!"));
+        return;
+    }
+    configureDevice();
+}
+
+void xPortConfiguration::configureDevice()
+{
+    m_sendFirst = false;
+    awaitNextPrompt();
+    sendAndSearch(bannerAnswer, QString::fromLatin1(bannerPrompt));
+    if (m_failed)
+        return;
+    enterSetupMode();
+    m_sendFirst = true;
+    setParameter(QString::fromLatin1(serialMenuChoice), QString::fromLatin1(baudRateQuestion), m_baudRate);
+    if (m_failed)
+        return;
+    saveAndExit();
+}
+
+void xPortConfiguration::enterSetupMode()
+{
+    sendAndSearch(QString(), QString::fromLatin1(menuPrompt));
+}
+
+void xPortConfiguration::setParameter(QString choice, QString question, QString value)
+{
+    m_lineEnd = true;
+    m_found = false;
+    awaitNextPrompt();
+    sendAndSearch(choice, question);
+    if (m_failed)
+        return;
+    m_lineEnd = true;
+    m_found = false;
+    awaitNextPrompt();
+    sendAndSearch(value, QString::fromLatin1(menuPrompt));
+}
+
+void xPortConfiguration::saveAndExit()
+{
+    m_lineEnd = true;
+    sendAndSearch(QString::fromLatin1(saveAndExitChoice), QString());
+    // The module stores the settings and restarts; the caller waits for it to come back.
+    QThread::msleep(ulong(FirmwarePacing::current().saveExitPauseMs));
+}
+
+void xPortConfiguration::sendAndSearch(QString text, QString prompt)
+{
+    if (m_sendFirst) {
+        sendData(text);
+        recData();
+        searchTermChar(prompt);
+    } else {
+        recData();
+        searchTermChar(prompt);
+        sendData(text);
+    }
+}
+
+void xPortConfiguration::sendData(QString text)
+{
+    if (m_failed)
+        return;
+    if (!text.isEmpty() && m_socket.state() == QAbstractSocket::ConnectedState) {
+        QByteArray bytes = enterKey.toLocal8Bit();
+        if (m_lineEnd) {
+            bytes = (text + enterKey).toLocal8Bit();
+            m_lineEnd = false;
+        }
+        const FirmwarePacing& pacing = FirmwarePacing::current();
+        QThread::msleep(ulong(pacing.menuSendPauseMs));
+        m_socket.write(bytes);
+        m_socket.waitForBytesWritten(pacing.writtenWaitMs);
+    }
+    emit signalIncreaseProgressBar();
+}
+
+void xPortConfiguration::recData()
+{
+    m_receiveBuffer.clear();
+    const int silenceMs = FirmwarePacing::current().menuSilenceMs;
+    for (;;) {
+        const bool arrived = m_socket.waitForReadyRead(silenceMs);
+        m_receiveBuffer.append(m_socket.readAll());
+        if (!arrived)
+            break;
+    }
+}
+
+void xPortConfiguration::searchTermChar(QString prompt)
+{
+    if (m_failed)
+        return;
+    if (prompt.isEmpty() || m_receiveBuffer.contains(prompt.toLatin1())) {
+        m_found = true;
+        return;
+    }
+    if (m_found)
+        return;
+    if (m_socket.state() != QAbstractSocket::ConnectedState) {
+        fail(QStringLiteral("ERROR: Connection to port 9999 lost!"));
+        return;
+    }
+    if (--m_searchesLeft <= 0) {
+        fail(QStringLiteral("ERROR: XPort setup menu did not show \"%1\"!").arg(prompt));
+        return;
+    }
+    sendAndSearch(enterKey, prompt);
+}
+
+void xPortConfiguration::awaitNextPrompt()
+{
+    m_searchesLeft = FirmwarePacing::current().menuPromptAttempts;
+}
+
+void xPortConfiguration::fail(const QString& message)
+{
+    m_failed = true;
+    m_socket.abort();
+    emit signalError(message);
+}

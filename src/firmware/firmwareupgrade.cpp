@@ -85,9 +85,9 @@ QString firmwareUpgrade::sendCommand(QTcpSocket* socket, QString command)
 {
     const FirmwarePacing& pacing = FirmwarePacing::current();
     QString answer;
+    discardPendingInput(*socket);
     if (socket->state() != QAbstractSocket::ConnectedState)
         return answer;
-    discardPendingInput(*socket);
     socket->write(command.toLatin1());
     socket->flush();
 
@@ -120,7 +120,7 @@ void firmwareUpgrade::connectTcpClient()
     QTcpSocket socket;
     socket.connectToHost(m_deviceIp, port::command, QIODevice::ReadWrite, QAbstractSocket::AnyIPProtocol);
     if (!socket.waitForConnected(FirmwarePacing::current().connectWaitMs)) {
-        // A connection still being set up after the wait ends the run without a word.
+        // Qt's blocking wait abandons a connection still being set up; one left pending would end the run quietly.
         if (socket.state() == QAbstractSocket::UnconnectedState) {
             log(QStringLiteral("Device Unconnected! exit..."));
             emit signalErrorDetected();
@@ -183,7 +183,8 @@ void firmwareUpgrade::discardPendingInput(QTcpSocket& socket)
 {
     if (socket.state() == QAbstractSocket::ConnectedState)
         socket.waitForReadyRead(0);
-    socket.readAll();
+    if (socket.isOpen())
+        socket.readAll();
 }
 
 void firmwareUpgrade::log(const QString& message)

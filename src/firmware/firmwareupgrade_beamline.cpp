@@ -72,8 +72,10 @@ bool firmwareUpgrade::eraseSectors(QTcpSocket& socket, const QList<qint8>& secto
         QThread::msleep(FirmwarePacing::current().sectorErasePauseMs);
         emit signalProgressBarUpdate(1);
         sendToBeamline(socket, eraseCommand + QByteArray::number(sector) + flashCommandEnd);
-        if (!beamlineAnswered(socket))
+        if (!beamlineAnswered(socket)) {
+            m_firmwareFile.close();
             return false;
+        }
     }
     log(QStringLiteral("Erased!\n"));
     m_firmwareFile.close();
@@ -84,7 +86,10 @@ bool firmwareUpgrade::eraseSectors(QTcpSocket& socket, const QList<qint8>& secto
         return false;
     }
     sendToBeamline(socket, writeModeCommand);
-    return beamlineAnswered(socket);
+    if (beamlineAnswered(socket))
+        return true;
+    m_firmwareFile.close();
+    return false;
 }
 
 bool firmwareUpgrade::writeImage(QTcpSocket& socket)
@@ -118,9 +123,9 @@ bool firmwareUpgrade::restartBeamline(QTcpSocket& socket)
 
 void firmwareUpgrade::sendToBeamline(QTcpSocket& socket, const QByteArray& command)
 {
+    discardPendingInput(socket);
     if (socket.state() != QAbstractSocket::ConnectedState)
         return;
-    discardPendingInput(socket);
     socket.write(command);
     socket.flush();
 }

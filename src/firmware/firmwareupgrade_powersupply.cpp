@@ -189,8 +189,7 @@ bool firmwareUpgrade::waitUntilDrained(QTcpSocket& upload)
 bool firmwareUpgrade::waitForInstallation(QTcpSocket& upload, int progress, bool& timedOut, QString& reply)
 {
     int target = installTargetStart;
-    forever
-    {
+    while (true) {
         const bool interrupted = isInterruptionRequested();
         reply.clear();
         // Data may already have come in while the last chunk drained.

@@ -2,7 +2,26 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "firmware/firmwareupgrade.h"
 
+#include "firmware/firmwarepacing.h"
+#include "model/device.h"
+#include "model/wellknownports.h"
+
+#include <QElapsedTimer>
 #include <QTcpSocket>
+
+namespace {
+// Waits of one command exchange; the exchange as a whole is bounded by the pacing's total and size.
+constexpr int commandWaitLimit = 10240;
+constexpr auto versionCommand = "VER\r\n";
+constexpr auto motorDriverVersionCommand = "MVER\r\n";
+constexpr auto refusal = "NAK";
+
+QString textUpToNul(const QByteArray& data)
+{
+    const int nul = data.indexOf('\0');
+    return QString::fromUtf8(nul < 0 ? data : data.left(nul));
+}
+} // namespace
 
 firmwareUpgrade::firmwareUpgrade(QObject* parent, QString firmwarePath, int deviceCount, QList<bool> selected,
                                  QList<Device_t> devices, QString manualIp)
@@ -38,20 +57,144 @@ void firmwareUpgrade::onLantronixTimeout()
     updateDspKolvex(m_deviceIp, m_firmwarePath, m_dspSelector);
 }
 
-// Not built yet: the thread body, identification and family dispatch.
 void firmwareUpgrade::run()
 {
-    emit signalPrintMessage(QStringLiteral("ERROR: firmware upgrades are not part of this build"), true);
-    emit signalErrorDetected();
+    for (int i = 0; i < m_deviceCount && i < m_devices.size() && i < m_selected.size(); ++i) {
+        m_deviceCode = m_devices.at(i).code;
+        if (!m_selected.at(i))
+            continue;
+        m_deviceIp = m_devices.at(i).ip;
+        logBanner(m_deviceIp);
+        emit signalRemoveSelectedDevice(i);
+        if (device::isXport(m_deviceCode))
+            firmwareKolvexUpdate();
+        else if (device::isPsRecovery(m_deviceCode))
+            firmwareUpdatePowerSupplies(false);
+        else
+            connectTcpClient();
+        break;
+    }
+    if (!m_manualIp.isEmpty()) {
+        logBanner(m_manualIp);
+        m_deviceIp = m_manualIp;
+        firmwareUpdatePowerSupplies(false);
+    }
 }
 
 QString firmwareUpgrade::sendCommand(QTcpSocket* socket, QString command)
 {
-    Q_UNUSED(socket)
-    Q_UNUSED(command)
+    const FirmwarePacing& pacing = FirmwarePacing::current();
+    QString answer;
+    discardPendingInput(*socket);
+    if (socket->state() != QAbstractSocket::ConnectedState)
+        return answer;
+    socket->write(command.toLatin1());
+    socket->flush();
+
+    QElapsedTimer elapsed;
+    elapsed.start();
+    qint64 received = 0;
+    for (int wait = 0; wait < commandWaitLimit; ++wait) {
+        const qint64 left = pacing.commandTotalMs - elapsed.elapsed();
+        if (left <= 0)
+            break;
+        if (socket->bytesAvailable() == 0 && !socket->waitForReadyRead(int(qMin<qint64>(pacing.commandWaitMs, left)))) {
+            if (socket->state() != QAbstractSocket::ConnectedState)
+                break;
+            continue;
+        }
+        // A peer that never ends its line must not make the answer grow without bound.
+        const QByteArray data = socket->read(pacing.commandMaxBytes - received);
+        received += data.size();
+        answer += textUpToNul(data);
+        if (answer.contains(QLatin1Char('\r')) || received >= pacing.commandMaxBytes)
+            break;
+    }
+    return answer;
+}
+
+void firmwareUpgrade::connectTcpClient()
+{
+    m_connected = false;
+    log(QStringLiteral("Try to connect..."));
+    QTcpSocket socket;
+    socket.connectToHost(m_deviceIp, port::command, QIODevice::ReadWrite, QAbstractSocket::AnyIPProtocol);
+    if (!socket.waitForConnected(FirmwarePacing::current().connectWaitMs)) {
+        // Qt's blocking wait abandons a connection still being set up; one left pending would end the run quietly.
+        if (socket.state() == QAbstractSocket::UnconnectedState) {
+            log(QStringLiteral("Device Unconnected! exit..."));
+            emit signalErrorDetected();
+        }
+        return;
+    }
+    log(QStringLiteral("Device Connected!"));
+    m_connected = true;
+    log(QStringLiteral("Check version..."));
+    const QString command = identificationCommand();
+    if (command.isEmpty()) {
+        log(device::isCurrentTr(m_deviceCode) ? QStringLiteral("ERROR: Current Transdurers are not supported!")
+                                              : QStringLiteral("ERROR: Unrecognized device family!"));
+        emit signalErrorDetected();
+        return;
+    }
+    const QString answer = sendCommand(&socket, command);
+    socket.close();
+    log(socket.state() != QAbstractSocket::UnconnectedState ? QStringLiteral("ERROR: Device still connected")
+                                                            : QStringLiteral("Socket closed, continue..."));
+    if (answer.isEmpty() || answer.contains(QLatin1String(refusal))) {
+        log(QStringLiteral("No response from device"));
+        return;
+    }
+    log(QStringLiteral("Device name: ") + answer);
+    chooseFirmwareType();
+}
+
+void firmwareUpgrade::chooseFirmwareType()
+{
+    if (device::isVeskPowerSupply(m_deviceCode))
+        firmwareUpdateBeamline();
+    else if (device::isKolvex(m_deviceCode))
+        firmwareKolvexUpdate();
+    else if (device::isZarn(m_deviceCode))
+        firmwareUpdatePowerSupplies(true);
+    else if (device::isPowerSupply(m_deviceCode))
+        firmwareUpdatePowerSupplies(false);
+    else if (device::isBeamline(m_deviceCode))
+        firmwareUpdateBeamline();
+}
+
+// Empty for a family that has no firmware procedure.
+QString firmwareUpgrade::identificationCommand()
+{
+    if (device::isPowerSupply(m_deviceCode)) {
+        if (device::isVeskPowerSupply(m_deviceCode))
+            return QLatin1String(versionCommand);
+        if (device::isKolvex(m_deviceCode))
+            return QLatin1String(motorDriverVersionCommand);
+        return QLatin1String(versionCommand);
+    }
+    if (device::isBeamline(m_deviceCode))
+        return QLatin1String(versionCommand);
     return {};
 }
 
-void firmwareUpgrade::connectTcpClient() {}
+// Also what has reached the host but not yet the socket's buffer: it cannot be the answer to what comes next.
+void firmwareUpgrade::discardPendingInput(QTcpSocket& socket)
+{
+    if (socket.state() == QAbstractSocket::ConnectedState)
+        socket.waitForReadyRead(0);
+    if (socket.isOpen())
+        socket.readAll();
+}
 
-void firmwareUpgrade::chooseFirmwareType() {}
+void firmwareUpgrade::log(const QString& message)
+{
+    emit signalPrintMessage(message, true);
+}
+
+void firmwareUpgrade::logBanner(const QString& address)
+{
+    log(QStringLiteral(" ===  U P D A T E   T H E   D E V I C E  ==="));
+    log(QStringLiteral("Device IP: ") + address);
+    log(QStringLiteral("Firmware : ") + m_firmwarePath);
+}

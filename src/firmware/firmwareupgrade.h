@@ -67,4 +67,28 @@ protected:
     void waitForXportRestart();
     bool programDsp(const QString& ip, const QString& firmwarePath, int dsp);
     void restoreKolvexModule(bool serialSpeedToo);
+
+private:
+    static void discardPendingInput(QTcpSocket& socket);
+    void log(const QString& message);
+    void logBanner(const QString& address);
+    QString identificationCommand();
+
+    // Power-supply procedure.
+    bool powerSupplyIsIdle(bool checkDcLink);
+    bool openFirmwareFile();
+    bool connectUploadPort(QTcpSocket& upload);
+    bool uploadFirmware(QTcpSocket& upload, int& progress, bool& interrupted);
+    bool waitUntilDrained(QTcpSocket& upload);
+    bool waitForInstallation(QTcpSocket& upload, int progress, bool& timedOut, QString& reply);
+    void rebootPowerSupply();
+
+    // Beamline procedure.
+    void connectBeamline(QTcpSocket& socket);
+    bool readSectors(QList<qint8>& sectors);
+    bool eraseSectors(QTcpSocket& socket, const QList<qint8>& sectors);
+    bool writeImage(QTcpSocket& socket);
+    bool restartBeamline(QTcpSocket& socket);
+    void sendToBeamline(QTcpSocket& socket, const QByteArray& command);
+    bool beamlineAnswered(QTcpSocket& socket);
 };

@@ -1,11 +1,232 @@
 // SPDX-FileCopyrightText: 2026 Kestrion developers
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The power-supply procedure of the upgrade worker.
+// The power-supply procedure of the upgrade worker: output and DC-link checks on the command port, the
+// file streamed unchanged to the upload port, the installation report followed, then a reboot.
+#include "firmware/firmwarepacing.h"
 #include "firmware/firmwareupgrade.h"
+#include "firmware/powersupplyanswers.h"
+#include "model/wellknownports.h"
+
+#include <QTcpSocket>
+
+namespace {
+constexpr qint64 chunkBytes = 16384;
+constexpr int chunksPerStep = 200;
+constexpr int progressAfterConnect = 3;
+constexpr int installTargetStart = 50;
+constexpr int fullProgress = 100;
+constexpr auto statusCommand = "MST\r\n";
+constexpr auto dcLinkVoltageCommand = "MRP\r\n";
+constexpr auto dcLinkLimitCommand = "MRG:83\r\n";
+constexpr auto rebootCommand = "MREBOOT\r\n";
+
+void connectTo(QTcpSocket& socket, const QString& address, quint16 port)
+{
+    socket.connectToHost(address, port, QIODevice::ReadWrite, QAbstractSocket::AnyIPProtocol);
+    socket.waitForConnected(FirmwarePacing::current().connectWaitMs);
+}
+
+bool isWaitError(const QTcpSocket& socket)
+{
+    const QAbstractSocket::SocketError error = socket.error();
+    // A connection that is gone cannot end the wait in any other way.
+    return socket.state() != QAbstractSocket::ConnectedState ||
+           (error != QAbstractSocket::SocketTimeoutError && error != QAbstractSocket::UnknownSocketError);
+}
+} // namespace
 
 void firmwareUpgrade::firmwareUpdatePowerSupplies(bool checkDcLink)
 {
-    Q_UNUSED(checkDcLink)
-    emit signalPrintMessage(QStringLiteral("ERROR: power-supply upgrades are not part of this build"), true);
-    emit signalErrorDetected();
+    if (!powerSupplyIsIdle(checkDcLink))
+        return;
+
+    log(QStringLiteral("\nFIRMWARE UPDATE..."));
+    log(QStringLiteral("Selected Firmware File:"));
+    log(m_firmwarePath);
+    emit signalProgressBarUpdate(0);
+    if (!openFirmwareFile())
+        return;
+
+    QTcpSocket upload;
+    if (!connectUploadPort(upload))
+        return;
+    int progress = progressAfterConnect;
+    bool interrupted = false;
+    if (!uploadFirmware(upload, progress, interrupted))
+        return;
+
+    bool timedOut = interrupted;
+    QString reply;
+    if (!interrupted && !waitForInstallation(upload, progress, timedOut, reply))
+        return;
+    upload.close();
+    log(QStringLiteral("Update Socket Closed!"));
+
+    if (timedOut) {
+        log(QStringLiteral("CRITICAL: update error: Timeout Error!"));
+        log(QStringLiteral("\nERROR: Unexpected Error"));
+        emit signalErrorDetected();
+        return;
+    }
+    if (!PowerSupplyAnswers::isAccepted(reply)) {
+        log(QStringLiteral("CRITICAL: update error: ") + PowerSupplyAnswers::refusalReason(reply));
+        log(QStringLiteral("\nERROR: Unexpected Error"));
+        emit signalErrorDetected();
+        return;
+    }
+    log(QStringLiteral("Firmware Updated!"));
+    emit signalProgressBarUpdate(fullProgress);
+    rebootPowerSupply();
+    emit signalProcedureCompleted();
+}
+
+// The output must be off and, where asked, the DC link within its limit; a supply that does not
+// answer the status request is let through.
+bool firmwareUpgrade::powerSupplyIsIdle(bool checkDcLink)
+{
+    QTcpSocket command;
+    connectTo(command, m_deviceIp, port::command);
+    if (PowerSupplyAnswers::outputOn(sendCommand(&command, QLatin1String(statusCommand))).value_or(false)) {
+        log(QStringLiteral("CRITICAL: module is in ON mode! PLEASE PUT IT IN OFF BEFORE TO PERFORM A FIRMWARE UPDATE"));
+        command.close();
+        emit signalErrorDetected();
+        return false;
+    }
+    if (checkDcLink) {
+        const QString voltage = sendCommand(&command, QLatin1String(dcLinkVoltageCommand));
+        const QString limit = sendCommand(&command, QLatin1String(dcLinkLimitCommand));
+        const PowerSupplyAnswers::DcLinkCheck check = PowerSupplyAnswers::checkDcLink(voltage, limit);
+        if (check.verdict != PowerSupplyAnswers::DcLink::Within) {
+            log(check.message);
+            command.close();
+            emit signalErrorDetected();
+            return false;
+        }
+    }
+    command.close();
+    return true;
+}
+
+bool firmwareUpgrade::openFirmwareFile()
+{
+    log(QStringLiteral("\nFirmware File Opening..."));
+    m_firmwareFile.setFileName(m_firmwarePath);
+    if (!m_firmwareFile.open(QIODevice::ReadOnly)) {
+        m_firmwareFile.close();
+        log(QStringLiteral("CRITICAL: error in file opening, ") + m_firmwareFile.errorString());
+        emit signalErrorDetected();
+        return false;
+    }
+    log(QStringLiteral("Firmware Opened!"));
+    emit signalProgressBarUpdate(1);
+    return true;
+}
+
+bool firmwareUpgrade::connectUploadPort(QTcpSocket& upload)
+{
+    log(QStringLiteral("\nCreate socket to update firmware..."));
+    connectTo(upload, m_deviceIp, port::upload);
+    if (upload.state() != QAbstractSocket::ConnectedState) {
+        log(QStringLiteral("CRITICAL: socket error, ") + upload.errorString());
+        log(QStringLiteral("Please check that your device is connected and try again..."));
+        upload.close();
+        m_firmwareFile.close();
+        emit signalErrorDetected();
+        return false;
+    }
+    log(QStringLiteral("Socket Connection to ") + m_deviceIp);
+    log(QStringLiteral("Socket Opened!"));
+    emit signalProgressBarUpdate(2);
+    log(QStringLiteral("\nFirmware upload in progress..."));
+    discardPendingInput(upload);
+    return true;
+}
+
+// Streams the file in chunks; interrupted tells whether the watchdog asked the thread to stop meanwhile.
+bool firmwareUpgrade::uploadFirmware(QTcpSocket& upload, int& progress, bool& interrupted)
+{
+    int chunks = 0;
+    interrupted = false;
+    while (!interrupted) {
+        interrupted = isInterruptionRequested();
+        const QByteArray chunk = m_firmwareFile.read(chunkBytes);
+        if (chunk.isEmpty())
+            break;
+        if (upload.state() != QAbstractSocket::ConnectedState || upload.write(chunk) < 0) {
+            log(QStringLiteral("CRITICAL: Packet transmitted with erros"));
+            upload.close();
+            m_firmwareFile.close();
+            emit signalErrorDetected();
+            return false;
+        }
+        if (++chunks % chunksPerStep == 0) {
+            emit signalProgressBarUpdate(1);
+            ++progress;
+        }
+        if (!waitUntilDrained(upload))
+            interrupted = true;
+    }
+    log(QStringLiteral("Fiwmware uploaded!"));
+    m_firmwareFile.close();
+    log(QStringLiteral("\nInstall new firmware:"));
+    return true;
+}
+
+// A supply that stops reading must not make the rest of the file pile up in memory: the next chunk
+// waits until this one has left. False when the thread was asked to stop meanwhile.
+bool firmwareUpgrade::waitUntilDrained(QTcpSocket& upload)
+{
+    while (upload.bytesToWrite() > 0 && upload.state() == QAbstractSocket::ConnectedState) {
+        upload.waitForBytesWritten(FirmwarePacing::current().chunkWrittenWaitMs);
+        if (isInterruptionRequested())
+            return false;
+    }
+    return true;
+}
+
+// Follows the installation report until its final answer (left in reply), a socket error (false, reported)
+// or the watchdog (timedOut). The bar creeps by one step per wait towards the percentage the supply reports.
+bool firmwareUpgrade::waitForInstallation(QTcpSocket& upload, int progress, bool& timedOut, QString& reply)
+{
+    int target = installTargetStart;
+    while (true) {
+        const bool interrupted = isInterruptionRequested();
+        reply.clear();
+        // Data may already have come in while the last chunk drained.
+        if (upload.bytesAvailable() > 0 || upload.waitForReadyRead(FirmwarePacing::current().installWaitMs)) {
+            reply = QString::fromUtf8(upload.readAll());
+            if (PowerSupplyAnswers::isFinal(reply)) {
+                timedOut = interrupted;
+                return true;
+            }
+        }
+        if (isWaitError(upload)) {
+            log(QStringLiteral("CRITICAL: socket error, ") + upload.errorString());
+            upload.close();
+            emit signalErrorDetected();
+            return false;
+        }
+        target = qMax(target, PowerSupplyAnswers::progress(reply).value_or(target));
+        if (!reply.isEmpty())
+            log(PowerSupplyAnswers::withoutProgressLines(reply));
+        if (target > progress) {
+            emit signalProgressBarUpdate(1);
+            ++progress;
+        }
+        if (interrupted) {
+            timedOut = true;
+            return true;
+        }
+    }
+}
+
+void firmwareUpgrade::rebootPowerSupply()
+{
+    QTcpSocket command;
+    connectTo(command, m_deviceIp, port::command);
+    const QString answer = sendCommand(&command, QLatin1String(rebootCommand));
+    log(QStringLiteral("\nFIRMWARE SUCCESSFULLY UPDATED!"));
+    command.close();
+    if (!PowerSupplyAnswers::rebootAcknowledged(answer))
+        log(QStringLiteral("\nWARNING: CANNOT REBOOT! PLEASE REBOOT MANUALLY"));
 }

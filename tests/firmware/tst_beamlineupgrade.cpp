@@ -1,0 +1,328 @@
+// SPDX-FileCopyrightText: 2026 Kestrion developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The beamline upgrade (also taken by Vesk supplies) against a scripted instrument in a network namespace
+// of the test's own.
+#include "fakecommandport.h"
+#include "firmware/firmwareupgrade.h"
+#include "srecordimage.h"
+#include "workerevents.h"
+
+#include <QTemporaryDir>
+#include <QtTest>
+
+using srecordimage::Record;
+using upgradetest::device;
+
+Q_DECLARE_METATYPE(Record)
+
+namespace {
+const QString instrumentAddress = QStringLiteral("127.0.0.3");
+const QString afterIdentification = QStringLiteral("Device name: #VER:Lumen 3.0\r\n");
+constexpr int answerDelayMs = 2;
+
+QStringList logEvents(const QStringList& lines)
+{
+    QStringList events;
+    for (const QString& line : lines)
+        events << QStringLiteral("log:") + line;
+    return events;
+}
+
+// The lines of an image as the instrument should receive them, each with its own ending.
+QList<QByteArray> imageLines(const QByteArray& image)
+{
+    QList<QByteArray> lines;
+    int start = 0;
+    while (start < image.size()) {
+        const int end = image.indexOf('\n', start);
+        const int next = end < 0 ? image.size() : end + 1;
+        lines << image.mid(start, next - start);
+        start = next;
+    }
+    return lines;
+}
+
+QList<QByteArray> erasures(const QList<int>& sectors)
+{
+    QList<QByteArray> commands;
+    for (const int sector : sectors)
+        commands << "EPCSER:" + QByteArray::number(sector) + "\r";
+    return commands;
+}
+
+// Records in the sectors given, in that order, count records each.
+QList<Record> recordsIn(const QList<int>& sectors, int count)
+{
+    QList<Record> records;
+    for (const int sector : sectors) {
+        for (int i = 0; i < count; ++i)
+            records << Record{'2', quint32(sector * 65536 + i * 16), srecordimage::filler(16, quint8(i))};
+    }
+    return records;
+}
+
+// An instrument that answers every command after a short delay, so that a line sent before the answer
+// to the previous one would be seen.
+struct Instrument
+{
+    Instrument() : port(instrumentAddress)
+    {
+        port.answer("VER\r\n", "#VER:Lumen 3.0\r\n");
+        port.answerOthers("OK\r\n");
+        port.setAnswerDelayMs(answerDelayMs);
+    }
+    FakeCommandPort port;
+};
+} // namespace
+
+class TestBeamlineUpgrade : public QObject
+{
+    Q_OBJECT
+
+private:
+    QString writeImage(const QByteArray& content)
+    {
+        const QString path = m_dir.filePath(QStringLiteral("image-%1.flash").arg(++m_files));
+        QFile file(path);
+        if (file.open(QIODevice::WriteOnly))
+            file.write(content);
+        return path;
+    }
+
+private slots:
+    void initTestCase() { QVERIFY(m_dir.isValid()); }
+    void init() { FirmwarePacing::setCurrent(upgradetest::shortPacing()); }
+    void cleanupTestCase() { FirmwarePacing::setCurrent(FirmwarePacing()); }
+
+    // With the instrument's own pacing, every step in the order the user sees it.
+    void upgradeErasesThenWritesLineByLine()
+    {
+        FirmwarePacing::setCurrent(FirmwarePacing());
+        Instrument instrument;
+        const QByteArray image = srecordimage::image(recordsIn({2, 0, 1}, 49), '2');
+        QCOMPARE(imageLines(image).size(), 150);
+        const QString path = writeImage(image);
+
+        UpgradeRun run({device("2100", instrumentAddress)}, {true}, path);
+        QVERIFY(run.runToEnd(60000));
+
+        QList<QByteArray> expectedCommands{"VER\r\n"};
+        expectedCommands << erasures({2, 0, 1}) << "EPCSWR\r" << imageLines(image) << "E\r\n";
+        QCOMPARE(instrument.port.commands(), expectedCommands);
+        QVERIFY(!instrument.port.overlapped());
+
+        QStringList expected = logEvents({"Device connected, continue...", "Reading file..."});
+        expected << "progress:1" << logEvents({"Done!\n", "Erasing Lumeno memory..."}) << "progress:1"
+                 << "progress:1"
+                 << "progress:1" << logEvents({"Erased!\n", "Programming Device memory..."});
+        // 150 lines, 2 lines per step.
+        for (int step = 0; step < 75; ++step)
+            expected << "progress:1";
+        expected << "progress:100"
+                 << logEvents({"Device succesfuly updated!\n", "Wait restart...", "Remote update succesful!",
+                               "Kestrion has finished to update the device with success."})
+                 << "completed";
+        QCOMPARE(run.events.eventsFrom("log:Device connected, continue..."), expected);
+        QCOMPARE(run.events.logs.indexOf(afterIdentification) + 1,
+                 run.events.logs.indexOf("Device connected, continue..."));
+        QCOMPARE(instrument.port.connections(), 2);
+    }
+
+    void veskSupplyTakesTheBeamlineProcedure()
+    {
+        Instrument instrument;
+        const QByteArray image = srecordimage::image(recordsIn({4}, 3), '2');
+        UpgradeRun run({device("1600", instrumentAddress)}, {true}, writeImage(image));
+        QVERIFY(run.runToEnd());
+        QList<QByteArray> expectedCommands{"VER\r\n"};
+        expectedCommands << erasures({4}) << "EPCSWR\r" << imageLines(image) << "E\r\n";
+        QCOMPARE(instrument.port.commands(), expectedCommands);
+        QVERIFY(!instrument.port.overlapped());
+        QCOMPARE(run.events.events.last(), QStringLiteral("completed"));
+        QCOMPARE(run.events.finalSignals(), 1);
+    }
+
+    void sectorsAreErasedInOrderOfFirstAppearance_data()
+    {
+        QTest::addColumn<QList<Record>>("records");
+        QTest::addColumn<QList<int>>("sectors");
+        const QByteArray data = srecordimage::filler(16);
+        QTest::newRow("all below 10000: sector 0 only")
+            << QList<Record>{{'1', 0x0000, data}, {'1', 0x4000, data}, {'1', 0xFFE0, data}} << QList<int>{0};
+        QTest::newRow("FFF0 then 10000, then sector 0 again")
+            << QList<Record>{{'2', 0xFFF0, data}, {'2', 0x10000, data}, {'2', 0x0200, data}} << QList<int>{0, 1};
+        QTest::newRow("a record across a boundary erases both sectors")
+            << QList<Record>{{'3', 0x2FFF8, data}, {'3', 0x50000, data}} << QList<int>{2, 3, 5};
+        QTest::newRow("the sector goes out as the instrument's signed byte")
+            << QList<Record>{{'3', 0x7F0000, data}, {'3', 0x800000, data}} << QList<int>{127, -128};
+    }
+    void sectorsAreErasedInOrderOfFirstAppearance()
+    {
+        QFETCH(QList<Record>, records);
+        QFETCH(QList<int>, sectors);
+        Instrument instrument;
+        const QByteArray image = srecordimage::image(records, '3');
+        UpgradeRun run({device("2100", instrumentAddress)}, {true}, writeImage(image));
+        QVERIFY(run.runToEnd());
+        QList<QByteArray> expectedCommands{"VER\r\n"};
+        expectedCommands << erasures(sectors) << "EPCSWR\r" << imageLines(image) << "E\r\n";
+        QCOMPARE(instrument.port.commands(), expectedCommands);
+        QVERIFY(!instrument.port.overlapped());
+        QCOMPARE(run.events.completions, 1);
+        QCOMPARE(run.events.finalSignals(), 1);
+    }
+
+    void linesAreSentAsRead()
+    {
+        Instrument instrument;
+        const QByteArray data = srecordimage::filler(16);
+        // Windows line endings, and a line longer than the first pass reads at once.
+        const QByteArray image =
+            srecordimage::line('0', 0, "HDR", "\r\n") + srecordimage::line('2', 0x30000, data, "\r\n") +
+            srecordimage::line('3', 0x30100, srecordimage::filler(120), "\n") + srecordimage::line('8', 0, {}, "\r\n");
+        UpgradeRun run({device("2100", instrumentAddress)}, {true}, writeImage(image));
+        QVERIFY(run.runToEnd());
+        QList<QByteArray> expectedCommands{"VER\r\n"};
+        expectedCommands << erasures({3}) << "EPCSWR\r" << imageLines(image) << "E\r\n";
+        QCOMPARE(instrument.port.commands(), expectedCommands);
+        QVERIFY(!instrument.port.overlapped());
+        QCOMPARE(run.events.completions, 1);
+    }
+
+    void missingAnswerEndsTheRun_data()
+    {
+        QTest::addColumn<int>("silentFrom");
+        // Commands: 0 identification, 1 and 2 erasures, 3 writing mode, 4 to 10 the image, 11 the end.
+        QTest::newRow("first erasure") << 1;
+        QTest::newRow("second erasure") << 2;
+        QTest::newRow("writing mode") << 3;
+        QTest::newRow("first line") << 4;
+        QTest::newRow("fourth line") << 7;
+        QTest::newRow("last line") << 10;
+        QTest::newRow("end of programming") << 11;
+    }
+    void missingAnswerEndsTheRun()
+    {
+        QFETCH(int, silentFrom);
+        Instrument instrument;
+        instrument.port.silenceFrom(silentFrom);
+        const QByteArray image = srecordimage::image(recordsIn({1, 6}, 2), '2');
+        QCOMPARE(imageLines(image).size(), 7);
+        UpgradeRun run({device("2100", instrumentAddress)}, {true}, writeImage(image));
+        QVERIFY(run.runToEnd());
+        QCOMPARE(instrument.port.commands().size(), silentFrom + 1);
+        QCOMPARE(run.events.logs.last(), QStringLiteral("ERROR: No response from the device!"));
+        QCOMPARE(run.events.events.last(), QStringLiteral("error"));
+        QCOMPARE(run.events.finalSignals(), 1);
+        QVERIFY(!instrument.port.overlapped());
+    }
+
+    void anyAnswerCounts_data()
+    {
+        QTest::addColumn<QByteArray>("answer");
+        QTest::newRow("carriage return alone") << QByteArray("\r");
+        QTest::newRow("line feed after the carriage return") << QByteArray("\r\n");
+        QTest::newRow("never ended") << QByteArray("OK");
+    }
+    void anyAnswerCounts()
+    {
+        QFETCH(QByteArray, answer);
+        Instrument instrument;
+        instrument.port.answerOthers(answer);
+        const QByteArray image = srecordimage::image(recordsIn({0}, 1), '2');
+        UpgradeRun run({device("2100", instrumentAddress)}, {true}, writeImage(image));
+        QVERIFY(run.runToEnd());
+        QCOMPARE(run.events.completions, 1);
+        QCOMPARE(run.events.finalSignals(), 1);
+        QCOMPARE(instrument.port.commands().last(), QByteArray("E\r\n"));
+    }
+
+    void imageWithoutDataRecordsIsRefused()
+    {
+        Instrument instrument;
+        const QByteArray image = srecordimage::header() + srecordimage::trailer('1', 0);
+        UpgradeRun run({device("2100", instrumentAddress)}, {true}, writeImage(image));
+        QVERIFY(run.runToEnd());
+        QCOMPARE(run.events.logsAfter("Reading file..."),
+                 QStringList({"Done!\n", "Erasing Lumeno memory...",
+                              "ERROR: the firmware file holds no S1, S2 or S3 record with a readable address"}));
+        QCOMPARE(run.events.events.last(), QStringLiteral("error"));
+        QCOMPARE(run.events.finalSignals(), 1);
+        QCOMPARE(instrument.port.commands(), QList<QByteArray>{"VER\r\n"});
+    }
+
+    void unreadableImageIsRefused()
+    {
+        Instrument instrument;
+        UpgradeRun run({device("2100", instrumentAddress)}, {true}, m_dir.filePath("missing.flash"));
+        QVERIFY(run.runToEnd());
+        const QStringList after = run.events.logsAfter("Reading file...");
+        QCOMPARE(after.mid(0, 2), QStringList({"Done!\n", "Erasing Lumeno memory..."}));
+        QCOMPARE(after.size(), 3);
+        QVERIFY2(after.last().startsWith("ERROR: cannot read the firmware file, "), qPrintable(after.last()));
+        QCOMPARE(run.events.finalSignals(), 1);
+        QCOMPARE(instrument.port.commands(), QList<QByteArray>{"VER\r\n"});
+    }
+
+    void instrumentGoneAfterIdentification()
+    {
+        Instrument instrument;
+        instrument.port.acceptOnly(1);
+        const QByteArray image = srecordimage::image(recordsIn({0}, 1), '2');
+        UpgradeRun run({device("2100", instrumentAddress)}, {true}, writeImage(image));
+        QVERIFY(run.runToEnd());
+        QStringList expected = logEvents({"ERROR: Device unconnected", "Reading file..."});
+        expected << "progress:1" << logEvents({"Done!\n", "Erasing Lumeno memory..."}) << "progress:1"
+                 << logEvents({"ERROR: No response from the device!"}) << "error";
+        QCOMPARE(run.events.eventsFrom("log:ERROR: Device unconnected"), expected);
+        QCOMPARE(instrument.port.commands(), QList<QByteArray>{"VER\r\n"});
+    }
+
+    void barMovesAlikeOnEveryRun()
+    {
+        // 141 lines: 2 lines per step, 70 steps on every run.
+        const QByteArray image = srecordimage::image(recordsIn({0}, 138), '2');
+        QCOMPARE(imageLines(image).size(), 141);
+        const QString path = writeImage(image);
+        QList<QStringList> runs;
+        for (int i = 0; i < 2; ++i) {
+            Instrument instrument;
+            UpgradeRun run({device("2100", instrumentAddress)}, {true}, path);
+            QVERIFY(run.runToEnd());
+            QCOMPARE(run.events.completions, 1);
+            QStringList writing = run.events.eventsFrom("log:Programming Device memory...");
+            writing = writing.mid(1, writing.indexOf("progress:100") - 1);
+            QCOMPARE(writing.size(), 70);
+            QCOMPARE(writing.filter("progress:1").size(), 70);
+            runs << run.events.events;
+        }
+        QCOMPARE(runs.at(1), runs.at(0));
+    }
+
+    void shortImageLeavesTheBarStillWhileWriting()
+    {
+        Instrument instrument;
+        const QByteArray image = srecordimage::image(recordsIn({0}, 20), '2');
+        UpgradeRun run({device("2100", instrumentAddress)}, {true}, writeImage(image));
+        QVERIFY(run.runToEnd());
+        const QStringList writing = run.events.eventsFrom("log:Programming Device memory...");
+        QCOMPARE(writing.at(1), QStringLiteral("progress:100"));
+        QCOMPARE(run.events.completions, 1);
+    }
+
+private:
+    QTemporaryDir m_dir;
+    int m_files = 0;
+};
+
+int main(int argc, char** argv)
+{
+    // Before any thread exists: the namespace is per thread and inherited by new ones.
+    if (!upgradetest::enterTestNetwork())
+        return 1;
+    QCoreApplication app(argc, argv);
+    TestBeamlineUpgrade test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_beamlineupgrade.moc"

@@ -10,12 +10,19 @@
 
 #include <QTcpSocket>
 
+#include <algorithm>
+
 namespace {
 constexpr int fullProgress = 100;
 constexpr auto eraseCommand = "EPCSER:";
 constexpr char flashCommandEnd = '\r';
 constexpr auto writeModeCommand = "EPCSWR\r";
 constexpr auto endCommand = "E\r\n";
+
+bool reachesBeyondSectorRange(const QList<qint8>& sectors)
+{
+    return std::any_of(sectors.cbegin(), sectors.cend(), [](qint8 sector) { return sector < 0; });
+}
 } // namespace
 
 void firmwareUpgrade::firmwareUpdateBeamline()
@@ -57,8 +64,16 @@ bool firmwareUpgrade::readSectors(QList<qint8>& sectors)
     sectors = scan.sectors();
     log(QStringLiteral("Done!\n"));
     log(QStringLiteral("Erasing Lumeno memory..."));
-    if (!sectors.isEmpty())
+    if (!sectors.isEmpty() && !reachesBeyondSectorRange(sectors))
         return true;
+    if (!sectors.isEmpty()) {
+        // A sector number that does not fit the instrument's signed byte would name a sector nobody meant.
+        log(QStringLiteral("ERROR: the firmware file writes at or above address 800000 (hexadecimal), beyond the "
+                           "flash sectors this tool can erase; nothing was sent"));
+        m_firmwareFile.close();
+        emit signalErrorDetected();
+        return false;
+    }
     log(opened ? QStringLiteral("ERROR: the firmware file holds no S1, S2 or S3 record with a readable address")
                : QStringLiteral("ERROR: cannot read the firmware file, ") + m_firmwareFile.errorString());
     m_firmwareFile.close();

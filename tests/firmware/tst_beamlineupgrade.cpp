@@ -153,8 +153,8 @@ private slots:
             << QList<Record>{{'2', 0xFFF0, data}, {'2', 0x10000, data}, {'2', 0x0200, data}} << QList<int>{0, 1};
         QTest::newRow("a record across a boundary erases both sectors")
             << QList<Record>{{'3', 0x2FFF8, data}, {'3', 0x50000, data}} << QList<int>{2, 3, 5};
-        QTest::newRow("the sector goes out as the instrument's signed byte")
-            << QList<Record>{{'3', 0x7F0000, data}, {'3', 0x800000, data}} << QList<int>{127, -128};
+        QTest::newRow("sector 127, the last one the instrument's signed byte names")
+            << QList<Record>{{'3', 0x7F0000, data}, {'3', 0x10000, data}} << QList<int>{127, 1};
     }
     void sectorsAreErasedInOrderOfFirstAppearance()
     {
@@ -246,6 +246,23 @@ private slots:
         QCOMPARE(run.events.logsAfter("Reading file..."),
                  QStringList({"Done!\n", "Erasing Lumeno memory...",
                               "ERROR: the firmware file holds no S1, S2 or S3 record with a readable address"}));
+        QCOMPARE(run.events.events.last(), QStringLiteral("error"));
+        QCOMPARE(run.events.finalSignals(), 1);
+        QCOMPARE(instrument.port.commands(), QList<QByteArray>{"VER\r\n"});
+    }
+
+    // Sector numbers of 128 and up do not fit the instrument's signed byte: nothing is erased.
+    void imageBeyondTheSectorRangeIsRefused()
+    {
+        Instrument instrument;
+        const QByteArray data = srecordimage::filler(16);
+        const QByteArray image = srecordimage::image({{'3', 0x7F0000, data}, {'3', 0x800000, data}}, '3');
+        UpgradeRun run({device("2100", instrumentAddress)}, {true}, writeImage(image));
+        QVERIFY(run.runToEnd());
+        const QStringList after = run.events.logsAfter("Reading file...");
+        QCOMPARE(after.size(), 3);
+        QVERIFY2(after.last().startsWith("ERROR: the firmware file writes at or above address 800000"),
+                 qPrintable(after.last()));
         QCOMPARE(run.events.events.last(), QStringLiteral("error"));
         QCOMPARE(run.events.finalSignals(), 1);
         QCOMPARE(instrument.port.commands(), QList<QByteArray>{"VER\r\n"});

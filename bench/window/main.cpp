@@ -5,8 +5,8 @@
 // window, milliseconds to fill the device table with 1,000 devices, and the
 // resident memory with those devices shown. Runs offscreen unless a platform
 // is given; the window is never asked to scan.
-#include "mainwindow.h"
-#include "userprompts.h"
+#include "app/mainwindow.h"
+#include "dialogs/userprompts.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -35,7 +35,11 @@ public:
     void information(QWidget*, const QString&, const QString&) override {}
     void critical(QWidget*, const QString&, const QString&, Qt::TextFormat) override {}
     void warning(QWidget*, const QString&, const QString&) override {}
-    bool question(QWidget*, const QString&, const QString&, QMessageBox::StandardButton) override { return false; }
+    QMessageBox::StandardButton question(QWidget*, const QString&, const QString&, QMessageBox::StandardButtons,
+                                         QMessageBox::StandardButton) override
+    {
+        return QMessageBox::No;
+    }
 };
 
 const char* const codes[] = {"1100", "2100", "3100", "4200", "5100", "6100", "1600", "1900", "2105", "1F80"};

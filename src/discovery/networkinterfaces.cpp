@@ -1,8 +1,8 @@
 // SPDX-FileCopyrightText: 2026 Kestrion developers
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "networkinterfaces.h"
+#include "discovery/networkinterfaces.h"
 
-#include "ui_networkinterfaces.h"
+#include "discovery/ui_networkinterfaces.h"
 
 #include <QCheckBox>
 #include <QHeaderView>

@@ -66,7 +66,7 @@ public:
     bool openUrl(const QUrl& url) override
     {
         urls.append(url);
-        return true;
+        return urlOpens;
     }
 
     QList<Box> boxes;
@@ -76,4 +76,5 @@ public:
     QList<QUrl> urls;
     QMessageBox::StandardButton answer = QMessageBox::No;
     QString fileName;
+    bool urlOpens = true;
 };

@@ -153,6 +153,7 @@ void MainWindow::connectMenuActions()
 
 void MainWindow::onCurrentDeviceChanged()
 {
+    // onEnableSave clears the no-selection-yet flag, so it runs before the filter follows the device.
     onWriteAddInfo();
     onShowDeviceNetwSet();
     onEnableSave();

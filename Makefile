@@ -1,7 +1,10 @@
 BUILD_DIR ?= build
 JOBS ?= $(shell nproc)
+# Extra configure options for a new build folder, e.g. CMAKE_ARGS=-DKESTRION_STRICT=ON (as CI does).
+CMAKE_ARGS ?=
+FORMATTED := find src tests sim bench scripts -name '*.cpp' -o -name '*.h'
 
-.PHONY: all deps configure build run test format demo clean
+.PHONY: all deps configure build run test format check-format demo clean
 
 all: build
 
@@ -9,7 +12,7 @@ deps:
 	@scripts/install-deps.sh
 
 $(BUILD_DIR)/CMakeCache.txt: | deps
-	cmake -S . -B $(BUILD_DIR) -DCMAKE_BUILD_TYPE=RelWithDebInfo
+	cmake -S . -B $(BUILD_DIR) -DCMAKE_BUILD_TYPE=RelWithDebInfo $(CMAKE_ARGS)
 
 configure: deps $(BUILD_DIR)/CMakeCache.txt
 
@@ -23,7 +26,11 @@ test: build
 	cd $(BUILD_DIR) && ctest --output-on-failure -j $(JOBS)
 
 format:
-	@find src tests sim bench -name '*.cpp' -o -name '*.h' | xargs clang-format -i
+	@$(FORMATTED) | xargs clang-format -i
+
+# Fails on any file that clang-format would change.
+check-format:
+	@$(FORMATTED) | xargs clang-format --dry-run --Werror
 
 # A sample simulated lab and the tool inside the namespace harness (root needed).
 demo: configure

@@ -8,7 +8,7 @@
 //       -- build/bench/cli/bench_cli [runs]
 // (one command line). Reports medians and the companion's overhead over the window.
 #include "app/mainwindow.h"
-#include "app/userprompts.h"
+#include "common/silentprompts.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -27,16 +27,6 @@ namespace {
 constexpr int defaultRuns = 15;
 constexpr qint64 overheadTargetMs = 50;
 constexpr int childTimeoutMs = 60000;
-
-// Never answers by blocking: the benchmark has nobody to click.
-class SilentPrompts : public UserPrompts
-{
-public:
-    void information(QWidget*, const QString&, const QString&) override {}
-    void critical(QWidget*, const QString&, const QString&, Qt::TextFormat) override {}
-    void warning(QWidget*, const QString&, const QString&) override {}
-    bool question(QWidget*, const QString&, const QString&, QMessageBox::StandardButton) override { return false; }
-};
 
 // Every unit that answers a discovery query we send: the lab file says which.
 int expectedUnits(const QString& labPath)

@@ -5,8 +5,8 @@
 // window, milliseconds to fill the device table with 1,000 devices, and the
 // resident memory with those devices shown. Runs offscreen unless a platform
 // is given; the window is never asked to scan.
-#include "mainwindow.h"
-#include "userprompts.h"
+#include "app/mainwindow.h"
+#include "common/silentprompts.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -27,16 +27,6 @@ constexpr auto shownLine = "shown";
 constexpr int targetFirstWindowMs = 400;
 constexpr int targetFillMs = 300;
 constexpr int targetResidentMb = 80;
-
-// Never answers by blocking: the benchmark has nobody to click.
-class SilentPrompts : public UserPrompts
-{
-public:
-    void information(QWidget*, const QString&, const QString&) override {}
-    void critical(QWidget*, const QString&, const QString&, Qt::TextFormat) override {}
-    void warning(QWidget*, const QString&, const QString&) override {}
-    bool question(QWidget*, const QString&, const QString&, QMessageBox::StandardButton) override { return false; }
-};
 
 const char* const codes[] = {"1100", "2100", "3100", "4200", "5100", "6100", "1600", "1900", "2105", "1F80"};
 

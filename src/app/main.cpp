@@ -1,6 +1,6 @@
 // SPDX-FileCopyrightText: 2026 Kestrion developers
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "mainwindow.h"
+#include "app/mainwindow.h"
 
 #include <QApplication>
 

@@ -2,6 +2,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "app/configurationpage.h"
+#include "app/devicetable.h"
+#include "app/firmwarepage.h"
+#include "app/informationpage.h"
+#include "app/upgradeworkerfactory.h"
 #include "model/appsettings.h"
 #include "model/device_t.h"
 #include "model/interfaces_t.h"
@@ -17,14 +22,14 @@ class MainWindow;
 }
 
 class Client;
+class Housekeeping;
 class NetworkInterfaces;
-class QTableWidgetItem;
 class QTimer;
-class PromptsPresenter;
+class SettingsLink;
 class UserPrompts;
 
-// The one window of the tool: scans on request, lists the devices found and
-// hosts the information, firmware and network configuration pages.
+// The one window of the tool: scans on request, lists the devices found in its device table and
+// switches between the information, firmware and network configuration pages, which do the work.
 class MainWindow : public QMainWindow
 {
     Q_OBJECT
@@ -32,25 +37,23 @@ class MainWindow : public QMainWindow
 public:
     static constexpr int logoPageMs = 2000;
     static constexpr int defaultUpdateTimeoutMs = 120000;
-    static constexpr int columnSelection = 0;
-    static constexpr int columnIcon = 1;
-    static constexpr int columnGroup = 2;
-    static constexpr int columnModuleId = 3;
-    static constexpr int columnIp = 4;
-    static constexpr int columnFirmware = 5;
-    static constexpr int selectionColumnWidth = 80;
-    static constexpr int iconColumnWidth = 96;
-    static constexpr int iconSize = 90;
+    static constexpr int columnSelection = DeviceTable::columnSelection;
+    static constexpr int columnIcon = DeviceTable::columnIcon;
+    static constexpr int columnGroup = DeviceTable::columnGroup;
+    static constexpr int columnModuleId = DeviceTable::columnModuleId;
+    static constexpr int columnIp = DeviceTable::columnIp;
+    static constexpr int columnFirmware = DeviceTable::columnFirmware;
     static constexpr int pageDevices = 0;
     static constexpr int pageLogo = 1;
     static constexpr int pageAbout = 2;
-    static constexpr int rightPageUpdate = 0;
-    static constexpr int rightPageInfo = 1;
-    static constexpr int rightPageConfigure = 2;
-    static constexpr int commandPort = 10001;
+    static constexpr int rightPageUpdate = FirmwarePage::stackPage;
+    static constexpr int rightPageInfo = InformationPage::stackPage;
+    static constexpr int rightPageConfigure = ConfigurationPage::stackPage;
 
-    // Without prompts the window asks through real message boxes and file dialogs.
-    explicit MainWindow(QWidget* parent = nullptr, std::shared_ptr<UserPrompts> prompts = {});
+    // Without prompts the window asks through real message boxes and file dialogs; without a worker
+    // factory the firmware page upgrades with the real worker.
+    explicit MainWindow(QWidget* parent = nullptr, std::shared_ptr<UserPrompts> prompts = {},
+                        UpgradeWorkerFactory upgradeWorkers = {});
     ~MainWindow() override;
 
     // The engine, the interface holder and the store the window drives.
@@ -62,6 +65,8 @@ public:
     int updateTimeout() const { return m_updateTimeout; }
     bool flagManualIP() const { return m_flagManualIP; }
     QString firmwareFilter() const { return m_firmwareFilter; }
+    DeviceTable& deviceTable() { return *m_deviceTable; }
+    FirmwarePage& firmwarePage() { return *m_firmwarePage; }
 
     // Replaces the device list and rebuilds the table as a scan would.
     void showDevices(const QList<Device_t>& devices);
@@ -93,6 +98,8 @@ public slots:
     void onHideFilterComboBox();
     void onHideDevice();
     void onChangeFilterLabel();
+    // Runs the pages' reactions to a new current device, in their fixed order.
+    void onCurrentDeviceChanged();
 
     void onShowNetworksTable();
     void onSaveNetworkList(QList<interfaces_t> list);
@@ -129,39 +136,21 @@ public slots:
     void onDownloadLog();
 
 private:
-    void copySettingsToEngine();
+    void createPages(UpgradeWorkerFactory upgradeWorkers);
     void copySettingsToWindow();
-    void prepareDeviceTable();
-    void prepareConfigurationTable();
     void applyApplicationStyle();
     void startLogoPage();
     void connectPageButtons();
     void connectDeviceTable();
     void connectFirmwarePage();
     void connectMenuActions();
-    void installButtonFilters();
     void setScanControlsEnabled(bool enable);
     void clearDevicePages();
-    void appendDeviceRow(int index);
-    void fillInfoRows(const Device_t& device);
-
-    // The device behind the table's current item; -1 without one or out of range.
-    int currentDeviceIndex() const;
-    static int deviceIndexOf(const QTableWidgetItem* item);
-    static int familyDigit(const Device_t& device);
-    static QString readResourceText(const QString& path);
-    void showTextDialog(const QString& resource, const QString& title);
-    bool webInterfaceAvailable(int index) const;
-    void setFwDirectoryFromFile(const QString& path);
-    void restartFirmwareLog();
-    void checkAndUpgrade(const QString& path);
-    QString askSaveFileName(const QString& caption, const QString& path, const QString& filter);
-    void reportUpload(bool ok, const QString& reason);
+    QList<DevicePage*> pages() const;
+    void showRightPage(DevicePage& page);
 
     std::unique_ptr<Ui::MainWindow> ui;
     std::shared_ptr<UserPrompts> m_prompts;
-    // The same prompts for the dialogs that show their own boxes.
-    std::unique_ptr<PromptsPresenter> m_presenter;
     AppSettings m_settings;
     std::unique_ptr<Client> m_client;
     std::unique_ptr<NetworkInterfaces> m_networkInterfaces;
@@ -175,4 +164,10 @@ private:
     QString m_fwDefaultDir;
     QString m_firmwareFilter;
     QTimer* m_pageTimer = nullptr;
+    std::unique_ptr<DeviceTable> m_deviceTable;
+    std::unique_ptr<InformationPage> m_informationPage;
+    std::unique_ptr<ConfigurationPage> m_configurationPage;
+    std::unique_ptr<FirmwarePage> m_firmwarePage;
+    std::unique_ptr<Housekeeping> m_housekeeping;
+    std::unique_ptr<SettingsLink> m_settingsLink;
 };

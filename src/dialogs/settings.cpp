@@ -3,22 +3,22 @@
 #include "dialogs/settings.h"
 
 #include <QAbstractSocket>
-#include <QKeyEvent>
 #include <QLineEdit>
 #include <QPushButton>
 
+#include "dialogs/buttonkeyfilter.h"
 #include "resources/appresources.h"
 #include "ui_settings.h"
 
-Settings::Settings(QWidget* parent, MessagePresenter* presenter)
+Settings::Settings(QWidget* parent, UserPrompts* prompts)
     : QDialog(parent), ui(std::make_unique<Ui::Settings>()),
-      m_ownPresenter(presenter ? nullptr : std::make_unique<MessagePresenter>()),
-      m_presenter(presenter ? presenter : m_ownPresenter.get())
+      m_ownPrompts(prompts ? nullptr : std::make_unique<UserPrompts>()),
+      m_prompts(prompts ? prompts : m_ownPrompts.get())
 {
     initAppResources();
     ui->setupUi(this);
     connectControls();
-    installButtonKeyFilter();
+    ButtonKeyFilter::watchButtons(this);
 }
 
 Settings::~Settings() = default;
@@ -40,26 +40,9 @@ void Settings::connectControls()
     connect(ui->closeBtn, &QPushButton::released, this, &Settings::onClose);
 }
 
-void Settings::installButtonKeyFilter()
-{
-    for (QPushButton* button : findChildren<QPushButton*>())
-        button->installEventFilter(this);
-}
-
 bool Settings::eventFilter(QObject* watched, QEvent* event)
 {
-    auto* button = qobject_cast<QPushButton*>(watched);
-    if (button && event->type() == QEvent::KeyPress) {
-        const int key = static_cast<QKeyEvent*>(event)->key();
-        if ((key == Qt::Key_Return || key == Qt::Key_Enter) && button->hasFocus()) {
-            button->click();
-            return true;
-        }
-        // Space would toggle the button without the user meaning to apply anything.
-        if (key == Qt::Key_Space)
-            return true;
-    }
-    return QDialog::eventFilter(watched, event);
+    return ButtonKeyFilter::filter(watched, event) || QDialog::eventFilter(watched, event);
 }
 
 void Settings::showBroadcastTime(float ms)
@@ -210,7 +193,7 @@ bool Settings::unicastRangeAcceptable()
 
 void Settings::refuseUnicastRange(const QString& text)
 {
-    m_presenter->critical(this, tr("Settings"), text);
+    m_prompts->critical(this, tr("Settings"), text);
 }
 
 void Settings::onApply()

@@ -6,7 +6,7 @@
 #include <QHostAddress>
 #include <memory>
 
-#include "dialogs/messagepresenter.h"
+#include "dialogs/userprompts.h"
 #include "discovery/client.h"
 
 namespace Ui {
@@ -24,8 +24,8 @@ public:
     static constexpr quint64 maxUnicastRangeAddresses = Client::maxSweepAddresses;
     static constexpr int millisecondsPerSecond = 1000;
 
-    // A null presenter shows real message boxes.
-    explicit Settings(QWidget* parent = nullptr, MessagePresenter* presenter = nullptr);
+    // Without prompts the dialog shows real message boxes.
+    explicit Settings(QWidget* parent = nullptr, UserPrompts* prompts = nullptr);
     ~Settings() override;
 
     void showBroadcastTime(float ms);
@@ -70,15 +70,14 @@ protected:
 
 private:
     void connectControls();
-    void installButtonKeyFilter();
     bool unicastRangeAcceptable();
     void refuseUnicastRange(const QString& text);
     void emitChangedValues();
     void emitUnicastSettings();
 
     std::unique_ptr<Ui::Settings> ui;
-    std::unique_ptr<MessagePresenter> m_ownPresenter;
-    MessagePresenter* m_presenter;
+    std::unique_ptr<UserPrompts> m_ownPrompts;
+    UserPrompts* m_prompts;
 
     float m_shownBroadcastTime = 0;
     float m_editedBroadcastTime = 0;

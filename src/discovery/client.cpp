@@ -1,9 +1,10 @@
 // SPDX-FileCopyrightText: 2026 Kestrion developers
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "client.h"
+#include "discovery/client.h"
 
 #include "model/device.h"
 #include "model/fieldtables.h"
+#include "model/wellknownports.h"
 
 #include <QDeadlineTimer>
 #include <QFuture>
@@ -24,19 +25,17 @@ constexpr char discoveryQuery[] = "Ostravi Dev?";
 constexpr char lantronixQuery[] = {'\x00', '\x01', '\x00', '\xF6'};
 constexpr char versionCommand[] = "MVER\r\n";
 constexpr char serialCommand[] = "MRG:22\r\n";
-constexpr QLatin1String legacyTag("Ostravi Dev:");
-constexpr QLatin1String jsonTag("Ostravi QV3:");
-constexpr QLatin1String unknownText("Unknown");
-constexpr QLatin1String dockerPrefix("docker");
-constexpr QLatin1String lineSeparator("\r\n");
-constexpr QLatin1String versionAnswerTag("#MVER");
-constexpr QLatin1String motorDriverModel("KOLVEX");
-constexpr QLatin1String xportCode("4100");
-constexpr QLatin1String motorDriverCode("4200");
-constexpr QLatin1String xportNetmask("255.255.255.0");
-constexpr QLatin1String xportGateway("192.168.0.1");
-constexpr QLatin1String xportDhcp("NA");
-constexpr QLatin1String beamlineReferenceCode("2100");
+const QLatin1String legacyTag("Ostravi Dev:");
+const QLatin1String jsonTag("Ostravi QV3:");
+const QLatin1String unknownText("Unknown");
+const QLatin1String dockerPrefix("docker");
+const QLatin1String lineSeparator("\r\n");
+const QLatin1String versionAnswerTag("#MVER");
+const QLatin1String motorDriverModel("KOLVEX");
+const QLatin1String xportCode("4100");
+const QLatin1String motorDriverCode("4200");
+const QLatin1String xportDhcp("NA");
+const QLatin1String beamlineReferenceCode("2100");
 
 // The bytes of a text constant, without its terminating zero.
 template <size_t N> QByteArray textBytes(const char (&text)[N])
@@ -173,7 +172,7 @@ void Client::replaceAnswerSockets()
 
 void Client::prepareRecvSockets()
 {
-    if (!answerSocket->bind(QHostAddress(QHostAddress::Broadcast), discoveryPort, QUdpSocket::ShareAddress))
+    if (!answerSocket->bind(QHostAddress(QHostAddress::Broadcast), port::discovery, QUdpSocket::ShareAddress))
         return;
     answerSocket->setSocketOption(QAbstractSocket::ReceiveBufferSizeSocketOption, answerReceiveBufferBytes);
 }
@@ -185,9 +184,9 @@ void Client::sendBroadcast(const QList<interfaces_t>& interfaces)
             continue;
         const QHostAddress address(hostInterface.ip);
         listenForDirectReplies(address);
-        if (!querySocket->bind(address, discoveryPort, QUdpSocket::ShareAddress))
+        if (!querySocket->bind(address, port::discovery, QUdpSocket::ShareAddress))
             continue;
-        querySocket->writeDatagram(textBytes(discoveryQuery), QHostAddress(QHostAddress::Broadcast), discoveryPort);
+        querySocket->writeDatagram(textBytes(discoveryQuery), QHostAddress(QHostAddress::Broadcast), port::discovery);
         querySocket->close();
         sendLantronixQuery(address, QHostAddress(hostInterface.mask));
     }
@@ -204,7 +203,7 @@ bool Client::scansInterface(const interfaces_t& hostInterface)
 void Client::listenForDirectReplies(const QHostAddress& address)
 {
     auto* socket = new QUdpSocket(this);
-    if (!socket->bind(address, discoveryPort, QUdpSocket::ShareAddress)) {
+    if (!socket->bind(address, port::discovery, QUdpSocket::ShareAddress)) {
         delete socket;
         return;
     }
@@ -215,7 +214,7 @@ void Client::listenForDirectReplies(const QHostAddress& address)
 void Client::sendLantronixQuery(const QHostAddress& address, const QHostAddress& mask)
 {
     auto* socket = new QUdpSocket(this);
-    if (!socket->bind(address, lantronixPort, QUdpSocket::ShareAddress)) {
+    if (!socket->bind(address, port::lantronix, QUdpSocket::ShareAddress)) {
         delete socket;
         return;
     }
@@ -223,7 +222,7 @@ void Client::sendLantronixQuery(const QHostAddress& address, const QHostAddress&
     const quint32 netmask = mask.toIPv4Address();
     const QHostAddress directedBroadcast((ip & netmask) | ~netmask);
     socket->writeDatagram(QByteArray::fromRawData(lantronixQuery, sizeof lantronixQuery), directedBroadcast,
-                          lantronixPort);
+                          port::lantronix);
     connect(socket, &QUdpSocket::readyRead, this, &Client::onNewResponse);
     lantronixSockets.append(socket);
 }
@@ -254,7 +253,7 @@ void Client::sendUnicast(const QList<QHostAddress>& list)
     if (!unicastSocket || list.isEmpty())
         return;
     for (const QHostAddress& address : list)
-        unicastSocket->writeDatagram(textBytes(discoveryQuery), address, discoveryPort);
+        unicastSocket->writeDatagram(textBytes(discoveryQuery), address, port::discovery);
 }
 
 void Client::waitForResponses(int steps)
@@ -632,12 +631,12 @@ void Client::readXportInfo(QString ip, QString mac)
     record.code = xportCode;
     record.mac = mac.toUpper();
     record.ip = ip;
-    record.netmask = xportNetmask;
-    record.gateway = xportGateway;
+    record.netmask = QLatin1String(kolvexNetwork::fixedMask);
+    record.gateway = QLatin1String(kolvexNetwork::fixedGateway);
     record.dhcp = xportDhcp;
 
     QTcpSocket socket;
-    socket.connectToHost(ip, commandPort, QIODevice::ReadWrite, QAbstractSocket::AnyIPProtocol);
+    socket.connectToHost(ip, port::command, QIODevice::ReadWrite, QAbstractSocket::AnyIPProtocol);
     if (!socket.waitForConnected(waitConnected)) {
         addDevice(record);
         return;

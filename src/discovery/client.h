@@ -30,9 +30,6 @@ class Client : public QObject
     Q_OBJECT
 
 public:
-    static constexpr quint16 discoveryPort = 30719;
-    static constexpr quint16 lantronixPort = 30718;
-    static constexpr quint16 commandPort = 10001;
     static constexpr int answerSize = 2048;
     static constexpr int tagSize = 12;
     static constexpr int progressSteps = 80;

@@ -1,6 +1,6 @@
 // SPDX-FileCopyrightText: 2026 Kestrion developers
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "networkinterfaces.h"
+#include "discovery/networkinterfaces.h"
 
 #include "discovery/hostinterfaces.h"
 #include "ui_networkinterfaces.h"

@@ -1,6 +1,6 @@
 // SPDX-FileCopyrightText: 2026 Kestrion developers
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "device.h"
+#include "model/device.h"
 
 #include <QDomDocument>
 #include <QFile>

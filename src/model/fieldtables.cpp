@@ -1,6 +1,6 @@
 // SPDX-FileCopyrightText: 2026 Kestrion developers
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "fieldtables.h"
+#include "model/fieldtables.h"
 
 const QMap<EnumFamilyID, QString> FamilyIDMap{
     {POWER_SUPPLY_SYSTEMS, QStringLiteral("Power Supply Systems")},

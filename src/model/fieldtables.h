@@ -2,7 +2,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "device_t.h"
+#include "model/device_t.h"
 
 #include <QMap>
 #include <QString>

@@ -1,8 +1,9 @@
 // SPDX-FileCopyrightText: 2026 Kestrion developers
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "changedeviceconfigurations.h"
+#include "netconf/changedeviceconfigurations.h"
 
 #include "model/device.h"
+#include "model/wellknownports.h"
 
 #include <QFile>
 #include <QRegularExpression>
@@ -97,7 +98,7 @@ void changeNetworkConfiguration::configureDeviceUnicast(const QHostAddress& targ
         return;
     QUdpSocket socket;
     // No answer is expected: the caller rescans to see whether the unit moved.
-    socket.writeDatagram(packet, target, configurationPort);
+    socket.writeDatagram(packet, target, port::discovery);
 }
 
 void changeNetworkConfiguration::configureDeviceBroadcast(const QByteArray& mac, ushort port, uint ip, uint mask,
@@ -113,12 +114,12 @@ void changeNetworkConfiguration::configureDeviceBroadcast(const QByteArray& mac,
         QUdpSocket socket;
         // Bound to the interface's own address, the limited broadcast leaves
         // through that interface and carries it as source.
-        if (!socket.bind(QHostAddress(interface.ip), configurationPort,
+        if (!socket.bind(QHostAddress(interface.ip), port::discovery,
                          QAbstractSocket::ShareAddress | QAbstractSocket::ReuseAddressHint))
             continue;
-        socket.writeDatagram(packet, QHostAddress::Broadcast, configurationPort);
+        socket.writeDatagram(packet, QHostAddress::Broadcast, port::discovery);
         sleepBetweenBroadcasts();
-        socket.writeDatagram(xportPacket, QHostAddress::Broadcast, xportConfigurationPort);
+        socket.writeDatagram(xportPacket, QHostAddress::Broadcast, port::lantronix);
         socket.close();
         sleepBetweenBroadcasts();
     }
@@ -210,9 +211,8 @@ bool changeNetworkConfiguration::uploadNetwConf(QList<interfaces_t> interfaces, 
         const uint mask = parseAddress(row.at(rowMaskEntry));
         const uint gateway = parseAddress(row.at(rowGatewayEntry));
         // Only the broadcast reaches the units here: their present addresses are not known.
-        if (!sendNewConfig(interfaces, mac, instrumentCommandPort, ip, mask, gateway, 0,
-                           QHostAddress(QHostAddress::AnyIPv4))) {
-            const QString reason = refusalReason(mac, instrumentCommandPort, ip, mask, gateway,
+        if (!sendNewConfig(interfaces, mac, port::command, ip, mask, gateway, 0, QHostAddress(QHostAddress::AnyIPv4))) {
+            const QString reason = refusalReason(mac, port::command, ip, mask, gateway,
                                                  {row.at(rowIpEntry), row.at(rowMaskEntry), row.at(rowGatewayEntry)});
             refused << tr("row %1 (%2) was not sent: %3").arg(number).arg(mac, reason);
         }

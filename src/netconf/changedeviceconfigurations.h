@@ -22,9 +22,6 @@ class changeNetworkConfiguration : public QObject
     Q_OBJECT
 
 public:
-    static constexpr quint16 configurationPort = 30719;
-    static constexpr quint16 xportConfigurationPort = 30718;
-    static constexpr quint16 instrumentCommandPort = 10001;
     static constexpr int macLength = 6;
     static constexpr int configurationPacketLength = 36;
     static constexpr int xportConfigurationPacketLength = 20;

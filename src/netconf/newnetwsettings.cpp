@@ -1,11 +1,11 @@
 // SPDX-FileCopyrightText: 2026 Kestrion developers
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "newnetwsettings.h"
+#include "netconf/newnetwsettings.h"
 
+#include "dialogs/buttonkeyfilter.h"
 #include "ui_newnetwsettings.h"
 
 #include <QCoreApplication>
-#include <QKeyEvent>
 #include <QPushButton>
 #include <QTableWidgetItem>
 
@@ -33,19 +33,12 @@ QTableWidgetItem* makeCell(const QString& text, int column)
 NewNetwSettings::NewNetwSettings(QWidget* parent) : QDialog(parent), ui(std::make_unique<Ui::NewNetwSettings>())
 {
     ui->setupUi(this);
-    installButtonKeyFilter();
+    ButtonKeyFilter::watchButtons(this);
     connect(ui->applyBtn, &QPushButton::released, this, &NewNetwSettings::onApply);
     connect(ui->closeBtn, &QPushButton::released, this, &NewNetwSettings::onClose);
 }
 
 NewNetwSettings::~NewNetwSettings() = default;
-
-void NewNetwSettings::installButtonKeyFilter()
-{
-    const QList<QPushButton*> buttons = findChildren<QPushButton*>();
-    for (QPushButton* button : buttons)
-        button->installEventFilter(this);
-}
 
 void NewNetwSettings::updateNetworkTable(QList<QList<QString>> rows)
 {
@@ -102,14 +95,5 @@ void NewNetwSettings::onClose()
 
 bool NewNetwSettings::eventFilter(QObject* watched, QEvent* event)
 {
-    auto* button = qobject_cast<QPushButton*>(watched);
-    if (!button || (event->type() != QEvent::KeyPress && event->type() != QEvent::KeyRelease))
-        return QDialog::eventFilter(watched, event);
-    const int key = static_cast<QKeyEvent*>(event)->key();
-    if (key == Qt::Key_Return || key == Qt::Key_Enter) {
-        if (event->type() == QEvent::KeyPress)
-            button->click();
-        return true;
-    }
-    return key == Qt::Key_Space;
+    return ButtonKeyFilter::filter(watched, event) || QDialog::eventFilter(watched, event);
 }

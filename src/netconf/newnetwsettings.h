@@ -38,7 +38,5 @@ signals:
     void signalClose();
 
 private:
-    void installButtonKeyFilter();
-
     std::unique_ptr<Ui::NewNetwSettings> ui;
 };

@@ -13,11 +13,11 @@ namespace {
 const char* const titleUpdates = QT_TRANSLATE_NOOP("Updates", "Updates");
 }
 
-Updates::Updates(QWidget* parent, MessagePresenter* presenter)
+Updates::Updates(QWidget* parent, UserPrompts* prompts)
     : QObject(parent), m_parent(parent), m_toolPath(locateTool()),
-      m_ownPresenter(presenter ? nullptr : std::make_unique<MessagePresenter>()),
-      m_presenter(presenter ? presenter : m_ownPresenter.get()),
-      m_finishTimeoutMs(CheckUpdatesThread::defaultFinishTimeoutMs), m_quit([] { QCoreApplication::quit(); })
+      m_ownPrompts(prompts ? nullptr : std::make_unique<UserPrompts>()),
+      m_prompts(prompts ? prompts : m_ownPrompts.get()), m_finishTimeoutMs(CheckUpdatesThread::defaultFinishTimeoutMs),
+      m_quit([] { QCoreApplication::quit(); })
 {}
 
 Updates::~Updates()
@@ -38,10 +38,10 @@ QString Updates::locateTool()
 void Updates::checkUpdates()
 {
     if (m_toolPath.isEmpty()) {
-        m_presenter->critical(m_parent, tr(titleUpdates),
-                              tr("Cannot start maintancetool ") + m_toolPath +
-                                  tr(", please reinstall the application with ONLINE or OFFLINE installer and if the "
-                                     "issue persists contact the support."));
+        m_prompts->critical(m_parent, tr(titleUpdates),
+                            tr("Cannot start maintancetool ") + m_toolPath +
+                                tr(", please reinstall the application with ONLINE or OFFLINE installer and if the "
+                                   "issue persists contact the support."));
         return;
     }
     auto* thread = new CheckUpdatesThread(this, m_toolPath, {QString::fromLatin1(checkArgument)}, m_finishTimeoutMs);
@@ -76,9 +76,9 @@ void Updates::onCheckResult(int error, QByteArray data)
         updateSoftware(data);
         return;
     }
-    m_presenter->critical(m_parent, tr(titleUpdates),
-                          tr("Error calling maintenancetool ") + m_toolPath + QStringLiteral(". ") +
-                              errorDescription(error));
+    m_prompts->critical(m_parent, tr(titleUpdates),
+                        tr("Error calling maintenancetool ") + m_toolPath + QStringLiteral(". ") +
+                            errorDescription(error));
 }
 
 void Updates::updateSoftware(QByteArray data)
@@ -87,20 +87,20 @@ void Updates::updateSoftware(QByteArray data)
     const QString output =
         QString::fromLatin1(data.constData(), static_cast<int>(qstrnlen(data.constData(), data.size())));
     if (!output.contains(QLatin1String(updatesTag), Qt::CaseSensitive)) {
-        m_presenter->information(m_parent, tr(titleUpdates), tr("No updates available."));
+        m_prompts->information(m_parent, tr(titleUpdates), tr("No updates available."));
         return;
     }
     const QMessageBox::StandardButton answer =
-        m_presenter->question(m_parent, tr(titleUpdates),
-                              tr("There are updates, would you like to upgrade (the application will be closed)?"),
-                              QMessageBox::Yes | QMessageBox::No, QMessageBox::No);
+        m_prompts->question(m_parent, tr(titleUpdates),
+                            tr("There are updates, would you like to upgrade (the application will be closed)?"),
+                            QMessageBox::Yes | QMessageBox::No, QMessageBox::No);
     if (answer != QMessageBox::Yes)
         return;
     if (QProcess::startDetached(m_toolPath, {QString::fromLatin1(updaterArgument)})) {
         m_quit();
         return;
     }
-    m_presenter->critical(
+    m_prompts->critical(
         m_parent, tr(titleUpdates),
         tr("The maintancetool is installed properly but an error occurs, check if you have access permission and if ") +
             QStringLiteral("<a href=\"%1\">").arg(QLatin1String(repositoryUrl)) + tr("Ostravi repository") +

@@ -8,7 +8,7 @@
 #include <functional>
 #include <memory>
 
-#include "dialogs/messagepresenter.h"
+#include "dialogs/userprompts.h"
 
 class QWidget;
 
@@ -24,8 +24,8 @@ public:
     static constexpr const char* updatesTag = "<updates>";
     static constexpr const char* repositoryUrl = "https://updates.ostravi.example/kestrion/repository";
 
-    // A null presenter shows real message boxes.
-    explicit Updates(QWidget* parent, MessagePresenter* presenter = nullptr);
+    // Without prompts the check shows real message boxes.
+    explicit Updates(QWidget* parent, UserPrompts* prompts = nullptr);
     ~Updates() override;
 
     void checkUpdates();
@@ -46,8 +46,8 @@ private:
 
     QWidget* m_parent;
     QString m_toolPath;
-    std::unique_ptr<MessagePresenter> m_ownPresenter;
-    MessagePresenter* m_presenter;
+    std::unique_ptr<UserPrompts> m_ownPrompts;
+    UserPrompts* m_prompts;
     int m_finishTimeoutMs;
     std::function<void()> m_quit;
 };

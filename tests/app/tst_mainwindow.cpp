@@ -1,9 +1,12 @@
 // SPDX-FileCopyrightText: 2026 Kestrion developers
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "fakeprompts.h"
-#include "iptablewidgetitem.h"
-#include "mainwindow.h"
-
+#include "app/iptablewidgetitem.h"
+#include "app/mainwindow.h"
+#include "common/fakeprompts.h"
+#include "common/sampledevices.h"
+#include "common/testhome.h"
+#include "dialogs/dialog.h"
+#include "dialogs/settings.h"
 #include "discovery/client.h"
 #include "discovery/networkinterfaces.h"
 #include "model/device.h"
@@ -24,57 +27,6 @@
 #include <QTemporaryDir>
 #include <QTextEdit>
 #include <QtTest>
-
-#include "dialog.h"
-#include "settings.h"
-
-namespace {
-Device_t makeDevice(const QString& code, const QString& ip, const QString& dhcp = QString(),
-                    const QString& brand = QString())
-{
-    Device_t device;
-    device.code = code;
-    device.moduleId = QStringLiteral("ID-") + code;
-    device.group = QStringLiteral("Group ") + code;
-    device.description = QStringLiteral("Description ") + code;
-    device.brand = brand;
-    device.serialNumber = QStringLiteral("SN") + code;
-    device.firmwareVersion = QStringLiteral("1.") + code;
-    device.mac = QStringLiteral("02:00:00:00:%1:%2").arg(code.left(2), code.right(2));
-    device.ip = ip;
-    device.netmask = QStringLiteral("255.255.255.0");
-    device.gateway = QStringLiteral("10.0.0.1");
-    device.dhcp = dhcp;
-    return device;
-}
-
-// One of every family, deliberately listed out of address order.
-QList<Device_t> sampleDevices()
-{
-    Device_t supply = makeDevice(QStringLiteral("1100"), QStringLiteral("10.0.0.10"), QStringLiteral("1"));
-    supply.additionalInfo = {{{QStringLiteral("Temperature"), QStringLiteral("31")}},
-                             {{QStringLiteral("Uptime"), QStringLiteral("5 d")}}};
-    return {supply,
-            makeDevice(QStringLiteral("2100"), QStringLiteral("10.0.0.2")),
-            makeDevice(QStringLiteral("3100"), QStringLiteral("10.0.0.30")),
-            makeDevice(QStringLiteral("4200"), QStringLiteral("10.0.0.4")),
-            makeDevice(QStringLiteral("5100"), QStringLiteral("10.0.0.5")),
-            makeDevice(QStringLiteral("6100"), QStringLiteral("10.0.0.6")),
-            makeDevice(QStringLiteral("1600"), QStringLiteral("10.0.0.7"), QStringLiteral("0")),
-            makeDevice(QStringLiteral("1F80"), QStringLiteral("192.168.0.10")),
-            makeDevice(QStringLiteral("1900"), QStringLiteral("not-an-address"), QString(), QStringLiteral("VALDIS"))};
-}
-
-int indexOfCode(const QString& code)
-{
-    const QList<Device_t> devices = sampleDevices();
-    for (int i = 0; i < devices.size(); ++i) {
-        if (devices.at(i).code == code)
-            return i;
-    }
-    return -1;
-}
-} // namespace
 
 class TestMainWindow : public QObject
 {
@@ -137,10 +89,7 @@ void TestMainWindow::initTestCase()
 {
     QVERIFY(m_home.isValid());
     // The window's store and the previous-installation check must see a private home only.
-    qputenv("HOME", m_home.path().toLocal8Bit());
-    qputenv("XDG_CONFIG_HOME", (m_home.path() + "/.config").toLocal8Bit());
-    QCoreApplication::setOrganizationName("Ostravi");
-    QCoreApplication::setApplicationName("Kestrion");
+    useTestHome(m_home);
 }
 
 void TestMainWindow::createWindow()
@@ -677,7 +626,7 @@ void TestMainWindow::previousInstallation()
         QVERIFY(marker.open(QIODevice::WriteOnly));
     }
     m_prompts = std::make_shared<FakePrompts>();
-    m_prompts->answerYes = answerYes;
+    m_prompts->answer = answerYes ? QMessageBox::Yes : QMessageBox::No;
     m_window = std::make_unique<MainWindow>(nullptr, m_prompts);
     QCOMPARE(m_prompts->boxes.size(), asked ? 1 : 0);
     if (asked) {

@@ -1,8 +1,8 @@
 // SPDX-FileCopyrightText: 2026 Kestrion developers
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "fakeprompts.h"
-#include "mainwindow.h"
-
+#include "app/mainwindow.h"
+#include "common/fakeprompts.h"
+#include "common/testhome.h"
 #include "discovery/client.h"
 #include "discovery/networkinterfaces.h"
 
@@ -41,10 +41,7 @@ private:
 void TestMainWindowScan::initTestCase()
 {
     QVERIFY(m_home.isValid());
-    qputenv("HOME", m_home.path().toLocal8Bit());
-    qputenv("XDG_CONFIG_HOME", (m_home.path() + "/.config").toLocal8Bit());
-    QCoreApplication::setOrganizationName("Ostravi");
-    QCoreApplication::setApplicationName("Kestrion");
+    useTestHome(m_home);
     // This test talks to the simulator only; refuse to run outside the harness.
     if (qEnvironmentVariableIsEmpty("KESTRION_TOOL_NS"))
         QSKIP("runs only inside the namespace harness");

@@ -4,7 +4,7 @@
 // The tests run in declaration order: the read-only ones first, then the ones that
 // move units (each its own unit), then import, which writes what the lab then holds.
 #include "clirunner.h"
-#include "simlog.h"
+#include "common/simlog.h"
 
 #include <QCoreApplication>
 #include <QDateTime>

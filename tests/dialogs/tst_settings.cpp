@@ -7,8 +7,8 @@
 #include <QPushButton>
 #include <QtTest>
 
+#include "common/fakeprompts.h"
 #include "dialogs/settings.h"
-#include "recordingpresenter.h"
 
 namespace {
 
@@ -58,7 +58,7 @@ private:
     void recordSignals();
     template <typename T> T* child(const char* name);
 
-    RecordingPresenter* m_presenter = nullptr;
+    FakePrompts* m_prompts = nullptr;
     Settings* m_dialog = nullptr;
     QStringList m_emitted;
 };
@@ -73,8 +73,8 @@ template <typename T> T* TestSettings::child(const char* name)
 
 void TestSettings::init()
 {
-    m_presenter = new RecordingPresenter;
-    m_dialog = new Settings(nullptr, m_presenter);
+    m_prompts = new FakePrompts;
+    m_dialog = new Settings(nullptr, m_prompts);
     m_emitted.clear();
     fillWithDefaults();
     recordSignals();
@@ -85,7 +85,7 @@ void TestSettings::init()
 void TestSettings::cleanup()
 {
     delete m_dialog;
-    delete m_presenter;
+    delete m_prompts;
 }
 
 void TestSettings::fillWithDefaults()
@@ -215,7 +215,7 @@ void TestSettings::windowAndButtons()
     QCOMPARE(child<QCheckBox>("checkBoxEnableUnicast")->text(), QStringLiteral("Enable Unicast Scan"));
     QCOMPARE(child<QCheckBox>("checkBoxEnable")->text(), QStringLiteral("Enable Manual IP Option*"));
 
-    Settings fresh(nullptr, m_presenter);
+    Settings fresh(nullptr, m_prompts);
     auto* start = fresh.findChild<QLineEdit*>(QStringLiteral("lineEditStart"));
     auto* stop = fresh.findChild<QLineEdit*>(QStringLiteral("lineEditStop"));
     QCOMPARE(start->text(), QStringLiteral("192.168.0.10"));
@@ -357,7 +357,7 @@ void TestSettings::unicastUncheckedIgnoresAddressFields()
     child<QCheckBox>("checkBoxEnableUnicast")->setChecked(false);
     QTest::mouseClick(child<QPushButton>("applyBtn"), Qt::LeftButton);
     QCOMPARE(m_emitted, QStringList({"unicast(false)", "close"}));
-    QVERIFY(m_presenter->boxes.isEmpty());
+    QVERIFY(m_prompts->boxes.isEmpty());
 }
 
 void TestSettings::unicastCheckedEmitsRange()
@@ -418,14 +418,14 @@ void TestSettings::unicastRangeBound()
     child<QPushButton>("applyBtn")->setEnabled(true);
     QTest::mouseClick(child<QPushButton>("applyBtn"), Qt::LeftButton);
     if (accepted) {
-        QVERIFY(m_presenter->boxes.isEmpty());
+        QVERIFY(m_prompts->boxes.isEmpty());
         QCOMPARE(m_emitted, QStringList({"unicast(true)", QStringLiteral("startIp(%1)").arg(start),
                                          QStringLiteral("endIp(%1)").arg(end), "close"}));
         return;
     }
-    QCOMPARE(m_presenter->boxes.size(), 1);
-    const RecordingPresenter::Box box = m_presenter->boxes.first();
-    QCOMPARE(box.kind, RecordingPresenter::Critical);
+    QCOMPARE(m_prompts->boxes.size(), 1);
+    const FakePrompts::Box box = m_prompts->boxes.first();
+    QCOMPARE(box.kind, QStringLiteral("critical"));
     QCOMPARE(box.title, QStringLiteral("Settings"));
     QVERIFY2(box.text.contains(start) && box.text.contains(end), qPrintable(box.text));
     QVERIFY(m_emitted.isEmpty());

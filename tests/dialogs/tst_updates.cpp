@@ -7,7 +7,7 @@
 #include <QWidget>
 #include <QtTest>
 
-#include "recordingpresenter.h"
+#include "common/fakeprompts.h"
 #include "updates/checkupdatesthread.h"
 #include "updates/updates.h"
 
@@ -56,7 +56,7 @@ private:
     QString m_toolPath;
     QTemporaryDir m_records;
     QWidget m_window;
-    RecordingPresenter m_presenter;
+    FakePrompts m_prompts;
 };
 
 QFile::Permissions TestUpdates::executable()
@@ -75,8 +75,8 @@ void TestUpdates::initTestCase()
 
 void TestUpdates::init()
 {
-    m_presenter.boxes.clear();
-    m_presenter.answer = QMessageBox::No;
+    m_prompts.boxes.clear();
+    m_prompts.answer = QMessageBox::No;
     QFile::remove(m_records.filePath(QStringLiteral("updater")));
     QFile::remove(m_records.filePath(QStringLiteral("check")));
 }
@@ -120,12 +120,12 @@ QString TestUpdates::recordedCheckArguments() const
 
 void TestUpdates::missingToolIsReportedWithoutStartingAThread()
 {
-    Updates updates(&m_window, &m_presenter);
+    Updates updates(&m_window, &m_prompts);
     QVERIFY(updates.toolPath().isEmpty());
     updates.checkUpdates();
-    QCOMPARE(m_presenter.boxes.size(), 1);
-    const RecordingPresenter::Box box = m_presenter.boxes.first();
-    QCOMPARE(box.kind, RecordingPresenter::Critical);
+    QCOMPARE(m_prompts.boxes.size(), 1);
+    const FakePrompts::Box box = m_prompts.boxes.first();
+    QCOMPARE(box.kind, QStringLiteral("critical"));
     QCOMPARE(box.title, QStringLiteral("Updates"));
     QCOMPARE(box.text, QStringLiteral("Cannot start maintancetool , please reinstall the application with ONLINE or "
                                       "OFFLINE installer and if the issue persists contact the support."));
@@ -135,10 +135,10 @@ void TestUpdates::missingToolIsReportedWithoutStartingAThread()
 void TestUpdates::toolIsCalledWithCheckUpdates()
 {
     writeTool(QStringLiteral("exit 0"));
-    Updates updates(&m_window, &m_presenter);
+    Updates updates(&m_window, &m_prompts);
     QCOMPARE(updates.toolPath(), QFileInfo(m_toolPath).canonicalFilePath());
     updates.checkUpdates();
-    QTRY_COMPARE_WITH_TIMEOUT(m_presenter.boxes.size(), 1, resultWaitMs);
+    QTRY_COMPARE_WITH_TIMEOUT(m_prompts.boxes.size(), 1, resultWaitMs);
     QCOMPARE(recordedCheckArguments(), QStringLiteral("--checkupdates\n"));
 }
 
@@ -163,18 +163,18 @@ void TestUpdates::toolOutputDecidesTheOffer()
     QFETCH(QString, body);
     QFETCH(bool, offered);
     writeTool(body);
-    Updates updates(&m_window, &m_presenter);
+    Updates updates(&m_window, &m_prompts);
     updates.checkUpdates();
-    QTRY_COMPARE_WITH_TIMEOUT(m_presenter.boxes.size(), 1, resultWaitMs);
-    const RecordingPresenter::Box box = m_presenter.boxes.first();
+    QTRY_COMPARE_WITH_TIMEOUT(m_prompts.boxes.size(), 1, resultWaitMs);
+    const FakePrompts::Box box = m_prompts.boxes.first();
     QCOMPARE(box.title, QStringLiteral("Updates"));
     if (offered) {
-        QCOMPARE(box.kind, RecordingPresenter::Question);
+        QCOMPARE(box.kind, QStringLiteral("question"));
         QCOMPARE(box.text, offerText);
         QCOMPARE(box.buttons, QMessageBox::Yes | QMessageBox::No);
         QCOMPARE(box.defaultButton, QMessageBox::No);
     } else {
-        QCOMPARE(box.kind, RecordingPresenter::Information);
+        QCOMPARE(box.kind, QStringLiteral("information"));
         QCOMPARE(box.text, noUpdates);
     }
 }
@@ -199,12 +199,12 @@ void TestUpdates::toolFailuresAreReported()
     QFETCH(bool, runnable);
     QFETCH(QString, description);
     writeTool(body, runnable ? executable() : QFile::ReadOwner | QFile::WriteOwner);
-    Updates updates(&m_window, &m_presenter);
+    Updates updates(&m_window, &m_prompts);
     updates.setFinishTimeout(shortFinishBoundMs);
     updates.checkUpdates();
-    QTRY_COMPARE_WITH_TIMEOUT(m_presenter.boxes.size(), 1, resultWaitMs);
-    const RecordingPresenter::Box box = m_presenter.boxes.first();
-    QCOMPARE(box.kind, RecordingPresenter::Critical);
+    QTRY_COMPARE_WITH_TIMEOUT(m_prompts.boxes.size(), 1, resultWaitMs);
+    const FakePrompts::Box box = m_prompts.boxes.first();
+    QCOMPARE(box.kind, QStringLiteral("critical"));
     QCOMPARE(box.title, QStringLiteral("Updates"));
     QCOMPARE(box.text, QStringLiteral("Error calling maintenancetool %1. %2").arg(updates.toolPath(), description));
 }
@@ -228,11 +228,11 @@ void TestUpdates::otherErrorCodesAreDescribed()
     QFETCH(int, code);
     QFETCH(QString, description);
     writeTool(QStringLiteral("exit 0"));
-    Updates updates(&m_window, &m_presenter);
+    Updates updates(&m_window, &m_prompts);
     updates.onCheckResult(code, QByteArray("<updates>"));
-    QCOMPARE(m_presenter.boxes.size(), 1);
-    QCOMPARE(m_presenter.boxes.first().kind, RecordingPresenter::Critical);
-    QCOMPARE(m_presenter.boxes.first().text,
+    QCOMPARE(m_prompts.boxes.size(), 1);
+    QCOMPARE(m_prompts.boxes.first().kind, QStringLiteral("critical"));
+    QCOMPARE(m_prompts.boxes.first().text,
              QStringLiteral("Error calling maintenancetool %1. %2").arg(updates.toolPath(), description));
 }
 
@@ -244,12 +244,12 @@ void TestUpdates::finishBoundIsThirtySeconds()
 void TestUpdates::declinedOfferStartsNothing()
 {
     writeTool(QStringLiteral("printf '<updates>'"));
-    Updates updates(&m_window, &m_presenter);
+    Updates updates(&m_window, &m_prompts);
     bool quit = false;
     updates.setQuitAction([&quit] { quit = true; });
     updates.updateSoftware(QByteArray("<updates>"));
-    QCOMPARE(m_presenter.boxes.size(), 1);
-    QCOMPARE(m_presenter.boxes.first().kind, RecordingPresenter::Question);
+    QCOMPARE(m_prompts.boxes.size(), 1);
+    QCOMPARE(m_prompts.boxes.first().kind, QStringLiteral("question"));
     QTest::qWait(300);
     QVERIFY(recordedUpdaterArguments().isEmpty());
     QVERIFY(!quit);
@@ -258,8 +258,8 @@ void TestUpdates::declinedOfferStartsNothing()
 void TestUpdates::acceptedOfferStartsUpdaterAndQuits()
 {
     writeTool(QStringLiteral("printf 'version info\\n<updates>\\n'"));
-    m_presenter.answer = QMessageBox::Yes;
-    Updates updates(&m_window, &m_presenter);
+    m_prompts.answer = QMessageBox::Yes;
+    Updates updates(&m_window, &m_prompts);
     QEventLoop loop;
     bool quit = false;
     updates.setQuitAction([&] {
@@ -273,24 +273,24 @@ void TestUpdates::acceptedOfferStartsUpdaterAndQuits()
     guard.start(resultWaitMs);
     loop.exec();
     QVERIFY2(quit, "the event loop was not quit by the update check");
-    QCOMPARE(m_presenter.boxes.size(), 1);
+    QCOMPARE(m_prompts.boxes.size(), 1);
     QTRY_COMPARE_WITH_TIMEOUT(recordedUpdaterArguments(), QStringLiteral("--updater\n"), resultWaitMs);
 }
 
 void TestUpdates::updaterThatCannotStartShowsRepositoryLink()
 {
     writeTool(QStringLiteral("printf '<updates>'"));
-    m_presenter.answer = QMessageBox::Yes;
-    Updates updates(&m_window, &m_presenter);
+    m_prompts.answer = QMessageBox::Yes;
+    Updates updates(&m_window, &m_prompts);
     bool quit = false;
     updates.setQuitAction([&quit] { quit = true; });
     // The tool was found, then loses its permission: the detached start fails.
     QVERIFY(QFile::setPermissions(m_toolPath, QFile::ReadOwner | QFile::WriteOwner));
     updates.updateSoftware(QByteArray("<updates>"));
     QVERIFY(!quit);
-    QCOMPARE(m_presenter.boxes.size(), 2);
-    const RecordingPresenter::Box box = m_presenter.boxes.last();
-    QCOMPARE(box.kind, RecordingPresenter::Critical);
+    QCOMPARE(m_prompts.boxes.size(), 2);
+    const FakePrompts::Box box = m_prompts.boxes.last();
+    QCOMPARE(box.kind, QStringLiteral("critical"));
     QCOMPARE(box.title, QStringLiteral("Updates"));
     QCOMPARE(box.format, Qt::RichText);
     QCOMPARE(box.text,
@@ -305,12 +305,12 @@ void TestUpdates::updaterThatCannotStartShowsRepositoryLink()
 void TestUpdates::twoChecksRunIndependently()
 {
     writeTool(QStringLiteral("sleep 0.2; printf 'nothing new'"));
-    Updates updates(&m_window, &m_presenter);
+    Updates updates(&m_window, &m_prompts);
     updates.checkUpdates();
     updates.checkUpdates();
     QCOMPARE(updates.findChildren<CheckUpdatesThread*>().size(), 2);
-    QTRY_COMPARE_WITH_TIMEOUT(m_presenter.boxes.size(), 2, resultWaitMs);
-    for (const RecordingPresenter::Box& box : m_presenter.boxes)
+    QTRY_COMPARE_WITH_TIMEOUT(m_prompts.boxes.size(), 2, resultWaitMs);
+    for (const FakePrompts::Box& box : m_prompts.boxes)
         QCOMPARE(box.text, noUpdates);
 }
 

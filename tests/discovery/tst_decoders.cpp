@@ -1,6 +1,7 @@
 // SPDX-FileCopyrightText: 2026 Kestrion developers
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "discovery/client.h"
+#include "model/wellknownports.h"
 
 #include <QNetworkDatagram>
 #include <QRandomGenerator>
@@ -378,7 +379,7 @@ void TestDecoders::lantronixAnswers()
         QByteArray data(length, '\x55');
         data.replace(24, qMin(6, qMax(0, length - 24)), mac.left(qMax(0, length - 24)));
         QNetworkDatagram datagram(data);
-        datagram.setSender(QHostAddress(QString::fromLatin1(sender)), Client::lantronixPort);
+        datagram.setSender(QHostAddress(QString::fromLatin1(sender)), port::lantronix);
         return datagram;
     };
     const QByteArray mac = QByteArray::fromHex("0020a4abcdef");

@@ -2,9 +2,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Runs on the tool side of the lab tests/labs/discovery-edges.json; the expected
 // records below are written by hand from that file.
+#include "common/simlog.h"
 #include "discovery/client.h"
 #include "discovery/networkinterfaces.h"
-#include "simlog.h"
+#include "model/wellknownports.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -96,7 +97,7 @@ void TestDiscoveryEdges::edgesOfTheLab()
 
     const SimLog::Lines log = SimLog::lines().mid(mark);
     // The Lantronix query goes to each interface's directed broadcast, /16 included.
-    const SimLog::Lines lantronix = SimLog::udpHeard(log, Client::lantronixPort, QStringLiteral("ke1"));
+    const SimLog::Lines lantronix = SimLog::udpHeard(log, port::lantronix, QStringLiteral("ke1"));
     QCOMPARE(lantronix.size(), 1);
     QCOMPARE(lantronix.first().value(QLatin1String("dst")).toString(), QStringLiteral("10.80.255.255"));
     QCOMPARE(lantronix.first().value(QLatin1String("src")).toString(), QStringLiteral("10.80.0.1:30718"));
@@ -106,7 +107,7 @@ void TestDiscoveryEdges::edgesOfTheLab()
     QCOMPARE(SimLog::tcpReceived(log, QStringLiteral("xpDrop")), QByteArray("MVER\r\n"));
     // The sweep reached both addresses of its range, from a port of the system's choice.
     const SimLog::Lines sweep =
-        SimLog::filter(SimLog::udpHeard(log, Client::discoveryPort, QStringLiteral("ke0")), [](const QJsonObject& l) {
+        SimLog::filter(SimLog::udpHeard(log, port::discovery, QStringLiteral("ke0")), [](const QJsonObject& l) {
             return l.value(QLatin1String("dst")).toString() != QLatin1String("255.255.255.255");
         });
     QCOMPARE(sweep.size(), 1); // 10.79.1.9 has no unit: nobody on the lab side hears it

@@ -1,7 +1,7 @@
 // SPDX-FileCopyrightText: 2026 Kestrion developers
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "common/privatenetwork.h"
 #include "discovery/networkinterfaces.h"
-#include "privatenetwork.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -163,7 +163,7 @@ int main(int argc, char** argv)
 {
     // Links are made in a namespace of this process only; the host's stay untouched.
     if (!enterPrivateNetwork())
-        return 1;
+        return exitCodeWithoutNamespace();
     QApplication app(argc, argv);
     TestNetworkInterfaces test;
     return QTest::qExec(&test, argc, argv);

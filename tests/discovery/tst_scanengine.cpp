@@ -1,8 +1,9 @@
 // SPDX-FileCopyrightText: 2026 Kestrion developers
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "common/privatenetwork.h"
 #include "discovery/client.h"
 #include "fakedriver.h"
-#include "privatenetwork.h"
+#include "model/wellknownports.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -56,7 +57,7 @@ public:
     LoopbackUnit(const QString& address, QList<QByteArray> answers, int delayMs = 0)
         : m_answers(std::move(answers)), m_delayMs(delayMs)
     {
-        m_socket.bind(QHostAddress(address), Client::discoveryPort, QUdpSocket::ShareAddress);
+        m_socket.bind(QHostAddress(address), port::discovery, QUdpSocket::ShareAddress);
         QObject::connect(&m_socket, &QUdpSocket::readyRead, this, &LoopbackUnit::onQuery);
     }
     int queries = 0;
@@ -372,7 +373,7 @@ int main(int argc, char** argv)
 {
     // Before any thread exists: the namespace is per thread and inherited by new ones.
     if (!enterPrivateNetwork())
-        return 1;
+        return exitCodeWithoutNamespace();
     QCoreApplication app(argc, argv);
     TestScanEngine test;
     return QTest::qExec(&test, argc, argv);

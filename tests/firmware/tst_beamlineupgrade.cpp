@@ -2,6 +2,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The beamline upgrade (also taken by Vesk supplies) against a scripted instrument in a network namespace
 // of the test's own.
+#include "common/privatenetwork.h"
 #include "fakecommandport.h"
 #include "firmware/firmwareupgrade.h"
 #include "srecordimage.h"
@@ -336,7 +337,7 @@ int main(int argc, char** argv)
 {
     // Before any thread exists: the namespace is per thread and inherited by new ones.
     if (!upgradetest::enterTestNetwork())
-        return 1;
+        return exitCodeWithoutNamespace();
     QCoreApplication app(argc, argv);
     TestBeamlineUpgrade test;
     return QTest::qExec(&test, argc, argv);

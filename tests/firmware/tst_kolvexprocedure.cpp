@@ -1,12 +1,12 @@
 // SPDX-FileCopyrightText: 2026 Kestrion developers
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "common/heximages.h"
+#include "common/privatenetwork.h"
 #include "fakexport.h"
 #include "firmware/dspprogmode.h"
 #include "firmware/firmwarepacing.h"
 #include "firmware/firmwareupgrade.h"
-#include "heximages.h"
 #include "motorpacing.h"
-#include "privatenetwork.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -386,7 +386,7 @@ int main(int argc, char** argv)
 {
     // Before any thread exists: the namespace is per thread and inherited by new ones.
     if (!enterPrivateNetwork())
-        return 1;
+        return exitCodeWithoutNamespace();
     QCoreApplication app(argc, argv);
     TestKolvexProcedure test;
     return QTest::qExec(&test, argc, argv);

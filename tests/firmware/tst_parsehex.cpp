@@ -1,7 +1,7 @@
 // SPDX-FileCopyrightText: 2026 Kestrion developers
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "common/heximages.h"
 #include "firmware/parsehex.h"
-#include "heximages.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>

@@ -1,6 +1,7 @@
 // SPDX-FileCopyrightText: 2026 Kestrion developers
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The power-supply upgrade against a scripted supply in a network namespace of the test's own.
+#include "common/privatenetwork.h"
 #include "fakecommandport.h"
 #include "fakeuploadport.h"
 #include "firmware/firmwareupgrade.h"
@@ -461,7 +462,7 @@ int main(int argc, char** argv)
 {
     // Before any thread exists: the namespace is per thread and inherited by new ones.
     if (!upgradetest::enterTestNetwork())
-        return 1;
+        return exitCodeWithoutNamespace();
     QCoreApplication app(argc, argv);
     TestPowerSupplyUpgrade test;
     return QTest::qExec(&test, argc, argv);

@@ -2,6 +2,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The upgrade worker's choice of device, its identification, its family dispatch and its command
 // exchange, against scripted instruments in a network namespace of the test's own.
+#include "common/privatenetwork.h"
 #include "fakecommandport.h"
 #include "fakeuploadport.h"
 #include "firmware/firmwareupgrade.h"
@@ -410,7 +411,7 @@ int main(int argc, char** argv)
 {
     // Before any thread exists: the namespace is per thread and inherited by new ones.
     if (!upgradetest::enterTestNetwork())
-        return 1;
+        return exitCodeWithoutNamespace();
     QCoreApplication app(argc, argv);
     TestUpgradeWorker test;
     return QTest::qExec(&test, argc, argv);

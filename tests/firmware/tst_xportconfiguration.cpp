@@ -1,10 +1,10 @@
 // SPDX-FileCopyrightText: 2026 Kestrion developers
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "common/privatenetwork.h"
 #include "fakexport.h"
 #include "firmware/firmwarepacing.h"
 #include "firmware/xportconfiguration.h"
 #include "motorpacing.h"
-#include "privatenetwork.h"
 
 #include <QtTest>
 
@@ -126,7 +126,7 @@ int main(int argc, char** argv)
 {
     // Before any thread exists: the namespace is per thread and inherited by new ones.
     if (!enterPrivateNetwork())
-        return 1;
+        return exitCodeWithoutNamespace();
     QCoreApplication app(argc, argv);
     TestXportConfiguration test;
     return QTest::qExec(&test, argc, argv);

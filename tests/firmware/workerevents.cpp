@@ -2,7 +2,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "workerevents.h"
 
-#include "../discovery/privatenetwork.h"
+#include "common/privatenetwork.h"
 
 #include <QCoreApplication>
 #include <QEventLoop>

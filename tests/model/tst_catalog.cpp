@@ -1,7 +1,7 @@
 // SPDX-FileCopyrightText: 2026 Kestrion developers
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "device.h"
-#include "fieldtables.h"
+#include "model/device.h"
+#include "model/fieldtables.h"
 
 #include <QDomDocument>
 #include <QFile>

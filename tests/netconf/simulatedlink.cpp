@@ -87,15 +87,6 @@ SimulatedLink::~SimulatedLink()
     wait(startTimeoutMs);
 }
 
-bool SimulatedLink::enterPrivateNetwork()
-{
-    if (unshare(CLONE_NEWNET) != 0) {
-        std::fprintf(stderr, "cannot create a private network namespace: %s\n", std::strerror(errno));
-        return false;
-    }
-    return ip({"link", "set", "lo", "up"});
-}
-
 void SimulatedLink::resetSequence()
 {
     g_sequence = 0;

@@ -55,10 +55,6 @@ public:
     SimulatedLink(QString name, QString toolCidr, QString labCidr, QObject* parent = nullptr);
     ~SimulatedLink() override;
 
-    // Moves the whole process into a private network namespace with only
-    // loopback up: nothing sent afterwards can leave this process's links.
-    static bool enterPrivateNetwork();
-
     // Creates the link (tool side in the process's namespace) and starts serving it.
     bool bringUp();
     void addUnit(const SimulatedUnit& unit);

@@ -1,5 +1,6 @@
 // SPDX-FileCopyrightText: 2026 Kestrion developers
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "common/privatenetwork.h"
 #include "discovery/client.h"
 #include "netconf/changedeviceconfigurations.h"
 #include "simulatedlink.h"
@@ -429,8 +430,8 @@ void TestConfigurationLab::exportEditImport()
 int main(int argc, char** argv)
 {
     // Every link of this test lives in namespaces of this process only.
-    if (!SimulatedLink::enterPrivateNetwork())
-        return 1;
+    if (!enterPrivateNetwork())
+        return exitCodeWithoutNamespace();
     QApplication app(argc, argv);
     TestConfigurationLab test;
     return QTest::qExec(&test, argc, argv);

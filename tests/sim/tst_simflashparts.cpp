@@ -1,6 +1,6 @@
 // SPDX-FileCopyrightText: 2026 Kestrion developers
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "firmwareimages.h"
+#include "common/firmwareimages.h"
 #include "flashmemory.h"
 #include "srecordline.h"
 #include "versionmarker.h"

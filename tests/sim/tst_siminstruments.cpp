@@ -1,8 +1,8 @@
 // SPDX-FileCopyrightText: 2026 Kestrion developers
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "firmwareimages.h"
+#include "common/firmwareimages.h"
+#include "common/simlog.h"
 #include "rawudp.h"
-#include "simlog.h"
 
 #include <QElapsedTimer>
 #include <QProcess>

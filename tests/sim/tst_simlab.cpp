@@ -1,7 +1,7 @@
 // SPDX-FileCopyrightText: 2026 Kestrion developers
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "common/simlog.h"
 #include "rawudp.h"
-#include "simlog.h"
 
 #include <QElapsedTimer>
 #include <QTcpSocket>

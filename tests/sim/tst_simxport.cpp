@@ -1,6 +1,6 @@
 // SPDX-FileCopyrightText: 2026 Kestrion developers
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "simlog.h"
+#include "common/simlog.h"
 #include "xportwire.h"
 
 #include <QCryptographicHash>

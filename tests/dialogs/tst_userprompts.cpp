@@ -5,7 +5,7 @@
 #include <QTimer>
 #include <QtTest>
 
-#include "dialogs/messagepresenter.h"
+#include "dialogs/userprompts.h"
 
 namespace {
 
@@ -42,7 +42,7 @@ void answerNextBox(Seen* seen, QMessageBox::StandardButton press)
 
 } // namespace
 
-class TestMessagePresenter : public QObject
+class TestUserPrompts : public QObject
 {
     Q_OBJECT
 
@@ -54,7 +54,7 @@ private slots:
     void questionReturnsTheAnswer();
 };
 
-void TestMessagePresenter::criticalShowsItsText_data()
+void TestUserPrompts::criticalShowsItsText_data()
 {
     QTest::addColumn<int>("format");
     QTest::addColumn<QString>("text");
@@ -63,12 +63,12 @@ void TestMessagePresenter::criticalShowsItsText_data()
     QTest::newRow("rich with link") << int(Qt::RichText) << "see <a href=\"https://example.invalid\">here</a>" << true;
 }
 
-void TestMessagePresenter::criticalShowsItsText()
+void TestUserPrompts::criticalShowsItsText()
 {
     QFETCH(int, format);
     QFETCH(QString, text);
     QFETCH(bool, linksOpen);
-    MessagePresenter presenter;
+    UserPrompts presenter;
     Seen seen;
     QTimer::singleShot(0, [&seen] { answerNextBox(&seen, QMessageBox::Ok); });
     presenter.critical(nullptr, QStringLiteral("Updates"), text, Qt::TextFormat(format));
@@ -79,9 +79,9 @@ void TestMessagePresenter::criticalShowsItsText()
     QCOMPARE(seen.linksOpen, linksOpen);
 }
 
-void TestMessagePresenter::informationShowsItsText()
+void TestUserPrompts::informationShowsItsText()
 {
-    MessagePresenter presenter;
+    UserPrompts presenter;
     Seen seen;
     QTimer::singleShot(0, [&seen] { answerNextBox(&seen, QMessageBox::Ok); });
     presenter.information(nullptr, QStringLiteral("Updates"), QStringLiteral("No updates available."));
@@ -89,17 +89,17 @@ void TestMessagePresenter::informationShowsItsText()
     QCOMPARE(seen.icon, QMessageBox::Information);
 }
 
-void TestMessagePresenter::questionReturnsTheAnswer_data()
+void TestUserPrompts::questionReturnsTheAnswer_data()
 {
     QTest::addColumn<int>("press");
     QTest::newRow("yes") << int(QMessageBox::Yes);
     QTest::newRow("no") << int(QMessageBox::No);
 }
 
-void TestMessagePresenter::questionReturnsTheAnswer()
+void TestUserPrompts::questionReturnsTheAnswer()
 {
     QFETCH(int, press);
-    MessagePresenter presenter;
+    UserPrompts presenter;
     Seen seen;
     const auto button = QMessageBox::StandardButton(press);
     QTimer::singleShot(0, [&seen, button] { answerNextBox(&seen, button); });
@@ -111,5 +111,5 @@ void TestMessagePresenter::questionReturnsTheAnswer()
     QCOMPARE(seen.defaultButton, QMessageBox::No);
 }
 
-QTEST_MAIN(TestMessagePresenter)
-#include "tst_messagepresenter.moc"
+QTEST_MAIN(TestUserPrompts)
+#include "tst_userprompts.moc"

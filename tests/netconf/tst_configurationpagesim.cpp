@@ -1,10 +1,11 @@
 // SPDX-FileCopyrightText: 2026 Kestrion developers
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "../app/fakeprompts.h"
 #include "app/mainwindow.h"
+#include "common/fakeprompts.h"
+#include "common/simlog.h"
+#include "common/testhome.h"
 #include "discovery/client.h"
 #include "netconf/newnetwsettings.h"
-#include "simlog.h"
 
 #include <QAction>
 #include <QApplication>
@@ -58,7 +59,7 @@ int setsFor(const QString& macHex, int mark)
 // export and import, driven through the real widgets of the main window
 // against the simulated lab of tests/labs/netconf-page.json; every change is
 // checked in the simulator's log and on the window's rescan.
-class TestConfigurationPage : public QObject
+class TestConfigurationPageSim : public QObject
 {
     Q_OBJECT
 
@@ -86,18 +87,15 @@ private:
     QTemporaryDir m_home;
 };
 
-void TestConfigurationPage::initTestCase()
+void TestConfigurationPageSim::initTestCase()
 {
     QVERIFY(m_home.isValid());
-    qputenv("HOME", m_home.path().toLocal8Bit());
-    qputenv("XDG_CONFIG_HOME", (m_home.path() + "/.config").toLocal8Bit());
-    QCoreApplication::setOrganizationName("Ostravi");
-    QCoreApplication::setApplicationName("Kestrion");
+    useTestHome(m_home);
     if (!SimLog::available())
         QSKIP("runs only inside the namespace harness");
 }
 
-void TestConfigurationPage::init()
+void TestConfigurationPageSim::init()
 {
     m_prompts = std::make_shared<FakePrompts>();
     m_window = std::make_unique<MainWindow>(nullptr, m_prompts);
@@ -108,33 +106,33 @@ void TestConfigurationPage::init()
     scan();
 }
 
-void TestConfigurationPage::cleanup()
+void TestConfigurationPageSim::cleanup()
 {
     m_window.reset();
 }
 
-QTableWidget* TestConfigurationPage::deviceTable() const
+QTableWidget* TestConfigurationPageSim::deviceTable() const
 {
     return m_window->findChild<QTableWidget*>("tableWidgetDeviceFirstTable");
 }
 
-QTableWidget* TestConfigurationPage::configTable() const
+QTableWidget* TestConfigurationPageSim::configTable() const
 {
     return m_window->findChild<QTableWidget*>("tableDeviceConfig");
 }
 
-QCheckBox* TestConfigurationPage::dhcpBox() const
+QCheckBox* TestConfigurationPageSim::dhcpBox() const
 {
     return qobject_cast<QCheckBox*>(configTable()->cellWidget(dhcpRow, 1));
 }
 
-void TestConfigurationPage::scan()
+void TestConfigurationPageSim::scan()
 {
     QTest::mouseClick(m_window->findChild<QPushButton*>("scanBtn"), Qt::LeftButton);
     QVERIFY(m_window->devices().size() >= 8);
 }
 
-void TestConfigurationPage::selectDevice(const QString& mac)
+void TestConfigurationPageSim::selectDevice(const QString& mac)
 {
     QTableWidget* table = deviceTable();
     for (int row = 0; row < table->rowCount(); ++row) {
@@ -150,7 +148,7 @@ void TestConfigurationPage::selectDevice(const QString& mac)
     QFAIL(qPrintable("device not shown: " + mac));
 }
 
-void TestConfigurationPage::editConfigCell(int row, const QString& text)
+void TestConfigurationPageSim::editConfigCell(int row, const QString& text)
 {
     QTableWidget* table = configTable();
     QVERIFY(table->item(row, 1)->flags() & Qt::ItemIsEditable);
@@ -164,7 +162,7 @@ void TestConfigurationPage::editConfigCell(int row, const QString& text)
     QTRY_COMPARE(table->item(row, 1)->text(), text);
 }
 
-Device_t TestConfigurationPage::shownDevice(const QString& mac) const
+Device_t TestConfigurationPageSim::shownDevice(const QString& mac) const
 {
     for (const Device_t& device : m_window->devices()) {
         if (device.mac == mac)
@@ -173,7 +171,7 @@ Device_t TestConfigurationPage::shownDevice(const QString& mac) const
     return {};
 }
 
-void TestConfigurationPage::pageSavesOneDevice_data()
+void TestConfigurationPageSim::pageSavesOneDevice_data()
 {
     QTest::addColumn<QString>("mac");
     QTest::addColumn<QString>("newIp");
@@ -202,7 +200,7 @@ void TestConfigurationPage::pageSavesOneDevice_data()
                                                           << "10.77.1.124 255.255.255.0 192.168.0.1 NA";
 }
 
-void TestConfigurationPage::pageSavesOneDevice()
+void TestConfigurationPageSim::pageSavesOneDevice()
 {
     QFETCH(QString, mac);
     QFETCH(QString, newIp);
@@ -255,7 +253,7 @@ void TestConfigurationPage::pageSavesOneDevice()
     QCOMPARE(QStringList({after.ip, after.netmask, after.gateway, after.dhcp}).join(' '), expected);
 }
 
-void TestConfigurationPage::refusedValueSendsNothingAndSaysSo()
+void TestConfigurationPageSim::refusedValueSendsNothingAndSaysSo()
 {
     const QString mac = QStringLiteral("02:CC:00:00:00:05");
     QTest::mouseClick(m_window->findChild<QPushButton*>("configBtn"), Qt::LeftButton);
@@ -273,7 +271,7 @@ void TestConfigurationPage::refusedValueSendsNothingAndSaysSo()
     QVERIFY(m_window->findChild<QPushButton*>("saveConfBtn")->isEnabled());
 }
 
-void TestConfigurationPage::dialogAfterSortingMovesSeveral()
+void TestConfigurationPageSim::dialogAfterSortingMovesSeveral()
 {
     m_window->findChild<QAction*>("actionAdvanced_network_config")->trigger();
     auto* dialog = m_window->findChild<NewNetwSettings*>();
@@ -317,14 +315,14 @@ void TestConfigurationPage::dialogAfterSortingMovesSeveral()
     QCOMPARE(shownDevice("02:CC:00:00:00:13").ip, QStringLiteral("10.77.2.33"));
 }
 
-void TestConfigurationPage::exportEditImport_data()
+void TestConfigurationPageSim::exportEditImport_data()
 {
     QTest::addColumn<bool>("windowsLineEnds");
     QTest::newRow("LF") << false;
     QTest::newRow("CR LF") << true;
 }
 
-void TestConfigurationPage::exportEditImport()
+void TestConfigurationPageSim::exportEditImport()
 {
     QFETCH(bool, windowsLineEnds);
     const QString path = m_home.filePath(QStringLiteral("network_configuration.csv"));
@@ -354,8 +352,8 @@ void TestConfigurationPage::exportEditImport()
 int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
-    TestConfigurationPage test;
+    TestConfigurationPageSim test;
     return QTest::qExec(&test, argc, argv);
 }
 
-#include "tst_configurationpage.moc"
+#include "tst_configurationpagesim.moc"

@@ -1,0 +1,212 @@
+// SPDX-FileCopyrightText: 2026 Kestrion developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "app/devicetable.h"
+
+#include "app/iptablewidgetitem.h"
+#include "model/device.h"
+#include "model/fieldtables.h"
+#include "ui_mainwindow.h"
+
+#include <QCheckBox>
+#include <QHeaderView>
+#include <QPixmap>
+#include <QPixmapCache>
+
+namespace {
+constexpr auto checkBoxStyle = "padding-left: 33px;";
+constexpr auto deviceIndexProperty = "deviceIndex";
+constexpr int kolvexFamilyDigit = 4;
+constexpr int powerSupplyFamilyDigit = 1;
+
+const QList<EnumBrands> brandOrder = {NORRETH, VALDIS, PEMBRY, TORQUIL};
+} // namespace
+
+DeviceTable::DeviceTable(Ui::MainWindow& ui, const QList<Device_t>& devices, bool& filterOff,
+                         const bool& noSelectionYet, QObject* parent)
+    : QObject(parent), m_ui(ui), m_devices(devices), m_filterOff(filterOff), m_noSelectionYet(noSelectionYet)
+{
+    connect(widget(), &QTableWidget::itemSelectionChanged, this,
+            [this]() { emit signalCurrentDeviceChanged(currentDeviceIndex()); });
+}
+
+QTableWidget* DeviceTable::widget() const
+{
+    return m_ui.tableWidgetDeviceFirstTable;
+}
+
+void DeviceTable::prepare()
+{
+    QHeaderView* header = widget()->horizontalHeader();
+    header->setSectionResizeMode(columnSelection, QHeaderView::Fixed);
+    header->resizeSection(columnSelection, selectionColumnWidth);
+    header->setSectionResizeMode(columnIcon, QHeaderView::Fixed);
+    header->resizeSection(columnIcon, iconColumnWidth);
+    for (int column : {columnGroup, columnModuleId, columnIp})
+        header->setSectionResizeMode(column, QHeaderView::Stretch);
+    setSelectionColumnShown(false);
+}
+
+void DeviceTable::setSelectionColumnShown(bool shown)
+{
+    widget()->setColumnHidden(columnSelection, !shown);
+}
+
+void DeviceTable::clear()
+{
+    widget()->setRowCount(0);
+}
+
+void DeviceTable::appendRows(int count)
+{
+    QTableWidget* table = widget();
+    table->setSortingEnabled(false);
+    table->horizontalHeader()->setSortIndicator(-1, Qt::AscendingOrder);
+    table->setUpdatesEnabled(false);
+    for (int i = 0; i < count && i < m_devices.size(); ++i)
+        appendRow(i);
+    table->setUpdatesEnabled(true);
+    table->setSortingEnabled(true);
+}
+
+void DeviceTable::appendRow(int deviceIndex)
+{
+    QTableWidget* table = widget();
+    const Device_t& device = m_devices.at(deviceIndex);
+    const int row = table->rowCount();
+    table->insertRow(row);
+    const QList<QPair<int, QTableWidgetItem*>> items = {{columnSelection, new QTableWidgetItem},
+                                                        {columnIcon, makeIconItem(device)},
+                                                        {columnGroup, new QTableWidgetItem(device.group)},
+                                                        {columnModuleId, new QTableWidgetItem(device.moduleId)},
+                                                        {columnIp, new IpTableWidgetItem(device.ip)},
+                                                        {columnFirmware, new QTableWidgetItem(device.firmwareVersion)}};
+    for (const auto& entry : items) {
+        entry.second->setData(Qt::UserRole, deviceIndex);
+        if (entry.first >= columnGroup)
+            entry.second->setTextAlignment(Qt::AlignCenter);
+        table->setItem(row, entry.first, entry.second);
+    }
+    table->setCellWidget(row, columnSelection, makeSelectionBox(device, deviceIndex));
+}
+
+QTableWidgetItem* DeviceTable::makeIconItem(const Device_t& device) const
+{
+    auto* item = new QTableWidgetItem;
+    const QString path = deviceIcon(device.code, device.brand);
+    QPixmap icon;
+    if (!QPixmapCache::find(path, &icon) && icon.load(path)) {
+        icon = icon.scaled(iconSize, iconSize, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+        QPixmapCache::insert(path, icon);
+    }
+    if (!icon.isNull())
+        item->setData(Qt::DecorationRole, icon);
+    return item;
+}
+
+QCheckBox* DeviceTable::makeSelectionBox(const Device_t& device, int deviceIndex)
+{
+    auto* box = new QCheckBox;
+    box->setStyleSheet(QString::fromLatin1(checkBoxStyle));
+    box->setProperty(deviceIndexProperty, deviceIndex);
+    box->setEnabled(!device::isCurrentTr(device.code));
+    connect(box, &QCheckBox::stateChanged, this, &DeviceTable::signalSelectionBoxChanged);
+    return box;
+}
+
+QString DeviceTable::deviceIcon(const QString& code, const QString& brand)
+{
+    const QString path = device::getImage(code);
+    if (device::isHalvo(code)) {
+        for (EnumBrands candidate : brandOrder) {
+            if (brand == BrandsMap.value(candidate))
+                return path.left(path.indexOf(QLatin1Char('.'))) + BrandExtensionMap.value(candidate);
+        }
+    }
+    return path;
+}
+
+int DeviceTable::rowCount() const
+{
+    return widget()->rowCount();
+}
+
+int DeviceTable::deviceIndexOf(const QTableWidgetItem* item)
+{
+    if (!item)
+        return noDevice;
+    bool ok = false;
+    const int index = item->data(Qt::UserRole).toInt(&ok);
+    return ok ? index : noDevice;
+}
+
+int DeviceTable::currentDeviceIndex() const
+{
+    const int index = deviceIndexOf(widget()->currentItem());
+    return index >= 0 && index < m_devices.size() ? index : noDevice;
+}
+
+int DeviceTable::deviceIndexOfRow(int row) const
+{
+    return deviceIndexOf(widget()->item(row, columnGroup));
+}
+
+int DeviceTable::rowOfDevice(int deviceIndex) const
+{
+    for (int row = 0; row < rowCount(); ++row) {
+        if (deviceIndexOfRow(row) == deviceIndex)
+            return row;
+    }
+    return -1;
+}
+
+QCheckBox* DeviceTable::selectionBox(int row) const
+{
+    return qobject_cast<QCheckBox*>(widget()->cellWidget(row, columnSelection));
+}
+
+int DeviceTable::familyDigit(const Device_t& device)
+{
+    const QChar first = device.code.isEmpty() ? QChar() : device.code.at(0);
+    const int digit = first.isDigit() ? first.digitValue() : 0;
+    return digit == kolvexFamilyDigit ? powerSupplyFamilyDigit : digit;
+}
+
+void DeviceTable::toggleFilter()
+{
+    const bool apply = m_filterOff;
+    m_ui.comboBoxDeviceFilter->setMaximumWidth(apply ? unlimitedWidth : 0);
+    m_filterOff = !apply;
+    m_ui.actionApply_Filter->setText(apply ? tr("Remove Filter") : tr("Apply Filter"));
+}
+
+void DeviceTable::showAllRows()
+{
+    for (int row = 0; row < rowCount(); ++row)
+        widget()->showRow(row);
+}
+
+void DeviceTable::hideOtherFamilies()
+{
+    if (m_filterOff)
+        return;
+    const int wanted = m_ui.comboBoxDeviceFilter->currentIndex() + 1;
+    for (int row = 0; row < rowCount(); ++row) {
+        const QTableWidgetItem* item = widget()->item(row, columnIcon);
+        if (!item)
+            continue;
+        const int index = deviceIndexOf(item);
+        const bool known = index >= 0 && index < m_devices.size();
+        widget()->setRowHidden(row, !known || familyDigit(m_devices.at(index)) != wanted);
+    }
+}
+
+void DeviceTable::followCurrentDevice()
+{
+    const int index = m_noSelectionYet ? noDevice : currentDeviceIndex();
+    if (index == noDevice)
+        return;
+    const int digit = familyDigit(m_devices.at(index));
+    // Families without a filter entry (boards, tools, unknown codes) leave the chosen family as it is.
+    if (digit >= 1 && digit <= m_ui.comboBoxDeviceFilter->count())
+        m_ui.comboBoxDeviceFilter->setCurrentIndex(digit - 1);
+}

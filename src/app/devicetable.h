@@ -1,0 +1,88 @@
+// SPDX-FileCopyrightText: 2026 Kestrion developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "model/device_t.h"
+
+#include <QList>
+#include <QObject>
+#include <QString>
+
+namespace Ui {
+class MainWindow;
+}
+
+class QCheckBox;
+class QTableWidget;
+class QTableWidgetItem;
+
+// The device table of the window: one row per discovered device, the device index carried by every
+// item of a row (and by its selection box) so that it survives sorting, and the family filter.
+// Whoever cares about the selected device listens to signalCurrentDeviceChanged().
+class DeviceTable : public QObject
+{
+    Q_OBJECT
+
+public:
+    static constexpr int columnSelection = 0;
+    static constexpr int columnIcon = 1;
+    static constexpr int columnGroup = 2;
+    static constexpr int columnModuleId = 3;
+    static constexpr int columnIp = 4;
+    static constexpr int columnFirmware = 5;
+    static constexpr int selectionColumnWidth = 80;
+    static constexpr int iconColumnWidth = 96;
+    static constexpr int iconSize = 90;
+    static constexpr int noDevice = -1;
+    static constexpr int unlimitedWidth = 16777215;
+
+    // `filterOff` is true while the family filter is removed; until `noSelectionYet` clears, the filter
+    // does not follow the selection.
+    DeviceTable(Ui::MainWindow& ui, const QList<Device_t>& devices, bool& filterOff, const bool& noSelectionYet,
+                QObject* parent = nullptr);
+
+    QTableWidget* widget() const;
+    // Header sections as the window shows them; the selection column starts hidden.
+    void prepare();
+    void setSelectionColumnShown(bool shown);
+
+    void clear();
+    // Appends rows for the devices 0 to count - 1, sorting off while they go in.
+    void appendRows(int count);
+    static QString deviceIcon(const QString& code, const QString& brand);
+
+    int rowCount() const;
+    // The device behind the current item; noDevice without one or out of range.
+    int currentDeviceIndex() const;
+    // Through the row's group item, as the firmware page reads it.
+    int deviceIndexOfRow(int row) const;
+    int rowOfDevice(int deviceIndex) const;
+    QCheckBox* selectionBox(int row) const;
+    static int deviceIndexOf(const QTableWidgetItem* item);
+    // A device's family digit: the code's first digit, with motor drivers (4) counted as power supplies.
+    static int familyDigit(const Device_t& device);
+
+    // Switches the filter between removed and applied: the box's width, the flag and the action's text.
+    void toggleFilter();
+    void showAllRows();
+    // With the filter applied, only rows of the family chosen in the box stay visible.
+    void hideOtherFamilies();
+    // With a device selected, the box turns to its family (which hides the others through the box's signal).
+    void followCurrentDevice();
+
+signals:
+    // After every change of the table's selection, with the device now current (or noDevice).
+    void signalCurrentDeviceChanged(int deviceIndex);
+    // A row's selection box was ticked or unticked.
+    void signalSelectionBoxChanged();
+
+private:
+    void appendRow(int deviceIndex);
+    QTableWidgetItem* makeIconItem(const Device_t& device) const;
+    QCheckBox* makeSelectionBox(const Device_t& device, int deviceIndex);
+
+    Ui::MainWindow& m_ui;
+    const QList<Device_t>& m_devices;
+    bool& m_filterOff;
+    const bool& m_noSelectionYet;
+};

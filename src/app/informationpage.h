@@ -1,0 +1,33 @@
+// SPDX-FileCopyrightText: 2026 Kestrion developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "app/devicepage.h"
+
+// The information page: every known field of the selected device, and the button that opens a
+// power supply's web interface.
+class InformationPage : public DevicePage
+{
+    Q_OBJECT
+
+public:
+    static constexpr int stackPage = 1;
+    static constexpr int infoRowsBeforeExtras = 10;
+
+    explicit InformationPage(const PageContext& context, QObject* parent = nullptr);
+
+    int stackIndex() const override { return stackPage; }
+    QPushButton* pageButton() const override;
+
+    // Column widths; the web frame starts hidden.
+    void prepare();
+    void clear();
+    // Fills the table with the current device's fields and resets the scan progress bar.
+    void writeAddInfo();
+    void showWebInterface();
+    void openWebInterface();
+
+private:
+    void fillInfoRows(const Device_t& device);
+    bool webInterfaceAvailable(int deviceIndex) const;
+};

@@ -1,0 +1,229 @@
+// SPDX-FileCopyrightText: 2026 Kestrion developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "app/devicetable.h"
+#include "common/pageharness.h"
+#include "common/sampledevices.h"
+#include "ui_mainwindow.h"
+
+#include <QCheckBox>
+#include <QHeaderView>
+#include <QSignalSpy>
+#include <QtTest>
+
+// The device table on the window's form alone: rows, the device index of a row and the row of a
+// device whatever the sort order, the one current-device signal, and the family filter.
+class TestDeviceTable : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void rowsCarryTheirDeviceIndex();
+    void rowsBeyondTheListAreNotMade();
+    void lookupsSurviveSorting();
+    void refillStartsUnsorted();
+    void currentDeviceSignal();
+    void currentIndexOutOfRangeIsNoDevice();
+    void selectionBoxSignal();
+    void familyDigit_data();
+    void familyDigit();
+    void toggleFilter();
+    void hiddenFamilies_data();
+    void hiddenFamilies();
+    void filterFollowsSelectionOnlyAfterFirstOne();
+
+private:
+    QStringList shownCodes(const PageHarness& harness) const;
+};
+
+QStringList TestDeviceTable::shownCodes(const PageHarness& harness) const
+{
+    QStringList codes;
+    for (int row = 0; row < harness.table.rowCount(); ++row) {
+        if (!harness.table.widget()->isRowHidden(row))
+            codes << harness.devices.at(harness.table.deviceIndexOfRow(row)).code;
+    }
+    codes.sort();
+    return codes;
+}
+
+void TestDeviceTable::rowsCarryTheirDeviceIndex()
+{
+    PageHarness harness;
+    harness.showDevices(sampleDevices());
+    const DeviceTable& table = harness.table;
+    QCOMPARE(table.rowCount(), sampleDevices().size());
+    for (int row = 0; row < table.rowCount(); ++row) {
+        QCOMPARE(table.deviceIndexOfRow(row), row);
+        QCOMPARE(table.rowOfDevice(row), row);
+        QCOMPARE(table.selectionBox(row)->property("deviceIndex").toInt(), row);
+        QCOMPARE(table.widget()->cellWidget(row, DeviceTable::columnSelection), table.selectionBox(row));
+    }
+    QCOMPARE(table.rowOfDevice(sampleDevices().size()), -1);
+    QVERIFY(!table.selectionBox(table.rowCount()));
+    QCOMPARE(DeviceTable::deviceIndexOf(nullptr), int(DeviceTable::noDevice));
+    QTableWidgetItem textOnly(QStringLiteral("no index"));
+    QCOMPARE(DeviceTable::deviceIndexOf(&textOnly), int(DeviceTable::noDevice));
+}
+
+void TestDeviceTable::rowsBeyondTheListAreNotMade()
+{
+    PageHarness harness;
+    harness.devices = sampleDevices().mid(0, 2);
+    harness.table.appendRows(5);
+    QCOMPARE(harness.table.rowCount(), 2);
+}
+
+void TestDeviceTable::lookupsSurviveSorting()
+{
+    PageHarness harness;
+    harness.showDevices(sampleDevices());
+    DeviceTable& table = harness.table;
+    table.widget()->sortItems(DeviceTable::columnIp, Qt::DescendingOrder);
+    QVERIFY(table.deviceIndexOfRow(0) != 0);
+    for (int index = 0; index < harness.devices.size(); ++index) {
+        const int row = table.rowOfDevice(index);
+        QCOMPARE(table.deviceIndexOfRow(row), index);
+        QCOMPARE(table.widget()->item(row, DeviceTable::columnIp)->text(), harness.devices.at(index).ip);
+        QCOMPARE(table.selectionBox(row)->property("deviceIndex").toInt(), index);
+    }
+}
+
+void TestDeviceTable::refillStartsUnsorted()
+{
+    PageHarness harness;
+    harness.showDevices(sampleDevices());
+    harness.table.widget()->horizontalHeader()->setSortIndicator(DeviceTable::columnIp, Qt::DescendingOrder);
+    // A new scan lists its devices in discovery order; the user sorts again if they want.
+    harness.showDevices(sampleDevices());
+    QCOMPARE(harness.table.widget()->horizontalHeader()->sortIndicatorSection(), -1);
+    for (int row = 0; row < harness.table.rowCount(); ++row)
+        QCOMPARE(harness.table.deviceIndexOfRow(row), row);
+    QVERIFY(harness.table.widget()->isSortingEnabled());
+}
+
+void TestDeviceTable::currentDeviceSignal()
+{
+    PageHarness harness;
+    harness.showDevices(sampleDevices());
+    harness.table.widget()->sortItems(DeviceTable::columnIp, Qt::AscendingOrder);
+    QSignalSpy changed(&harness.table, &DeviceTable::signalCurrentDeviceChanged);
+    const int motorDriver = indexOfCode(QStringLiteral("4200"));
+    harness.selectRowOf(motorDriver);
+    QCOMPARE(changed.count(), 1);
+    QCOMPARE(changed.takeFirst().at(0).toInt(), motorDriver);
+    QCOMPARE(harness.table.currentDeviceIndex(), motorDriver);
+    // Another column of the same row changes nothing; another row does.
+    harness.table.widget()->setCurrentCell(harness.table.rowOfDevice(motorDriver), DeviceTable::columnIp);
+    QCOMPARE(changed.count(), 0);
+    harness.selectRowOf(0);
+    QCOMPARE(changed.takeFirst().at(0).toInt(), 0);
+    // Emptying the table leaves no current device, and says so.
+    harness.table.clear();
+    QVERIFY(!changed.isEmpty());
+    QCOMPARE(changed.last().at(0).toInt(), int(DeviceTable::noDevice));
+    QCOMPARE(harness.table.currentDeviceIndex(), int(DeviceTable::noDevice));
+}
+
+void TestDeviceTable::currentIndexOutOfRangeIsNoDevice()
+{
+    PageHarness harness;
+    harness.showDevices(sampleDevices());
+    harness.selectRowOf(3);
+    // The rows still point into a list that has since shrunk.
+    harness.devices = sampleDevices().mid(0, 2);
+    QCOMPARE(harness.table.currentDeviceIndex(), int(DeviceTable::noDevice));
+}
+
+void TestDeviceTable::selectionBoxSignal()
+{
+    PageHarness harness;
+    harness.showDevices(sampleDevices());
+    QSignalSpy changed(&harness.table, &DeviceTable::signalSelectionBoxChanged);
+    harness.table.selectionBox(0)->setChecked(true);
+    harness.table.selectionBox(0)->setChecked(false);
+    QCOMPARE(changed.count(), 2);
+    // Current transducers are never upgraded from here.
+    QVERIFY(!harness.table.selectionBox(indexOfCode(QStringLiteral("3100")))->isEnabled());
+}
+
+void TestDeviceTable::familyDigit_data()
+{
+    QTest::addColumn<QString>("code");
+    QTest::addColumn<int>("digit");
+    QTest::newRow("power supply") << "1100" << 1;
+    QTest::newRow("beamline") << "2100" << 2;
+    QTest::newRow("transducer") << "3100" << 3;
+    QTest::newRow("motor driver counts as power supply") << "4200" << 1;
+    QTest::newRow("xport module too") << "4100" << 1;
+    QTest::newRow("board") << "5100" << 5;
+    QTest::newRow("tool") << "6100" << 6;
+    QTest::newRow("letter") << "F100" << 0;
+    QTest::newRow("empty") << "" << 0;
+}
+
+void TestDeviceTable::familyDigit()
+{
+    QFETCH(QString, code);
+    QFETCH(int, digit);
+    QCOMPARE(DeviceTable::familyDigit(makeDevice(code, QStringLiteral("10.0.0.1"))), digit);
+}
+
+void TestDeviceTable::toggleFilter()
+{
+    PageHarness harness;
+    harness.filterOff = true;
+    harness.table.toggleFilter();
+    QVERIFY(!harness.filterOff);
+    QCOMPARE(harness.ui.comboBoxDeviceFilter->maximumWidth(), int(DeviceTable::unlimitedWidth));
+    QCOMPARE(harness.ui.actionApply_Filter->text(), QStringLiteral("Remove Filter"));
+    harness.table.toggleFilter();
+    QVERIFY(harness.filterOff);
+    QCOMPARE(harness.ui.comboBoxDeviceFilter->maximumWidth(), 0);
+    QCOMPARE(harness.ui.actionApply_Filter->text(), QStringLiteral("Apply Filter"));
+}
+
+void TestDeviceTable::hiddenFamilies_data()
+{
+    QTest::addColumn<int>("entry");
+    QTest::addColumn<QStringList>("visible");
+    QTest::newRow("power supplies") << 0 << QStringList{"1100", "1600", "1900", "1F80", "4200"};
+    QTest::newRow("beamline") << 1 << QStringList{"2100"};
+    QTest::newRow("transducers") << 2 << QStringList{"3100"};
+}
+
+void TestDeviceTable::hiddenFamilies()
+{
+    QFETCH(int, entry);
+    QFETCH(QStringList, visible);
+    PageHarness harness;
+    harness.showDevices(sampleDevices());
+    harness.ui.comboBoxDeviceFilter->setCurrentIndex(entry);
+    // While the filter is removed nothing is hidden.
+    harness.table.hideOtherFamilies();
+    QCOMPARE(shownCodes(harness).size(), sampleDevices().size());
+    harness.table.toggleFilter();
+    harness.table.hideOtherFamilies();
+    QCOMPARE(shownCodes(harness), visible);
+    harness.table.showAllRows();
+    QCOMPARE(shownCodes(harness).size(), sampleDevices().size());
+}
+
+void TestDeviceTable::filterFollowsSelectionOnlyAfterFirstOne()
+{
+    PageHarness harness;
+    harness.showDevices(sampleDevices());
+    harness.noSelectionYet = true;
+    harness.selectRowOf(indexOfCode(QStringLiteral("3100")));
+    harness.table.followCurrentDevice();
+    QCOMPARE(harness.ui.comboBoxDeviceFilter->currentIndex(), 0);
+    harness.noSelectionYet = false;
+    harness.table.followCurrentDevice();
+    QCOMPARE(harness.ui.comboBoxDeviceFilter->currentIndex(), 2);
+    // A board has no entry: the chosen family stays.
+    harness.selectRowOf(indexOfCode(QStringLiteral("5100")));
+    harness.table.followCurrentDevice();
+    QCOMPARE(harness.ui.comboBoxDeviceFilter->currentIndex(), 2);
+}
+
+QTEST_MAIN(TestDeviceTable)
+#include "tst_devicetable.moc"

@@ -24,19 +24,26 @@ constexpr char discoveryQuery[] = "Ostravi Dev?";
 constexpr char lantronixQuery[] = {'\x00', '\x01', '\x00', '\xF6'};
 constexpr char versionCommand[] = "MVER\r\n";
 constexpr char serialCommand[] = "MRG:22\r\n";
-constexpr QLatin1String legacyTag("Ostravi Dev:");
-constexpr QLatin1String jsonTag("Ostravi QV3:");
-constexpr QLatin1String unknownText("Unknown");
-constexpr QLatin1String dockerPrefix("docker");
-constexpr QLatin1String lineSeparator("\r\n");
-constexpr QLatin1String versionAnswerTag("#MVER");
-constexpr QLatin1String motorDriverModel("KOLVEX");
-constexpr QLatin1String xportCode("4100");
-constexpr QLatin1String motorDriverCode("4200");
-constexpr QLatin1String xportNetmask("255.255.255.0");
-constexpr QLatin1String xportGateway("192.168.0.1");
-constexpr QLatin1String xportDhcp("NA");
-constexpr QLatin1String beamlineReferenceCode("2100");
+
+// QLatin1String's constructor from a bare pointer needs strlen, which clang does not evaluate at compile time.
+template <size_t N> constexpr QLatin1String latin1(const char (&text)[N])
+{
+    return QLatin1String(text, int(N - 1));
+}
+
+constexpr QLatin1String legacyTag = latin1("Ostravi Dev:");
+constexpr QLatin1String jsonTag = latin1("Ostravi QV3:");
+constexpr QLatin1String unknownText = latin1("Unknown");
+constexpr QLatin1String dockerPrefix = latin1("docker");
+constexpr QLatin1String lineSeparator = latin1("\r\n");
+constexpr QLatin1String versionAnswerTag = latin1("#MVER");
+constexpr QLatin1String motorDriverModel = latin1("KOLVEX");
+constexpr QLatin1String xportCode = latin1("4100");
+constexpr QLatin1String motorDriverCode = latin1("4200");
+constexpr QLatin1String xportNetmask = latin1("255.255.255.0");
+constexpr QLatin1String xportGateway = latin1("192.168.0.1");
+constexpr QLatin1String xportDhcp = latin1("NA");
+constexpr QLatin1String beamlineReferenceCode = latin1("2100");
 
 // The bytes of a text constant, without its terminating zero.
 template <size_t N> QByteArray textBytes(const char (&text)[N])

@@ -1,7 +1,7 @@
 BUILD_DIR ?= build
 JOBS ?= $(shell nproc)
 
-.PHONY: all deps configure build run test format demo clean
+.PHONY: all deps configure build run test format demo clean test-sanitize test-clang fuzz package
 
 all: build
 
@@ -22,8 +22,27 @@ run: build
 test: build
 	cd $(BUILD_DIR) && ctest --output-on-failure -j $(JOBS)
 
+# The whole suite under ASan and UBSan, in build-sanitize.
+test-sanitize: deps
+	JOBS=$(JOBS) scripts/test-sanitize.sh
+
+# The whole suite built with clang, in build-clang.
+test-clang: deps
+	cmake -S . -B build-clang -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++
+	cmake --build build-clang -j $(JOBS)
+	cd build-clang && ctest --output-on-failure -j $(JOBS)
+
+# Every libFuzzer target for FUZZ_SECONDS each, in build-fuzz (clang).
+FUZZ_SECONDS ?= 60
+fuzz: deps
+	FUZZ_SECONDS=$(FUZZ_SECONDS) JOBS=$(JOBS) scripts/fuzz.sh
+
+# The Debian package, in $(BUILD_DIR).
+package: build
+	cd $(BUILD_DIR) && cpack -G DEB
+
 format:
-	@find src tests sim bench -name '*.cpp' -o -name '*.h' | xargs clang-format -i
+	@find src tests sim bench fuzz -name '*.cpp' -o -name '*.h' | xargs clang-format -i
 
 # A sample simulated lab and the tool inside the namespace harness (root needed).
 demo: configure

@@ -1,7 +1,7 @@
 BUILD_DIR ?= build
 JOBS ?= $(shell nproc)
 
-.PHONY: all deps configure build run test format demo clean test-sanitize test-clang fuzz package
+.PHONY: all deps configure build run test format demo clean test-sanitize test-clang fuzz package test-unprivileged
 
 all: build
 
@@ -36,6 +36,10 @@ test-clang: deps
 FUZZ_SECONDS ?= 60
 fuzz: deps
 	FUZZ_SECONDS=$(FUZZ_SECONDS) JOBS=$(JOBS) scripts/fuzz.sh
+
+# The end-to-end tests with the tool side running as "nobody" (root needed for the harness).
+test-unprivileged: build
+	scripts/test-unprivileged.sh $(BUILD_DIR)
 
 # The Debian package, in $(BUILD_DIR).
 package: build

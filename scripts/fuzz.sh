@@ -36,9 +36,12 @@ while read -r name executable seeds; do
     log="$build/logs/$name.log"
     mkdir -p "$corpus" "$artifacts" "$(dirname "$log")"
     echo "== $name: ${seconds} s"
+    # A target may come without seeds of its own.
+    corpora=("$corpus")
+    [ -d "$seeds" ] && corpora+=("$seeds")
     status=0
     "$executable" -max_total_time="$seconds" -timeout=10 -print_final_stats=1 \
-        -artifact_prefix="$artifacts/" "$corpus" "$seeds" >"$log" 2>&1 || status=$?
+        -artifact_prefix="$artifacts/" "${corpora[@]}" >"$log" 2>&1 || status=$?
     done_line="$(grep -E '^#[0-9]+[[:space:]]+DONE' "$log" | tail -1 || true)"
     [ -n "$done_line" ] || done_line="$(grep -E '^#[0-9]+' "$log" | tail -1 || true)"
     rate="$(sed -n 's/^stat::average_exec_per_sec:[[:space:]]*//p' "$log")"

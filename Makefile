@@ -2,9 +2,9 @@ BUILD_DIR ?= build
 JOBS ?= $(shell nproc)
 # Extra configure options for a new build folder, e.g. CMAKE_ARGS=-DKESTRION_STRICT=ON (as CI does).
 CMAKE_ARGS ?=
-FORMATTED := find src tests sim bench scripts -name '*.cpp' -o -name '*.h'
+FORMATTED := find src tests sim bench scripts fuzz -name '*.cpp' -o -name '*.h'
 
-.PHONY: all deps configure build run test format check-format demo clean
+.PHONY: all deps configure build run test format check-format demo clean test-sanitize test-clang fuzz package test-unprivileged
 
 all: build
 
@@ -24,6 +24,29 @@ run: build
 
 test: build
 	cd $(BUILD_DIR) && ctest --output-on-failure -j $(JOBS)
+
+# The whole suite under ASan and UBSan, in build-sanitize.
+test-sanitize: deps
+	JOBS=$(JOBS) scripts/test-sanitize.sh
+
+# The whole suite built with clang, in build-clang.
+test-clang: deps
+	cmake -S . -B build-clang -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++
+	cmake --build build-clang -j $(JOBS)
+	cd build-clang && ctest --output-on-failure -j $(JOBS)
+
+# Every libFuzzer target for FUZZ_SECONDS each, in build-fuzz (clang).
+FUZZ_SECONDS ?= 60
+fuzz: deps
+	FUZZ_SECONDS=$(FUZZ_SECONDS) JOBS=$(JOBS) scripts/fuzz.sh
+
+# The end-to-end tests with the tool side running as "nobody" (root needed for the harness).
+test-unprivileged: build
+	scripts/test-unprivileged.sh $(BUILD_DIR)
+
+# The Debian package, in $(BUILD_DIR).
+package: build
+	cd $(BUILD_DIR) && cpack -G DEB
 
 format:
 	@$(FORMATTED) | xargs clang-format -i

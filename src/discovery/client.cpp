@@ -2,6 +2,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "discovery/client.h"
 
+#include "discovery/jsonanswerguard.h"
 #include "model/device.h"
 #include "model/fieldtables.h"
 #include "model/wellknownports.h"
@@ -374,8 +375,11 @@ void Client::legacyResponse()
 
 void Client::qv3Response(QString text)
 {
+    const QByteArray json = text.toUtf8();
+    if (!jsonanswer::isAcceptable(json))
+        return;
     QJsonParseError error;
-    const QJsonDocument document = QJsonDocument::fromJson(text.toUtf8(), &error);
+    const QJsonDocument document = QJsonDocument::fromJson(json, &error);
     if (error.error != QJsonParseError::NoError)
         return;
     const QJsonObject object = document.object();

@@ -91,11 +91,13 @@ QString AppSettings::filePath()
 
 namespace {
 
-int intOr(const QVariant& stored, int fallback)
+// A hand-edited value outside the setter's range (a scan of weeks, a negative wait that
+// Qt reads as "wait for ever") counts as unreadable.
+int intOr(const QVariant& stored, int highest, int fallback)
 {
     bool ok = false;
     const int result = stored.toString().trimmed().toInt(&ok);
-    return ok ? result : fallback;
+    return ok && inRange(result, highest) ? result : fallback;
 }
 
 bool boolOr(const QVariant& stored, bool fallback)
@@ -111,18 +113,18 @@ bool boolOr(const QVariant& stored, bool fallback)
 QHostAddress addressOr(const QVariant& stored, const char* fallback)
 {
     const QHostAddress address(stored.toString().trimmed());
-    return address.isNull() ? QHostAddress(QString::fromLatin1(fallback)) : address;
+    return acceptableRangeAddress(address) ? address : QHostAddress(QString::fromLatin1(fallback));
 }
 
 } // namespace
 
 int AppSettings::getScanTime()
 {
-    return intOr(value(key(keyScanTime)), defaultScanTime);
+    return intOr(value(key(keyScanTime)), maxScanTime, defaultScanTime);
 }
 int AppSettings::getTimeout()
 {
-    return intOr(value(key(keyTimeout)), defaultTimeout);
+    return intOr(value(key(keyTimeout)), maxTimeout, defaultTimeout);
 }
 bool AppSettings::getFlagManualIP()
 {
@@ -142,19 +144,19 @@ QHostAddress AppSettings::getEndIP()
 }
 int AppSettings::getNumbeOfThreads()
 {
-    return intOr(value(key(keyThreads)), defaultThreads);
+    return intOr(value(key(keyThreads)), maxThreads, defaultThreads);
 }
 int AppSettings::getWaitForBytesWritten()
 {
-    return intOr(value(key(keyWaitWritten)), defaultWait);
+    return intOr(value(key(keyWaitWritten)), maxWait, defaultWait);
 }
 int AppSettings::getWaitForReadyRead()
 {
-    return intOr(value(key(keyWaitRead)), defaultWait);
+    return intOr(value(key(keyWaitRead)), maxWait, defaultWait);
 }
 int AppSettings::getWaitForConnected()
 {
-    return intOr(value(key(keyWaitConnected)), defaultWait);
+    return intOr(value(key(keyWaitConnected)), maxWait, defaultWait);
 }
 
 QString AppSettings::getFwDefaultDir()

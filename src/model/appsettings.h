@@ -8,7 +8,8 @@
 
 // The user's preferences in "kestrionConfig.ini" of the per-user configuration
 // directory. Getters read the file on every call and fall back to the default
-// of a key whose value is unreadable; setters ignore values out of range.
+// of a key whose value is unreadable or outside what its setter accepts; setters
+// ignore values out of range.
 class AppSettings : public QSettings
 {
 public:

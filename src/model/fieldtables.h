@@ -7,10 +7,10 @@
 #include <QMap>
 #include <QString>
 
-enum EnumFamilyID { POWER_SUPPLY_SYSTEMS = 0, BEAMLINE = 1, CURRENT_TRANSDUCERS = 2, TOOLS = 3 };
+enum EnumFamilyID : int { POWER_SUPPLY_SYSTEMS = 0, BEAMLINE = 1, CURRENT_TRANSDUCERS = 2, TOOLS = 3 };
 
 // The enumerator value is the position of the matching member in Device_t.
-enum EnumFieldMandatory {
+enum EnumFieldMandatory : int {
     CODE = 0,
     ID = 1,
     FAMILY = 2,
@@ -25,9 +25,10 @@ enum EnumFieldMandatory {
     DHCP = 11
 };
 
-enum EnumBrands { NO_BRAND = 0, NORRETH = 1, VALDIS = 2, PEMBRY = 3, TORQUIL = 4 };
+enum EnumBrands : int { NO_BRAND = 0, NORRETH = 1, VALDIS = 2, PEMBRY = 3, TORQUIL = 4 };
 
-// Read-only tables; QMap::value() gives an empty text for a key outside a table.
+// Read-only tables; QMap::value() gives an empty text for a key outside a table (the fixed
+// underlying type makes such keys, read from a file or a cell, valid values).
 extern const QMap<EnumFamilyID, QString> FamilyIDMap;
 extern const QMap<EnumFieldMandatory, QString> FieldMandatoryMap;
 extern const QMap<EnumFieldMandatory, QString> DescriptionMandatoryMap;

@@ -7,6 +7,7 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <QtTest>
+#include <functional>
 #include <memory>
 
 // Every test gets a configuration directory and a home of its own.
@@ -133,9 +134,89 @@ private slots:
         QCOMPARE(settings.getFwDefaultDir(), QDir::homePath());
         QCOMPARE(settings.getNumbeOfThreads(), 10);
         QCOMPARE(settings.getWaitForReadyRead(), 1000);
-        // Hand-edited integers are returned as they are, even out of range.
         QCOMPARE(settings.getWaitForBytesWritten(), 77);
-        QCOMPARE(settings.getWaitForConnected(), 2500000);
+        QCOMPARE(settings.getWaitForConnected(), 1000);
+    }
+
+    // A hand-edited file must not freeze a scan for weeks or turn a wait into "for ever":
+    // what a getter returns always lies where its setter would have let it.
+    void handEditedValuesStayInTheSettersRanges_data()
+    {
+        QTest::addColumn<QString>("key");
+        QTest::addColumn<QString>("stored");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("huge scan time") << "scan/scanTime"
+                                        << "999999999"
+                                        << "200";
+        QTest::newRow("zero scan time") << "scan/scanTime"
+                                        << "0"
+                                        << "200";
+        QTest::newRow("longest scan time") << "scan/scanTime"
+                                           << "99000"
+                                           << "99000";
+        QTest::newRow("negative upgrade time-out") << "update/timeout"
+                                                   << "-1"
+                                                   << "120000";
+        QTest::newRow("upgrade time-out past the limit") << "update/timeout"
+                                                         << "999001"
+                                                         << "120000";
+        QTest::newRow("longest upgrade time-out") << "update/timeout"
+                                                  << "999000"
+                                                  << "999000";
+        QTest::newRow("no threads") << "tcp/nThreads"
+                                    << "0"
+                                    << "10";
+        QTest::newRow("too many threads") << "tcp/nThreads"
+                                          << "51"
+                                          << "10";
+        QTest::newRow("most threads") << "tcp/nThreads"
+                                      << "50"
+                                      << "50";
+        QTest::newRow("negative read wait") << "tcp/waitRead"
+                                            << "-5"
+                                            << "1000";
+        QTest::newRow("write wait past the limit") << "tcp/waitWritten"
+                                                   << "999001"
+                                                   << "1000";
+        QTest::newRow("shortest connect wait") << "tcp/waitConnected"
+                                               << "1"
+                                               << "1";
+        QTest::newRow("integer overflow") << "tcp/waitConnected"
+                                          << "4294967297"
+                                          << "1000";
+        QTest::newRow("broadcast start") << "scan/startIp"
+                                         << "255.255.255.255"
+                                         << "192.168.0.1";
+        QTest::newRow("loopback end") << "scan/endIp"
+                                      << "127.0.0.1"
+                                      << "192.168.0.254";
+        QTest::newRow("usable start") << "scan/startIp"
+                                      << "10.1.2.3"
+                                      << "10.1.2.3";
+    }
+
+    void handEditedValuesStayInTheSettersRanges()
+    {
+        QFETCH(QString, key);
+        QFETCH(QString, stored);
+        QFETCH(QString, expected);
+        const QStringList parts = key.split(QLatin1Char('/'));
+        writeIni(QStringLiteral("[%1]\n%2=%3\n").arg(parts.at(0), parts.at(1), stored));
+        AppSettings settings;
+        const QMap<QString, std::function<QString()>> getters{
+            {"scan/scanTime", [&] { return QString::number(settings.getScanTime()); }},
+            {"update/timeout", [&] { return QString::number(settings.getTimeout()); }},
+            {"tcp/nThreads", [&] { return QString::number(settings.getNumbeOfThreads()); }},
+            {"tcp/waitRead", [&] { return QString::number(settings.getWaitForReadyRead()); }},
+            {"tcp/waitWritten", [&] { return QString::number(settings.getWaitForBytesWritten()); }},
+            {"tcp/waitConnected", [&] { return QString::number(settings.getWaitForConnected()); }},
+            {"scan/startIp", [&] { return settings.getStartIP().toString(); }},
+            {"scan/endIp", [&] { return settings.getEndIP().toString(); }},
+        };
+        QVERIFY(getters.contains(key));
+        QCOMPARE(getters.value(key)(), expected);
+        // The file keeps what the user wrote; only the program ignores it.
+        QCOMPARE(QSettings(iniPath(), QSettings::IniFormat).value(key).toString(), stored);
     }
 
     void integerSetterLimits_data()

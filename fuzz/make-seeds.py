@@ -70,3 +70,28 @@ write("fuzz_settings_file", "hand-edited",
       "[tcp]\nnThreads=0\nwaitRead=-5\nwaitWritten=5e3\nwaitConnected=\" 77 \"\n"
       "[update]\ntimeout=0x10\nfwDefaultDir=/nowhere\nmanualIp=1\n[%General]\nkey=@Variant(\\0\\0\\0\\x7f)\n")
 write("fuzz_settings_file", "empty", "")
+
+
+def hex_record(kind, address, data):
+    """One Intel HEX line with its checksum."""
+    body = bytes([len(data), address >> 8 & 0xFF, address & 0xFF, kind]) + bytes(data)
+    return ":" + (body + bytes([-sum(body) & 0xFF])).hex().upper() + "\r\n"
+
+
+write("fuzz_intel_hex", "two-sections",
+      hex_record(4, 0, [0x00, 0x3E]) + hex_record(0, 0x8000, range(32)) + hex_record(0, 0x8010, range(32)) +
+      hex_record(0, 0x8100, b"KVXVER=1.23\0") + hex_record(1, 0, []))
+write("fuzz_intel_hex", "lf-lines", hex_record(0, 0x0100, [1, 2, 3, 4]).replace("\r\n", "\n") + ":00000001FF")
+
+
+def srec_line(kind, address, data):
+    """One Motorola S-record line with its checksum."""
+    width = {"0": 2, "1": 2, "2": 3, "3": 4, "5": 2, "7": 4, "8": 3, "9": 2}[kind]
+    body = bytes([width + len(data) + 1]) + address.to_bytes(width, "big") + bytes(data)
+    return "S" + kind + (body + bytes([~sum(body) & 0xFF])).hex().upper() + "\r\n"
+
+
+write("fuzz_srecord_scan", "sectors",
+      srec_line("0", 0, b"HDR") + srec_line("1", 0xFFF0, range(16)) + srec_line("2", 0x10000, range(16)) +
+      srec_line("3", 0x7F0000, range(16)) + srec_line("5", 3, b"") + srec_line("9", 0, b""))
+write("fuzz_srecord_scan", "long-line", srec_line("3", 0x20000, range(120)).replace("\r\n", "\n"))

@@ -4,6 +4,7 @@
 // Lantronix discovery answers; only the candidate table is filled, no motor driver is queried.
 #include "discovery/client.h"
 #include "fuzzsupport.h"
+#include "model/wellknownports.h"
 
 #include <QHostAddress>
 #include <QNetworkDatagram>
@@ -21,7 +22,7 @@ extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv)
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     QNetworkDatagram datagram(fuzz::bytes(data, size));
-    datagram.setSender(QHostAddress(QStringLiteral("10.77.1.40")), Client::lantronixPort);
+    datagram.setSender(QHostAddress(QStringLiteral("10.77.1.40")), port::lantronix);
     Client client;
     client.parseKolvexResponse(datagram);
     client.parseKolvexResponse(datagram);

@@ -61,3 +61,4 @@ demo: configure
 
 clean:
 	rm -rf $(BUILD_DIR)
+bench-firmware: build ; scripts/netns-lab.sh --sim $(BUILD_DIR)/sim/kestrion-sim --lab bench/firmware/lab.json -- $(BUILD_DIR)/bench/firmware/bench_firmware

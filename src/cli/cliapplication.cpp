@@ -170,8 +170,9 @@ QString CliApplication::generalHelp() const
     for (const auto& command : m_commands)
         rows.append({QStringLiteral(" "), command->name(), command->summary()});
     return QLatin1String(usagePrefix) + program() + tr(" COMMAND [options]\n\n") +
-           tr("Finds Ostravi networked instruments and changes their network settings, as the Kestrion window "
-              "does,\nwith the window's settings file (read, never written).\n\nCommands:\n") +
+           tr("Finds Ostravi networked instruments, changes their network settings and upgrades their firmware,\n"
+              "as the Kestrion window does, with the window's settings file (read, never written).\n\n"
+              "Commands:\n") +
            CliOutput::table({QString(), QString(), QString()}, rows).section(QLatin1Char('\n'), 1) +
            tr("\nOptions:\n  -h, --help     Show this help, or after a command that command's help.\n"
               "  -v, --version  Show the version.\n\n") +
@@ -182,7 +183,8 @@ QString CliApplication::exitCodesHelp()
 {
     return tr("Exit codes:\n"
               "  %1  success\n"
-              "  %2  the operation failed (nothing sent, a device that did not move, a file not written)\n"
+              "  %2  the operation failed (nothing sent, a device that did not move, a file not written, a failed "
+              "upgrade)\n"
               "  %3  bad usage: a bad command, option, address, MAC, interface or file; nothing was sent\n"
               "  %4  nothing found: no instrument answered, or not the one named\n")
         .arg(cliExit::success)

@@ -2,10 +2,45 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "cli/cliupgradecommand.h"
 
+#include "cli/cliarguments.h"
 #include "cli/clicontext.h"
 #include "cli/cliexit.h"
+#include "cli/cliscanner.h"
+#include "cli/cliupgradereport.h"
+#include "cli/cliupgraderun.h"
+#include "model/appsettings.h"
+#include "model/device.h"
 
 #include <QCommandLineParser>
+#include <QFile>
+#include <QFileInfo>
+#include <QTextStream>
+
+#include <csignal>
+#include <cstdio>
+#include <unistd.h>
+
+namespace {
+constexpr auto macOption = "mac";
+constexpr auto ipOption = "ip";
+constexpr auto fileOption = "file";
+constexpr auto timeoutOption = "timeout";
+constexpr auto jsonOption = "json";
+// The range of the window's own time-out setting.
+constexpr int minTimeoutMs = 1;
+constexpr int maxTimeoutMs = 999000;
+
+QString option(const char* name)
+{
+    return QString::fromLatin1(name);
+}
+
+// Only the families that the upgrade worker has a procedure for.
+bool hasFirmwareProcedure(const QString& code)
+{
+    return device::isPowerSupply(code) || device::isBeamline(code);
+}
+} // namespace
 
 QString CliUpgradeCommand::name() const
 {
@@ -14,41 +49,196 @@ QString CliUpgradeCommand::name() const
 
 QString CliUpgradeCommand::synopsis() const
 {
-    return QStringLiteral("[options]");
+    return QStringLiteral("[options] (--mac MAC... | --ip IP) --file FILE");
 }
 
 QString CliUpgradeCommand::summary() const
 {
-    return tr("Upgrade the firmware of one instrument (not available in this build)");
+    return tr("Upgrade the firmware of instruments, one after another, as the firmware page does");
 }
 
 QString CliUpgradeCommand::description() const
 {
-    return tr("Firmware upgrades from the command line are not available in this build: the command ends with "
-              "exit code 1 and sends nothing. Use the window's firmware page.");
+    return tr("Scans for every instrument named by --mac (each must answer), checks them against the firmware "
+              "page's selection rules (one catalog code per run, a motor driver only alone, no current "
+              "transducers, only families with a firmware procedure) and upgrades them one after another, in the order "
+              "given, with the page's own upgrade "
+              "procedures; the first failure stops the sequence. With --ip the address is upgraded without a scan "
+              "and without identification, by the power-supply procedure, as the page's manual address is (for a "
+              "supply in recovery mode). Every device has its own time-out, after which the upgrade is asked to "
+              "stop; only the power-supply procedure stops early, the others end on their own bounded waits. Log "
+              "lines go to standard output, a progress bar to standard error when it is a terminal.");
 }
 
 CliCommand::ScanOptions CliUpgradeCommand::scanOptions() const
 {
-    return ScanOptions::None;
+    return ScanOptions::All;
 }
 
 void CliUpgradeCommand::addOptions(QCommandLineParser& parser)
 {
-    parser.addOption({QStringLiteral("mac"), tr("The MAC address of the instrument."), QStringLiteral("MAC")});
-    parser.addOption({QStringLiteral("ip"), tr("The IP address of the instrument."), QStringLiteral("IP")});
-    parser.addOption({QStringLiteral("file"), tr("The firmware file."), QStringLiteral("FILE")});
+    parser.addOption({option(macOption),
+                      tr("An instrument to upgrade, by its MAC address (repeatable: upgraded in the order given)."),
+                      tr("MAC")});
+    parser.addOption({option(ipOption),
+                      tr("Upgrade the power supply at this address, without a scan and without identification."),
+                      tr("IP")});
     parser.addOption(
-        {QStringLiteral("timeout"), tr("The time-out of the upgrade in milliseconds."), QStringLiteral("MS")});
+        {option(fileOption), tr("The firmware file (.updt, .flash or .hex, as the page offers)."), tr("FILE")});
+    parser.addOption({option(timeoutOption),
+                      tr("The time-out of each device's upgrade in milliseconds (%1 to %2); default: the saved "
+                         "upgrade time-out.")
+                          .arg(minTimeoutMs)
+                          .arg(maxTimeoutMs),
+                      tr("MS")});
+    parser.addOption({option(jsonOption), tr("Print one JSON object per event instead of the log lines.")});
 }
 
-QString CliUpgradeCommand::takeArguments(const QCommandLineParser&)
+QString CliUpgradeCommand::takeArguments(const QCommandLineParser& parser)
 {
+    if (!parser.positionalArguments().isEmpty())
+        return tr("unexpected argument \"%1\"").arg(parser.positionalArguments().first());
+    QString problem = takeTargets(parser);
+    if (problem.isEmpty())
+        problem =
+            parser.isSet(option(fileOption)) ? takeFile(parser.value(option(fileOption))) : tr("--file is missing");
+    if (problem.isEmpty())
+        problem = takeTimeout(parser);
+    m_json = parser.isSet(option(jsonOption));
+    return problem;
+}
+
+QString CliUpgradeCommand::takeTargets(const QCommandLineParser& parser)
+{
+    const QStringList macs = parser.values(option(macOption));
+    const bool manual = parser.isSet(option(ipOption));
+    if (manual && !macs.isEmpty())
+        return tr("--mac and --ip do not go together");
+    if (!manual && macs.isEmpty())
+        return tr("--mac or --ip is missing");
+    if (manual) {
+        quint32 address = 0;
+        const QString text = parser.value(option(ipOption));
+        const QString problem = cliArguments::checkAddress(QStringLiteral("--ip"), text, address);
+        m_manualIp = text.trimmed();
+        return problem;
+    }
+    for (const QString& text : macs) {
+        QString mac;
+        const QString problem = cliArguments::checkMac(QStringLiteral("--mac"), text, mac);
+        if (!problem.isEmpty())
+            return problem;
+        if (m_macs.contains(mac))
+            return tr("--mac: %1 is given twice").arg(mac);
+        m_macs << mac;
+    }
+    return {};
+}
+
+QString CliUpgradeCommand::takeFile(const QString& path)
+{
+    const QFileInfo info(path);
+    QFile file(path);
+    if (!info.exists())
+        return tr("--file: \"%1\" does not exist").arg(path);
+    if (!info.isFile())
+        return tr("--file: \"%1\" is not a file").arg(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return tr("--file: \"%1\" cannot be read: %2").arg(path, file.errorString());
+    m_file = info.absoluteFilePath();
+    return {};
+}
+
+QString CliUpgradeCommand::takeTimeout(const QCommandLineParser& parser)
+{
+    if (parser.isSet(option(timeoutOption)))
+        return cliArguments::checkNumber(QStringLiteral("--timeout"), parser.value(option(timeoutOption)), minTimeoutMs,
+                                         maxTimeoutMs, m_timeoutMs);
+    AppSettings settings(AppSettings::MissingKeys::LeaveFileAlone);
+    m_timeoutMs = qBound(minTimeoutMs, settings.getTimeout(), maxTimeoutMs);
+    return {};
+}
+
+QString CliUpgradeCommand::selectionProblem(const QList<Device_t>& devices)
+{
+    for (const Device_t& device : devices) {
+        if (device::isCurrentTr(device.code))
+            return tr("%1 is a current transducer: their firmware cannot be upgraded").arg(device.mac);
+        if (!hasFirmwareProcedure(device.code))
+            return tr("%1 (code %2) has no firmware upgrade procedure").arg(device.mac, device.code);
+        if (device::isKolvex(device.code) && devices.size() > 1)
+            return tr("%1 is a motor driver: it is upgraded alone").arg(device.mac);
+        if (device.code.compare(devices.first().code, Qt::CaseInsensitive) != 0)
+            return tr("one catalog code per run: %1 is %2, %3 is %4")
+                .arg(devices.first().mac, devices.first().code, device.mac, device.code);
+    }
     return {};
 }
 
 int CliUpgradeCommand::run(CliContext& context)
 {
-    context.error(tr("not available in this build"));
-    return cliExit::failed;
+    // An upgrade is not broken off half way because whoever read its log has gone (a closed pipe).
+    std::signal(SIGPIPE, SIG_IGN);
+    Runs runs;
+    if (!m_manualIp.isEmpty()) {
+        runs.push_back(std::make_unique<CliUpgradeRun>(Device_t(), m_manualIp, m_file, m_timeoutMs));
+        return upgradeInTurn(context, runs);
+    }
+    QList<Device_t> devices;
+    const int found = findDevices(context, devices);
+    if (found != cliExit::success)
+        return found;
+    for (const Device_t& device : devices)
+        runs.push_back(std::make_unique<CliUpgradeRun>(device, QString(), m_file, m_timeoutMs));
+    return upgradeInTurn(context, runs);
+}
+
+// Every device named, in the order named, or the exit code of the reason why not.
+int CliUpgradeCommand::findDevices(CliContext& context, QList<Device_t>& devices) const
+{
+    const QList<Device_t> found = context.scanner().scan();
+    QStringList missing;
+    for (const QString& mac : m_macs) {
+        const int index = CliScanner::indexOfMac(found, mac);
+        if (index < 0)
+            missing << mac;
+        else
+            devices << found.at(index);
+    }
+    if (!missing.isEmpty()) {
+        context.error(tr("no instrument with the MAC address %1 answered; nothing was sent")
+                          .arg(missing.join(QStringLiteral(", "))));
+        return cliExit::nothingFound;
+    }
+    const QString problem = selectionProblem(devices);
+    if (!problem.isEmpty()) {
+        context.error(problem + tr("; nothing was sent"));
+        return cliExit::badUsage;
+    }
+    return cliExit::success;
+}
+
+int CliUpgradeCommand::upgradeInTurn(CliContext& context, const Runs& runs) const
+{
+    CliUpgradeReport report(context.out(), context.err(), m_json, isatty(fileno(stderr)) == 1);
+    const int count = int(runs.size());
+    for (int i = 0; i < count; ++i) {
+        CliUpgradeRun& run = *runs.at(size_t(i));
+        report.start(run.name(), run.address(), i + 1, count, m_file);
+        QString reason;
+        if (run.run(report, reason)) {
+            report.done(run.name());
+            continue;
+        }
+        report.failed(run.name(), reason);
+        QStringList left;
+        for (int j = i + 1; j < count; ++j) {
+            report.skipped(runs.at(size_t(j))->name());
+            left << runs.at(size_t(j))->name();
+        }
+        if (!left.isEmpty())
+            context.error(tr("not upgraded: %1").arg(left.join(QStringLiteral(", "))));
+        return cliExit::failed;
+    }
+    return cliExit::success;
 }

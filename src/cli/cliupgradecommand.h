@@ -3,11 +3,21 @@
 #pragma once
 
 #include "cli/clicommand.h"
+#include "model/device_t.h"
 
 #include <QCoreApplication>
+#include <QList>
+#include <QString>
+#include <QStringList>
 
-// "upgrade": takes its options so that scripts get a clear answer, and says that
-// this build cannot upgrade firmware from the command line.
+#include <memory>
+#include <vector>
+
+class CliUpgradeRun;
+
+// "upgrade": the window's firmware page without the window. The devices named by MAC are found by a scan
+// and upgraded one after another by the page's worker, under the page's selection rules; a manual address
+// takes the power-supply procedure without identification, as on the page.
 class CliUpgradeCommand : public CliCommand
 {
     Q_DECLARE_TR_FUNCTIONS(CliUpgradeCommand)
@@ -21,4 +31,24 @@ public:
     void addOptions(QCommandLineParser& parser) override;
     QString takeArguments(const QCommandLineParser& parser) override;
     int run(CliContext& context) override;
+
+    // Empty when these devices may be upgraded in one run, as the page allows them to be selected together
+    // (one catalog code, a motor driver only alone, no current transducer) and each has a firmware procedure;
+    // else why not.
+    static QString selectionProblem(const QList<Device_t>& devices);
+
+private:
+    using Runs = std::vector<std::unique_ptr<CliUpgradeRun>>;
+
+    QString takeTargets(const QCommandLineParser& parser);
+    QString takeFile(const QString& path);
+    QString takeTimeout(const QCommandLineParser& parser);
+    int findDevices(CliContext& context, QList<Device_t>& devices) const;
+    int upgradeInTurn(CliContext& context, const Runs& runs) const;
+
+    QStringList m_macs;
+    QString m_manualIp;
+    QString m_file;
+    int m_timeoutMs = 0;
+    bool m_json = false;
 };

@@ -79,6 +79,7 @@ private:
     bool openFirmwareFile();
     bool connectUploadPort(QTcpSocket& upload);
     bool uploadFirmware(QTcpSocket& upload, int& progress, bool& interrupted);
+    bool writeUploadChunks(QTcpSocket& upload, QByteArray& pending);
     bool waitUntilDrained(QTcpSocket& upload);
     bool waitForInstallation(QTcpSocket& upload, int progress, bool& timedOut, QString& reply);
     void rebootPowerSupply();

@@ -11,6 +11,9 @@
 
 namespace {
 constexpr qint64 chunkBytes = 16384;
+// Chunks handed to the connection in one write: one kernel write per 16 KiB chunk costs about half the
+// link's throughput, and the supply sees the same byte stream either way.
+constexpr int chunksPerWrite = 16;
 constexpr int chunksPerStep = 200;
 constexpr int progressAfterConnect = 3;
 constexpr int installTargetStart = 50;
@@ -146,34 +149,49 @@ bool firmwareUpgrade::connectUploadPort(QTcpSocket& upload)
 bool firmwareUpgrade::uploadFirmware(QTcpSocket& upload, int& progress, bool& interrupted)
 {
     int chunks = 0;
+    QByteArray pending;
     interrupted = false;
     while (!interrupted) {
         interrupted = isInterruptionRequested();
         const QByteArray chunk = m_firmwareFile.read(chunkBytes);
         if (chunk.isEmpty())
             break;
-        if (upload.state() != QAbstractSocket::ConnectedState || upload.write(chunk) < 0) {
-            log(QStringLiteral("CRITICAL: Packet transmitted with erros"));
-            upload.close();
-            m_firmwareFile.close();
-            emit signalErrorDetected();
-            return false;
-        }
+        pending += chunk;
         if (++chunks % chunksPerStep == 0) {
             emit signalProgressBarUpdate(1);
             ++progress;
         }
+        if (chunks % chunksPerWrite != 0 && !interrupted && !m_firmwareFile.atEnd())
+            continue;
+        if (!writeUploadChunks(upload, pending))
+            return false;
         if (!waitUntilDrained(upload))
             interrupted = true;
     }
+    if (!pending.isEmpty() && !writeUploadChunks(upload, pending))
+        return false;
     log(QStringLiteral("Fiwmware uploaded!"));
     m_firmwareFile.close();
     log(QStringLiteral("\nInstall new firmware:"));
     return true;
 }
 
-// A supply that stops reading must not make the rest of the file pile up in memory: the next chunk
-// waits until this one has left. False when the thread was asked to stop meanwhile.
+// Hands the chunks read so far to the connection; false (reported) when it cannot take them.
+bool firmwareUpgrade::writeUploadChunks(QTcpSocket& upload, QByteArray& pending)
+{
+    if (upload.state() != QAbstractSocket::ConnectedState || upload.write(pending) < 0) {
+        log(QStringLiteral("CRITICAL: Packet transmitted with erros"));
+        upload.close();
+        m_firmwareFile.close();
+        emit signalErrorDetected();
+        return false;
+    }
+    pending.clear();
+    return true;
+}
+
+// A supply that stops reading must not make the rest of the file pile up in memory: no chunk is read
+// until those written have left. False when the thread was asked to stop meanwhile.
 bool firmwareUpgrade::waitUntilDrained(QTcpSocket& upload)
 {
     while (upload.bytesToWrite() > 0 && upload.state() == QAbstractSocket::ConnectedState) {

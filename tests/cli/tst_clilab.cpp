@@ -121,7 +121,6 @@ private slots:
     void unknownMacSendsNothing();
     void settingsTheDeviceCannotTakeSendNothing_data();
     void settingsTheDeviceCannotTakeSendNothing();
-    void upgradeIsNotAvailable();
 
     void setMovesAUnitAndSeesItThere();
     void setBringsAStrayUnitIntoItsSubnet();
@@ -656,17 +655,6 @@ void TestCliLab::settingsTheDeviceCannotTakeSendNothing()
     SimLog::Lines heard;
     QVERIFY(heardBeforeControlScan(before, heard));
     QCOMPARE(SimLog::filter(heard, isConfiguration).size(), 0);
-}
-
-void TestCliLab::upgradeIsNotAvailable()
-{
-    const int before = mark();
-    const CliRunner::Result result = run({"upgrade", "--mac", moverMac, "--file", "/nonexistent/fw.updt"});
-    QCOMPARE(result.exitCode, 1);
-    QCOMPARE(lines(result.err), QStringList{"kestrion-cli upgrade: not available in this build"});
-    SimLog::Lines heard;
-    QVERIFY(heardBeforeControlScan(before, heard));
-    QCOMPARE(heard.size(), 0);
 }
 
 // ------------------------------------------------------------------ set

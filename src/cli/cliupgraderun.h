@@ -1,0 +1,35 @@
+// SPDX-FileCopyrightText: 2026 Kestrion developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "model/device_t.h"
+
+#include <QCoreApplication>
+#include <QObject>
+#include <QString>
+
+class CliUpgradeReport;
+
+// The upgrade of one device by the window's upgrade worker, run on this thread's event loop (the worker's
+// signals arrive queued, in order) under a watchdog that asks the worker to stop after the time-out.
+class CliUpgradeRun : public QObject
+{
+    Q_DECLARE_TR_FUNCTIONS(CliUpgradeRun)
+
+public:
+    // The device found by a scan; or, with an empty record, the manual address `manualIp`.
+    CliUpgradeRun(const Device_t& device, const QString& manualIp, const QString& firmwarePath, int timeoutMs);
+
+    // True when the worker reported success. `reason` tells why not.
+    bool run(CliUpgradeReport& report, QString& reason);
+
+    // How the device is named in the output: its MAC, or the manual address.
+    QString name() const;
+    QString address() const;
+
+private:
+    Device_t m_device;
+    QString m_manualIp;
+    QString m_firmwarePath;
+    int m_timeoutMs;
+};

@@ -31,8 +31,8 @@ constexpr auto logTimeFormat = "yyyy_MM_dd_HH_mm";
 constexpr int progressReset = 0;
 constexpr int progressWrap = 101;
 constexpr int absoluteProgress[] = {0, 50, 70, 80, 95, 100};
-// How long closing the window waits for a worker that was asked to stop; the power-supply procedure
-// stops within one of its waits, the others finish their step first.
+// How long destroying the window waits for a worker asked to stop: the power-supply procedure stops
+// within one of its waits, the beamline and motor-driver procedures do not look and run on to their end.
 constexpr unsigned long closeWaitMs = 30000;
 
 bool isAbsoluteProgress(int value)

@@ -185,6 +185,11 @@ void TestFirmwareRun::sequenceOverSelectedDevices()
         QVERIFY(m_harness->table.rowOfDevice(supplies.first()) != supplies.first());
     tick(supplies);
     m_harness->ui.lineEditFirmware1->setText(supplyImage);
+    // A thread that lingers after its completion must have ended before the next one starts.
+    m_workers->story = [](ScriptedWorker& worker) {
+        ScriptedWorkers::completes(worker);
+        QThread::msleep(50);
+    };
 
     m_page->buttonUpFwPressed();
     QVERIFY(m_page->upgradeRunning());

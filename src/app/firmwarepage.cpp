@@ -4,6 +4,7 @@
 
 #include "app/devicetable.h"
 #include "dialogs/userprompts.h"
+#include "firmware/firmwareupgrade.h"
 #include "model/appsettings.h"
 #include "model/device.h"
 #include "ui_mainwindow.h"
@@ -13,7 +14,9 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QProgressBar>
 #include <QTextStream>
+#include <QTimer>
 #include <QUrl>
 
 #include <algorithm>
@@ -26,13 +29,45 @@ constexpr auto noFirmwareChosen = "/...";
 constexpr auto logFileName = "update_log_%1.txt";
 constexpr auto logTimeFormat = "yyyy_MM_dd_HH_mm";
 constexpr int progressReset = 0;
+constexpr int progressWrap = 101;
+constexpr int absoluteProgress[] = {0, 50, 70, 80, 95, 100};
+// How long destroying the window waits for a worker asked to stop: the power-supply procedure stops
+// within one of its waits, the beamline and motor-driver procedures do not look and run on to their end.
+constexpr unsigned long closeWaitMs = 30000;
+
+bool isAbsoluteProgress(int value)
+{
+    return std::find(std::cbegin(absoluteProgress), std::cend(absoluteProgress), value) != std::cend(absoluteProgress);
+}
 } // namespace
 
 FirmwarePage::FirmwarePage(const PageContext& context, AppSettings& settings, QString& fwDefaultDir,
-                           QString& firmwareFilter, UpgradeWorkerFactory workers, QObject* parent)
+                           QString& firmwareFilter, const int& updateTimeout, UpgradeWorkerFactory workers,
+                           QObject* parent)
     : DevicePage(context, parent), m_settings(settings), m_fwDefaultDir(fwDefaultDir), m_firmwareFilter(firmwareFilter),
-      m_workers(workers ? std::move(workers) : realUpgradeWorkers())
-{}
+      m_updateTimeout(updateTimeout), m_workers(workers ? std::move(workers) : realUpgradeWorkers()),
+      m_logFlush(new QTimer(this))
+{
+    m_logFlush->setSingleShot(true);
+    m_logFlush->setInterval(0);
+    connect(m_logFlush, &QTimer::timeout, this, &FirmwarePage::flushLog);
+}
+
+FirmwarePage::~FirmwarePage()
+{
+    delete m_watchdog.data();
+    if (!m_worker)
+        return;
+    disconnect(m_worker, nullptr, this, nullptr);
+    m_worker->requestInterruption();
+    if (m_worker->wait(closeWaitMs)) {
+        delete m_worker.data();
+        return;
+    }
+    // Destroying a running thread would abort the program: it is left to end with the process.
+    m_worker->setParent(nullptr);
+    qWarning("The firmware upgrade was still running when the window closed.");
+}
 
 QPushButton* FirmwarePage::pageButton() const
 {
@@ -62,6 +97,7 @@ void FirmwarePage::prepare()
 void FirmwarePage::restartFirmwareLog()
 {
     ui().progressBarFirmware->setValue(progressReset);
+    m_pendingLog.clear();
     ui().plainTextEditFirmware->clear();
 }
 
@@ -208,20 +244,252 @@ void FirmwarePage::buttonUpFwPressed2()
     checkAndUpgrade(ui().lineEditFirmware2->text());
 }
 
-void FirmwarePage::updateFirmware(QString firmwarePath)
+int FirmwarePage::selectedCount() const
 {
-    Q_UNUSED(firmwarePath)
     const QList<bool>& selected = context().selected;
     const int count = qMin(context().table.rowCount(), selected.size());
-    const bool manual = ui().checkBoxManualIP->isChecked();
-    const bool anySelected = std::any_of(selected.cbegin(), selected.cbegin() + count, [](bool s) { return s; });
-    if (!manual && !anySelected) {
+    return int(std::count(selected.cbegin(), selected.cbegin() + count, true));
+}
+
+// The device the worker takes: the lowest selected index.
+int FirmwarePage::firstSelectedIndex() const
+{
+    const QList<bool>& selected = context().selected;
+    const int count = qMin(context().table.rowCount(), selected.size());
+    const auto first = std::find(selected.cbegin(), selected.cbegin() + count, true);
+    return first == selected.cbegin() + count ? -1 : int(first - selected.cbegin());
+}
+
+// Empty while the manual option is off.
+QString FirmwarePage::manualAddress() const
+{
+    return ui().checkBoxManualIP->isChecked() ? ui().lineEditSetManualIP->text().trimmed() : QString();
+}
+
+void FirmwarePage::updateFirmware(QString firmwarePath)
+{
+    if (upgradeRunning()) {
+        appendLog(tr("WARNING: An upgrade is already running: wait for it to end."));
+        return;
+    }
+    const bool manual = !manualAddress().isEmpty();
+    if (!manual && selectedCount() == 0) {
         context().prompts.critical(context().window, tr("Devices to Update"),
                                    tr("ERROR: Select the devices to update!"));
         return;
     }
-    context().prompts.critical(context().window, tr("Firmware Upgrade"),
-                               tr("Firmware upgrades are not part of this build."));
+    // Every device of the run takes this file, whichever row's button started it.
+    m_sequencePath = firmwarePath;
+    m_sequenceTotal = manual ? 1 : selectedCount();
+    m_sequencePosition = 0;
+    startNextDevice();
+}
+
+void FirmwarePage::startNextDevice()
+{
+    const QString manual = manualAddress();
+    const int index = firstSelectedIndex();
+    const QList<Device_t>& devices = context().devices;
+    const Device_t target = index >= 0 && index < devices.size() ? devices.at(index) : Device_t();
+    m_currentDevice = index >= 0 ? QStringList({target.group, target.ip}).join(QLatin1Char(' ')).trimmed()
+                                 : tr("manual address %1").arg(manual);
+    ++m_sequencePosition;
+    m_outcome = Outcome::None;
+    m_lastWorkerLine.clear();
+
+    emit signalEnableUI(false);
+    firmwareUpgrade* worker =
+        m_workers(context().window, m_sequencePath, context().table.rowCount(), context().selected, devices, manual);
+    m_worker = worker;
+    connectWorker(worker);
+    worker->start();
+    startWatchdog();
+    emit signalStatus(
+        tr("Upgrading device %1 of %2: %3").arg(m_sequencePosition).arg(m_sequenceTotal).arg(m_currentDevice));
+}
+
+void FirmwarePage::connectWorker(firmwareUpgrade* worker)
+{
+    connect(worker, &firmwareUpgrade::signalPrintMessage, this, &FirmwarePage::writeFwUpLog);
+    connect(worker, &firmwareUpgrade::signalProgressBarUpdate, this, &FirmwarePage::changeFwProgressBar);
+    connect(worker, &firmwareUpgrade::signalErrorDetected, this, &FirmwarePage::stopUpdateProcedure);
+    connect(worker, &firmwareUpgrade::signalProcedureCompleted, this, &FirmwarePage::updateNextDevice);
+    connect(worker, &firmwareUpgrade::signalRemoveSelectedDevice, this, &FirmwarePage::removeSelectedDev);
+    // Queued behind everything the worker sent: its outcome is known by then.
+    connect(worker, &QThread::finished, this, [this, worker]() {
+        if (worker == m_worker)
+            onWorkerFinished();
+    });
+}
+
+void FirmwarePage::startWatchdog()
+{
+    auto* watchdog = new QTimer(context().window);
+    watchdog->setSingleShot(true);
+    connect(watchdog, &QTimer::timeout, this, &FirmwarePage::onWatchdogExpired);
+    m_watchdog = watchdog;
+    watchdog->start(m_updateTimeout);
+}
+
+void FirmwarePage::onWatchdogExpired()
+{
+    if (!m_worker || !m_worker->isRunning())
+        return;
+    appendLog(tr("WARNING: No result after %1 ms: the upgrade is asked to stop.").arg(m_updateTimeout));
+    m_worker->requestInterruption();
+}
+
+void FirmwarePage::writeFwUpLog(const QString& message)
+{
+    if (!message.trimmed().isEmpty())
+        m_lastWorkerLine = message.trimmed();
+    appendLog(message);
+}
+
+void FirmwarePage::appendLog(const QString& message)
+{
+    m_pendingLog << message;
+    if (!m_logFlush->isActive())
+        m_logFlush->start();
+}
+
+// One paragraph per message, as appending them one by one would give.
+void FirmwarePage::flushLog()
+{
+    m_logFlush->stop();
+    if (m_pendingLog.isEmpty())
+        return;
+    ui().plainTextEditFirmware->appendPlainText(m_pendingLog.join(QLatin1Char('\n')));
+    m_pendingLog.clear();
+}
+
+void FirmwarePage::changeFwProgressBar(int value)
+{
+    QProgressBar* bar = ui().progressBarFirmware;
+    if (isAbsoluteProgress(value))
+        bar->setValue(value);
+    else
+        bar->setValue(((bar->value() + value) % progressWrap + progressWrap) % progressWrap);
+}
+
+// An error outweighs a completion from the same worker; without a worker the failure is shown at once.
+void FirmwarePage::stopUpdateProcedure()
+{
+    m_outcome = Outcome::Failed;
+    if (!upgradeRunning())
+        finishWithFailure();
+}
+
+void FirmwarePage::updateNextDevice()
+{
+    if (m_outcome == Outcome::None)
+        m_outcome = Outcome::Completed;
+    if (!upgradeRunning())
+        continueSequence();
+}
+
+void FirmwarePage::removeSelectedDev(int index)
+{
+    const DeviceTable& table = context().table;
+    if (QCheckBox* box = table.selectionBox(table.rowOfDevice(index)))
+        box->setChecked(false);
+    QList<bool>& selected = context().selected;
+    if (index >= 0 && index < selected.size())
+        selected[index] = false;
+}
+
+void FirmwarePage::onWorkerFinished()
+{
+    const Outcome outcome = m_outcome;
+    releaseWorker();
+    flushLog();
+    if (m_closeRequested) {
+        emit signalCloseWindow();
+        return;
+    }
+    switch (outcome) {
+    case Outcome::Completed:
+        continueSequence();
+        break;
+    case Outcome::Failed:
+        finishWithFailure();
+        break;
+    case Outcome::None:
+        reportEndWithoutResult();
+        finishWithFailure();
+        break;
+    }
+}
+
+// The worker has finished: it may go, with its watchdog.
+void FirmwarePage::releaseWorker()
+{
+    if (m_watchdog) {
+        m_watchdog->stop();
+        m_watchdog->deleteLater();
+    }
+    m_watchdog = nullptr;
+    if (m_worker)
+        m_worker->deleteLater();
+    m_worker = nullptr;
+}
+
+void FirmwarePage::continueSequence()
+{
+    if (selectedCount() == 0) {
+        finishWithSuccess();
+        return;
+    }
+    if (m_sequencePath.isEmpty())
+        buttonUpFwPressed();
+    else
+        startNextDevice();
+}
+
+void FirmwarePage::finishWithSuccess()
+{
+    flushLog();
+    if (m_sequenceTotal > 0)
+        emit signalStatus(tr("Upgrade complete: %1 of %2 updated").arg(m_sequenceTotal).arg(m_sequenceTotal));
+    m_sequenceTotal = 0;
+    m_sequencePath.clear();
+    context().prompts.information(context().window, tr("Firmware Upgrade"), tr("Device succesfuly updated!"));
+    emit signalScanDevices();
+    ui().checkBoxManualIP->setChecked(false);
+    emit signalEnableUI(true);
+}
+
+void FirmwarePage::finishWithFailure()
+{
+    flushLog();
+    if (m_sequenceTotal > 0)
+        emit signalStatus(tr("Upgrade failed on device %1 of %2: %3")
+                              .arg(m_sequencePosition)
+                              .arg(m_sequenceTotal)
+                              .arg(m_currentDevice));
+    m_sequenceTotal = 0;
+    m_sequencePath.clear();
+    emit signalEnableUI(true);
+    context().prompts.critical(context().window, tr("Firmware Upgrade"), tr("ERROR: Updating failed!"));
+}
+
+void FirmwarePage::reportEndWithoutResult()
+{
+    const QString what = m_lastWorkerLine.isEmpty() ? tr("no response from the device")
+                                                    : tr("its last message was \"%1\"").arg(m_lastWorkerLine);
+    appendLog(tr("ERROR: The upgrade ended without a result: %1.").arg(what));
+}
+
+bool FirmwarePage::holdCloseUntilIdle()
+{
+    if (!upgradeRunning())
+        return false;
+    if (!m_closeRequested) {
+        m_closeRequested = true;
+        appendLog(tr("Closing: the upgrade is asked to stop; the window closes once it has ended."));
+        m_worker->requestInterruption();
+    }
+    return true;
 }
 
 void FirmwarePage::downloadLog()

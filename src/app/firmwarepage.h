@@ -5,13 +5,21 @@
 #include "app/devicepage.h"
 #include "app/upgradeworkerfactory.h"
 
+#include <QPointer>
 #include <QString>
+#include <QStringList>
 
 class AppSettings;
 class QLineEdit;
+class QTimer;
+class firmwareUpgrade;
 
 // The firmware page: the devices ticked in the table's selection column (or an address typed by
 // hand), the firmware files chosen or dropped for them, the upgrade buttons and the upgrade log.
+//
+// An upgrade run takes the selected devices one after another, one worker thread and one watchdog
+// each. The page acts on a worker's outcome once its thread has ended, so that no two workers ever
+// run together and a worker that ends without saying how still gives the window back.
 class FirmwarePage : public DevicePage
 {
     Q_OBJECT
@@ -20,9 +28,12 @@ public:
     static constexpr int stackPage = 0;
     static constexpr const char* defaultFirmwareFilter = "Firmware files (*.updt);;All files (*.*)";
 
-    // `fwDefaultDir` and `firmwareFilter` are the window's: the chooser's start directory and file filter.
+    // `fwDefaultDir` and `firmwareFilter` are the window's: the chooser's start directory and file filter;
+    // `updateTimeout` its watchdog time for one device, in milliseconds.
     FirmwarePage(const PageContext& context, AppSettings& settings, QString& fwDefaultDir, QString& firmwareFilter,
-                 UpgradeWorkerFactory workers, QObject* parent = nullptr);
+                 const int& updateTimeout, UpgradeWorkerFactory workers, QObject* parent = nullptr);
+    // Asks a running worker to stop and waits for it (bounded): its thread must not outlive the window.
+    ~FirmwarePage() override;
 
     int stackIndex() const override { return stackPage; }
     QPushButton* pageButton() const override;
@@ -50,13 +61,64 @@ public:
     void downloadLog();
     void restartFirmwareLog();
 
+    // What the running worker reports.
+    void writeFwUpLog(const QString& message);
+    void changeFwProgressBar(int value);
+    void stopUpdateProcedure();
+    void updateNextDevice();
+    void removeSelectedDev(int index);
+
+    bool upgradeRunning() const { return !m_worker.isNull(); }
+    // True while a worker runs: it is asked to stop and the page asks the window to close once it has ended.
+    bool holdCloseUntilIdle();
+
+signals:
+    void signalEnableUI(bool enable);
+    void signalScanDevices();
+    // One line for the status bar: which device is being upgraded, and how the run ended.
+    void signalStatus(const QString& message);
+    void signalCloseWindow();
+
 private:
+    enum class Outcome { None, Completed, Failed };
+
     void setFwDirectoryFromFile(const QString& path);
     void checkAndUpgrade(const QString& path);
     Device_t deviceOfRow(int row) const;
 
+    int selectedCount() const;
+    int firstSelectedIndex() const;
+    QString manualAddress() const;
+    void startNextDevice();
+    void connectWorker(firmwareUpgrade* worker);
+    void startWatchdog();
+    void onWatchdogExpired();
+    void onWorkerFinished();
+    void releaseWorker();
+    void continueSequence();
+    void finishWithSuccess();
+    void finishWithFailure();
+    void reportEndWithoutResult();
+    void appendLog(const QString& message);
+    void flushLog();
+
     AppSettings& m_settings;
     QString& m_fwDefaultDir;
     QString& m_firmwareFilter;
+    const int& m_updateTimeout;
     UpgradeWorkerFactory m_workers;
+
+    QPointer<firmwareUpgrade> m_worker;
+    QPointer<QTimer> m_watchdog;
+    Outcome m_outcome = Outcome::None;
+    bool m_closeRequested = false;
+    // The run over the selected devices: its firmware file, its length and where it stands.
+    QString m_sequencePath;
+    int m_sequenceTotal = 0;
+    int m_sequencePosition = 0;
+    QString m_currentDevice;
+    // Log lines wait here for the next turn of the event loop, so that a burst of lines costs one append.
+    QStringList m_pendingLog;
+    QTimer* m_logFlush = nullptr;
+    QString m_lastWorkerLine;
 };

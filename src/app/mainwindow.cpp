@@ -15,8 +15,10 @@
 #include "updates/updates.h"
 
 #include <QApplication>
+#include <QCloseEvent>
 #include <QCoreApplication>
 #include <QDir>
+#include <QStatusBar>
 #include <QTimer>
 
 namespace {
@@ -72,7 +74,7 @@ void MainWindow::createPages(UpgradeWorkerFactory upgradeWorkers)
     m_informationPage = std::make_unique<InformationPage>(context);
     m_configurationPage = std::make_unique<ConfigurationPage>(context, *m_networkInterfaces);
     m_firmwarePage = std::make_unique<FirmwarePage>(context, m_settings, m_fwDefaultDir, m_firmwareFilter,
-                                                    std::move(upgradeWorkers));
+                                                    m_updateTimeout, std::move(upgradeWorkers));
     m_housekeeping = std::make_unique<Housekeeping>(*m_prompts, this);
     m_settingsLink =
         std::make_unique<SettingsLink>(*m_client, m_settings, m_updateTimeout, m_flagManualIP, ui->frameManualIp);
@@ -126,6 +128,11 @@ void MainWindow::connectFirmwarePage()
     connect(ui->dowloadLog, &QPushButton::released, this, &MainWindow::onDownloadLog);
     connect(ui->filterBtn, &QPushButton::released, this, &MainWindow::onHideFilterComboBox);
     connect(ui->comboBoxDeviceFilter, &QComboBox::currentTextChanged, this, &MainWindow::onHideDevice);
+    connect(m_firmwarePage.get(), &FirmwarePage::signalEnableUI, this, &MainWindow::enableUI);
+    connect(m_firmwarePage.get(), &FirmwarePage::signalScanDevices, this, &MainWindow::onScanDevices);
+    connect(m_firmwarePage.get(), &FirmwarePage::signalCloseWindow, this, &QWidget::close);
+    connect(m_firmwarePage.get(), &FirmwarePage::signalStatus, this,
+            [this](const QString& message) { statusBar()->showMessage(message); });
 }
 
 void MainWindow::connectMenuActions()
@@ -526,4 +533,38 @@ void MainWindow::updateFirmware(QString firmwarePath)
 void MainWindow::onDownloadLog()
 {
     m_firmwarePage->downloadLog();
+}
+
+void MainWindow::onWriteFwUpLog(QString message)
+{
+    m_firmwarePage->writeFwUpLog(message);
+}
+
+void MainWindow::onChangeFwProgressBar(int value)
+{
+    m_firmwarePage->changeFwProgressBar(value);
+}
+
+void MainWindow::onStopUpdateProcedure()
+{
+    m_firmwarePage->stopUpdateProcedure();
+}
+
+void MainWindow::onUpdateNextDevice()
+{
+    m_firmwarePage->updateNextDevice();
+}
+
+void MainWindow::onRemoveSelectedDev(int index)
+{
+    m_firmwarePage->removeSelectedDev(index);
+}
+
+void MainWindow::closeEvent(QCloseEvent* event)
+{
+    if (m_firmwarePage->holdCloseUntilIdle()) {
+        event->ignore();
+        return;
+    }
+    QMainWindow::closeEvent(event);
 }

@@ -91,6 +91,10 @@ public:
 
     bool eventFilter(QObject* watched, QEvent* event) override;
 
+protected:
+    // A running upgrade is asked to stop first; the window closes once it has ended.
+    void closeEvent(QCloseEvent* event) override;
+
 public slots:
     void timeout();
     void onScanDevices();
@@ -134,6 +138,11 @@ public slots:
     void onButtonUpFwPressed();
     void onButtonUpFwPressed2();
     void onDownloadLog();
+    void onWriteFwUpLog(QString message);
+    void onChangeFwProgressBar(int value);
+    void onStopUpdateProcedure();
+    void onUpdateNextDevice();
+    void onRemoveSelectedDev(int index);
 
 private:
     void createPages(UpgradeWorkerFactory upgradeWorkers);

@@ -6,6 +6,7 @@
 #include "common/testhome.h"
 #include "firmware/firmwareupgrade.h"
 #include "model/appsettings.h"
+#include "scriptedworker.h"
 #include "ui_mainwindow.h"
 
 #include <QCheckBox>
@@ -24,8 +25,8 @@ const QString hexFilter = QStringLiteral("Firmware files (*.hex);;All files (*.*
 const QString flashFilter = QStringLiteral("Firmware files (*.flash);;All files (*.*)");
 const QString updtFilter = QStringLiteral("Firmware files (*.updt);;All files (*.*)");
 
-// A worker that only says who made it; the page's tests never start one.
-class ScriptedWorker : public firmwareUpgrade
+// A worker that only says who made it.
+class StubWorker : public firmwareUpgrade
 {
 public:
     using firmwareUpgrade::firmwareUpgrade;
@@ -77,6 +78,7 @@ private:
     std::unique_ptr<AppSettings> m_settings;
     QString m_fwDefaultDir;
     QString m_firmwareFilter;
+    int m_updateTimeout = 120000;
 };
 
 void TestFirmwarePage::initTestCase()
@@ -103,7 +105,7 @@ void TestFirmwarePage::cleanup()
 std::unique_ptr<FirmwarePage> TestFirmwarePage::makePage(UpgradeWorkerFactory workers)
 {
     auto page = std::make_unique<FirmwarePage>(m_harness->context(), *m_settings, m_fwDefaultDir, m_firmwareFilter,
-                                               std::move(workers));
+                                               m_updateTimeout, std::move(workers));
     page->prepare();
     return page;
 }
@@ -373,15 +375,15 @@ void TestFirmwarePage::upgradeButtons_data()
     QTest::addColumn<QString>("text");
     const QString noFile = QStringLiteral("ERROR: Please select a valid firmware!");
     const QString noDevice = QStringLiteral("ERROR: Select the devices to update!");
-    const QString notBuilt = QStringLiteral("Firmware upgrades are not part of this build.");
+    const QString done = QStringLiteral("Device succesfuly updated!");
     QTest::newRow("no file") << 1 << "" << false << true << "Firmware" << noFile;
     QTest::newRow("placeholder") << 1 << "/..." << false << true << "Firmware" << noFile;
     QTest::newRow("second row empty") << 2 << "" << false << true << "Firmware" << noFile;
     QTest::newRow("nothing selected") << 1 << supplyImage << false << false << "Devices to Update" << noDevice;
-    QTest::newRow("device selected") << 1 << supplyImage << false << true << "Firmware Upgrade" << notBuilt;
-    QTest::newRow("second row") << 2 << driverImage << false << true << "Firmware Upgrade" << notBuilt;
+    QTest::newRow("device selected") << 1 << supplyImage << false << true << "Firmware Upgrade" << done;
+    QTest::newRow("second row") << 2 << driverImage << false << true << "Firmware Upgrade" << done;
     // A typed address needs no device in the table.
-    QTest::newRow("manual address") << 1 << supplyImage << true << false << "Firmware Upgrade" << notBuilt;
+    QTest::newRow("manual address") << 1 << supplyImage << true << false << "Firmware Upgrade" << done;
 }
 
 void TestFirmwarePage::upgradeButtons()
@@ -392,7 +394,9 @@ void TestFirmwarePage::upgradeButtons()
     QFETCH(bool, tick);
     QFETCH(QString, title);
     QFETCH(QString, text);
-    auto page = makePage();
+    ScriptedWorkers workers;
+    workers.story = ScriptedWorkers::completes;
+    auto page = makePage(workers.factory());
     wireAsTheWindowDoes(*page);
     Ui::MainWindow& ui = m_harness->ui;
     if (!manual)
@@ -406,10 +410,16 @@ void TestFirmwarePage::upgradeButtons()
         page->buttonUpFwPressed();
     else
         page->buttonUpFwPressed2();
-    QCOMPARE(m_harness->prompts.boxes.size(), 1);
-    QCOMPARE(m_harness->prompts.boxes.first().kind, QStringLiteral("critical"));
+    QTRY_COMPARE(m_harness->prompts.boxes.size(), 1);
+    QTRY_VERIFY(!page->upgradeRunning());
+    const bool started = text == QLatin1String("Device succesfuly updated!");
+    QCOMPARE(m_harness->prompts.boxes.first().kind,
+             started ? QStringLiteral("information") : QStringLiteral("critical"));
     QCOMPARE(m_harness->prompts.boxes.first().title, title);
     QCOMPARE(m_harness->prompts.boxes.first().text, text);
+    QCOMPARE(workers.count(), started ? 1 : 0);
+    if (started)
+        QCOMPARE(workers.made().first().firmwarePath, path);
 }
 
 void TestFirmwarePage::emptyLogIsNotSaved()
@@ -469,18 +479,18 @@ void TestFirmwarePage::workersComeFromTheFactory()
     auto page = makePage([&calls](QObject* parent, const QString& path, int count, const QList<bool>& selected,
                                   const QList<Device_t>& devices, const QString& manualIp) -> firmwareUpgrade* {
         calls << QStringLiteral("%1 %2 %3").arg(path).arg(count).arg(manualIp);
-        return new ScriptedWorker(parent, path, count, selected, devices, manualIp);
+        return new StubWorker(parent, path, count, selected, devices, manualIp);
     });
     QObject owner;
     std::unique_ptr<firmwareUpgrade> worker(page->workers()(&owner, supplyImage, 2, {true, false}, {}, QString()));
-    QVERIFY(dynamic_cast<ScriptedWorker*>(worker.get()));
+    QVERIFY(dynamic_cast<StubWorker*>(worker.get()));
     QCOMPARE(worker->parent(), &owner);
     QCOMPARE(calls, QStringList{supplyImage + QStringLiteral(" 2 ")});
     // Without a factory the page makes the real worker.
     auto plain = makePage();
     std::unique_ptr<firmwareUpgrade> real(plain->workers()(nullptr, supplyImage, 1, {true}, {}, QString()));
     QVERIFY(real);
-    QVERIFY(!dynamic_cast<ScriptedWorker*>(real.get()));
+    QVERIFY(!dynamic_cast<StubWorker*>(real.get()));
 }
 
 QTEST_MAIN(TestFirmwarePage)

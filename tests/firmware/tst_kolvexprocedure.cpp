@@ -9,7 +9,6 @@
 #include "motorpacing.h"
 
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -192,7 +191,6 @@ private slots:
     void firstSpeedChangeFails();
     void secondSpeedChangeFailsAndRestoreCannot();
     void finalResetFails();
-    void realPacing();
 };
 
 void TestKolvexProcedure::successfulRun()
@@ -360,26 +358,6 @@ void TestKolvexProcedure::finalResetFails()
     QCOMPARE(run.count(QStringLiteral("error")), 1);
     QCOMPARE(run.count(QStringLiteral("completed")), 0);
     QVERIFY(!run.progressValues().contains(100));
-}
-
-void TestKolvexProcedure::realPacing()
-{
-    FirmwarePacing::setCurrent(FirmwarePacing());
-    FakeXport::Options options = realistic();
-    // A bootloader takes its time to erase: the answer comes after the collector's first wait.
-    options.eraseReplyDelayMs = 1500;
-    FakeXport fake(options);
-    QElapsedTimer clock;
-    clock.start();
-    const Run run = runProcedure(imageFile(QStringLiteral("Kolvex_Communication_DSP.hex")));
-    const qint64 elapsed = clock.elapsed();
-
-    QCOMPARE(run.logs(), successLog);
-    QCOMPARE(run.events.last(), QStringLiteral("completed"));
-    verifyUpgraded(fake.record(), 0x05);
-    // Two restarts of 10 s, the 20 s erase window after the answer, 1 s per block.
-    QVERIFY2(elapsed >= 20000 + 20000 + 3000, qPrintable(QString::number(elapsed)));
-    qInfo("one run with the real pauses: %lld ms", elapsed);
 }
 
 int main(int argc, char** argv)

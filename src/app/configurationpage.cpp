@@ -3,11 +3,14 @@
 #include "app/configurationpage.h"
 
 #include "app/devicetable.h"
+#include "dialogs/addressdelegate.h"
 #include "dialogs/userprompts.h"
 #include "discovery/networkinterfaces.h"
 #include "model/device.h"
 #include "model/wellknownports.h"
+#include "netconf/addresstext.h"
 #include "netconf/changedeviceconfigurations.h"
+#include "netconf/configurationdiff.h"
 #include "netconf/newnetwsettings.h"
 #include "ui_mainwindow.h"
 
@@ -35,15 +38,29 @@ const char* const configLabels[] = {QT_TRANSLATE_NOOP("ConfigurationPage", "New 
                                     QT_TRANSLATE_NOOP("ConfigurationPage", "New Gateway:"),
                                     QT_TRANSLATE_NOOP("ConfigurationPage", "DHCP:")};
 
+const AddressText::Kind rowKinds[] = {AddressText::Kind::Address, AddressText::Kind::Mask, AddressText::Kind::Gateway};
+
 quint32 ipv4Number(const QString& text)
 {
-    return QHostAddress(text).toIPv4Address();
+    return AddressText::parse(text);
+}
+
+bool usesFixedMaskAndGateway(const Device_t& device)
+{
+    return device::isKolvex(device.code) || device::isDravoTester(device.code);
 }
 } // namespace
 
 ConfigurationPage::ConfigurationPage(const PageContext& context, NetworkInterfaces& interfaces, QObject* parent)
     : DevicePage(context, parent), m_networkInterfaces(interfaces)
-{}
+{
+    auto kindOfCell = [](const QModelIndex& index) -> std::optional<AddressText::Kind> {
+        if (index.column() != 1 || index.row() >= addressRows)
+            return std::nullopt;
+        return rowKinds[index.row()];
+    };
+    ui().tableDeviceConfig->setItemDelegateForColumn(1, new AddressDelegate(kindOfCell, ui().tableDeviceConfig));
+}
 
 QPushButton* ConfigurationPage::pageButton() const
 {
@@ -53,7 +70,12 @@ QPushButton* ConfigurationPage::pageButton() const
 void ConfigurationPage::setControlsEnabled(bool enable)
 {
     ui().tableDeviceConfig->setEnabled(enable);
-    ui().saveConfBtn->setEnabled(enable);
+    ui().saveConfBtn->setEnabled(enable && hasCurrentDevice());
+}
+
+bool ConfigurationPage::hasCurrentDevice() const
+{
+    return context().table.currentDeviceIndex() != DeviceTable::noDevice;
 }
 
 void ConfigurationPage::prepare()
@@ -62,6 +84,8 @@ void ConfigurationPage::prepare()
     table->horizontalHeader()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
     table->horizontalHeader()->setSectionResizeMode(1, QHeaderView::Stretch);
     table->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    // Column 0 names each row already; the row headers would only repeat it and narrow the values.
+    table->verticalHeader()->hide();
     table->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     table->setFixedHeight(table->horizontalHeader()->sizeHint().height() +
                           configRows * table->verticalHeader()->defaultSectionSize() + 2 * table->frameWidth() +
@@ -123,8 +147,11 @@ QCheckBox* ConfigurationPage::dhcpBox() const
 void ConfigurationPage::showDeviceNetwSet()
 {
     const int index = context().table.currentDeviceIndex();
-    if (index == DeviceTable::noDevice)
+    if (index == DeviceTable::noDevice) {
+        // Nothing selected (or the filter hid it): the page shows no device's values.
+        resetNetwSetTable();
         return;
+    }
     const Device_t device = context().devices.at(index);
     resetNetwSetTable();
     disableNetwSetRow(0, device.ip, false);
@@ -167,13 +194,25 @@ void ConfigurationPage::changeTableNetwSetState(QCheckBox* box)
 
 void ConfigurationPage::enableSave()
 {
-    ui().saveConfBtn->setEnabled(true);
+    ui().saveConfBtn->setEnabled(hasCurrentDevice());
 }
 
 QString ConfigurationPage::cellText(int row) const
 {
     const QTableWidgetItem* item = ui().tableDeviceConfig->item(row, 1);
     return item ? item->text() : QString();
+}
+
+QStringList ConfigurationPage::refusals(const Device_t& device) const
+{
+    QStringList reasons;
+    const int rows = usesFixedMaskAndGateway(device) ? 1 : addressRows;
+    for (int row = 0; row < rows; ++row) {
+        const QString refusal = AddressText::refusal(rowKinds[row], cellText(row).trimmed());
+        if (!refusal.isEmpty())
+            reasons << refusal;
+    }
+    return reasons;
 }
 
 void ConfigurationPage::saveNewConfiguration()
@@ -184,14 +223,21 @@ void ConfigurationPage::saveNewConfiguration()
         context().prompts.critical(context().window, title, tr("ERROR: no devices selected!"));
         return;
     }
+    const Device_t device = context().devices.at(index);
+    const QStringList refused = refusals(device);
+    if (!refused.isEmpty()) {
+        context().prompts.critical(context().window, title,
+                                   tr("Nothing was sent: %1").arg(refused.join(QStringLiteral(", "))));
+        return;
+    }
     emit signalEnableUI(false);
     QCoreApplication::processEvents();
-    const Device_t device = context().devices.at(index);
-    const quint32 address = ipv4Number(cellText(0));
+    const QString newIp = cellText(0).trimmed();
+    const quint32 address = ipv4Number(newIp);
     quint32 mask = ipv4Number(cellText(1));
     quint32 gateway = ipv4Number(cellText(2));
     const uint dhcp = dhcpBox() && dhcpBox()->isChecked() ? 1 : 0;
-    if (device::isKolvex(device.code) || device::isDravoTester(device.code)) {
+    if (usesFixedMaskAndGateway(device)) {
         mask = ipv4Number(QLatin1String(kolvexNetwork::fixedMask));
         gateway = ipv4Number(QLatin1String(kolvexNetwork::fixedGateway));
     }
@@ -208,6 +254,21 @@ void ConfigurationPage::saveNewConfiguration()
                                   device::isDravoTester(device.code) ? tr("IP changed! reboot device to apply.")
                                                                      : tr("Wait for the configuration to be applied"));
     emit signalScanDevices();
+    // The rescan rebuilt the table: the device the user changed stays the one shown.
+    context().table.selectDeviceWithMac(device.mac);
+    const QString label = ConfigurationDiff::deviceLabel(device);
+    emit signalStatus(answersAt(device.mac, newIp)
+                          ? tr("New settings sent to %1; it answers at %2.").arg(label, newIp)
+                          : tr("New settings sent to %1; the rescan did not find it at %2 yet.").arg(label, newIp));
+}
+
+bool ConfigurationPage::answersAt(const QString& mac, const QString& ip) const
+{
+    for (const Device_t& device : qAsConst(context().devices)) {
+        if (device.mac.compare(mac, Qt::CaseInsensitive) == 0)
+            return device.ip == ip;
+    }
+    return false;
 }
 
 void ConfigurationPage::showAdvancedNetwConf()
@@ -217,21 +278,75 @@ void ConfigurationPage::showAdvancedNetwConf()
         rows.append({device.group, device.serialNumber, device.mac, device.ip, device.netmask, device.gateway});
     auto* dialog = new NewNetwSettings(context().window);
     connect(dialog, &NewNetwSettings::signalApplyChanges, this, [this, dialog]() {
-        const QList<QList<QString>> edited = dialog->readNetworkTable();
-        dialog->deleteLater();
-        applyNewNetwConfig(edited);
+        if (applyNewNetwConfig(dialog->readNetworkTable()))
+            dialog->deleteLater();
+        else
+            dialog->resumeEditing();
     });
     connect(dialog, &NewNetwSettings::signalClose, dialog, &QObject::deleteLater);
     dialog->updateNetworkTable(rows);
     dialog->show();
 }
 
-void ConfigurationPage::applyNewNetwConfig(QList<QList<QString>> rows)
+bool ConfigurationPage::applyNewNetwConfig(QList<QList<QString>> rows)
+{
+    return sendChangedRows(rows, tr("Device(s) Network Configuration"));
+}
+
+bool ConfigurationPage::sendChangedRows(const QList<QList<QString>>& rows, const QString& title)
+{
+    const ConfigurationDiff diff(context().devices, rows);
+    const QStringList problems = diff.problems();
+    if (!problems.isEmpty()) {
+        context().prompts.critical(context().window, title,
+                                   tr("Nothing was sent:\n%1").arg(problems.join(QLatin1Char('\n'))));
+        return false;
+    }
+    if (!diff.hasChanges()) {
+        context().prompts.information(context().window, title, diff.nothingToSendText());
+        return false;
+    }
+    if (context().prompts.question(context().window, title, diff.confirmationText(), QMessageBox::Yes | QMessageBox::No,
+                                   QMessageBox::No) != QMessageBox::Yes)
+        return false;
+    emit signalEnableUI(false);
+    QCoreApplication::processEvents();
+    const QString refused = sendChanges(diff);
+    emit signalEnableUI(true);
+    reportUpload(refused.isEmpty(), refused);
+    emit signalScanDevices();
+    emit signalStatus(afterRescanText(diff));
+    return true;
+}
+
+QString ConfigurationPage::sendChanges(const ConfigurationDiff& diff)
 {
     changeNetworkConfiguration sender(this);
-    const bool ok = sender.uploadNetwConf(m_networkInterfaces.interfaces(), rows);
-    reportUpload(ok, sender.lastError());
-    emit signalScanDevices();
+    QStringList refused;
+    for (const ConfigurationDiff::Change& change : diff.changes()) {
+        // An address change takes the device off DHCP, as the confirmation said.
+        const bool sent = sender.sendNewConfig(m_networkInterfaces.interfaces(), change.mac, port::command,
+                                               ipv4Number(change.after.at(0)), ipv4Number(change.after.at(1)),
+                                               ipv4Number(change.after.at(2)), 0, QHostAddress(change.before.at(0)));
+        if (!sent)
+            refused << QStringLiteral("%1: %2").arg(change.device, sender.lastError());
+    }
+    return refused.join(QLatin1Char('\n'));
+}
+
+QString ConfigurationPage::afterRescanText(const ConfigurationDiff& diff) const
+{
+    int answering = 0;
+    for (const ConfigurationDiff::Change& change : diff.changes())
+        answering += answersAt(change.mac, change.after.at(0)) ? 1 : 0;
+    const int sent = diff.changes().size();
+    if (sent == 1) {
+        const ConfigurationDiff::Change& change = diff.changes().first();
+        return answering == 1 ? tr("New settings sent to %1; it answers at %2.").arg(change.device, change.after.at(0))
+                              : tr("New settings sent to %1; the rescan did not find it at %2 yet.")
+                                    .arg(change.device, change.after.at(0));
+    }
+    return tr("New settings sent to %1 devices; %2 of them answer at their new address.").arg(sent).arg(answering);
 }
 
 void ConfigurationPage::reportUpload(bool ok, const QString& reason)
@@ -247,8 +362,9 @@ void ConfigurationPage::reportUpload(bool ok, const QString& reason)
 
 void ConfigurationPage::importNetworkConfiguration()
 {
-    const QString path = context().prompts.openFileName(context().window, tr("Import network configuration"),
-                                                        QDir::homePath(), tr(networkConfigFilter));
+    const QString title = tr("Import network configuration");
+    const QString path =
+        context().prompts.openFileName(context().window, title, QDir::homePath(), tr(networkConfigFilter));
     if (path.isEmpty())
         return;
     changeNetworkConfiguration reader(this);
@@ -258,7 +374,7 @@ void ConfigurationPage::importNetworkConfiguration()
         reportUpload(false, reader.lastError());
         return;
     }
-    applyNewNetwConfig(rows);
+    sendChangedRows(rows, title);
 }
 
 void ConfigurationPage::exportNetworkConfiguration()

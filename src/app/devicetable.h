@@ -45,6 +45,9 @@ public:
     // Header sections as the window shows them; the selection column starts hidden.
     void prepare();
     void setSelectionColumnShown(bool shown);
+    // Widths that show every header and every address whole (the sort arrow counted on the sorted
+    // column), and a table minimum width that keeps them so; the group column takes what is left.
+    void fitColumns();
 
     void clear();
     // Appends rows for the devices 0 to count - 1, sorting off while they go in.
@@ -57,6 +60,8 @@ public:
     // Through the row's group item, as the firmware page reads it.
     int deviceIndexOfRow(int row) const;
     int rowOfDevice(int deviceIndex) const;
+    // Makes the row of the device with this MAC current; false when no device has it.
+    bool selectDeviceWithMac(const QString& mac);
     QCheckBox* selectionBox(int row) const;
     static int deviceIndexOf(const QTableWidgetItem* item);
     // A device's family digit: the code's first digit, with motor drivers (4) counted as power supplies.
@@ -76,8 +81,12 @@ signals:
     // A row's selection box was ticked or unticked.
     void signalSelectionBoxChanged();
 
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
     void appendRow(int deviceIndex);
+    void leaveHiddenRow();
     QTableWidgetItem* makeIconItem(const Device_t& device) const;
     QCheckBox* makeSelectionBox(const Device_t& device, int deviceIndex);
 

@@ -8,12 +8,13 @@
 #include "model/fieldtables.h"
 #include "ui_mainwindow.h"
 
+#include <QHeaderView>
+
 namespace {
 constexpr auto dhcpOn = "1";
 constexpr auto dhcpOff = "0";
 constexpr int infoLabelWidth = 150;
 constexpr int infoValueWidth = 280;
-constexpr int progressReset = 0;
 
 const QList<EnumFieldMandatory> infoFields = {ID, FAMILY, DEVICE, SN, FW, MAC, IP, NETMASK, GATEWAY, DHCP};
 } // namespace
@@ -30,6 +31,9 @@ void InformationPage::prepare()
     ui().frameWeb->hide();
     ui().tableInfo->setColumnWidth(0, infoLabelWidth);
     ui().tableInfo->setColumnWidth(1, infoValueWidth);
+    // On a narrow window the values take what the labels leave rather than scroll out of sight.
+    ui().tableInfo->horizontalHeader()->setStretchLastSection(false);
+    ui().tableInfo->horizontalHeader()->setSectionResizeMode(1, QHeaderView::Stretch);
 }
 
 void InformationPage::clear()
@@ -46,7 +50,7 @@ void InformationPage::writeAddInfo()
     fillInfoRows(context().devices.at(index));
     // Long labels ("Device Description:") would be cut at the initial width.
     ui().tableInfo->resizeColumnToContents(0);
-    ui().progressBar->setValue(progressReset);
+    // The scan progress bar keeps showing how far the last scan went.
 }
 
 void InformationPage::fillInfoRows(const Device_t& device)
@@ -56,7 +60,10 @@ void InformationPage::fillInfoRows(const Device_t& device)
         const int row = table->rowCount();
         table->insertRow(row);
         table->setItem(row, 0, new QTableWidgetItem(label));
-        table->setItem(row, 1, new QTableWidgetItem(value));
+        auto* valueItem = new QTableWidgetItem(value);
+        // A long value (a description) shows whole under the pointer when the column cuts it.
+        valueItem->setToolTip(value);
+        table->setItem(row, 1, valueItem);
     };
     for (EnumFieldMandatory field : infoFields) {
         QString value = deviceField(device, field);

@@ -22,7 +22,7 @@ public:
     // Column widths; the web frame starts hidden.
     void prepare();
     void clear();
-    // Fills the table with the current device's fields and resets the scan progress bar.
+    // Fills the table with the current device's fields.
     void writeAddInfo();
     void showWebInterface();
     void openWebInterface();

@@ -5,6 +5,8 @@
 #include "app/housekeeping.h"
 #include "app/resourcetext.h"
 #include "app/settingslink.h"
+#include "app/statusreporter.h"
+#include "app/windowgeometry.h"
 #include "dialogs/buttonkeyfilter.h"
 #include "dialogs/settings.h"
 #include "dialogs/userprompts.h"
@@ -15,6 +17,7 @@
 #include "updates/updates.h"
 
 #include <QApplication>
+#include <QCloseEvent>
 #include <QCoreApplication>
 #include <QDir>
 #include <QTimer>
@@ -55,6 +58,8 @@ MainWindow::MainWindow(QWidget* parent, std::shared_ptr<UserPrompts> prompts, Up
     m_configurationPage->prepare();
     applyApplicationStyle();
     checkForPreviousInstallations();
+    if (WindowGeometry::restore(*this, m_settings))
+        ui->actionToogle_Full_Screen->setText(tr("Show Normal"));
     startLogoPage();
 
     connectPageButtons();
@@ -76,6 +81,7 @@ void MainWindow::createPages(UpgradeWorkerFactory upgradeWorkers)
     m_housekeeping = std::make_unique<Housekeeping>(*m_prompts, this);
     m_settingsLink =
         std::make_unique<SettingsLink>(*m_client, m_settings, m_updateTimeout, m_flagManualIP, ui->frameManualIp);
+    m_statusReporter = std::make_unique<StatusReporter>(statusBar());
 }
 
 void MainWindow::copySettingsToWindow()
@@ -115,6 +121,7 @@ void MainWindow::connectDeviceTable()
     connect(ui->saveConfBtn, &QPushButton::released, this, &MainWindow::onSaveNewConfiguration);
     connect(m_configurationPage.get(), &ConfigurationPage::signalEnableUI, this, &MainWindow::enableUI);
     connect(m_configurationPage.get(), &ConfigurationPage::signalScanDevices, this, &MainWindow::onScanDevices);
+    connect(m_configurationPage.get(), &ConfigurationPage::signalStatus, this, &MainWindow::showStatus);
 }
 
 void MainWindow::connectFirmwarePage()
@@ -200,6 +207,7 @@ void MainWindow::onScanDevices()
         return;
     m_scanRunning = true;
     setScanControlsEnabled(false);
+    m_statusReporter->scanStarted();
     clearDevicePages();
     m_networkInterfaces->scanInterfaces();
     const QList<Device_t> found = m_client->startScan(m_networkInterfaces->interfaces());
@@ -207,6 +215,12 @@ void MainWindow::onScanDevices()
     m_scanRunning = false;
     showDevices(found);
     setScanControlsEnabled(true);
+    m_statusReporter->scanFinished(found.size(), m_networkInterfaces->interfaces(), *m_client);
+}
+
+void MainWindow::showStatus(const QString& text)
+{
+    m_statusReporter->showMessage(text);
 }
 
 void MainWindow::setScanControlsEnabled(bool enable)
@@ -313,6 +327,18 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event)
     return ButtonKeyFilter::filter(watched, event) || QMainWindow::eventFilter(watched, event);
 }
 
+bool MainWindow::event(QEvent* event)
+{
+    // Space is the New Scan shortcut, except for a focused check box, which it ticks.
+    return ButtonKeyFilter::letSpaceTickCheckBox(event) || QMainWindow::event(event);
+}
+
+void MainWindow::closeEvent(QCloseEvent* event)
+{
+    WindowGeometry::save(*this, m_settings);
+    QMainWindow::closeEvent(event);
+}
+
 void MainWindow::onShowNetworksTable()
 {
     auto* dialog = new NetworkInterfaces(this);
@@ -353,7 +379,8 @@ void MainWindow::onOpenWebInterface()
 
 void MainWindow::onShowChangelog()
 {
-    m_housekeeping->showTextDialog(QString::fromLatin1(Housekeeping::changelogResource), tr("Changelog"));
+    m_housekeeping->showTextDialog(QString::fromLatin1(Housekeeping::changelogResource), tr("Changelog"),
+                                   Qt::MarkdownText);
 }
 
 void MainWindow::onShowAbout()
@@ -380,6 +407,8 @@ void MainWindow::onFullScreen()
 
 void MainWindow::onQuit()
 {
+    // Closing first keeps the window's size and place for the next start.
+    close();
     QCoreApplication::quit();
 }
 

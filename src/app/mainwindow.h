@@ -26,6 +26,7 @@ class Housekeeping;
 class NetworkInterfaces;
 class QTimer;
 class SettingsLink;
+class StatusReporter;
 class UserPrompts;
 
 // The one window of the tool: scans on request, lists the devices found in its device table and
@@ -67,6 +68,8 @@ public:
     QString firmwareFilter() const { return m_firmwareFilter; }
     DeviceTable& deviceTable() { return *m_deviceTable; }
     FirmwarePage& firmwarePage() { return *m_firmwarePage; }
+    ConfigurationPage& configurationPage() { return *m_configurationPage; }
+    StatusReporter& statusReporter() { return *m_statusReporter; }
 
     // Replaces the device list and rebuilds the table as a scan would.
     void showDevices(const QList<Device_t>& devices);
@@ -92,6 +95,8 @@ public:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 public slots:
+    // What an action did, on the left of the status bar; pages connect their reports here.
+    void showStatus(const QString& text);
     void timeout();
     void onScanDevices();
     void onUpdateScanProgressBar(int value);
@@ -135,6 +140,10 @@ public slots:
     void onButtonUpFwPressed2();
     void onDownloadLog();
 
+protected:
+    bool event(QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
 private:
     void createPages(UpgradeWorkerFactory upgradeWorkers);
     void copySettingsToWindow();
@@ -170,4 +179,5 @@ private:
     std::unique_ptr<FirmwarePage> m_firmwarePage;
     std::unique_ptr<Housekeeping> m_housekeeping;
     std::unique_ptr<SettingsLink> m_settingsLink;
+    std::unique_ptr<StatusReporter> m_statusReporter;
 };

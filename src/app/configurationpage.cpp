@@ -21,6 +21,7 @@
 #include <QFile>
 #include <QHeaderView>
 #include <QHostAddress>
+#include <QPushButton>
 
 namespace {
 constexpr auto unknownValue = "unknown";
@@ -60,6 +61,7 @@ ConfigurationPage::ConfigurationPage(const PageContext& context, NetworkInterfac
         return rowKinds[index.row()];
     };
     ui().tableDeviceConfig->setItemDelegateForColumn(1, new AddressDelegate(kindOfCell, ui().tableDeviceConfig));
+    connect(ui().moveSubnetBtn, &QPushButton::released, this, &ConfigurationPage::moveIntoSubnet);
 }
 
 QPushButton* ConfigurationPage::pageButton() const
@@ -71,6 +73,7 @@ void ConfigurationPage::setControlsEnabled(bool enable)
 {
     ui().tableDeviceConfig->setEnabled(enable);
     ui().saveConfBtn->setEnabled(enable && hasCurrentDevice());
+    ui().moveSubnetBtn->setEnabled(enable);
 }
 
 bool ConfigurationPage::hasCurrentDevice() const
@@ -80,6 +83,7 @@ bool ConfigurationPage::hasCurrentDevice() const
 
 void ConfigurationPage::prepare()
 {
+    ui().frameAddressHealth->hide();
     QTableWidget* table = ui().tableDeviceConfig;
     table->horizontalHeader()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
     table->horizontalHeader()->setSectionResizeMode(1, QHeaderView::Stretch);
@@ -147,6 +151,7 @@ QCheckBox* ConfigurationPage::dhcpBox() const
 void ConfigurationPage::showDeviceNetwSet()
 {
     const int index = context().table.currentDeviceIndex();
+    showAddressHealth(index);
     if (index == DeviceTable::noDevice) {
         // Nothing selected (or the filter hid it): the page shows no device's values.
         resetNetwSetTable();
@@ -173,6 +178,57 @@ void ConfigurationPage::showDeviceNetwSet()
         disableNetwSetRow(1, device.netmask, true);
         disableNetwSetRow(2, device.gateway, true);
     }
+}
+
+void ConfigurationPage::showAddressHealth(int deviceIndex)
+{
+    const QString problem = context().table.addressHealth().description(deviceIndex);
+    ui().frameAddressHealth->setVisible(!problem.isEmpty());
+    ui().labelAddressHealth->setText(problem);
+    const std::optional<AddressHealth::Move> move = offeredMove(deviceIndex);
+    ui().moveSubnetBtn->setVisible(move.has_value());
+    if (move)
+        ui().moveSubnetBtn->setText(tr("Move into %1 subnet").arg(move->interfaceName));
+}
+
+std::optional<AddressHealth::Move> ConfigurationPage::offeredMove(int deviceIndex) const
+{
+    if (deviceIndex == DeviceTable::noDevice)
+        return std::nullopt;
+    const QString code = context().devices.at(deviceIndex).code;
+    // A device in recovery mode keeps its address: its rows are locked.
+    if (device::isPsRecovery(code) || device::isBlRecovery(code))
+        return std::nullopt;
+    return context().table.addressHealth().proposedMove(deviceIndex);
+}
+
+void ConfigurationPage::moveIntoSubnet()
+{
+    const int index = context().table.currentDeviceIndex();
+    const std::optional<AddressHealth::Move> move = offeredMove(index);
+    if (!move)
+        return;
+    const Device_t device = context().devices.at(index);
+    // Unticking DHCP first: it would put the present values back over the proposal.
+    if (QCheckBox* box = dhcpBox(); box && box->isChecked())
+        box->setChecked(false);
+    disableNetwSetRow(0, move->ip, false);
+    QStringList after{move->ip, QLatin1String(kolvexNetwork::fixedMask), QLatin1String(kolvexNetwork::fixedGateway)};
+    if (!usesFixedMaskAndGateway(device)) {
+        disableNetwSetRow(1, move->mask, false);
+        disableNetwSetRow(2, move->gateway, false);
+        after = QStringList{move->ip, move->mask, move->gateway};
+    }
+    const QString title = tr("Move into %1 subnet").arg(move->interfaceName);
+    QString text = tr("Move %1 into the subnet of %2?\n\n%3")
+                       .arg(ConfigurationDiff::deviceLabel(device), move->interfaceName,
+                            ConfigurationDiff::describeChange({device.ip, device.netmask, device.gateway}, after));
+    if (device.dhcp == QLatin1String(dhcpOn))
+        text += tr("; DHCP will be turned off");
+    if (context().prompts.question(context().window, title, text, QMessageBox::Yes | QMessageBox::No,
+                                   QMessageBox::No) != QMessageBox::Yes)
+        return;
+    sendShownSettings();
 }
 
 void ConfigurationPage::onDhcpBoxChanged()
@@ -216,6 +272,11 @@ QStringList ConfigurationPage::refusals(const Device_t& device) const
 }
 
 void ConfigurationPage::saveNewConfiguration()
+{
+    sendShownSettings();
+}
+
+void ConfigurationPage::sendShownSettings()
 {
     const QString title = tr("Save Network Configuration");
     const int index = context().table.currentDeviceIndex();

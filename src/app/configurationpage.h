@@ -3,10 +3,13 @@
 #pragma once
 
 #include "app/devicepage.h"
+#include "discovery/addresshealth.h"
 
 #include <QList>
 #include <QString>
 #include <QStringList>
+
+#include <optional>
 
 class ConfigurationDiff;
 class NetworkInterfaces;
@@ -45,6 +48,9 @@ public:
     // Save is usable only while a device is selected.
     void enableSave();
     void saveNewConfiguration();
+    // For a device outside every selected subnet: its proposed address, mask and gateway put into the
+    // table and, once the user confirms, sent as Save sends them.
+    void moveIntoSubnet();
     void showAdvancedNetwConf();
     // The multi-device dialog's rows: false when nothing was sent and the dialog should stay open
     // (the user declined, a value is wrong, or no row changes anything).
@@ -65,6 +71,10 @@ private:
     QCheckBox* dhcpBox() const;
     QString cellText(int row) const;
     bool hasCurrentDevice() const;
+    // The address check of the device shown, and the move offered for a device out of reach.
+    void showAddressHealth(int deviceIndex);
+    std::optional<AddressHealth::Move> offeredMove(int deviceIndex) const;
+    void sendShownSettings();
     // The texts the page would send, judged as typed; empty when all can be sent.
     QStringList refusals(const Device_t& device) const;
     bool sendChangedRows(const QList<QList<QString>>& rows, const QString& title);

@@ -15,12 +15,14 @@
 #include <QPixmapCache>
 #include <QScrollBar>
 #include <QStyle>
+#include <QTableWidgetItem>
 
 namespace {
 constexpr auto checkBoxStyle = "padding-left: 33px;";
 constexpr auto deviceIndexProperty = "deviceIndex";
 constexpr int kolvexFamilyDigit = 4;
 constexpr int powerSupplyFamilyDigit = 1;
+constexpr int markSize = 16;
 
 const QList<EnumBrands> brandOrder = {NORRETH, VALDIS, PEMBRY, TORQUIL};
 } // namespace
@@ -132,7 +134,27 @@ void DeviceTable::appendRow(int deviceIndex)
             entry.second->setTextAlignment(Qt::AlignCenter);
         table->setItem(row, entry.first, entry.second);
     }
+    markAddress(items.at(columnIp).second, deviceIndex);
     table->setCellWidget(row, columnSelection, makeSelectionBox(device, deviceIndex));
+}
+
+void DeviceTable::judgeAddresses(const QList<interfaces_t>& interfaces)
+{
+    m_health = AddressHealth(m_devices, interfaces);
+    for (int row = 0; row < rowCount(); ++row) {
+        if (QTableWidgetItem* item = widget()->item(row, columnIp))
+            markAddress(item, deviceIndexOf(item));
+    }
+    fitColumns();
+}
+
+void DeviceTable::markAddress(QTableWidgetItem* item, int deviceIndex) const
+{
+    const QString problem = m_health.description(deviceIndex);
+    item->setToolTip(problem);
+    const QIcon warning = widget()->style()->standardIcon(QStyle::SP_MessageBoxWarning);
+    // A pixmap keeps its own size; an icon would be drawn at the table's 90-pixel icon size.
+    item->setData(Qt::DecorationRole, problem.isEmpty() ? QVariant() : QVariant(warning.pixmap(markSize, markSize)));
 }
 
 QTableWidgetItem* DeviceTable::makeIconItem(const Device_t& device) const

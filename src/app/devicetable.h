@@ -2,7 +2,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "discovery/addresshealth.h"
 #include "model/device_t.h"
+#include "model/interfaces_t.h"
 
 #include <QList>
 #include <QObject>
@@ -57,6 +59,11 @@ public:
     int rowCount() const;
     // The device behind the current item; noDevice without one or out of range.
     int currentDeviceIndex() const;
+    // Judges the devices' addresses against these interfaces and marks the rows of the devices with a
+    // problem: a warning icon beside the address, and a tool tip that says what is wrong.
+    void judgeAddresses(const QList<interfaces_t>& interfaces);
+    const AddressHealth& addressHealth() const { return m_health; }
+
     // Through the row's group item, as the firmware page reads it.
     int deviceIndexOfRow(int row) const;
     int rowOfDevice(int deviceIndex) const;
@@ -87,6 +94,7 @@ protected:
 private:
     void appendRow(int deviceIndex);
     void leaveHiddenRow();
+    void markAddress(QTableWidgetItem* item, int deviceIndex) const;
     QTableWidgetItem* makeIconItem(const Device_t& device) const;
     QCheckBox* makeSelectionBox(const Device_t& device, int deviceIndex);
 
@@ -94,4 +102,5 @@ private:
     const QList<Device_t>& m_devices;
     bool& m_filterOff;
     const bool& m_noSelectionYet;
+    AddressHealth m_health;
 };

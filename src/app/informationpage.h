@@ -29,5 +29,10 @@ public:
 
 private:
     void fillInfoRows(const Device_t& device);
+    // A last row that says what is wrong with the device's address, when anything is.
+    void appendAddressProblem(int deviceIndex);
+    void fitAddressProblemRow();
     bool webInterfaceAvailable(int deviceIndex) const;
+
+    int m_problemRow = -1;
 };

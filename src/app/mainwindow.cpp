@@ -245,6 +245,7 @@ void MainWindow::showDevices(const QList<Device_t>& devices)
 {
     m_deviceTable->clear();
     m_devices = devices;
+    m_deviceTable->judgeAddresses(m_networkInterfaces->interfaces());
     updateDeviceTable(m_devices.size());
     m_selected = QVector<bool>(m_devices.size(), false).toList();
 }
@@ -355,6 +356,10 @@ void MainWindow::onShowNetworksTable()
 void MainWindow::onSaveNetworkList(QList<interfaces_t> list)
 {
     m_networkInterfaces->interfaces() = list;
+    // Which devices are out of reach depends on the interfaces chosen.
+    m_deviceTable->judgeAddresses(list);
+    onWriteAddInfo();
+    onShowDeviceNetwSet();
 }
 
 void MainWindow::onShowAdditionalInfoPage()

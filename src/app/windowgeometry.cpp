@@ -2,6 +2,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/windowgeometry.h"
 
+#include <QScreen>
 #include <QSettings>
 #include <QWidget>
 
@@ -20,9 +21,12 @@ bool WindowGeometry::restore(QWidget& window, QSettings& settings)
     const QByteArray geometry = settings.value(QLatin1String(geometryKey)).toByteArray();
     const bool fullScreen = settings.value(QLatin1String(fullScreenKey), false).toBool();
     settings.endGroup();
-    // A damaged value is refused by restoreGeometry and leaves the form's size.
-    if (!geometry.isEmpty())
-        window.restoreGeometry(geometry);
+    // A damaged value is refused by restoreGeometry and leaves the form's size, as a first start does;
+    // that size is kept within the screen, which may be smaller than the form.
+    if (geometry.isEmpty() || !window.restoreGeometry(geometry)) {
+        if (const QScreen* screen = window.screen())
+            window.resize(window.size().boundedTo(screen->availableGeometry().size()));
+    }
     if (fullScreen)
         window.setWindowState(window.windowState() | Qt::WindowFullScreen);
     else

@@ -17,7 +17,8 @@ public:
     WindowGeometry() = delete;
 
     static void save(const QWidget& window, QSettings& settings);
-    // Before the window is first shown; a file without the group leaves the window as the form made it.
+    // Before the window is first shown; without a stored geometry the window keeps the form's size, made
+    // no larger than the screen.
     // True when the window is to open full screen.
     static bool restore(QWidget& window, QSettings& settings);
 };

@@ -23,6 +23,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QScreen>
 #include <QSettings>
 #include <QSignalSpy>
 #include <QStackedWidget>
@@ -86,6 +87,7 @@ private slots:
     void filterNeverLeavesAHiddenDeviceOnAPage_data();
     void filterNeverLeavesAHiddenDeviceOnAPage();
     void saveNeedsASelectedDevice();
+    void firstStartFitsTheScreen();
     void windowGeometryIsRemembered_data();
     void windowGeometryIsRemembered();
 
@@ -1037,6 +1039,14 @@ void TestMainWindow::saveNeedsASelectedDevice()
     m_window->client().scanTime = 0;
     m_window->onScanDevices();
     QVERIFY(!save->isEnabled());
+}
+
+void TestMainWindow::firstStartFitsTheScreen()
+{
+    // No size stored yet: the form's 1280 x 720, but no more than the screen offers (nor less than the
+    // window needs: the test screen is smaller than any the window is made for).
+    const QSize screen = m_window->screen()->availableGeometry().size();
+    QCOMPARE(m_window->size(), QSize(1280, 720).boundedTo(screen).expandedTo(m_window->minimumSizeHint()));
 }
 
 void TestMainWindow::windowGeometryIsRemembered_data()

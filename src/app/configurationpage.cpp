@@ -3,11 +3,14 @@
 #include "app/configurationpage.h"
 
 #include "app/devicetable.h"
+#include "dialogs/addressdelegate.h"
 #include "dialogs/userprompts.h"
 #include "discovery/networkinterfaces.h"
 #include "model/device.h"
 #include "model/wellknownports.h"
+#include "netconf/addresstext.h"
 #include "netconf/changedeviceconfigurations.h"
+#include "netconf/configurationdiff.h"
 #include "netconf/newnetwsettings.h"
 #include "ui_mainwindow.h"
 
@@ -18,6 +21,7 @@
 #include <QFile>
 #include <QHeaderView>
 #include <QHostAddress>
+#include <QPushButton>
 
 namespace {
 constexpr auto unknownValue = "unknown";
@@ -35,15 +39,30 @@ const char* const configLabels[] = {QT_TRANSLATE_NOOP("ConfigurationPage", "New 
                                     QT_TRANSLATE_NOOP("ConfigurationPage", "New Gateway:"),
                                     QT_TRANSLATE_NOOP("ConfigurationPage", "DHCP:")};
 
+const AddressText::Kind rowKinds[] = {AddressText::Kind::Address, AddressText::Kind::Mask, AddressText::Kind::Gateway};
+
 quint32 ipv4Number(const QString& text)
 {
-    return QHostAddress(text).toIPv4Address();
+    return AddressText::parse(text);
+}
+
+bool usesFixedMaskAndGateway(const Device_t& device)
+{
+    return device::isKolvex(device.code) || device::isDravoTester(device.code);
 }
 } // namespace
 
 ConfigurationPage::ConfigurationPage(const PageContext& context, NetworkInterfaces& interfaces, QObject* parent)
     : DevicePage(context, parent), m_networkInterfaces(interfaces)
-{}
+{
+    auto kindOfCell = [](const QModelIndex& index) -> std::optional<AddressText::Kind> {
+        if (index.column() != 1 || index.row() >= addressRows)
+            return std::nullopt;
+        return rowKinds[index.row()];
+    };
+    ui().tableDeviceConfig->setItemDelegateForColumn(1, new AddressDelegate(kindOfCell, ui().tableDeviceConfig));
+    connect(ui().moveSubnetBtn, &QPushButton::released, this, &ConfigurationPage::moveIntoSubnet);
+}
 
 QPushButton* ConfigurationPage::pageButton() const
 {
@@ -53,15 +72,24 @@ QPushButton* ConfigurationPage::pageButton() const
 void ConfigurationPage::setControlsEnabled(bool enable)
 {
     ui().tableDeviceConfig->setEnabled(enable);
-    ui().saveConfBtn->setEnabled(enable);
+    ui().saveConfBtn->setEnabled(enable && hasCurrentDevice());
+    ui().moveSubnetBtn->setEnabled(enable);
+}
+
+bool ConfigurationPage::hasCurrentDevice() const
+{
+    return context().table.currentDeviceIndex() != DeviceTable::noDevice;
 }
 
 void ConfigurationPage::prepare()
 {
+    ui().frameAddressHealth->hide();
     QTableWidget* table = ui().tableDeviceConfig;
     table->horizontalHeader()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
     table->horizontalHeader()->setSectionResizeMode(1, QHeaderView::Stretch);
     table->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    // Column 0 names each row already; the row headers would only repeat it and narrow the values.
+    table->verticalHeader()->hide();
     table->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     table->setFixedHeight(table->horizontalHeader()->sizeHint().height() +
                           configRows * table->verticalHeader()->defaultSectionSize() + 2 * table->frameWidth() +
@@ -123,8 +151,12 @@ QCheckBox* ConfigurationPage::dhcpBox() const
 void ConfigurationPage::showDeviceNetwSet()
 {
     const int index = context().table.currentDeviceIndex();
-    if (index == DeviceTable::noDevice)
+    showAddressHealth(index);
+    if (index == DeviceTable::noDevice) {
+        // Nothing selected (or the filter hid it): the page shows no device's values.
+        resetNetwSetTable();
         return;
+    }
     const Device_t device = context().devices.at(index);
     resetNetwSetTable();
     disableNetwSetRow(0, device.ip, false);
@@ -148,6 +180,57 @@ void ConfigurationPage::showDeviceNetwSet()
     }
 }
 
+void ConfigurationPage::showAddressHealth(int deviceIndex)
+{
+    const QString problem = context().table.addressHealth().description(deviceIndex);
+    ui().frameAddressHealth->setVisible(!problem.isEmpty());
+    ui().labelAddressHealth->setText(problem);
+    const std::optional<AddressHealth::Move> move = offeredMove(deviceIndex);
+    ui().moveSubnetBtn->setVisible(move.has_value());
+    if (move)
+        ui().moveSubnetBtn->setText(tr("Move into %1 subnet").arg(move->interfaceName));
+}
+
+std::optional<AddressHealth::Move> ConfigurationPage::offeredMove(int deviceIndex) const
+{
+    if (deviceIndex == DeviceTable::noDevice)
+        return std::nullopt;
+    const QString code = context().devices.at(deviceIndex).code;
+    // A device in recovery mode keeps its address: its rows are locked.
+    if (device::isPsRecovery(code) || device::isBlRecovery(code))
+        return std::nullopt;
+    return context().table.addressHealth().proposedMove(deviceIndex);
+}
+
+void ConfigurationPage::moveIntoSubnet()
+{
+    const int index = context().table.currentDeviceIndex();
+    const std::optional<AddressHealth::Move> move = offeredMove(index);
+    if (!move)
+        return;
+    const Device_t device = context().devices.at(index);
+    // Unticking DHCP first: it would put the present values back over the proposal.
+    if (QCheckBox* box = dhcpBox(); box && box->isChecked())
+        box->setChecked(false);
+    disableNetwSetRow(0, move->ip, false);
+    QStringList after{move->ip, QLatin1String(kolvexNetwork::fixedMask), QLatin1String(kolvexNetwork::fixedGateway)};
+    if (!usesFixedMaskAndGateway(device)) {
+        disableNetwSetRow(1, move->mask, false);
+        disableNetwSetRow(2, move->gateway, false);
+        after = QStringList{move->ip, move->mask, move->gateway};
+    }
+    const QString title = tr("Move into %1 subnet").arg(move->interfaceName);
+    QString text = tr("Move %1 into the subnet of %2?\n\n%3")
+                       .arg(ConfigurationDiff::deviceLabel(device), move->interfaceName,
+                            ConfigurationDiff::describeChange({device.ip, device.netmask, device.gateway}, after));
+    if (device.dhcp == QLatin1String(dhcpOn))
+        text += tr("; DHCP will be turned off");
+    if (context().prompts.question(context().window, title, text, QMessageBox::Yes | QMessageBox::No,
+                                   QMessageBox::No) != QMessageBox::Yes)
+        return;
+    sendShownSettings();
+}
+
 void ConfigurationPage::onDhcpBoxChanged()
 {
     changeTableNetwSetState(qobject_cast<QCheckBox*>(sender()));
@@ -167,7 +250,7 @@ void ConfigurationPage::changeTableNetwSetState(QCheckBox* box)
 
 void ConfigurationPage::enableSave()
 {
-    ui().saveConfBtn->setEnabled(true);
+    ui().saveConfBtn->setEnabled(hasCurrentDevice());
 }
 
 QString ConfigurationPage::cellText(int row) const
@@ -176,7 +259,24 @@ QString ConfigurationPage::cellText(int row) const
     return item ? item->text() : QString();
 }
 
+QStringList ConfigurationPage::refusals(const Device_t& device) const
+{
+    QStringList reasons;
+    const int rows = usesFixedMaskAndGateway(device) ? 1 : addressRows;
+    for (int row = 0; row < rows; ++row) {
+        const QString refusal = AddressText::refusal(rowKinds[row], cellText(row).trimmed());
+        if (!refusal.isEmpty())
+            reasons << refusal;
+    }
+    return reasons;
+}
+
 void ConfigurationPage::saveNewConfiguration()
+{
+    sendShownSettings();
+}
+
+void ConfigurationPage::sendShownSettings()
 {
     const QString title = tr("Save Network Configuration");
     const int index = context().table.currentDeviceIndex();
@@ -184,14 +284,21 @@ void ConfigurationPage::saveNewConfiguration()
         context().prompts.critical(context().window, title, tr("ERROR: no devices selected!"));
         return;
     }
+    const Device_t device = context().devices.at(index);
+    const QStringList refused = refusals(device);
+    if (!refused.isEmpty()) {
+        context().prompts.critical(context().window, title,
+                                   tr("Nothing was sent: %1").arg(refused.join(QStringLiteral(", "))));
+        return;
+    }
     emit signalEnableUI(false);
     QCoreApplication::processEvents();
-    const Device_t device = context().devices.at(index);
-    const quint32 address = ipv4Number(cellText(0));
+    const QString newIp = cellText(0).trimmed();
+    const quint32 address = ipv4Number(newIp);
     quint32 mask = ipv4Number(cellText(1));
     quint32 gateway = ipv4Number(cellText(2));
     const uint dhcp = dhcpBox() && dhcpBox()->isChecked() ? 1 : 0;
-    if (device::isKolvex(device.code) || device::isDravoTester(device.code)) {
+    if (usesFixedMaskAndGateway(device)) {
         mask = ipv4Number(QLatin1String(kolvexNetwork::fixedMask));
         gateway = ipv4Number(QLatin1String(kolvexNetwork::fixedGateway));
     }
@@ -208,6 +315,21 @@ void ConfigurationPage::saveNewConfiguration()
                                   device::isDravoTester(device.code) ? tr("IP changed! reboot device to apply.")
                                                                      : tr("Wait for the configuration to be applied"));
     emit signalScanDevices();
+    // The rescan rebuilt the table: the device the user changed stays the one shown.
+    context().table.selectDeviceWithMac(device.mac);
+    const QString label = ConfigurationDiff::deviceLabel(device);
+    emit signalStatus(answersAt(device.mac, newIp)
+                          ? tr("New settings sent to %1; it answers at %2.").arg(label, newIp)
+                          : tr("New settings sent to %1; the rescan did not find it at %2 yet.").arg(label, newIp));
+}
+
+bool ConfigurationPage::answersAt(const QString& mac, const QString& ip) const
+{
+    for (const Device_t& device : qAsConst(context().devices)) {
+        if (device.mac.compare(mac, Qt::CaseInsensitive) == 0)
+            return device.ip == ip;
+    }
+    return false;
 }
 
 void ConfigurationPage::showAdvancedNetwConf()
@@ -217,21 +339,75 @@ void ConfigurationPage::showAdvancedNetwConf()
         rows.append({device.group, device.serialNumber, device.mac, device.ip, device.netmask, device.gateway});
     auto* dialog = new NewNetwSettings(context().window);
     connect(dialog, &NewNetwSettings::signalApplyChanges, this, [this, dialog]() {
-        const QList<QList<QString>> edited = dialog->readNetworkTable();
-        dialog->deleteLater();
-        applyNewNetwConfig(edited);
+        if (applyNewNetwConfig(dialog->readNetworkTable()))
+            dialog->deleteLater();
+        else
+            dialog->resumeEditing();
     });
     connect(dialog, &NewNetwSettings::signalClose, dialog, &QObject::deleteLater);
     dialog->updateNetworkTable(rows);
     dialog->show();
 }
 
-void ConfigurationPage::applyNewNetwConfig(QList<QList<QString>> rows)
+bool ConfigurationPage::applyNewNetwConfig(QList<QList<QString>> rows)
+{
+    return sendChangedRows(rows, tr("Device(s) Network Configuration"));
+}
+
+bool ConfigurationPage::sendChangedRows(const QList<QList<QString>>& rows, const QString& title)
+{
+    const ConfigurationDiff diff(context().devices, rows);
+    const QStringList problems = diff.problems();
+    if (!problems.isEmpty()) {
+        context().prompts.critical(context().window, title,
+                                   tr("Nothing was sent:\n%1").arg(problems.join(QLatin1Char('\n'))));
+        return false;
+    }
+    if (!diff.hasChanges()) {
+        context().prompts.information(context().window, title, diff.nothingToSendText());
+        return false;
+    }
+    if (context().prompts.question(context().window, title, diff.confirmationText(), QMessageBox::Yes | QMessageBox::No,
+                                   QMessageBox::No) != QMessageBox::Yes)
+        return false;
+    emit signalEnableUI(false);
+    QCoreApplication::processEvents();
+    const QString refused = sendChanges(diff);
+    emit signalEnableUI(true);
+    reportUpload(refused.isEmpty(), refused);
+    emit signalScanDevices();
+    emit signalStatus(afterRescanText(diff));
+    return true;
+}
+
+QString ConfigurationPage::sendChanges(const ConfigurationDiff& diff)
 {
     changeNetworkConfiguration sender(this);
-    const bool ok = sender.uploadNetwConf(m_networkInterfaces.interfaces(), rows);
-    reportUpload(ok, sender.lastError());
-    emit signalScanDevices();
+    QStringList refused;
+    for (const ConfigurationDiff::Change& change : diff.changes()) {
+        // An address change takes the device off DHCP, as the confirmation said.
+        const bool sent = sender.sendNewConfig(m_networkInterfaces.interfaces(), change.mac, port::command,
+                                               ipv4Number(change.after.at(0)), ipv4Number(change.after.at(1)),
+                                               ipv4Number(change.after.at(2)), 0, QHostAddress(change.before.at(0)));
+        if (!sent)
+            refused << QStringLiteral("%1: %2").arg(change.device, sender.lastError());
+    }
+    return refused.join(QLatin1Char('\n'));
+}
+
+QString ConfigurationPage::afterRescanText(const ConfigurationDiff& diff) const
+{
+    int answering = 0;
+    for (const ConfigurationDiff::Change& change : diff.changes())
+        answering += answersAt(change.mac, change.after.at(0)) ? 1 : 0;
+    const int sent = diff.changes().size();
+    if (sent == 1) {
+        const ConfigurationDiff::Change& change = diff.changes().first();
+        return answering == 1 ? tr("New settings sent to %1; it answers at %2.").arg(change.device, change.after.at(0))
+                              : tr("New settings sent to %1; the rescan did not find it at %2 yet.")
+                                    .arg(change.device, change.after.at(0));
+    }
+    return tr("New settings sent to %1 devices; %2 of them answer at their new address.").arg(sent).arg(answering);
 }
 
 void ConfigurationPage::reportUpload(bool ok, const QString& reason)
@@ -247,8 +423,9 @@ void ConfigurationPage::reportUpload(bool ok, const QString& reason)
 
 void ConfigurationPage::importNetworkConfiguration()
 {
-    const QString path = context().prompts.openFileName(context().window, tr("Import network configuration"),
-                                                        QDir::homePath(), tr(networkConfigFilter));
+    const QString title = tr("Import network configuration");
+    const QString path =
+        context().prompts.openFileName(context().window, title, QDir::homePath(), tr(networkConfigFilter));
     if (path.isEmpty())
         return;
     changeNetworkConfiguration reader(this);
@@ -258,7 +435,7 @@ void ConfigurationPage::importNetworkConfiguration()
         reportUpload(false, reader.lastError());
         return;
     }
-    applyNewNetwConfig(rows);
+    sendChangedRows(rows, title);
 }
 
 void ConfigurationPage::exportNetworkConfiguration()

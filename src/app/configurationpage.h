@@ -3,15 +3,23 @@
 #pragma once
 
 #include "app/devicepage.h"
+#include "discovery/addresshealth.h"
 
+#include <QList>
 #include <QString>
+#include <QStringList>
 
+#include <optional>
+
+class ConfigurationDiff;
 class NetworkInterfaces;
+class NewNetwSettings;
 class QCheckBox;
 
 // The network configuration page: new addresses and DHCP for the selected device, the dialog that
 // edits every device at once, and the export and import of the network configuration file.
-// It asks the window to lock its controls while sending and to rescan afterwards.
+// It asks the window to lock its controls while sending and to rescan afterwards; the dialog and the
+// file send only the rows that change a device found, and only once the user has confirmed them.
 class ConfigurationPage : public DevicePage
 {
     Q_OBJECT
@@ -37,16 +45,24 @@ public:
     void showDeviceNetwSet();
     // Acts only for a check box: the DHCP box of the table.
     void changeTableNetwSetState(QCheckBox* box);
+    // Save is usable only while a device is selected.
     void enableSave();
     void saveNewConfiguration();
+    // For a device outside every selected subnet: its proposed address, mask and gateway put into the
+    // table and, once the user confirms, sent as Save sends them.
+    void moveIntoSubnet();
     void showAdvancedNetwConf();
-    void applyNewNetwConfig(QList<QList<QString>> rows);
+    // The multi-device dialog's rows: false when nothing was sent and the dialog should stay open
+    // (the user declined, a value is wrong, or no row changes anything).
+    bool applyNewNetwConfig(QList<QList<QString>> rows);
     void importNetworkConfiguration();
     void exportNetworkConfiguration();
 
 signals:
     void signalEnableUI(bool enable);
     void signalScanDevices();
+    // What the last send did, for the window's status bar.
+    void signalStatus(const QString& text);
 
 private slots:
     void onDhcpBoxChanged();
@@ -54,7 +70,20 @@ private slots:
 private:
     QCheckBox* dhcpBox() const;
     QString cellText(int row) const;
+    bool hasCurrentDevice() const;
+    // The address check of the device shown, and the move offered for a device out of reach.
+    void showAddressHealth(int deviceIndex);
+    std::optional<AddressHealth::Move> offeredMove(int deviceIndex) const;
+    void sendShownSettings();
+    // The texts the page would send, judged as typed; empty when all can be sent.
+    QStringList refusals(const Device_t& device) const;
+    bool sendChangedRows(const QList<QList<QString>>& rows, const QString& title);
+    // Each change by unicast to the device's present address and by broadcast; why any was refused.
+    QString sendChanges(const ConfigurationDiff& diff);
     void reportUpload(bool ok, const QString& reason);
+    // After the rescan: does the device of this MAC answer at this address now?
+    bool answersAt(const QString& mac, const QString& ip) const;
+    QString afterRescanText(const ConfigurationDiff& diff) const;
 
     NetworkInterfaces& m_networkInterfaces;
 };

@@ -3,20 +3,26 @@
 #include "app/devicetable.h"
 
 #include "app/iptablewidgetitem.h"
+#include "dialogs/columnfit.h"
 #include "model/device.h"
 #include "model/fieldtables.h"
 #include "ui_mainwindow.h"
 
 #include <QCheckBox>
+#include <QEvent>
 #include <QHeaderView>
 #include <QPixmap>
 #include <QPixmapCache>
+#include <QScrollBar>
+#include <QStyle>
+#include <QTableWidgetItem>
 
 namespace {
 constexpr auto checkBoxStyle = "padding-left: 33px;";
 constexpr auto deviceIndexProperty = "deviceIndex";
 constexpr int kolvexFamilyDigit = 4;
 constexpr int powerSupplyFamilyDigit = 1;
+constexpr int markSize = 16;
 
 const QList<EnumBrands> brandOrder = {NORRETH, VALDIS, PEMBRY, TORQUIL};
 } // namespace
@@ -27,6 +33,17 @@ DeviceTable::DeviceTable(Ui::MainWindow& ui, const QList<Device_t>& devices, boo
 {
     connect(widget(), &QTableWidget::itemSelectionChanged, this,
             [this]() { emit signalCurrentDeviceChanged(currentDeviceIndex()); });
+    connect(widget()->horizontalHeader(), &QHeaderView::sortIndicatorChanged, this, &DeviceTable::fitColumns);
+    // The style sheet sets the fonts when it is applied, after the table is built.
+    widget()->installEventFilter(this);
+    widget()->horizontalHeader()->installEventFilter(this);
+}
+
+bool DeviceTable::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::FontChange || event->type() == QEvent::StyleChange)
+        fitColumns();
+    return QObject::eventFilter(watched, event);
 }
 
 QTableWidget* DeviceTable::widget() const
@@ -41,14 +58,44 @@ void DeviceTable::prepare()
     header->resizeSection(columnSelection, selectionColumnWidth);
     header->setSectionResizeMode(columnIcon, QHeaderView::Fixed);
     header->resizeSection(columnIcon, iconColumnWidth);
-    for (int column : {columnGroup, columnModuleId, columnIp})
-        header->setSectionResizeMode(column, QHeaderView::Stretch);
+    header->setSectionResizeMode(columnGroup, QHeaderView::Stretch);
+    for (int column : {columnModuleId, columnIp, columnFirmware})
+        header->setSectionResizeMode(column, QHeaderView::Fixed);
+    header->setStretchLastSection(false);
     setSelectionColumnShown(false);
 }
 
 void DeviceTable::setSelectionColumnShown(bool shown)
 {
     widget()->setColumnHidden(columnSelection, !shown);
+    fitColumns();
+}
+
+void DeviceTable::fitColumns()
+{
+    QTableWidget* table = widget();
+    QHeaderView* header = table->horizontalHeader();
+    const int sorted = header->isSortIndicatorShown() ? header->sortIndicatorSection() : -1;
+    auto need = [table, sorted](int column, const QStringList& probes) {
+        return ColumnFit::columnNeed(table, column, column == sorted, probes);
+    };
+    auto headerNeed = [header, sorted](int column) { return ColumnFit::headerNeed(header, column, column == sorted); };
+    header->resizeSection(columnSelection, qMax(selectionColumnWidth, headerNeed(columnSelection)));
+    header->resizeSection(columnIcon, qMax(iconColumnWidth, headerNeed(columnIcon)));
+    header->resizeSection(columnModuleId, need(columnModuleId, {}));
+    header->resizeSection(columnIp, need(columnIp, {QString::fromLatin1(ColumnFit::widestAddress)}));
+    header->resizeSection(columnFirmware, need(columnFirmware, {}));
+    const int groupMinimum = ColumnFit::headerNeed(header, columnGroup, true);
+    header->setMinimumSectionSize(groupMinimum);
+    int width = groupMinimum;
+    for (int column : {columnSelection, columnIcon, columnModuleId, columnIp, columnFirmware}) {
+        if (!table->isColumnHidden(column))
+            width += header->sectionSize(column);
+    }
+    // Room for the vertical scroll bar is kept, so that a long list does not push a column out.
+    const int chrome = 2 * table->frameWidth() +
+                       table->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, table->verticalScrollBar());
+    table->setMinimumWidth(width + chrome);
 }
 
 void DeviceTable::clear()
@@ -66,6 +113,7 @@ void DeviceTable::appendRows(int count)
         appendRow(i);
     table->setUpdatesEnabled(true);
     table->setSortingEnabled(true);
+    fitColumns();
 }
 
 void DeviceTable::appendRow(int deviceIndex)
@@ -86,7 +134,27 @@ void DeviceTable::appendRow(int deviceIndex)
             entry.second->setTextAlignment(Qt::AlignCenter);
         table->setItem(row, entry.first, entry.second);
     }
+    markAddress(items.at(columnIp).second, deviceIndex);
     table->setCellWidget(row, columnSelection, makeSelectionBox(device, deviceIndex));
+}
+
+void DeviceTable::judgeAddresses(const QList<interfaces_t>& interfaces)
+{
+    m_health = AddressHealth(m_devices, interfaces);
+    for (int row = 0; row < rowCount(); ++row) {
+        if (QTableWidgetItem* item = widget()->item(row, columnIp))
+            markAddress(item, deviceIndexOf(item));
+    }
+    fitColumns();
+}
+
+void DeviceTable::markAddress(QTableWidgetItem* item, int deviceIndex) const
+{
+    const QString problem = m_health.description(deviceIndex);
+    item->setToolTip(problem);
+    const QIcon warning = widget()->style()->standardIcon(QStyle::SP_MessageBoxWarning);
+    // A pixmap keeps its own size; an icon would be drawn at the table's 90-pixel icon size.
+    item->setData(Qt::DecorationRole, problem.isEmpty() ? QVariant() : QVariant(warning.pixmap(markSize, markSize)));
 }
 
 QTableWidgetItem* DeviceTable::makeIconItem(const Device_t& device) const
@@ -159,6 +227,21 @@ int DeviceTable::rowOfDevice(int deviceIndex) const
     return -1;
 }
 
+bool DeviceTable::selectDeviceWithMac(const QString& mac)
+{
+    for (int index = 0; index < m_devices.size(); ++index) {
+        if (m_devices.at(index).mac.compare(mac, Qt::CaseInsensitive) != 0)
+            continue;
+        const int row = rowOfDevice(index);
+        if (row < 0 || widget()->isRowHidden(row))
+            return false;
+        widget()->setCurrentCell(row, columnGroup);
+        widget()->scrollToItem(widget()->item(row, columnGroup));
+        return true;
+    }
+    return false;
+}
+
 QCheckBox* DeviceTable::selectionBox(int row) const
 {
     return qobject_cast<QCheckBox*>(widget()->cellWidget(row, columnSelection));
@@ -198,6 +281,19 @@ void DeviceTable::hideOtherFamilies()
         const bool known = index >= 0 && index < m_devices.size();
         widget()->setRowHidden(row, !known || familyDigit(m_devices.at(index)) != wanted);
     }
+    leaveHiddenRow();
+}
+
+void DeviceTable::leaveHiddenRow()
+{
+    QTableWidget* table = widget();
+    const QTableWidgetItem* current = table->currentItem();
+    if (!current || !table->isRowHidden(current->row()))
+        return;
+    // A device the filter hides must not stay on the pages beside the table.
+    table->setCurrentItem(nullptr);
+    table->clearSelection();
+    emit signalCurrentDeviceChanged(noDevice);
 }
 
 void DeviceTable::followCurrentDevice()

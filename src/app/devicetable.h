@@ -2,7 +2,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "discovery/addresshealth.h"
 #include "model/device_t.h"
+#include "model/interfaces_t.h"
 
 #include <QList>
 #include <QObject>
@@ -45,6 +47,9 @@ public:
     // Header sections as the window shows them; the selection column starts hidden.
     void prepare();
     void setSelectionColumnShown(bool shown);
+    // Widths that show every header and every address whole (the sort arrow counted on the sorted
+    // column), and a table minimum width that keeps them so; the group column takes what is left.
+    void fitColumns();
 
     void clear();
     // Appends rows for the devices 0 to count - 1, sorting off while they go in.
@@ -54,9 +59,16 @@ public:
     int rowCount() const;
     // The device behind the current item; noDevice without one or out of range.
     int currentDeviceIndex() const;
+    // Judges the devices' addresses against these interfaces and marks the rows of the devices with a
+    // problem: a warning icon beside the address, and a tool tip that says what is wrong.
+    void judgeAddresses(const QList<interfaces_t>& interfaces);
+    const AddressHealth& addressHealth() const { return m_health; }
+
     // Through the row's group item, as the firmware page reads it.
     int deviceIndexOfRow(int row) const;
     int rowOfDevice(int deviceIndex) const;
+    // Makes the row of the device with this MAC current; false when no device has it.
+    bool selectDeviceWithMac(const QString& mac);
     QCheckBox* selectionBox(int row) const;
     static int deviceIndexOf(const QTableWidgetItem* item);
     // A device's family digit: the code's first digit, with motor drivers (4) counted as power supplies.
@@ -76,8 +88,13 @@ signals:
     // A row's selection box was ticked or unticked.
     void signalSelectionBoxChanged();
 
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
     void appendRow(int deviceIndex);
+    void leaveHiddenRow();
+    void markAddress(QTableWidgetItem* item, int deviceIndex) const;
     QTableWidgetItem* makeIconItem(const Device_t& device) const;
     QCheckBox* makeSelectionBox(const Device_t& device, int deviceIndex);
 
@@ -85,4 +102,5 @@ private:
     const QList<Device_t>& m_devices;
     bool& m_filterOff;
     const bool& m_noSelectionYet;
+    AddressHealth m_health;
 };

@@ -449,12 +449,14 @@ void FirmwarePage::continueSequence()
 void FirmwarePage::finishWithSuccess()
 {
     flushLog();
-    if (m_sequenceTotal > 0)
-        emit signalStatus(tr("Upgrade complete: %1 of %2 updated").arg(m_sequenceTotal).arg(m_sequenceTotal));
+    const int updated = m_sequenceTotal;
     m_sequenceTotal = 0;
     m_sequencePath.clear();
     context().prompts.information(context().window, tr("Firmware Upgrade"), tr("Device succesfuly updated!"));
     emit signalScanDevices();
+    // After the rescan, which puts its own report on the status bar.
+    if (updated > 0)
+        emit signalStatus(tr("Upgrade complete: %1 of %2 updated").arg(updated).arg(updated));
     ui().checkBoxManualIP->setChecked(false);
     emit signalEnableUI(true);
 }

@@ -19,14 +19,19 @@ public:
     static constexpr const char* aboutResource = ":/files/resources/about";
     static constexpr const char* supportedDevicesResource = ":/files/resources/supportedDevices";
     static constexpr const char* previousInstallationDir = "Ostravi/Kestrion";
+    static constexpr int installationSearchDepth = 2;
 
     // Viewers are children of `window`, which also parents the boxes.
     Housekeeping(UserPrompts& prompts, QWidget* window);
 
-    // A new modeless viewer per call.
-    void showTextDialog(const QString& resource, const QString& title);
-    // Offers to remove "Ostravi/Kestrion" under the home directory unless the program runs from there.
+    // A new modeless viewer per call; Markdown text is shown rendered.
+    void showTextDialog(const QString& resource, const QString& title, Qt::TextFormat format = Qt::PlainText);
+    // Offers to remove "Ostravi/Kestrion" under the home directory when it holds an installation of the
+    // program and the program does not run from there. No is the default answer.
     void checkForPreviousInstallations();
+    // The program's executable or the installer's maintenance tool lies in `directory` or at most two
+    // levels below it (where the installer puts the program).
+    static bool holdsInstallation(const QString& directory);
 
 private:
     UserPrompts& m_prompts;

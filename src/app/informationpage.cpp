@@ -8,12 +8,16 @@
 #include "model/fieldtables.h"
 #include "ui_mainwindow.h"
 
+#include <QColor>
+#include <QHeaderView>
+#include <QStyle>
+
 namespace {
 constexpr auto dhcpOn = "1";
 constexpr auto dhcpOff = "0";
+constexpr auto problemColour = "#c62828";
 constexpr int infoLabelWidth = 150;
 constexpr int infoValueWidth = 280;
-constexpr int progressReset = 0;
 
 const QList<EnumFieldMandatory> infoFields = {ID, FAMILY, DEVICE, SN, FW, MAC, IP, NETMASK, GATEWAY, DHCP};
 } // namespace
@@ -30,23 +34,31 @@ void InformationPage::prepare()
     ui().frameWeb->hide();
     ui().tableInfo->setColumnWidth(0, infoLabelWidth);
     ui().tableInfo->setColumnWidth(1, infoValueWidth);
+    // On a narrow window the values take what the labels leave rather than scroll out of sight.
+    ui().tableInfo->horizontalHeader()->setStretchLastSection(false);
+    ui().tableInfo->horizontalHeader()->setSectionResizeMode(1, QHeaderView::Stretch);
+    // The wrapped address check takes the lines its column's width needs.
+    connect(ui().tableInfo->horizontalHeader(), &QHeaderView::sectionResized, this,
+            &InformationPage::fitAddressProblemRow);
 }
 
 void InformationPage::clear()
 {
     ui().tableInfo->setRowCount(0);
+    m_problemRow = -1;
 }
 
 void InformationPage::writeAddInfo()
 {
-    ui().tableInfo->setRowCount(0);
+    clear();
     const int index = context().table.currentDeviceIndex();
     if (index == DeviceTable::noDevice)
         return;
     fillInfoRows(context().devices.at(index));
+    appendAddressProblem(index);
     // Long labels ("Device Description:") would be cut at the initial width.
     ui().tableInfo->resizeColumnToContents(0);
-    ui().progressBar->setValue(progressReset);
+    // The scan progress bar keeps showing how far the last scan went.
 }
 
 void InformationPage::fillInfoRows(const Device_t& device)
@@ -56,7 +68,10 @@ void InformationPage::fillInfoRows(const Device_t& device)
         const int row = table->rowCount();
         table->insertRow(row);
         table->setItem(row, 0, new QTableWidgetItem(label));
-        table->setItem(row, 1, new QTableWidgetItem(value));
+        auto* valueItem = new QTableWidgetItem(value);
+        // A long value (a description) shows whole under the pointer when the column cuts it.
+        valueItem->setToolTip(value);
+        table->setItem(row, 1, valueItem);
     };
     for (EnumFieldMandatory field : infoFields) {
         QString value = deviceField(device, field);
@@ -70,6 +85,40 @@ void InformationPage::fillInfoRows(const Device_t& device)
         if (!extra.isEmpty())
             appendRow(extra.firstKey(), extra.first());
     }
+}
+
+void InformationPage::appendAddressProblem(int deviceIndex)
+{
+    const AddressHealth& health = context().table.addressHealth();
+    const QString problem = health.summary(deviceIndex);
+    if (problem.isEmpty())
+        return;
+    QTableWidget* table = ui().tableInfo;
+    const int row = table->rowCount();
+    table->insertRow(row);
+    auto* label = new QTableWidgetItem(tr("Address check:"));
+    label->setIcon(table->style()->standardIcon(QStyle::SP_MessageBoxWarning));
+    auto* value = new QTableWidgetItem(problem);
+    value->setForeground(QColor(QLatin1String(problemColour)));
+    value->setToolTip(health.description(deviceIndex));
+    table->setItem(row, 0, label);
+    table->setItem(row, 1, value);
+    m_problemRow = row;
+    fitAddressProblemRow();
+}
+
+void InformationPage::fitAddressProblemRow()
+{
+    QTableWidget* table = ui().tableInfo;
+    const QTableWidgetItem* item = table->item(m_problemRow, 1);
+    if (m_problemRow < 0 || !item)
+        return;
+    const int margin = table->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, table) + 1;
+    const QRect room(0, 0, table->columnWidth(1) - 2 * margin - 1, QWIDGETSIZE_MAX);
+    const int textHeight = table->fontMetrics().boundingRect(room, Qt::TextWordWrap, item->text()).height();
+    // The style breaks its lines a little earlier than the metrics do: one line to spare.
+    const int height = textHeight + table->fontMetrics().lineSpacing() + 2 * margin;
+    table->setRowHeight(m_problemRow, qMax(table->verticalHeader()->defaultSectionSize(), height));
 }
 
 bool InformationPage::webInterfaceAvailable(int deviceIndex) const

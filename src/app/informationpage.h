@@ -22,12 +22,17 @@ public:
     // Column widths; the web frame starts hidden.
     void prepare();
     void clear();
-    // Fills the table with the current device's fields and resets the scan progress bar.
+    // Fills the table with the current device's fields.
     void writeAddInfo();
     void showWebInterface();
     void openWebInterface();
 
 private:
     void fillInfoRows(const Device_t& device);
+    // A last row that says what is wrong with the device's address, when anything is.
+    void appendAddressProblem(int deviceIndex);
+    void fitAddressProblemRow();
     bool webInterfaceAvailable(int deviceIndex) const;
+
+    int m_problemRow = -1;
 };

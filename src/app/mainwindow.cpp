@@ -5,6 +5,8 @@
 #include "app/housekeeping.h"
 #include "app/resourcetext.h"
 #include "app/settingslink.h"
+#include "app/statusreporter.h"
+#include "app/windowgeometry.h"
 #include "dialogs/buttonkeyfilter.h"
 #include "dialogs/settings.h"
 #include "dialogs/userprompts.h"
@@ -57,6 +59,8 @@ MainWindow::MainWindow(QWidget* parent, std::shared_ptr<UserPrompts> prompts, Up
     m_configurationPage->prepare();
     applyApplicationStyle();
     checkForPreviousInstallations();
+    if (WindowGeometry::restore(*this, m_settings))
+        ui->actionToogle_Full_Screen->setText(tr("Show Normal"));
     startLogoPage();
 
     connectPageButtons();
@@ -78,6 +82,7 @@ void MainWindow::createPages(UpgradeWorkerFactory upgradeWorkers)
     m_housekeeping = std::make_unique<Housekeeping>(*m_prompts, this);
     m_settingsLink =
         std::make_unique<SettingsLink>(*m_client, m_settings, m_updateTimeout, m_flagManualIP, ui->frameManualIp);
+    m_statusReporter = std::make_unique<StatusReporter>(statusBar());
 }
 
 void MainWindow::copySettingsToWindow()
@@ -117,6 +122,7 @@ void MainWindow::connectDeviceTable()
     connect(ui->saveConfBtn, &QPushButton::released, this, &MainWindow::onSaveNewConfiguration);
     connect(m_configurationPage.get(), &ConfigurationPage::signalEnableUI, this, &MainWindow::enableUI);
     connect(m_configurationPage.get(), &ConfigurationPage::signalScanDevices, this, &MainWindow::onScanDevices);
+    connect(m_configurationPage.get(), &ConfigurationPage::signalStatus, this, &MainWindow::showStatus);
 }
 
 void MainWindow::connectFirmwarePage()
@@ -131,8 +137,7 @@ void MainWindow::connectFirmwarePage()
     connect(m_firmwarePage.get(), &FirmwarePage::signalEnableUI, this, &MainWindow::enableUI);
     connect(m_firmwarePage.get(), &FirmwarePage::signalScanDevices, this, &MainWindow::onScanDevices);
     connect(m_firmwarePage.get(), &FirmwarePage::signalCloseWindow, this, &QWidget::close);
-    connect(m_firmwarePage.get(), &FirmwarePage::signalStatus, this,
-            [this](const QString& message) { statusBar()->showMessage(message); });
+    connect(m_firmwarePage.get(), &FirmwarePage::signalStatus, this, &MainWindow::showStatus);
 }
 
 void MainWindow::connectMenuActions()
@@ -207,6 +212,7 @@ void MainWindow::onScanDevices()
         return;
     m_scanRunning = true;
     setScanControlsEnabled(false);
+    m_statusReporter->scanStarted();
     clearDevicePages();
     m_networkInterfaces->scanInterfaces();
     const QList<Device_t> found = m_client->startScan(m_networkInterfaces->interfaces());
@@ -214,6 +220,12 @@ void MainWindow::onScanDevices()
     m_scanRunning = false;
     showDevices(found);
     setScanControlsEnabled(true);
+    m_statusReporter->scanFinished(found.size(), m_networkInterfaces->interfaces(), *m_client);
+}
+
+void MainWindow::showStatus(const QString& text)
+{
+    m_statusReporter->showMessage(text);
 }
 
 void MainWindow::setScanControlsEnabled(bool enable)
@@ -238,6 +250,7 @@ void MainWindow::showDevices(const QList<Device_t>& devices)
 {
     m_deviceTable->clear();
     m_devices = devices;
+    m_deviceTable->judgeAddresses(m_networkInterfaces->interfaces());
     updateDeviceTable(m_devices.size());
     m_selected = QVector<bool>(m_devices.size(), false).toList();
 }
@@ -320,6 +333,12 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event)
     return ButtonKeyFilter::filter(watched, event) || QMainWindow::eventFilter(watched, event);
 }
 
+bool MainWindow::event(QEvent* event)
+{
+    // Space is the New Scan shortcut, except for a focused check box, which it ticks.
+    return ButtonKeyFilter::letSpaceTickCheckBox(event) || QMainWindow::event(event);
+}
+
 void MainWindow::onShowNetworksTable()
 {
     auto* dialog = new NetworkInterfaces(this);
@@ -336,6 +355,10 @@ void MainWindow::onShowNetworksTable()
 void MainWindow::onSaveNetworkList(QList<interfaces_t> list)
 {
     m_networkInterfaces->interfaces() = list;
+    // Which devices are out of reach depends on the interfaces chosen.
+    m_deviceTable->judgeAddresses(list);
+    onWriteAddInfo();
+    onShowDeviceNetwSet();
 }
 
 void MainWindow::onShowAdditionalInfoPage()
@@ -360,7 +383,8 @@ void MainWindow::onOpenWebInterface()
 
 void MainWindow::onShowChangelog()
 {
-    m_housekeeping->showTextDialog(QString::fromLatin1(Housekeeping::changelogResource), tr("Changelog"));
+    m_housekeeping->showTextDialog(QString::fromLatin1(Housekeeping::changelogResource), tr("Changelog"),
+                                   Qt::MarkdownText);
 }
 
 void MainWindow::onShowAbout()
@@ -387,7 +411,10 @@ void MainWindow::onFullScreen()
 
 void MainWindow::onQuit()
 {
-    QCoreApplication::quit();
+    // Closing first keeps the window's size and place for the next start; a running upgrade keeps
+    // the window open until it has ended, and the window's close then ends the program.
+    if (close())
+        QCoreApplication::quit();
 }
 
 void MainWindow::checkForPreviousInstallations()
@@ -560,11 +587,14 @@ void MainWindow::onRemoveSelectedDev(int index)
     m_firmwarePage->removeSelectedDev(index);
 }
 
+// A running upgrade keeps the window open until its thread has ended; the window's place is saved
+// when it really closes.
 void MainWindow::closeEvent(QCloseEvent* event)
 {
     if (m_firmwarePage->holdCloseUntilIdle()) {
         event->ignore();
         return;
     }
+    WindowGeometry::save(*this, m_settings);
     QMainWindow::closeEvent(event);
 }

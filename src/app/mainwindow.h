@@ -26,6 +26,7 @@ class Housekeeping;
 class NetworkInterfaces;
 class QTimer;
 class SettingsLink;
+class StatusReporter;
 class UserPrompts;
 
 // The one window of the tool: scans on request, lists the devices found in its device table and
@@ -67,6 +68,8 @@ public:
     QString firmwareFilter() const { return m_firmwareFilter; }
     DeviceTable& deviceTable() { return *m_deviceTable; }
     FirmwarePage& firmwarePage() { return *m_firmwarePage; }
+    ConfigurationPage& configurationPage() { return *m_configurationPage; }
+    StatusReporter& statusReporter() { return *m_statusReporter; }
 
     // Replaces the device list and rebuilds the table as a scan would.
     void showDevices(const QList<Device_t>& devices);
@@ -91,11 +94,9 @@ public:
 
     bool eventFilter(QObject* watched, QEvent* event) override;
 
-protected:
-    // A running upgrade is asked to stop first; the window closes once it has ended.
-    void closeEvent(QCloseEvent* event) override;
-
 public slots:
+    // What an action did, on the left of the status bar; pages connect their reports here.
+    void showStatus(const QString& text);
     void timeout();
     void onScanDevices();
     void onUpdateScanProgressBar(int value);
@@ -144,6 +145,11 @@ public slots:
     void onUpdateNextDevice();
     void onRemoveSelectedDev(int index);
 
+protected:
+    bool event(QEvent* event) override;
+    // A running upgrade is asked to stop first; the window closes once it has ended.
+    void closeEvent(QCloseEvent* event) override;
+
 private:
     void createPages(UpgradeWorkerFactory upgradeWorkers);
     void copySettingsToWindow();
@@ -179,4 +185,5 @@ private:
     std::unique_ptr<FirmwarePage> m_firmwarePage;
     std::unique_ptr<Housekeeping> m_housekeeping;
     std::unique_ptr<SettingsLink> m_settingsLink;
+    std::unique_ptr<StatusReporter> m_statusReporter;
 };

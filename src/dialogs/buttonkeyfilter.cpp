@@ -2,6 +2,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "dialogs/buttonkeyfilter.h"
 
+#include <QApplication>
+#include <QCheckBox>
 #include <QKeyEvent>
 #include <QPushButton>
 
@@ -25,4 +27,19 @@ bool ButtonKeyFilter::filter(QObject* watched, QEvent* event)
     }
     // The release is taken too, so that a press that went elsewhere cannot end in a click here.
     return key == Qt::Key_Space;
+}
+
+bool ButtonKeyFilter::letSpaceTickCheckBox(QEvent* event)
+{
+    if (event->type() != QEvent::ShortcutOverride)
+        return false;
+    const auto* key = static_cast<QKeyEvent*>(event);
+    if (key->key() != Qt::Key_Space || key->modifiers() != Qt::NoModifier)
+        return false;
+    const auto* box = qobject_cast<QCheckBox*>(QApplication::focusWidget());
+    if (!box || !box->isEnabled())
+        return false;
+    // An accepted override reaches the box as a key press instead of triggering the shortcut.
+    event->accept();
+    return true;
 }

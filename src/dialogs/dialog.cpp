@@ -18,6 +18,11 @@ void Dialog::setText(const QString& text)
     ui->textEdit->setPlainText(text);
 }
 
+void Dialog::setMarkdown(const QString& text)
+{
+    ui->textEdit->setMarkdown(text);
+}
+
 void Dialog::setTitle(const QString& title)
 {
     setWindowTitle(title);

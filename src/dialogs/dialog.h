@@ -19,6 +19,8 @@ public:
     ~Dialog() override;
 
     void setText(const QString& text);
+    // Headings, lists and emphasis shown as such (the changelog).
+    void setMarkdown(const QString& text);
     void setTitle(const QString& title);
 
 private:

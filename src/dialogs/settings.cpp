@@ -68,6 +68,7 @@ void Settings::showFlagUnicast(bool flag)
     ui->checkBoxEnableUnicast->setChecked(flag);
     ui->lineEditStart->setEnabled(flag);
     ui->lineEditStop->setEnabled(flag);
+    updateApplyState();
 }
 
 void Settings::showStartIP(const QHostAddress& ip)
@@ -144,17 +145,57 @@ void Settings::onChangeChangeFlagUnicast()
     const bool unicast = ui->checkBoxEnableUnicast->isChecked();
     ui->lineEditStart->setEnabled(unicast);
     ui->lineEditStop->setEnabled(unicast);
-    if (!unicast)
-        ui->applyBtn->setEnabled(true);
+    updateApplyState();
 }
 
 void Settings::onIpLineEditTextChanged(const QString& text)
 {
+    Q_UNUSED(text)
     if (!qobject_cast<QLineEdit*>(sender()))
         return;
+    updateApplyState();
+}
+
+QString Settings::applyProblem() const
+{
+    if (!ui->checkBoxEnableUnicast->isChecked())
+        return QString();
+    const QString start = ui->lineEditStart->text().trimmed();
+    const QString end = ui->lineEditStop->text().trimmed();
+    const bool startBad = !isDottedIPv4(start);
+    const bool endBad = !isDottedIPv4(end);
+    if (startBad && endBad)
+        return tr("Unicast Scan Range: start \"%1\" and end \"%2\" are not complete IPv4 addresses.").arg(start, end);
+    if (!startBad && !endBad)
+        return QString();
+    const QString which = startBad ? tr("start") : tr("end");
+    const QString text = startBad ? start : end;
+    if (text.isEmpty())
+        return tr("Unicast Scan Range: the %1 address is empty.").arg(which);
+    return tr("Unicast Scan Range: the %1 address \"%2\" is not a complete IPv4 address.").arg(which, text);
+}
+
+void Settings::updateApplyState()
+{
+    const QString problem = applyProblem();
+    ui->applyBtn->setEnabled(problem.isEmpty());
+    ui->applyBtn->setToolTip(problem);
+    ui->labelApplyProblem->setText(problem);
+    for (QLineEdit* field : {ui->lineEditStart, ui->lineEditStop}) {
+        QPalette palette = field->palette();
+        const bool bad = !problem.isEmpty() && !isDottedIPv4(field->text().trimmed());
+        // Red names the field at fault.
+        palette.setColor(QPalette::Text, bad ? QColor(QLatin1String(invalidColour)) : QColor(Qt::black));
+        field->setPalette(palette);
+    }
+}
+
+bool Settings::isDottedIPv4(const QString& text)
+{
     QHostAddress address;
-    const bool isIPv4 = address.setAddress(text) && address.protocol() == QAbstractSocket::IPv4Protocol;
-    ui->applyBtn->setEnabled(isIPv4);
+    // The address parser also takes short forms such as "10.1", which name an address nobody typed.
+    return text.count(QLatin1Char('.')) == 3 && address.setAddress(text) &&
+           address.protocol() == QAbstractSocket::IPv4Protocol;
 }
 
 bool Settings::unicastRangeAcceptable()

@@ -23,6 +23,10 @@ public:
     // Largest unicast range a scan may sweep: the scan engine's own bound.
     static constexpr quint64 maxUnicastRangeAddresses = Client::maxSweepAddresses;
     static constexpr int millisecondsPerSecond = 1000;
+    static constexpr const char* invalidColour = "#c62828";
+
+    // A full dotted IPv4 address such as 192.168.0.10.
+    static bool isDottedIPv4(const QString& text);
 
     // Without prompts the dialog shows real message boxes.
     explicit Settings(QWidget* parent = nullptr, UserPrompts* prompts = nullptr);
@@ -70,6 +74,9 @@ protected:
 
 private:
     void connectControls();
+    // Why Apply cannot be used now (which field, what is wrong); empty when it can.
+    QString applyProblem() const;
+    void updateApplyState();
     bool unicastRangeAcceptable();
     void refuseUnicastRange(const QString& text);
     void emitChangedValues();

@@ -2,6 +2,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "discovery/networkinterfaces.h"
 
+#include "dialogs/columnfit.h"
 #include "discovery/hostinterfaces.h"
 #include "ui_networkinterfaces.h"
 
@@ -37,6 +38,8 @@ NetworkInterfaces::NetworkInterfaces(QWidget* parent) : QDialog(parent), ui(std:
     ui->tableInterfaces->setColumnWidth(checkColumn, checkColumnWidth);
     ui->tableInterfaces->setColumnWidth(nameColumn, nameColumnWidth);
     ui->tableInterfaces->setColumnWidth(ipColumn, ipColumnWidth);
+    // The mask column takes the rest of the table, so that masks show whole.
+    ui->tableInterfaces->horizontalHeader()->setStretchLastSection(true);
     connect(ui->saveNetworksBtn, &QPushButton::released, this, &NetworkInterfaces::onSave);
     connect(ui->cancelBtn, &QPushButton::released, this, &NetworkInterfaces::onClose);
 }
@@ -59,6 +62,12 @@ void NetworkInterfaces::showInterfacesTable(QList<interfaces_t> list)
     for (const interfaces_t& record : list)
         addTableRow(record);
     m_interfaces = list;
+    // Long interface names widen their column; the fonts are those of the application style sheet.
+    ensurePolished();
+    ColumnFit::widenToNeeds(ui->tableInterfaces, {nameColumn, ipColumn});
+    // The check boxes show whole, however narrow the design made their column.
+    if (QCheckBox* box = rowCheckBox(0))
+        ui->tableInterfaces->setColumnWidth(checkColumn, qMax(checkColumnWidth, box->sizeHint().width()));
 }
 
 void NetworkInterfaces::addTableRow(const interfaces_t& record)

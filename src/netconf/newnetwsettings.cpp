@@ -2,17 +2,23 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "netconf/newnetwsettings.h"
 
+#include "dialogs/addressdelegate.h"
 #include "dialogs/buttonkeyfilter.h"
+#include "dialogs/columnfit.h"
 #include "ui_newnetwsettings.h"
 
 #include <QCoreApplication>
+#include <QHeaderView>
 #include <QPushButton>
+#include <QStyle>
 #include <QTableWidgetItem>
 
 namespace {
 
 constexpr int columnCount = 6;
 constexpr int firstEditableColumn = 3;
+constexpr int macColumn = 2;
+constexpr int lastColumn = 5;
 constexpr char lockedColour[] = "#808080";
 constexpr char waitText[] = "Wait for the network configurations to be updated...";
 
@@ -34,6 +40,14 @@ NewNetwSettings::NewNetwSettings(QWidget* parent) : QDialog(parent), ui(std::mak
 {
     ui->setupUi(this);
     ButtonKeyFilter::watchButtons(this);
+    auto kindOfCell = [](const QModelIndex& index) -> std::optional<AddressText::Kind> {
+        static const AddressText::Kind kinds[] = {AddressText::Kind::Address, AddressText::Kind::Mask,
+                                                  AddressText::Kind::Gateway};
+        if (index.column() < firstEditableColumn || index.column() > lastColumn)
+            return std::nullopt;
+        return kinds[index.column() - firstEditableColumn];
+    };
+    ui->tableNetwSet->setItemDelegate(new AddressDelegate(kindOfCell, ui->tableNetwSet));
     connect(ui->applyBtn, &QPushButton::released, this, &NewNetwSettings::onApply);
     connect(ui->closeBtn, &QPushButton::released, this, &NewNetwSettings::onClose);
 }
@@ -56,6 +70,27 @@ void NewNetwSettings::updateNetworkTable(QList<QList<QString>> rows)
             table->setItem(tableRow, column, makeCell(row.at(column), column));
     }
     table->setSortingEnabled(sorting);
+    fitColumns();
+}
+
+void NewNetwSettings::fitColumns()
+{
+    // The application style sheet sets the fonts measured here.
+    ensurePolished();
+    QTableWidget* table = ui->tableNetwSet;
+    QHeaderView* header = table->horizontalHeader();
+    const bool arrow = header->isSortIndicatorShown();
+    const QStringList address{QString::fromLatin1(ColumnFit::widestAddress)};
+    ColumnFit::widenToNeeds(table, {0, 1});
+    header->resizeSection(macColumn, ColumnFit::columnNeed(table, macColumn, arrow));
+    for (int column = firstEditableColumn; column < lastColumn; ++column)
+        header->resizeSection(column, ColumnFit::columnNeed(table, column, arrow, address));
+    // The stretched last column must still hold an address beside the others.
+    int width = ColumnFit::columnNeed(table, lastColumn, arrow, address);
+    for (int column = 0; column < lastColumn; ++column)
+        width += header->sectionSize(column);
+    table->setMinimumWidth(width + table->verticalHeader()->sizeHint().width() + 2 * table->frameWidth() +
+                           table->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, table));
 }
 
 QList<QList<QString>> NewNetwSettings::readNetworkTable()
@@ -78,6 +113,13 @@ void NewNetwSettings::waitSendConf()
     ui->applyBtn->setEnabled(false);
     ui->closeBtn->setEnabled(false);
     ui->labelWait->setText(tr(waitText));
+}
+
+void NewNetwSettings::resumeEditing()
+{
+    ui->applyBtn->setEnabled(true);
+    ui->closeBtn->setEnabled(true);
+    ui->labelWait->clear();
 }
 
 void NewNetwSettings::onApply()

@@ -26,6 +26,11 @@ public:
     void updateNetworkTable(QList<QList<QString>> rows);
     QList<QList<QString>> readNetworkTable();
     void waitSendConf();
+    // Back to editing after Apply sent nothing (declined or refused): the buttons work again.
+    void resumeEditing();
+    // Address columns wide enough for any address, the other columns for their headers; the last
+    // column takes the rest, so that all six show at the dialog's size.
+    void fitColumns();
 
     bool eventFilter(QObject* watched, QEvent* event) override;
 

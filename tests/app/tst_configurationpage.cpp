@@ -12,8 +12,10 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QHostAddress>
+#include <QLineEdit>
 #include <QNetworkDatagram>
 #include <QPointer>
+#include <QPushButton>
 #include <QUdpSocket>
 #include <QtEndian>
 #include <QtTest>
@@ -56,11 +58,14 @@ private slots:
     void dhcpToggleDiscardsEdits();
     void saveSendsWhatThePageShows_data();
     void saveSendsWhatThePageShows();
+    void typedAddressShowsInvalidWhileTyping_data();
+    void typedAddressShowsInvalidWhileTyping();
     void multiDeviceDialogListsTheDevices();
     void multiDeviceDialogWithoutDevices();
-    void importSendsTheFileRows();
+    void importSendsOnlyDifferingRowsOnceAsked();
 
 private:
+    QLineEdit* openEditor(int row);
     QStringList heardSets();
     void recordRequests();
 
@@ -122,8 +127,21 @@ void TestConfigurationPage::pageAttributes()
     m_page->setControlsEnabled(false);
     QVERIFY(!m_harness->ui.tableDeviceConfig->isEnabled());
     QVERIFY(!m_harness->ui.saveConfBtn->isEnabled());
+    // Save is usable only while there is a device to save.
+    m_page->setControlsEnabled(true);
+    QVERIFY(!m_harness->ui.saveConfBtn->isEnabled());
+    m_page->enableSave();
+    QVERIFY(!m_harness->ui.saveConfBtn->isEnabled());
+    m_harness->showDevices({makeDevice(QStringLiteral("2100"), QStringLiteral("127.0.0.2"))});
+    m_harness->selectRowOf(0);
     m_page->enableSave();
     QVERIFY(m_harness->ui.saveConfBtn->isEnabled());
+    m_harness->table.widget()->setCurrentItem(nullptr);
+    m_page->enableSave();
+    m_page->showDeviceNetwSet();
+    QVERIFY(!m_harness->ui.saveConfBtn->isEnabled());
+    // Without a device the page shows no device's values.
+    QCOMPARE(m_harness->ui.tableDeviceConfig->item(0, 1)->text(), QStringLiteral("unknown"));
 }
 
 void TestConfigurationPage::resetState()
@@ -243,10 +261,68 @@ void TestConfigurationPage::saveSendsWhatThePageShows()
     QCOMPARE(m_requests, (QStringList{"enableUI(0)", "enableUI(1)", "scan"}));
 }
 
+QLineEdit* TestConfigurationPage::openEditor(int row)
+{
+    QTableWidget* table = m_harness->ui.tableDeviceConfig;
+    table->setCurrentCell(row, 1);
+    table->edit(table->model()->index(row, 1));
+    return table->viewport()->findChild<QLineEdit*>();
+}
+
+void TestConfigurationPage::typedAddressShowsInvalidWhileTyping_data()
+{
+    QTest::addColumn<int>("row");
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("refusal");
+    QTest::newRow("octet too big") << 0 << "10.77.5.300"
+                                   << "the IP address \"10.77.5.300\" is not valid";
+    QTest::newRow("short address") << 0 << "10.77.5"
+                                   << "the IP address \"10.77.5\" is not valid";
+    QTest::newRow("mask with a hole") << 1 << "255.0.255.0"
+                                      << "the subnet mask \"255.0.255.0\" is not valid";
+    QTest::newRow("letters refused") << 2 << "10.0.0.x"
+                                     << "the gateway \"10.0.0.\" is not valid";
+    QTest::newRow("valid address") << 0 << "127.0.0.7"
+                                   << "";
+}
+
+void TestConfigurationPage::typedAddressShowsInvalidWhileTyping()
+{
+    QFETCH(int, row);
+    QFETCH(QString, typed);
+    QFETCH(QString, refusal);
+    m_harness->showDevices({makeDevice(QStringLiteral("2100"), QStringLiteral("127.0.0.1"))});
+    m_harness->selectRowOf(0);
+    m_page->showDeviceNetwSet();
+    QLineEdit* editor = openEditor(row);
+    QVERIFY(editor);
+    editor->selectAll();
+    QTest::keyClicks(editor, typed);
+    const QColor red(QStringLiteral("#c62828"));
+    QCOMPARE(editor->palette().color(QPalette::Text) == red, !refusal.isEmpty());
+    QCOMPARE(editor->toolTip(), refusal);
+    const QString committed = editor->text();
+    QTest::keyClick(editor, Qt::Key_Return);
+    QTRY_COMPARE(m_harness->ui.tableDeviceConfig->item(row, 1)->text(), committed);
+    m_page->saveNewConfiguration();
+    if (refusal.isEmpty()) {
+        QTRY_COMPARE(heardSets().size(), 1);
+        return;
+    }
+    // The refusal names the text as the user typed it, and nothing leaves.
+    QCOMPARE(m_harness->prompts.boxes.size(), 1);
+    QCOMPARE(m_harness->prompts.boxes.first().kind, QStringLiteral("critical"));
+    QCOMPARE(m_harness->prompts.boxes.first().text, "Nothing was sent: " + refusal);
+    QCOMPARE(m_requests, QStringList{});
+    QTest::qWait(50);
+    QVERIFY(heardSets().isEmpty());
+}
+
 void TestConfigurationPage::multiDeviceDialogListsTheDevices()
 {
-    QList<Device_t> devices = {makeDevice(QStringLiteral("2100"), QStringLiteral("127.0.0.2")),
-                               makeDevice(QStringLiteral("1100"), QStringLiteral("127.0.0.1"))};
+    // The test listens at 127.0.0.1, where the beamline instrument is.
+    QList<Device_t> devices = {makeDevice(QStringLiteral("2100"), QStringLiteral("127.0.0.1")),
+                               makeDevice(QStringLiteral("1100"), QStringLiteral("127.0.0.2"), QStringLiteral("1"))};
     m_harness->showDevices(devices);
     m_page->showAdvancedNetwConf();
     QPointer<NewNetwSettings> dialog = m_harness->window.findChild<NewNetwSettings*>();
@@ -257,20 +333,44 @@ void TestConfigurationPage::multiDeviceDialogListsTheDevices()
     for (const Device_t& device : devices)
         rows.append({device.group, device.serialNumber, device.mac, device.ip, device.netmask, device.gateway});
     QCOMPARE(dialog->readNetworkTable(), rows);
-    // Apply sends every row (what reaches the units is the simulator tests' business) and asks for a rescan.
+    auto* apply = dialog->findChild<QPushButton*>(QStringLiteral("applyBtn"));
+    // Apply without a change sends nothing, says so and leaves the dialog open for editing.
     dialog->onApply();
     QCOMPARE(m_harness->prompts.boxes.size(), 1);
+    QCOMPARE(m_harness->prompts.boxes.last().kind, QStringLiteral("information"));
+    QCOMPARE(m_harness->prompts.boxes.last().text,
+             QStringLiteral("No device's settings would change, so nothing was sent."));
+    QVERIFY(m_requests.isEmpty());
+    QVERIFY(!dialog.isNull() && apply->isEnabled());
+    // A changed row is shown to the user first; No sends nothing and keeps the edit.
+    auto* table = dialog->findChild<QTableWidget*>(QStringLiteral("tableNetwSet"));
+    table->item(0, 3)->setText(QStringLiteral("127.0.0.12"));
+    dialog->onApply();
+    QCOMPARE(m_harness->prompts.boxes.last().kind, QStringLiteral("question"));
+    QCOMPARE(m_harness->prompts.boxes.last().defaultButton, QMessageBox::No);
+    QCOMPARE(m_harness->prompts.boxes.last().text,
+             QStringLiteral("Send new network settings to 1 device(s)?\n\n"
+                            "Group 2100 SN2100 (02:00:00:00:21:00): 127.0.0.1 \u2192 127.0.0.12\n\n"
+                            "1 device(s) keep their settings and are sent nothing."));
+    QVERIFY(m_requests.isEmpty());
+    QTest::qWait(50);
+    QVERIFY(heardSets().isEmpty());
+    QVERIFY(!dialog.isNull() && apply->isEnabled());
+    QCOMPARE(table->item(0, 3)->text(), QStringLiteral("127.0.0.12"));
+    // Yes sends the changed row alone, reports, rescans and closes the dialog.
+    m_harness->prompts.answer = QMessageBox::Yes;
+    dialog->onApply();
     QCOMPARE(m_harness->prompts.boxes.last().title, QStringLiteral("Upload csv-file"));
     QCOMPARE(m_harness->prompts.boxes.last().text, QStringLiteral("upload completed!"));
-    QCOMPARE(m_requests, QStringList{"scan"});
+    QCOMPARE(m_requests, (QStringList{"enableUI(0)", "enableUI(1)", "scan"}));
     QTRY_VERIFY(dialog.isNull());
+    QTRY_COMPARE(heardSets(), QStringList{"02:00:00:00:21:00 127.0.0.12 255.255.255.0 10.0.0.1"});
     // Each use opens a new dialog; closing one deletes it.
     m_page->showAdvancedNetwConf();
     dialog = m_harness->window.findChild<NewNetwSettings*>();
     QVERIFY(dialog);
     dialog->onClose();
     QTRY_VERIFY(dialog.isNull());
-    QCOMPARE(m_requests, QStringList{"scan"});
 }
 
 void TestConfigurationPage::multiDeviceDialogWithoutDevices()
@@ -280,28 +380,46 @@ void TestConfigurationPage::multiDeviceDialogWithoutDevices()
     QVERIFY(dialog);
     dialog->onApply();
     QCOMPARE(m_harness->prompts.boxes.size(), 1);
-    QCOMPARE(m_harness->prompts.boxes.first().kind, QStringLiteral("critical"));
-    QCOMPARE(m_harness->prompts.boxes.first().title, QStringLiteral("Upload csv-file"));
-    QVERIFY(m_harness->prompts.boxes.first().text.startsWith(QStringLiteral("Error: incorrect file")));
-    QCOMPARE(m_requests, QStringList{"scan"});
-    QTRY_VERIFY(dialog.isNull());
+    QCOMPARE(m_harness->prompts.boxes.first().kind, QStringLiteral("information"));
+    QCOMPARE(m_harness->prompts.boxes.first().title, QStringLiteral("Device(s) Network Configuration"));
+    QVERIFY(m_requests.isEmpty());
+    QVERIFY(!dialog.isNull());
     QVERIFY(heardSets().isEmpty());
 }
 
-void TestConfigurationPage::importSendsTheFileRows()
+void TestConfigurationPage::importSendsOnlyDifferingRowsOnceAsked()
 {
+    // The file's supply row equals the supply found; its beamline row differs; its motor driver was not found.
+    Device_t supply = makeDevice(QStringLiteral("1100"), QStringLiteral("127.0.0.21"), QStringLiteral("1"));
+    supply.gateway = QStringLiteral("127.0.0.1");
+    m_harness->showDevices({supply, makeDevice(QStringLiteral("2100"), QStringLiteral("127.0.0.1"))});
     m_harness->prompts.fileName = sampleFile;
     m_page->importNetworkConfiguration();
     QCOMPARE(m_harness->prompts.openDialogs.size(), 1);
     QCOMPARE(m_harness->prompts.openDialogs.first().filter,
              QStringLiteral("Network configuration (*.csv);;All files (*.*)"));
     QCOMPARE(m_harness->prompts.boxes.size(), 1);
+    QCOMPARE(m_harness->prompts.boxes.last().kind, QStringLiteral("question"));
+    QCOMPARE(m_harness->prompts.boxes.last().title, QStringLiteral("Import network configuration"));
+    QCOMPARE(m_harness->prompts.boxes.last().text,
+             QStringLiteral("Send new network settings to 1 device(s)?\n\n"
+                            "Group 2100 SN2100 (02:00:00:00:21:00): 127.0.0.1 \u2192 127.0.0.23, "
+                            "mask 255.255.255.0 \u2192 255.255.0.0, gateway 10.0.0.1 \u2192 127.0.0.1\n\n"
+                            "Not found by the last scan, so not sent (1 row(s)):\n"
+                            "  00:20:4A:00:00:04 (127.0.0.22)\n\n"
+                            "1 device(s) keep their settings and are sent nothing."));
+    QVERIFY(m_requests.isEmpty());
+    QTest::qWait(50);
+    QVERIFY(heardSets().isEmpty());
+    m_harness->prompts.answer = QMessageBox::Yes;
+    m_page->importNetworkConfiguration();
     QCOMPARE(m_harness->prompts.boxes.last().text, QStringLiteral("upload completed!"));
-    QCOMPARE(m_requests, QStringList{"scan"});
+    QCOMPARE(m_requests, (QStringList{"enableUI(0)", "enableUI(1)", "scan"}));
+    QTRY_COMPARE(heardSets(), QStringList{"02:00:00:00:21:00 127.0.0.23 255.255.0.0 127.0.0.1"});
     // A cancelled file dialog does nothing.
     m_harness->prompts.fileName.clear();
     m_page->importNetworkConfiguration();
-    QCOMPARE(m_requests, QStringList{"scan"});
+    QCOMPARE(m_requests.size(), 3);
 }
 
 int main(int argc, char** argv)

@@ -30,6 +30,8 @@ private slots:
     void hiddenFamilies_data();
     void hiddenFamilies();
     void filterFollowsSelectionOnlyAfterFirstOne();
+    void addressMarksFollowTheChosenInterfaces();
+    void selectByMacKeepsToShownRows();
 
 private:
     QStringList shownCodes(const PageHarness& harness) const;
@@ -223,6 +225,41 @@ void TestDeviceTable::filterFollowsSelectionOnlyAfterFirstOne()
     harness.selectRowOf(indexOfCode(QStringLiteral("5100")));
     harness.table.followCurrentDevice();
     QCOMPARE(harness.ui.comboBoxDeviceFilter->currentIndex(), 2);
+}
+
+void TestDeviceTable::addressMarksFollowTheChosenInterfaces()
+{
+    PageHarness harness;
+    // The samples sit in 10.0.0.0/24, except the supply in recovery mode (192.168.0.10).
+    QList<interfaces_t> interfaces = {{"kq0", "10.0.0.1", "255.255.255.0", true}};
+    harness.devices = sampleDevices();
+    harness.table.judgeAddresses(interfaces);
+    harness.showDevices(sampleDevices());
+    const int recovery = indexOfCode("1F80");
+    auto ipItem = [&harness](int index) {
+        return harness.table.widget()->item(harness.table.rowOfDevice(index), DeviceTable::columnIp);
+    };
+    QVERIFY(ipItem(recovery)->data(Qt::DecorationRole).isValid());
+    QVERIFY(ipItem(recovery)->toolTip().startsWith("192.168.0.10 lies outside the subnets"));
+    QVERIFY(!ipItem(indexOfCode("2100"))->data(Qt::DecorationRole).isValid());
+    // Choosing no interface leaves nothing to be outside of: the marks go.
+    interfaces[0].selected = false;
+    harness.table.judgeAddresses(interfaces);
+    QVERIFY(!ipItem(recovery)->data(Qt::DecorationRole).isValid());
+    QVERIFY(ipItem(recovery)->toolTip().isEmpty());
+}
+
+void TestDeviceTable::selectByMacKeepsToShownRows()
+{
+    PageHarness harness;
+    harness.showDevices(sampleDevices());
+    QVERIFY(harness.table.selectDeviceWithMac("02:00:00:00:21:00"));
+    QCOMPARE(harness.table.currentDeviceIndex(), indexOfCode("2100"));
+    QVERIFY(harness.table.selectDeviceWithMac("02:00:00:00:31:00"));
+    QCOMPARE(harness.table.currentDeviceIndex(), indexOfCode("3100"));
+    QVERIFY(!harness.table.selectDeviceWithMac("02:00:00:00:99:99"));
+    harness.table.widget()->setRowHidden(harness.table.rowOfDevice(indexOfCode("2100")), true);
+    QVERIFY(!harness.table.selectDeviceWithMac("02:00:00:00:21:00"));
 }
 
 QTEST_MAIN(TestDeviceTable)

@@ -7,6 +7,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QTextEdit>
 #include <QtTest>
@@ -28,7 +29,10 @@ private slots:
     void initTestCase();
     void viewerShowsTheTextUpToNul();
     void missingTextGivesAnEmptyViewer();
+    void runningFromTheOldPlaceAsksNothing_data();
     void runningFromTheOldPlaceAsksNothing();
+    void holdsInstallation_data();
+    void holdsInstallation();
 
 private:
     QTemporaryDir m_home;
@@ -72,12 +76,20 @@ void TestHousekeeping::missingTextGivesAnEmptyViewer()
     delete viewer;
 }
 
+void TestHousekeeping::runningFromTheOldPlaceAsksNothing_data()
+{
+    QTest::addColumn<QString>("folder");
+    QTest::newRow("the folder itself") << "";
+    QTest::newRow("a folder inside it") << "/bin";
+}
+
 void TestHousekeeping::runningFromTheOldPlaceAsksNothing()
 {
+    QFETCH(QString, folder);
     // A copy of this test in <home>/Ostravi/Kestrion is the program running from the old place.
     const QString oldPlace = m_home.filePath(QString::fromLatin1(Housekeeping::previousInstallationDir));
-    QVERIFY(QDir().mkpath(oldPlace));
-    const QString copy = oldPlace + QStringLiteral("/tst_housekeeping");
+    QVERIFY(QDir().mkpath(oldPlace + folder));
+    const QString copy = oldPlace + folder + QStringLiteral("/kestrion");
     QFile::remove(copy);
     QVERIFY(QFile::copy(QCoreApplication::applicationFilePath(), copy));
     QProcess child;
@@ -86,15 +98,47 @@ void TestHousekeeping::runningFromTheOldPlaceAsksNothing()
     QCOMPARE(child.exitCode(), 0);
     QCOMPARE(QString::fromLatin1(child.readAllStandardOutput()).trimmed(), QStringLiteral("questions: 0"));
     QVERIFY(QDir(oldPlace).exists());
-    // The same directory seen from anywhere else is offered for removal.
+    // The same directory seen from anywhere else is offered for removal, with No as the default answer.
     FakePrompts prompts;
     Housekeeping(prompts, &m_window).checkForPreviousInstallations();
     QCOMPARE(prompts.boxes.size(), 1);
     QCOMPARE(prompts.boxes.first().kind, QStringLiteral("question"));
     QCOMPARE(prompts.boxes.first().buttons, QMessageBox::Yes | QMessageBox::No);
-    QCOMPARE(prompts.boxes.first().defaultButton, QMessageBox::NoButton);
+    QCOMPARE(prompts.boxes.first().defaultButton, QMessageBox::No);
     QVERIFY(QDir(oldPlace).exists());
     QDir(m_home.filePath(QStringLiteral("Ostravi"))).removeRecursively();
+}
+
+void TestHousekeeping::holdsInstallation_data()
+{
+    QTest::addColumn<QStringList>("files");
+    QTest::addColumn<bool>("executable");
+    QTest::addColumn<bool>("holds");
+    QTest::newRow("program at the top") << QStringList{"kestrion"} << true << true;
+    QTest::newRow("maintenance tool") << QStringList{"maintenancetool", "components.xml"} << true << true;
+    QTest::newRow("program two levels down") << QStringList{"lib/bin/Kestrion"} << true << true;
+    QTest::newRow("three levels down") << QStringList{"a/b/c/kestrion"} << true << false;
+    QTest::newRow("not executable") << QStringList{"kestrion"} << false << false;
+    QTest::newRow("user files") << QStringList{"report.odt", "photos/kestrion.png"} << true << false;
+    QTest::newRow("empty") << QStringList{} << true << false;
+}
+
+void TestHousekeeping::holdsInstallation()
+{
+    QFETCH(QStringList, files);
+    QFETCH(bool, executable);
+    QFETCH(bool, holds);
+    QTemporaryDir folder;
+    QVERIFY(folder.isValid());
+    for (const QString& name : files) {
+        QVERIFY(QDir().mkpath(QFileInfo(folder.filePath(name)).absolutePath()));
+        QFile file(folder.filePath(name));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.close();
+        if (executable)
+            QVERIFY(file.setPermissions(file.permissions() | QFile::ExeOwner));
+    }
+    QCOMPARE(Housekeeping::holdsInstallation(folder.path()), holds);
 }
 
 int main(int argc, char** argv)

@@ -2,6 +2,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/iptablewidgetitem.h"
 #include "app/mainwindow.h"
+#include "app/statusreporter.h"
 #include "common/fakeprompts.h"
 #include "common/sampledevices.h"
 #include "common/testhome.h"
@@ -21,11 +22,18 @@
 #include <QPointer>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QRegularExpression>
+#include <QScreen>
+#include <QSettings>
 #include <QSignalSpy>
 #include <QStackedWidget>
+#include <QStatusBar>
 #include <QTableWidget>
 #include <QTemporaryDir>
+#include <QTextBlock>
+#include <QTextDocument>
 #include <QTextEdit>
+#include <QTextList>
 #include <QtTest>
 
 class TestMainWindow : public QObject
@@ -72,6 +80,16 @@ private slots:
     void textViewers();
     void refusedSaveIsReported();
     void exportAndBadImport();
+    void spaceTicksTheFocusedCheckBox();
+    void spaceElsewhereScans();
+    void scanStatusNamesTheLikelyCause();
+    void selectingKeepsTheScanProgress();
+    void filterNeverLeavesAHiddenDeviceOnAPage_data();
+    void filterNeverLeavesAHiddenDeviceOnAPage();
+    void saveNeedsASelectedDevice();
+    void firstStartFitsTheScreen();
+    void windowGeometryIsRemembered_data();
+    void windowGeometryIsRemembered();
 
 private:
     void createWindow();
@@ -478,7 +496,8 @@ void TestMainWindow::informationRows()
         QCOMPARE(info->item(10 + i, 0)->text(), QStringLiteral("Key%1").arg(i));
         QCOMPARE(info->item(10 + i, 1)->text(), QStringLiteral("Value%1").arg(i));
     }
-    QCOMPARE(widget<QProgressBar>("progressBar")->value(), 0);
+    // Selecting a device leaves the scan progress as the last scan left it.
+    QCOMPARE(widget<QProgressBar>("progressBar")->value(), 50);
     // Pressing the info button shows the page with the filter removed and the selection column hidden.
     QTest::mouseClick(widget<QPushButton>("infoBtn"), Qt::LeftButton);
     QCOMPARE(widget<QStackedWidget>("stackedWidgetPageRight")->currentIndex(), int(MainWindow::rightPageInfo));
@@ -522,6 +541,9 @@ void TestMainWindow::webFrame()
 
 void TestMainWindow::enableUiRestoresControls()
 {
+    // Save comes back only with a device to save.
+    m_window->showDevices({makeDevice("2100", "10.0.0.2")});
+    deviceTable()->setCurrentCell(0, MainWindow::columnGroup);
     const QStringList names = {"scanBtn", "infoBtn", "configBtn", "updateBtn", "updateFwBtn", "saveConfBtn"};
     m_window->enableUI(false);
     for (const QString& name : names)
@@ -603,27 +625,39 @@ void TestMainWindow::saveWithoutSelection()
 
 void TestMainWindow::previousInstallation_data()
 {
-    QTest::addColumn<bool>("present");
+    QTest::addColumn<QString>("content");
+    QTest::addColumn<bool>("executable");
     QTest::addColumn<bool>("answerYes");
     QTest::addColumn<bool>("asked");
     QTest::addColumn<bool>("remains");
-    QTest::newRow("none") << false << true << false << false;
-    QTest::newRow("kept on no") << true << false << true << true;
-    QTest::newRow("removed on yes") << true << true << true << false;
+    QTest::newRow("none") << QString() << true << true << false << false;
+    QTest::newRow("kept on no") << "bin/kestrion" << true << false << true << true;
+    QTest::newRow("removed on yes") << "bin/kestrion" << true << true << true << false;
+    QTest::newRow("maintenance tool") << "maintenancetool" << true << true << true << false;
+    QTest::newRow("program two levels down") << "Tools/bin/Kestrion" << true << true << true << false;
+    // A folder of the same name that holds no installation is someone's files: nothing is asked.
+    QTest::newRow("other files") << "notes/kestrion.txt" << false << true << false << true;
+    QTest::newRow("not executable") << "bin/kestrion" << false << true << false << true;
+    QTest::newRow("too deep") << "a/b/c/kestrion" << true << true << false << true;
 }
 
 void TestMainWindow::previousInstallation()
 {
-    QFETCH(bool, present);
+    QFETCH(QString, content);
+    QFETCH(bool, executable);
     QFETCH(bool, answerYes);
     QFETCH(bool, asked);
     QFETCH(bool, remains);
     const QString old = m_home.path() + "/Ostravi/Kestrion";
     QDir(old).removeRecursively();
-    if (present) {
-        QVERIFY(QDir().mkpath(old + "/bin"));
-        QFile marker(old + "/bin/kestrion");
+    if (!content.isEmpty()) {
+        const QString file = old + "/" + content;
+        QVERIFY(QDir().mkpath(QFileInfo(file).absolutePath()));
+        QFile marker(file);
         QVERIFY(marker.open(QIODevice::WriteOnly));
+        marker.close();
+        if (executable)
+            QVERIFY(marker.setPermissions(marker.permissions() | QFile::ExeOwner));
     }
     m_prompts = std::make_shared<FakePrompts>();
     m_prompts->answer = answerYes ? QMessageBox::Yes : QMessageBox::No;
@@ -634,8 +668,13 @@ void TestMainWindow::previousInstallation()
         QCOMPARE(m_prompts->boxes.first().text,
                  QStringLiteral("A previous installation was found in:\n%1\n\nDo you want to remove it?")
                      .arg(QDir(old).absolutePath()));
+        QCOMPARE(m_prompts->boxes.first().buttons, QMessageBox::Yes | QMessageBox::No);
+        // Return on the question keeps the folder.
+        QCOMPARE(m_prompts->boxes.first().defaultButton, QMessageBox::No);
     }
     QCOMPARE(QDir(old).exists(), remains);
+    if (remains && !content.isEmpty())
+        QVERIFY(QFile::exists(old + "/" + content));
     QDir(m_home.path() + "/Ostravi").removeRecursively();
 }
 
@@ -655,7 +694,8 @@ void TestMainWindow::firmwarePageShowsSelectionColumn()
     QTest::mouseClick(widget<QPushButton>("updateBtn"), Qt::LeftButton);
     QCOMPARE(widget<QStackedWidget>("stackedWidgetPageRight")->currentIndex(), int(MainWindow::rightPageUpdate));
     QVERIFY(!deviceTable()->isColumnHidden(MainWindow::columnSelection));
-    QCOMPARE(deviceTable()->horizontalHeader()->sectionSize(MainWindow::columnSelection), 80);
+    // At least the 80 pixels of the design, and wide enough for its header.
+    QVERIFY(deviceTable()->horizontalHeader()->sectionSize(MainWindow::columnSelection) >= 80);
     QVERIFY(!widget<QPushButton>("updateBtn")->isEnabled());
     // Ticking one power supply keeps only boxes of the same code usable.
     const int supplyRow = rowOfDevice(indexOfCode("1100"));
@@ -781,7 +821,25 @@ void TestMainWindow::textViewers()
     QVERIFY(file.open(QIODevice::ReadOnly));
     auto* text = dialogs.first()->findChild<QTextEdit*>("textEdit");
     QVERIFY(text);
-    QCOMPARE(text->toPlainText(), QString::fromLatin1(file.readAll()));
+    const QString source = QString::fromLatin1(file.readAll());
+    if (action != QLatin1String("actionChangelog")) {
+        QCOMPARE(text->toPlainText(), source);
+        return;
+    }
+    // The changelog is shown rendered: headings and list items, no Markdown marks.
+    const QTextDocument* document = text->document();
+    int headings = 0;
+    int listItems = 0;
+    for (QTextBlock block = document->begin(); block.isValid(); block = block.next()) {
+        headings += block.blockFormat().headingLevel() > 0 ? 1 : 0;
+        listItems += block.textList() ? 1 : 0;
+    }
+    QVERIFY(headings >= 2);
+    QVERIFY(listItems >= 2);
+    QVERIFY(source.startsWith("# "));
+    QVERIFY(!text->toPlainText().contains("## "));
+    QVERIFY(!text->toPlainText().contains("\n- "));
+    QVERIFY(text->toPlainText().startsWith(source.section('\n', 0, 0).mid(2)));
 }
 
 void TestMainWindow::refusedSaveIsReported()
@@ -839,6 +897,195 @@ void TestMainWindow::exportAndBadImport()
     m_prompts->fileName = m_home.path() + "/missing-dir/export.csv";
     widget<QAction>("actionExport_network_configuration")->trigger();
     QCOMPARE(m_prompts->boxes.last().kind, QStringLiteral("critical"));
+}
+
+void TestMainWindow::spaceTicksTheFocusedCheckBox()
+{
+    m_window->client().scanTime = 0;
+    m_window->showDevices(sampleDevices());
+    m_window->showPage(MainWindow::pageDevices);
+    m_window->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
+    QTest::mouseClick(widget<QPushButton>("updateBtn"), Qt::LeftButton);
+    const int row = rowOfDevice(indexOfCode("2100"));
+    auto* box = qobject_cast<QCheckBox*>(deviceTable()->cellWidget(row, MainWindow::columnSelection));
+    QVERIFY(box && box->isEnabled());
+    QSignalSpy progress(&m_window->client(), &Client::signalUpdateProgressBar);
+    box->setFocus();
+    QTRY_VERIFY(box->hasFocus());
+    // Through the shortcut map, as a real key press goes.
+    QTest::keyClick(box, Qt::Key_Space);
+    QVERIFY(box->isChecked());
+    QCOMPARE(progress.count(), 0);
+    QCOMPARE(deviceTable()->rowCount(), sampleDevices().size());
+    QVERIFY(m_window->selectedForUpgrade().at(indexOfCode("2100")));
+    QTest::keyClick(box, Qt::Key_Space);
+    QVERIFY(!box->isChecked());
+    QCOMPARE(progress.count(), 0);
+}
+
+void TestMainWindow::spaceElsewhereScans()
+{
+    m_window->client().scanTime = 0;
+    m_window->showDevices(sampleDevices());
+    m_window->showPage(MainWindow::pageDevices);
+    m_window->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
+    QSignalSpy progress(&m_window->client(), &Client::signalUpdateProgressBar);
+    deviceTable()->setFocus();
+    QTRY_VERIFY(deviceTable()->hasFocus());
+    QTest::keyClick(deviceTable(), Qt::Key_Space);
+    QTRY_VERIFY(progress.count() > 0);
+    // Nothing is selected for scanning here, so the new scan finds nothing.
+    QTRY_COMPARE(deviceTable()->rowCount(), 0);
+}
+
+void TestMainWindow::scanStatusNamesTheLikelyCause()
+{
+    m_window->client().scanTime = 0;
+    QCOMPARE(m_window->statusReporter().summary(), QStringLiteral("No scan yet: press Scan or Space"));
+    m_window->onScanDevices();
+    QCOMPARE(m_window->statusReporter().summary(),
+             QStringLiteral("No devices found: no network interface is selected (Tools > Select network interfaces)"));
+    QVERIFY(m_window->statusBar()->isVisible());
+    // With the lab's empty link selected, nothing answers and unicast is off.
+    QList<interfaces_t> lab;
+    m_window->networkInterfaces().scanInterfaces();
+    for (interfaces_t entry : m_window->networkInterfaces().interfaces()) {
+        entry.selected = entry.name == QLatin1String("kw0");
+        lab << entry;
+    }
+    m_window->onSaveNetworkList(lab);
+    m_window->onScanDevices();
+    QCOMPARE(m_window->statusReporter().summary(),
+             QStringLiteral("No devices found on 1 interface; unicast scan is off (Tools > Settings)"));
+    // A page's report lands beside it.
+    m_window->showStatus(QStringLiteral("Upgrading 2 of 3"));
+    QCOMPARE(m_window->statusReporter().message(), QStringLiteral("Upgrading 2 of 3"));
+    m_window->onScanDevices();
+    QVERIFY(m_window->statusReporter().message().isEmpty());
+}
+
+void TestMainWindow::selectingKeepsTheScanProgress()
+{
+    m_window->client().scanTime = 0;
+    m_window->onScanDevices();
+    QCOMPARE(widget<QProgressBar>("progressBar")->value(), 100);
+    m_window->showDevices(sampleDevices());
+    selectDevice(indexOfCode("2100"));
+    QCOMPARE(widget<QTableWidget>("tableInfo")->item(6, 1)->text(), QStringLiteral("10.0.0.2"));
+    QCOMPARE(widget<QProgressBar>("progressBar")->value(), 100);
+}
+
+void TestMainWindow::filterNeverLeavesAHiddenDeviceOnAPage_data()
+{
+    QTest::addColumn<QString>("page");
+    QTest::addColumn<QString>("selected");
+    QTest::addColumn<int>("entry");
+    // A MicroTCA board has no filter entry: applying the filter hides it.
+    QTest::newRow("board, info page") << "infoBtn"
+                                      << "5100" << -1;
+    QTest::newRow("board, firmware page") << "updateBtn"
+                                          << "5100" << -1;
+    // Choosing another family hides the selected device.
+    QTest::newRow("beamline, then supplies") << "infoBtn"
+                                             << "2100" << 0;
+    QTest::newRow("supply, then transducers, firmware page") << "updateBtn"
+                                                             << "1100" << 2;
+}
+
+void TestMainWindow::filterNeverLeavesAHiddenDeviceOnAPage()
+{
+    QFETCH(QString, page);
+    QFETCH(QString, selected);
+    QFETCH(int, entry);
+    m_window->showDevices(sampleDevices());
+    QTest::mouseClick(widget<QPushButton>(qPrintable(page)), Qt::LeftButton);
+    selectDevice(indexOfCode(selected));
+    auto* info = widget<QTableWidget>("tableInfo");
+    QVERIFY(info->rowCount() >= 10);
+    QTest::mouseClick(widget<QPushButton>("filterBtn"), Qt::LeftButton);
+    if (entry >= 0)
+        widget<QComboBox>("comboBoxDeviceFilter")->setCurrentIndex(entry);
+    const int row = rowOfDevice(indexOfCode(selected));
+    QVERIFY(deviceTable()->isRowHidden(row));
+    QCOMPARE(m_window->deviceTable().currentDeviceIndex(), int(DeviceTable::noDevice));
+    QCOMPARE(info->rowCount(), 0);
+    QCOMPARE(widget<QTableWidget>("tableDeviceConfig")->item(0, 1)->text(), QStringLiteral("unknown"));
+    QVERIFY(widget<QFrame>("frameWeb")->isHidden());
+    QVERIFY(!widget<QPushButton>("saveConfBtn")->isEnabled());
+    // Every device the pages could show is one the table shows.
+    for (int visibleRow = 0; visibleRow < deviceTable()->rowCount(); ++visibleRow) {
+        if (deviceTable()->isRowHidden(visibleRow))
+            continue;
+        deviceTable()->setCurrentCell(visibleRow, MainWindow::columnGroup);
+        QVERIFY(!deviceTable()->isRowHidden(deviceTable()->currentRow()));
+    }
+}
+
+void TestMainWindow::saveNeedsASelectedDevice()
+{
+    m_window->showDevices(sampleDevices());
+    QTest::mouseClick(widget<QPushButton>("configBtn"), Qt::LeftButton);
+    auto* save = widget<QPushButton>("saveConfBtn");
+    QVERIFY(!save->isEnabled());
+    selectDevice(indexOfCode("2100"));
+    QVERIFY(save->isEnabled());
+    deviceTable()->setCurrentItem(nullptr);
+    deviceTable()->clearSelection();
+    QVERIFY(!save->isEnabled());
+    // A rescan empties the table: nothing left to save.
+    selectDevice(indexOfCode("2100"));
+    m_window->client().scanTime = 0;
+    m_window->onScanDevices();
+    QVERIFY(!save->isEnabled());
+}
+
+void TestMainWindow::firstStartFitsTheScreen()
+{
+    // No size stored yet: the form's 1280 x 720, but no more than the screen offers (nor less than the
+    // window needs: the test screen is smaller than any the window is made for).
+    const QSize screen = m_window->screen()->availableGeometry().size();
+    QCOMPARE(m_window->size(), QSize(1280, 720).boundedTo(screen).expandedTo(m_window->minimumSizeHint()));
+}
+
+void TestMainWindow::windowGeometryIsRemembered_data()
+{
+    QTest::addColumn<bool>("fullScreen");
+    QTest::newRow("normal") << false;
+    QTest::newRow("full screen") << true;
+}
+
+void TestMainWindow::windowGeometryIsRemembered()
+{
+    QFETCH(bool, fullScreen);
+    const QString file = m_home.path() + "/.config/Ostravi/Kestrion/kestrionConfig.ini";
+    m_window->resize(1100, 760);
+    if (fullScreen)
+        widget<QAction>("actionToogle_Full_Screen")->trigger();
+    QTRY_COMPARE(m_window->isFullScreen(), fullScreen);
+    const QSize normalSize = fullScreen ? m_window->normalGeometry().size() : m_window->size();
+    QVERIFY(m_window->close());
+    {
+        QSettings stored(file, QSettings::IniFormat);
+        stored.beginGroup("window");
+        QCOMPARE(stored.childKeys(), (QStringList{"fullScreen", "geometry"}));
+        QCOMPARE(stored.value("fullScreen").toBool(), fullScreen);
+        stored.endGroup();
+        // The preferences keep their eleven keys, each in its own section.
+        QStringList preferences = stored.allKeys().filter(QRegularExpression("^(scan|update|tcp)/"));
+        QCOMPARE(preferences.size(), 11);
+    }
+    m_window.reset();
+    createWindow();
+    QTRY_COMPARE(m_window->isFullScreen(), fullScreen);
+    QCOMPARE(widget<QAction>("actionToogle_Full_Screen")->text(),
+             fullScreen ? QStringLiteral("Show Normal") : QStringLiteral("Toggle Full Screen"));
+    if (fullScreen)
+        widget<QAction>("actionToogle_Full_Screen")->trigger();
+    QTRY_VERIFY(!m_window->isFullScreen());
+    QTRY_COMPARE(m_window->size(), normalSize);
+    QFile::remove(file);
 }
 
 QTEST_MAIN(TestMainWindow)

@@ -2,6 +2,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "dialogs/buttonkeyfilter.h"
 
+#include <QAction>
 #include <QCheckBox>
 #include <QKeyEvent>
 #include <QPushButton>
@@ -52,6 +53,8 @@ private slots:
     void onlyPushButtonsAndKeys();
     void watchesTheButtonsPresentAtInstall();
     void spaceDoesNotPressTheFocusedButton();
+    void spaceTicksAFocusedCheckBoxDespiteTheShortcut_data();
+    void spaceTicksAFocusedCheckBoxDespiteTheShortcut();
 };
 
 void TestButtonKeyFilter::keys_data()
@@ -129,6 +132,51 @@ void TestButtonKeyFilter::spaceDoesNotPressTheFocusedButton()
     QSignalSpy laterClicked(window.later, &QPushButton::clicked);
     QTest::keyClick(window.later, Qt::Key_Space);
     QCOMPARE(laterClicked.count(), 1);
+}
+
+void TestButtonKeyFilter::spaceTicksAFocusedCheckBoxDespiteTheShortcut_data()
+{
+    QTest::addColumn<QString>("focus");
+    QTest::addColumn<int>("shortcuts");
+    QTest::addColumn<bool>("ticked");
+    QTest::newRow("check box ticks") << "check" << 0 << true;
+    QTest::newRow("disabled check box leaves it to the shortcut") << "disabled" << 1 << false;
+    QTest::newRow("push button keeps the shortcut") << "button" << 1 << false;
+}
+
+void TestButtonKeyFilter::spaceTicksAFocusedCheckBoxDespiteTheShortcut()
+{
+    QFETCH(QString, focus);
+    QFETCH(int, shortcuts);
+    QFETCH(bool, ticked);
+    // A window whose Space is a shortcut, and which passes its events to the rule as the main window does.
+    class ShortcutWindow : public ButtonWindow
+    {
+    public:
+        bool event(QEvent* event) override
+        {
+            return ButtonKeyFilter::letSpaceTickCheckBox(event) || ButtonWindow::event(event);
+        }
+    };
+    ShortcutWindow window;
+    auto* disabled = new QCheckBox(QStringLiteral("Off"), &window);
+    disabled->setEnabled(false);
+    QAction scan(&window);
+    scan.setShortcut(QKeySequence(Qt::Key_Space));
+    window.addAction(&scan);
+    QSignalSpy triggered(&scan, &QAction::triggered);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowActive(&window));
+    QWidget* target = focus == QLatin1String("check")    ? static_cast<QWidget*>(window.check)
+                      : focus == QLatin1String("button") ? static_cast<QWidget*>(window.first)
+                                                         : disabled;
+    target->setFocus();
+    if (target->isEnabled())
+        QTRY_VERIFY(target->hasFocus());
+    QTest::keyClick(target, Qt::Key_Space);
+    QCOMPARE(triggered.count(), shortcuts);
+    QCOMPARE(window.check->isChecked(), ticked);
+    QVERIFY(!disabled->isChecked());
 }
 
 QTEST_MAIN(TestButtonKeyFilter)

@@ -1,7 +1,10 @@
 // SPDX-FileCopyrightText: 2026 Kestrion developers
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include <QLabel>
+#include <QTextBlock>
+#include <QTextDocument>
 #include <QTextEdit>
+#include <QTextList>
 #include <QtTest>
 
 #include "dialogs/dialog.h"
@@ -15,6 +18,7 @@ private slots:
     void textAndTitleAreShown();
     void textIsReadOnly();
     void footerShowsTheMakersLogo();
+    void markdownIsRendered();
 };
 
 void TestDialog::textAndTitleAreShown_data()
@@ -54,6 +58,19 @@ void TestDialog::textIsReadOnly()
     edit->setFocus();
     QTest::keyClicks(edit, QStringLiteral("typed"));
     QCOMPARE(edit->toPlainText(), QStringLiteral("fixed"));
+}
+
+void TestDialog::markdownIsRendered()
+{
+    Dialog dialog;
+    dialog.setMarkdown(QStringLiteral("# Kestrion changelog\n\n## 1.0.0\n\n- first\n- second\n"));
+    auto* edit = dialog.findChild<QTextEdit*>(QStringLiteral("textEdit"));
+    QCOMPARE(edit->toPlainText(), QStringLiteral("Kestrion changelog\n1.0.0\nfirst\nsecond"));
+    QTextBlock block = edit->document()->begin();
+    QCOMPARE(block.blockFormat().headingLevel(), 1);
+    QCOMPARE(block.next().blockFormat().headingLevel(), 2);
+    QVERIFY(block.next().next().textList());
+    QVERIFY(edit->isReadOnly());
 }
 
 void TestDialog::footerShowsTheMakersLogo()

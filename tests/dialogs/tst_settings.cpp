@@ -43,6 +43,8 @@ private slots:
 
     void addressValidationDrivesApply_data();
     void addressValidationDrivesApply();
+    void disabledApplySaysWhy_data();
+    void disabledApplySaysWhy();
     void uncheckingUnicastEnablesApplyAndFields();
     void unicastUncheckedIgnoresAddressFields();
     void unicastCheckedEmitsRange();
@@ -330,6 +332,56 @@ void TestSettings::addressValidationDrivesApply()
     edit->setFocus();
     QTest::keyClicks(edit, text);
     QCOMPARE(child<QPushButton>("applyBtn")->isEnabled(), applyEnabled);
+}
+
+void TestSettings::disabledApplySaysWhy_data()
+{
+    QTest::addColumn<QString>("start");
+    QTest::addColumn<QString>("stop");
+    QTest::addColumn<QString>("reason");
+    QTest::newRow("both fine") << "192.168.0.1"
+                               << "192.168.0.9"
+                               << "";
+    QTest::newRow("incomplete start") << "192.168.0."
+                                      << "192.168.0.9"
+                                      << "Unicast Scan Range: the start address \"192.168.0.\" is not a complete "
+                                         "IPv4 address.";
+    QTest::newRow("short form end") << "192.168.0.1"
+                                    << "10.1"
+                                    << "Unicast Scan Range: the end address \"10.1\" is not a complete IPv4 "
+                                       "address.";
+    QTest::newRow("empty start") << ""
+                                 << "192.168.0.9"
+                                 << "Unicast Scan Range: the start address is empty.";
+    QTest::newRow("empty end, IPv6 start")
+        << "fe80::1"
+        << ""
+        << "Unicast Scan Range: start \"fe80::1\" and end \"\" are not complete IPv4 "
+           "addresses.";
+}
+
+void TestSettings::disabledApplySaysWhy()
+{
+    QFETCH(QString, start);
+    QFETCH(QString, stop);
+    QFETCH(QString, reason);
+    child<QCheckBox>("checkBoxEnableUnicast")->setChecked(true);
+    // Fixing one field while the other is still wrong keeps Apply off: both fields are judged.
+    child<QLineEdit>("lineEditStop")->setText(stop);
+    child<QLineEdit>("lineEditStart")->setText(start);
+    auto* apply = child<QPushButton>("applyBtn");
+    auto* label = child<QLabel>("labelApplyProblem");
+    QCOMPARE(apply->isEnabled(), reason.isEmpty());
+    QCOMPARE(label->text(), reason);
+    QCOMPARE(apply->toolTip(), reason);
+    QCOMPARE(label->isVisible(), true);
+    const QColor red("#c62828");
+    QCOMPARE(child<QLineEdit>("lineEditStart")->palette().color(QPalette::Text) == red, reason.contains("start"));
+    QCOMPARE(child<QLineEdit>("lineEditStop")->palette().color(QPalette::Text) == red, reason.contains("end"));
+    // Without unicast the range does not matter.
+    child<QCheckBox>("checkBoxEnableUnicast")->setChecked(false);
+    QVERIFY(apply->isEnabled());
+    QVERIFY(label->text().isEmpty());
 }
 
 void TestSettings::uncheckingUnicastEnablesApplyAndFields()

@@ -1,10 +1,12 @@
 // SPDX-FileCopyrightText: 2026 Kestrion developers
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/mainwindow.h"
+#include "app/statusreporter.h"
 #include "common/fakeprompts.h"
 #include "common/simlog.h"
 #include "common/testhome.h"
 #include "discovery/client.h"
+#include "netconf/configurationdiff.h"
 #include "netconf/newnetwsettings.h"
 
 #include <QAction>
@@ -71,6 +73,8 @@ private slots:
     void pageSavesOneDevice();
     void refusedValueSendsNothingAndSaysSo();
     void dialogAfterSortingMovesSeveral();
+    void dialogSendsOnlyTheChangedRow();
+    void dialogChangeTakesDhcpDeviceOffDhcp();
     void exportEditImport_data();
     void exportEditImport();
 
@@ -81,6 +85,8 @@ private:
     void scan();
     void selectDevice(const QString& mac);
     void editConfigCell(int row, const QString& text);
+    NewNetwSettings* openDialog();
+    void editDialogAddress(NewNetwSettings* dialog, const QString& mac, const QString& ip);
     Device_t shownDevice(const QString& mac) const;
     std::shared_ptr<FakePrompts> m_prompts;
     std::unique_ptr<MainWindow> m_window;
@@ -251,6 +257,15 @@ void TestConfigurationPageSim::pageSavesOneDevice()
     QCOMPARE(setsFor(QString(mac).remove(':'), start), 5);
     const Device_t after = shownDevice(mac);
     QCOMPARE(QStringList({after.ip, after.netmask, after.gateway, after.dhcp}).join(' '), expected);
+    // The rescan keeps the changed device selected, and its page shows what it has now.
+    const int current = m_window->deviceTable().currentDeviceIndex();
+    QVERIFY(current >= 0);
+    QCOMPARE(m_window->devices().at(current).mac, mac);
+    QCOMPARE(configTable()->item(ipRow, 1)->text(), after.ip);
+    QCOMPARE(m_window->statusReporter().message(),
+             QStringLiteral("New settings sent to %1; it answers at %2.")
+                 .arg(ConfigurationDiff::deviceLabel(after), newIp.isEmpty() ? before.ip : newIp));
+    QVERIFY(m_window->findChild<QPushButton*>("saveConfBtn")->isEnabled());
 }
 
 void TestConfigurationPageSim::refusedValueSendsNothingAndSaysSo()
@@ -264,7 +279,7 @@ void TestConfigurationPageSim::refusedValueSendsNothingAndSaysSo()
     QCOMPARE(m_prompts->boxes.size(), 1);
     const QString box = shownBoxes(*m_prompts).at(0);
     QCOMPARE(box, QStringLiteral("critical|Save Network Configuration|Nothing was sent: the subnet mask "
-                                 "255.255.255.255 is not valid"));
+                                 "\"255.255.255.255\" is not valid"));
     QTest::qWait(settleMs);
     QCOMPARE(SimLog::udpStartingWith(SimLog::lines().mid(start), 30719, "Ostravi Set:").size(), 0);
     QCOMPARE(SimLog::udpHeard(SimLog::lines().mid(start), 30718).size(), 0);
@@ -308,11 +323,107 @@ void TestConfigurationPageSim::dialogAfterSortingMovesSeveral()
         QTRY_VERIFY(editor.isNull() || !editor->isVisible());
         QCOMPARE(table->item(table->findItems(it.key(), Qt::MatchExactly).at(0)->row(), 3)->text(), it.value());
     }
+    m_prompts->answer = QMessageBox::Yes;
+    const int start = SimLog::lines().size();
     QTest::mouseClick(dialog->findChild<QPushButton*>("applyBtn"), Qt::LeftButton);
-    QCOMPARE(shownBoxes(*m_prompts), QStringList{"information|Upload csv-file|upload completed!"});
-    for (auto it = moves.cbegin(); it != moves.cend(); ++it)
+    const QStringList boxes = shownBoxes(*m_prompts);
+    QCOMPARE(boxes.size(), 2);
+    QVERIFY2(
+        boxes.at(0).startsWith("question|Device(s) Network Configuration|Send new network settings to 2 device(s)?"),
+        qPrintable(boxes.at(0)));
+    QCOMPARE(boxes.at(1), QStringLiteral("information|Upload csv-file|upload completed!"));
+    for (auto it = moves.cbegin(); it != moves.cend(); ++it) {
         QCOMPARE(shownDevice(it.key()).ip, it.value());
+        // Unicast to its present address, then set packet and IP-SETUP on each of the two links.
+        QCOMPARE(setsFor(QString(it.key()).remove(':'), start), 5);
+    }
     QCOMPARE(shownDevice("02:CC:00:00:00:13").ip, QStringLiteral("10.77.2.33"));
+    QCOMPARE(SimLog::settings(SimLog::lines().mid(start)).size(), 2);
+    QCOMPARE(m_window->statusReporter().message(),
+             QStringLiteral("New settings sent to 2 devices; 2 of them answer at their new address."));
+}
+
+NewNetwSettings* TestConfigurationPageSim::openDialog()
+{
+    m_window->findChild<QAction*>("actionAdvanced_network_config")->trigger();
+    auto* dialog = m_window->findChild<NewNetwSettings*>();
+    return dialog && QTest::qWaitForWindowExposed(dialog) ? dialog : nullptr;
+}
+
+void TestConfigurationPageSim::editDialogAddress(NewNetwSettings* dialog, const QString& mac, const QString& ip)
+{
+    auto* table = dialog->findChild<QTableWidget*>("tableNetwSet");
+    const QList<QTableWidgetItem*> found = table->findItems(mac, Qt::MatchExactly);
+    QCOMPARE(found.size(), 1);
+    QTableWidgetItem* item = table->item(found.at(0)->row(), 3);
+    table->scrollToItem(item);
+    table->setCurrentItem(item);
+    table->setFocus();
+    QTest::keyClick(table, Qt::Key_F2);
+    QPointer<QLineEdit> editor;
+    QTRY_VERIFY((editor = table->viewport()->findChild<QLineEdit*>()) != nullptr && editor->isVisible());
+    editor->selectAll();
+    QTest::keyClicks(editor, ip);
+    QTest::keyClick(editor, Qt::Key_Return);
+    QTRY_COMPARE(table->item(table->findItems(mac, Qt::MatchExactly).at(0)->row(), 3)->text(), ip);
+}
+
+void TestConfigurationPageSim::dialogSendsOnlyTheChangedRow()
+{
+    // Units no earlier test of this run changed: a beamline instrument and a supply on DHCP.
+    const QString changed = QStringLiteral("02:CC:00:00:00:05");
+    const QString onDhcp = QStringLiteral("02:CC:00:00:00:14");
+    QCOMPARE(shownDevice(onDhcp).dhcp, QStringLiteral("1"));
+    QPointer<NewNetwSettings> dialog = openDialog();
+    QVERIFY(dialog);
+    editDialogAddress(dialog, changed, QStringLiteral("10.77.1.125"));
+    const int start = SimLog::lines().size();
+    // Declined: nothing leaves, and the dialog stays open with the edit.
+    QTest::mouseClick(dialog->findChild<QPushButton*>("applyBtn"), Qt::LeftButton);
+    QCOMPARE(m_prompts->boxes.size(), 1);
+    QCOMPARE(m_prompts->boxes.first().kind, QStringLiteral("question"));
+    QCOMPARE(m_prompts->boxes.first().defaultButton, QMessageBox::No);
+    const QString label = ConfigurationDiff::deviceLabel(shownDevice(changed));
+    QCOMPARE(m_prompts->boxes.first().text.split('\n').mid(0, 3),
+             (QStringList{"Send new network settings to 1 device(s)?", "",
+                          label + QString::fromUtf8(": 10.77.1.25 \u2192 10.77.1.125")}));
+    QTest::qWait(settleMs);
+    QCOMPARE(SimLog::udpStartingWith(SimLog::lines().mid(start), 30719, "Ostravi Set:").size(), 0);
+    QVERIFY(!dialog.isNull());
+    QVERIFY(dialog->findChild<QPushButton*>("applyBtn")->isEnabled());
+    // Confirmed: only the changed row is sent; the supply on DHCP hears nothing and stays on DHCP.
+    m_prompts->answer = QMessageBox::Yes;
+    QTest::mouseClick(dialog->findChild<QPushButton*>("applyBtn"), Qt::LeftButton);
+    QTRY_VERIFY(dialog.isNull());
+    QCOMPARE(setsFor(QString(changed).remove(':'), start), 5);
+    QCOMPARE(SimLog::udpStartingWith(SimLog::lines().mid(start), 30719, "Ostravi Set:").size(), 3);
+    QCOMPARE(setsFor(QString(onDhcp).remove(':'), start), 0);
+    const SimLog::Lines sets = SimLog::settings(SimLog::lines().mid(start));
+    QCOMPARE(sets.size(), 1);
+    QCOMPARE(sets.first().value("unit").toString(), QStringLiteral("bl5"));
+    QCOMPARE(shownDevice(changed).ip, QStringLiteral("10.77.1.125"));
+    QCOMPARE(shownDevice(onDhcp).dhcp, QStringLiteral("1"));
+    QCOMPARE(shownDevice(onDhcp).ip, QStringLiteral("10.77.2.34"));
+}
+
+void TestConfigurationPageSim::dialogChangeTakesDhcpDeviceOffDhcp()
+{
+    const QString onDhcp = QStringLiteral("02:CC:00:00:00:14");
+    QCOMPARE(shownDevice(onDhcp).dhcp, QStringLiteral("1"));
+    QPointer<NewNetwSettings> dialog = openDialog();
+    QVERIFY(dialog);
+    editDialogAddress(dialog, onDhcp, QStringLiteral("10.77.2.234"));
+    m_prompts->answer = QMessageBox::Yes;
+    const int start = SimLog::lines().size();
+    QTest::mouseClick(dialog->findChild<QPushButton*>("applyBtn"), Qt::LeftButton);
+    QVERIFY2(m_prompts->boxes.first().text.contains(": 10.77.2.34 \u2192 10.77.2.234; DHCP will be turned off"),
+             qPrintable(m_prompts->boxes.first().text));
+    QTRY_VERIFY(dialog.isNull());
+    const SimLog::Lines sets = SimLog::settings(SimLog::lines().mid(start));
+    QCOMPARE(sets.size(), 1);
+    QCOMPARE(sets.first().value("dhcp").toString(), QStringLiteral("0"));
+    QCOMPARE(shownDevice(onDhcp).ip, QStringLiteral("10.77.2.234"));
+    QCOMPARE(shownDevice(onDhcp).dhcp, QStringLiteral("0"));
 }
 
 void TestConfigurationPageSim::exportEditImport_data()
@@ -336,6 +447,8 @@ void TestConfigurationPageSim::exportEditImport()
     const QString moved = windowsLineEnds ? QStringLiteral("10.77.2.143") : QStringLiteral("10.77.2.153");
     QVERIFY(text.contains(QString("," + target.ip + ",").toLatin1()));
     text.replace(QString("," + target.ip + ",").toLatin1(), QString("," + moved + ",").toLatin1());
+    // A unit the scan did not find is listed and left alone.
+    text += "2100,Lumen,0099,02:CC:00:00:00:99,10.77.1.99,255.255.255.0,10.77.1.1\n";
     if (windowsLineEnds)
         text.replace("\n", "\r\n");
     QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
@@ -343,10 +456,27 @@ void TestConfigurationPageSim::exportEditImport()
     file.close();
 
     m_prompts->boxes.clear();
+    const int start = SimLog::lines().size();
+    // Asked first: declining sends nothing.
     m_window->findChild<QAction*>("actionImport_network_configuration")->trigger();
-    QCOMPARE(shownBoxes(*m_prompts), QStringList{"information|Upload csv-file|upload completed!"});
+    QCOMPARE(m_prompts->boxes.size(), 1);
+    const QString question = m_prompts->boxes.first().text;
+    QCOMPARE(question.split('\n').mid(0, 3), (QStringList{"Send new network settings to 1 device(s)?", "",
+                                                          ConfigurationDiff::deviceLabel(target) + ": " + target.ip +
+                                                              QString::fromUtf8(" \u2192 ") + moved}));
+    QVERIFY2(question.contains("Not found by the last scan, so not sent (1 row(s)):\n  02:CC:00:00:00:99 (10.77.1.99)"),
+             qPrintable(question));
+    QTest::qWait(settleMs);
+    QCOMPARE(SimLog::udpStartingWith(SimLog::lines().mid(start), 30719, "Ostravi Set:").size(), 0);
+    m_prompts->boxes.clear();
+    m_prompts->answer = QMessageBox::Yes;
+    m_window->findChild<QAction*>("actionImport_network_configuration")->trigger();
+    QCOMPARE(shownBoxes(*m_prompts).last(), QStringLiteral("information|Upload csv-file|upload completed!"));
     QCOMPARE(shownDevice(target.mac).ip, moved);
     QCOMPARE(shownDevice(target.mac).gateway, target.gateway);
+    // The rows equal to what the units have, and the unknown one, were not sent.
+    QCOMPARE(SimLog::udpStartingWith(SimLog::lines().mid(start), 30719, "Ostravi Set:").size(), 3);
+    QCOMPARE(setsFor(QString(target.mac).remove(':'), start), 5);
 }
 
 int main(int argc, char** argv)

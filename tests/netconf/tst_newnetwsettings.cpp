@@ -33,6 +33,9 @@ private slots:
     void editedAddressIsReadBack();
     void applyShowsWaitAndSignals();
     void closeSignals();
+    void resumeEditingAfterNothingWasSent();
+    void addressEditorsShowInvalidText_data();
+    void addressEditorsShowInvalidText();
     void buttonKeys_data();
     void buttonKeys();
 
@@ -175,6 +178,54 @@ void TestNewNetwSettings::closeSignals()
     QTest::mouseClick(button(dialog, "closeBtn"), Qt::LeftButton);
     QCOMPARE(close.count(), 1);
     QCOMPARE(apply.count(), 0);
+}
+
+void TestNewNetwSettings::resumeEditingAfterNothingWasSent()
+{
+    NewNetwSettings dialog;
+    dialog.updateNetworkTable(sampleRows);
+    QTest::mouseClick(button(dialog, "applyBtn"), Qt::LeftButton);
+    QVERIFY(!button(dialog, "applyBtn")->isEnabled());
+    dialog.resumeEditing();
+    QVERIFY(button(dialog, "applyBtn")->isEnabled());
+    QVERIFY(button(dialog, "closeBtn")->isEnabled());
+    QVERIFY(dialog.findChild<QLabel*>("labelWait")->text().isEmpty());
+    QCOMPARE(dialog.readNetworkTable(), sampleRows);
+}
+
+void TestNewNetwSettings::addressEditorsShowInvalidText_data()
+{
+    QTest::addColumn<int>("column");
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<bool>("invalid");
+    QTest::newRow("address too big") << 3 << "10.77.5.300" << true;
+    QTest::newRow("address") << 3 << "10.77.5.30" << false;
+    QTest::newRow("mask with a hole") << 4 << "255.0.255.0" << true;
+    QTest::newRow("gateway short") << 5 << "10.77" << true;
+}
+
+void TestNewNetwSettings::addressEditorsShowInvalidText()
+{
+    QFETCH(int, column);
+    QFETCH(QString, typed);
+    QFETCH(bool, invalid);
+    NewNetwSettings dialog;
+    dialog.updateNetworkTable(sampleRows);
+    dialog.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+    QTableWidget* t = table(dialog);
+    t->setCurrentCell(0, column);
+    t->edit(t->currentIndex());
+    auto* editor = t->viewport()->findChild<QLineEdit*>();
+    QVERIFY(editor);
+    editor->selectAll();
+    QTest::keyClicks(editor, typed);
+    QCOMPARE(editor->text(), typed);
+    QCOMPARE(editor->palette().color(QPalette::Text) == QColor("#c62828"), invalid);
+    QCOMPARE(editor->toolTip().isEmpty(), !invalid);
+    // Letters never get in.
+    QTest::keyClicks(editor, QStringLiteral("x"));
+    QCOMPARE(editor->text(), typed);
 }
 
 void TestNewNetwSettings::buttonKeys_data()

@@ -29,16 +29,9 @@ constexpr auto noFirmwareChosen = "/...";
 constexpr auto logFileName = "update_log_%1.txt";
 constexpr auto logTimeFormat = "yyyy_MM_dd_HH_mm";
 constexpr int progressReset = 0;
-constexpr int progressWrap = 101;
-constexpr int absoluteProgress[] = {0, 50, 70, 80, 95, 100};
 // How long destroying the window waits for a worker asked to stop: the power-supply procedure stops
 // within one of its waits, the beamline and motor-driver procedures do not look and run on to their end.
 constexpr unsigned long closeWaitMs = 30000;
-
-bool isAbsoluteProgress(int value)
-{
-    return std::find(std::cbegin(absoluteProgress), std::cend(absoluteProgress), value) != std::cend(absoluteProgress);
-}
 } // namespace
 
 FirmwarePage::FirmwarePage(const PageContext& context, AppSettings& settings, QString& fwDefaultDir,
@@ -366,10 +359,7 @@ void FirmwarePage::flushLog()
 void FirmwarePage::changeFwProgressBar(int value)
 {
     QProgressBar* bar = ui().progressBarFirmware;
-    if (isAbsoluteProgress(value))
-        bar->setValue(value);
-    else
-        bar->setValue(((bar->value() + value) % progressWrap + progressWrap) % progressWrap);
+    bar->setValue(firmwareUpgrade::nextProgress(bar->value(), value));
 }
 
 // An error outweighs a completion from the same worker; without a worker the failure is shown at once.

@@ -40,14 +40,7 @@ CliScanner::CliScanner()
 // The same values, from the same keys, that the window hands its engine.
 void CliScanner::copySettingsToEngine()
 {
-    m_client.scanTime = m_settings.getScanTime();
-    m_client.flagSendUnicast = m_settings.getFlagSendUnicastMessage();
-    m_client.startIp = m_settings.getStartIP();
-    m_client.endIp = m_settings.getEndIP();
-    m_client.nThreads = m_settings.getNumbeOfThreads();
-    m_client.waitWritten = m_settings.getWaitForBytesWritten();
-    m_client.waitRead = m_settings.getWaitForReadyRead();
-    m_client.waitConnected = m_settings.getWaitForConnected();
+    m_client.takeSettings(m_settings);
 }
 
 void CliScanner::addInterfaceOption(QCommandLineParser& parser)

@@ -3,13 +3,12 @@
 #include "cli/cliupgradereport.h"
 
 #include "cli/cliapplication.h"
+#include "firmware/firmwareupgrade.h"
 
 #include <QJsonDocument>
 #include <QTextStream>
 
 namespace {
-constexpr int absolutePositions[] = {0, 50, 70, 80, 95, 100};
-constexpr int barWrap = 101;
 constexpr int fullBar = 100;
 constexpr int barWidth = 40;
 constexpr char barDone = '#';
@@ -24,11 +23,7 @@ CliUpgradeReport::CliUpgradeReport(QTextStream& out, QTextStream& err, bool json
 
 int CliUpgradeReport::nextProgress(int bar, int value)
 {
-    for (const int position : absolutePositions) {
-        if (value == position)
-            return value;
-    }
-    return ((bar + value) % barWrap + barWrap) % barWrap;
+    return firmwareUpgrade::nextProgress(bar, value);
 }
 
 void CliUpgradeReport::start(const QString& device, const QString& ip, int index, int count, const QString& file)

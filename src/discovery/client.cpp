@@ -3,6 +3,7 @@
 #include "discovery/client.h"
 
 #include "discovery/jsonanswerguard.h"
+#include "model/appsettings.h"
 #include "model/device.h"
 #include "model/fieldtables.h"
 #include "model/wellknownports.h"
@@ -143,6 +144,18 @@ QList<Device_t> Client::startScan(QList<interfaces_t>& interfaces)
     disconnect(answerSocket, &QUdpSocket::readyRead, this, &Client::onNewResponse);
     disconnect(unicastSocket, &QUdpSocket::readyRead, this, &Client::onHandleUnicastResponse);
     return devices();
+}
+
+void Client::takeSettings(AppSettings& settings)
+{
+    scanTime = settings.getScanTime();
+    flagSendUnicast = settings.getFlagSendUnicastMessage();
+    startIp = settings.getStartIP();
+    endIp = settings.getEndIP();
+    nThreads = settings.getNumbeOfThreads();
+    waitWritten = settings.getWaitForBytesWritten();
+    waitRead = settings.getWaitForReadyRead();
+    waitConnected = settings.getWaitForConnected();
 }
 
 void Client::clearDevicesList()

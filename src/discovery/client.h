@@ -16,6 +16,8 @@
 #include <QStringList>
 #include <QVector>
 
+class AppSettings;
+
 class QNetworkDatagram;
 class QTcpSocket;
 class QUdpSocket;
@@ -51,6 +53,9 @@ public:
     // Runs one complete scan; blocks for the listening time and the motor-driver queries.
     QList<Device_t> startScan(QList<interfaces_t>& interfaces);
     void clearDevicesList();
+    // The eight configuration members from the stored settings, as the window and the command line
+    // both hand them over.
+    void takeSettings(AppSettings& settings);
     // The records collected so far (the decoders append here).
     QList<Device_t> devices() const;
 

@@ -43,6 +43,17 @@ firmwareUpgrade::~firmwareUpgrade()
     wait();
 }
 
+int firmwareUpgrade::nextProgress(int bar, int value)
+{
+    static constexpr int absolutePositions[] = {0, 50, 70, 80, 95, 100};
+    static constexpr int wrap = 101;
+    for (const int position : absolutePositions) {
+        if (value == position)
+            return value;
+    }
+    return ((bar + value) % wrap + wrap) % wrap;
+}
+
 void firmwareUpgrade::onIncreaseProgressBar()
 {
     emit signalProgressBarUpdate(1);

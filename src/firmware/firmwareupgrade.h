@@ -24,6 +24,11 @@ public:
                     QList<Device_t> devices, QString manualIp);
     ~firmwareUpgrade() override;
 
+    // The bar position after a progress signal: 0, 50, 70, 80, 95 and 100 place the bar, any other
+    // value moves it by that much, modulo 101. Every procedure emits by this rule and every view of a
+    // run applies it.
+    static int nextProgress(int bar, int value);
+
 signals:
     void signalPrintMessage(QString message, bool append = true);
     void signalProgressBarUpdate(int value);

@@ -4,6 +4,7 @@
 #include "common/pageharness.h"
 #include "common/sampledevices.h"
 #include "common/testhome.h"
+#include "common/widgetanimations.h"
 #include "firmware/firmwareupgrade.h"
 #include "model/appsettings.h"
 #include "scriptedworker.h"
@@ -46,6 +47,7 @@ private slots:
     void initTestCase();
     void init();
     void cleanup();
+    void cleanupTestCase();
 
     void pageAttributes();
     void secondFirmwareRow_data();
@@ -100,6 +102,11 @@ void TestFirmwarePage::cleanup()
 {
     m_harness.reset();
     m_settings.reset();
+}
+
+void TestFirmwarePage::cleanupTestCase()
+{
+    letWidgetAnimationsEnd();
 }
 
 std::unique_ptr<FirmwarePage> TestFirmwarePage::makePage(UpgradeWorkerFactory workers)

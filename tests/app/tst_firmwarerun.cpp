@@ -4,6 +4,7 @@
 #include "common/pageharness.h"
 #include "common/sampledevices.h"
 #include "common/testhome.h"
+#include "common/widgetanimations.h"
 #include "model/appsettings.h"
 #include "scriptedworker.h"
 #include "ui_mainwindow.h"
@@ -39,6 +40,7 @@ private slots:
     void initTestCase();
     void init();
     void cleanup();
+    void cleanupTestCase();
 
     void sequenceOverSelectedDevices_data();
     void sequenceOverSelectedDevices();
@@ -109,6 +111,11 @@ void TestFirmwareRun::cleanup()
     m_harness.reset();
     m_workers.reset();
     m_settings.reset();
+}
+
+void TestFirmwareRun::cleanupTestCase()
+{
+    letWidgetAnimationsEnd();
 }
 
 void TestFirmwareRun::makePage()

@@ -4,6 +4,7 @@
 #include "common/fakeprompts.h"
 #include "common/sampledevices.h"
 #include "common/testhome.h"
+#include "common/widgetanimations.h"
 #include "model/appsettings.h"
 #include "scriptedworker.h"
 
@@ -36,6 +37,7 @@ private slots:
     void initTestCase();
     void init();
     void cleanup();
+    void cleanupTestCase();
 
     void watchdogTimeComesFromTheSettings();
     void successRescansAndFreesTheWindow();
@@ -81,6 +83,11 @@ void TestFirmwareWindow::cleanup()
 {
     m_window.reset();
     m_workers.reset();
+}
+
+void TestFirmwareWindow::cleanupTestCase()
+{
+    letWidgetAnimationsEnd();
 }
 
 QList<QWidget*> TestFirmwareWindow::runControls() const

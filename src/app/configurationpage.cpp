@@ -29,7 +29,8 @@ constexpr auto notAvailable = "N.A.";
 constexpr auto greyColour = "grey";
 constexpr auto blackColour = "#000000";
 constexpr auto dhcpOn = "1";
-constexpr auto networkConfigFilter = "Network configuration (*.csv);;All files (*.*)";
+constexpr auto networkConfigFilter =
+    QT_TRANSLATE_NOOP("ConfigurationPage", "Network configuration (*.csv);;All files (*.*)");
 constexpr auto networkConfigFileName = "network_configuration.csv";
 // The style sheet pads tables; the fixed height leaves no empty area below the four rows.
 constexpr int styledTablePadding = 40;

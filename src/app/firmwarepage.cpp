@@ -22,9 +22,9 @@
 #include <algorithm>
 
 namespace {
-constexpr auto kolvexFirmwareFilter = "Firmware files (*.hex);;All files (*.*)";
-constexpr auto flashFirmwareFilter = "Firmware files (*.flash);;All files (*.*)";
-constexpr auto anyFileFilter = "All files (*.*)";
+constexpr auto kolvexFirmwareFilter = QT_TRANSLATE_NOOP("FirmwarePage", "Firmware files (*.hex);;All files (*.*)");
+constexpr auto flashFirmwareFilter = QT_TRANSLATE_NOOP("FirmwarePage", "Firmware files (*.flash);;All files (*.*)");
+constexpr auto anyFileFilter = QT_TRANSLATE_NOOP("FirmwarePage", "All files (*.*)");
 constexpr auto noFirmwareChosen = "/...";
 constexpr auto logFileName = "update_log_%1.txt";
 constexpr auto logTimeFormat = "yyyy_MM_dd_HH_mm";

@@ -26,7 +26,7 @@ class FirmwarePage : public DevicePage
 
 public:
     static constexpr int stackPage = 0;
-    static constexpr const char* defaultFirmwareFilter = "Firmware files (*.updt);;All files (*.*)";
+    static constexpr const char* defaultFirmwareFilter = QT_TR_NOOP("Firmware files (*.updt);;All files (*.*)");
 
     // `fwDefaultDir` and `firmwareFilter` are the window's: the chooser's start directory and file filter;
     // `updateTimeout` its watchdog time for one device, in milliseconds.

@@ -79,7 +79,7 @@ void InformationPage::fillInfoRows(const Device_t& device)
             value = value == QLatin1String(dhcpOn)    ? tr("ON")
                     : value == QLatin1String(dhcpOff) ? tr("OFF")
                                                       : tr("Not Available");
-        appendRow(DescriptionMandatoryMap.value(field), value);
+        appendRow(tr(qUtf8Printable(DescriptionMandatoryMap.value(field))), value);
     }
     for (const QMap<QString, QString>& extra : device.additionalInfo) {
         if (!extra.isEmpty())

@@ -124,7 +124,7 @@ void dspProgMode::sendCommands()
     }
     if (!connected) {
         m_socket.abort();
-        emit signalError(QStringLiteral("ERROR: Connection to port 30704 failed!"));
+        emit signalError(tr("ERROR: Connection to port 30704 failed!"));
         return;
     }
     for (int j = 0; j < pinSteps; ++j) {
@@ -153,7 +153,7 @@ bool dspProgMode::checkResponse(QByteArray expected)
 {
     if (m_socket.readAll() == expected)
         return true;
-    emit signalError(QStringLiteral("ERROR: GPIO not configured correctly!"));
+    emit signalError(tr("ERROR: GPIO not configured correctly!"));
     return false;
 }
 
@@ -170,7 +170,7 @@ void dspProgMode::loadBootloader()
     }
     if (!connected) {
         m_socket.abort();
-        emit signalError(QStringLiteral("ERROR: Connection Failed!!"));
+        emit signalError(tr("ERROR: Connection Failed!!"));
         return;
     }
     emit signalIncreaseProgressBar();
@@ -184,7 +184,7 @@ void dspProgMode::loadBootloader()
     m_socket.waitForReadyRead(pacing.autobaudEchoWaitMs);
     if (m_socket.readAll() != QByteArray(1, autobaudCharacter)) {
         m_socket.disconnectFromHost();
-        emit signalError(QStringLiteral("ERROR: autobaud failed!"));
+        emit signalError(tr("ERROR: autobaud failed!"));
         return;
     }
 
@@ -193,7 +193,7 @@ void dspProgMode::loadBootloader()
     QFile bootloader(QString::fromLatin1(bootloaderResource));
     if (!bootloader.open(QIODevice::ReadOnly)) {
         m_socket.disconnectFromHost();
-        emit signalError(QStringLiteral("ERROR: Bootloader File not found!"));
+        emit signalError(tr("ERROR: Bootloader File not found!"));
         return;
     }
     const QByteArray stream = bootloader.readAll();

@@ -72,7 +72,7 @@ void firmwareUpgrade::onPrintMessage(QString message)
 
 void firmwareUpgrade::onLantronixTimeout()
 {
-    emit signalPrintMessage(QStringLiteral("Lantronix Ready!"), true);
+    emit signalPrintMessage(tr("Lantronix Ready!"), true);
     updateDspKolvex(m_deviceIp, m_firmwarePath, m_dspSelector);
 }
 
@@ -139,36 +139,36 @@ QString firmwareUpgrade::sendCommand(QTcpSocket* socket, QString command)
 void firmwareUpgrade::connectTcpClient()
 {
     m_connected = false;
-    log(QStringLiteral("Try to connect..."));
+    log(tr("Try to connect..."));
     QTcpSocket socket;
     socket.connectToHost(m_deviceIp, port::command, QIODevice::ReadWrite, QAbstractSocket::AnyIPProtocol);
     if (!socket.waitForConnected(FirmwarePacing::current().connectWaitMs)) {
         // Qt's blocking wait abandons a connection still being set up; one left pending would end the run quietly.
         if (socket.state() == QAbstractSocket::UnconnectedState) {
-            log(QStringLiteral("Device Unconnected! exit..."));
+            log(tr("Device Unconnected! exit..."));
             emit signalErrorDetected();
         }
         return;
     }
-    log(QStringLiteral("Device Connected!"));
+    log(tr("Device Connected!"));
     m_connected = true;
-    log(QStringLiteral("Check version..."));
+    log(tr("Check version..."));
     const QString command = identificationCommand();
     if (command.isEmpty()) {
-        log(device::isCurrentTr(m_deviceCode) ? QStringLiteral("ERROR: Current Transdurers are not supported!")
-                                              : QStringLiteral("ERROR: Unrecognized device family!"));
+        log(device::isCurrentTr(m_deviceCode) ? tr("ERROR: Current Transdurers are not supported!")
+                                              : tr("ERROR: Unrecognized device family!"));
         emit signalErrorDetected();
         return;
     }
     const QString answer = sendCommand(&socket, command);
     socket.close();
-    log(socket.state() != QAbstractSocket::UnconnectedState ? QStringLiteral("ERROR: Device still connected")
-                                                            : QStringLiteral("Socket closed, continue..."));
+    log(socket.state() != QAbstractSocket::UnconnectedState ? tr("ERROR: Device still connected")
+                                                            : tr("Socket closed, continue..."));
     if (answer.isEmpty() || answer.contains(QLatin1String(refusal))) {
-        log(QStringLiteral("No response from device"));
+        log(tr("No response from device"));
         return;
     }
-    log(QStringLiteral("Device name: ") + answer);
+    log(tr("Device name: ") + answer);
     chooseFirmwareType();
 }
 
@@ -217,7 +217,7 @@ void firmwareUpgrade::log(const QString& message)
 
 void firmwareUpgrade::logBanner(const QString& address)
 {
-    log(QStringLiteral(" ===  U P D A T E   T H E   D E V I C E  ==="));
-    log(QStringLiteral("Device IP: ") + address);
-    log(QStringLiteral("Firmware : ") + m_firmwarePath);
+    log(tr(" ===  U P D A T E   T H E   D E V I C E  ==="));
+    log(tr("Device IP: ") + address);
+    log(tr("Firmware : ") + m_firmwarePath);
 }

@@ -33,8 +33,8 @@ void firmwareUpgrade::firmwareUpdateBeamline()
     if (!readSectors(sectors) || !eraseSectors(socket, sectors) || !writeImage(socket) || !restartBeamline(socket))
         return;
     socket.close();
-    log(QStringLiteral("Remote update succesful!"));
-    log(QStringLiteral("Kestrion has finished to update the device with success."));
+    log(tr("Remote update succesful!"));
+    log(tr("Kestrion has finished to update the device with success."));
     emit signalProcedureCompleted();
 }
 
@@ -49,33 +49,33 @@ void firmwareUpgrade::connectBeamline(QTcpSocket& socket)
         if (connected)
             break;
     }
-    log(socket.state() == QAbstractSocket::ConnectedState ? QStringLiteral("Device connected, continue...")
-                                                          : QStringLiteral("ERROR: Device unconnected"));
+    log(socket.state() == QAbstractSocket::ConnectedState ? tr("Device connected, continue...")
+                                                          : tr("ERROR: Device unconnected"));
 }
 
 bool firmwareUpgrade::readSectors(QList<qint8>& sectors)
 {
     m_firmwareFile.setFileName(m_firmwarePath);
     const bool opened = m_firmwareFile.open(QIODevice::ReadOnly);
-    log(QStringLiteral("Reading file..."));
+    log(tr("Reading file..."));
     emit signalProgressBarUpdate(1);
     const SRecordScan scan = opened ? SRecordScan::scan(m_firmwareFile) : SRecordScan();
     m_linesPerStep = scan.linesPerStep();
     sectors = scan.sectors();
-    log(QStringLiteral("Done!\n"));
-    log(QStringLiteral("Erasing Lumeno memory..."));
+    log(tr("Done!\n"));
+    log(tr("Erasing Lumeno memory..."));
     if (!sectors.isEmpty() && !reachesBeyondSectorRange(sectors))
         return true;
     if (!sectors.isEmpty()) {
         // A sector number that does not fit the instrument's signed byte would name a sector nobody meant.
-        log(QStringLiteral("ERROR: the firmware file writes at or above address 800000 (hexadecimal), beyond the "
-                           "flash sectors this tool can erase; nothing was sent"));
+        log(tr("ERROR: the firmware file writes at or above address 800000 (hexadecimal), beyond the "
+               "flash sectors this tool can erase; nothing was sent"));
         m_firmwareFile.close();
         emit signalErrorDetected();
         return false;
     }
-    log(opened ? QStringLiteral("ERROR: the firmware file holds no S1, S2 or S3 record with a readable address")
-               : QStringLiteral("ERROR: cannot read the firmware file, ") + m_firmwareFile.errorString());
+    log(opened ? tr("ERROR: the firmware file holds no S1, S2 or S3 record with a readable address")
+               : tr("ERROR: cannot read the firmware file, ") + m_firmwareFile.errorString());
     m_firmwareFile.close();
     emit signalErrorDetected();
     return false;
@@ -92,11 +92,11 @@ bool firmwareUpgrade::eraseSectors(QTcpSocket& socket, const QList<qint8>& secto
             return false;
         }
     }
-    log(QStringLiteral("Erased!\n"));
+    log(tr("Erased!\n"));
     m_firmwareFile.close();
     // Writing after an erase with nothing to write would leave the instrument without firmware.
     if (!m_firmwareFile.open(QIODevice::ReadOnly)) {
-        log(QStringLiteral("ERROR: cannot read the firmware file, ") + m_firmwareFile.errorString());
+        log(tr("ERROR: cannot read the firmware file, ") + m_firmwareFile.errorString());
         emit signalErrorDetected();
         return false;
     }
@@ -113,7 +113,7 @@ bool firmwareUpgrade::writeImage(QTcpSocket& socket)
     while (!m_firmwareFile.atEnd()) {
         QThread::msleep(FirmwarePacing::current().linePauseMs);
         if (linesSent == 0)
-            log(QStringLiteral("Programming Device memory..."));
+            log(tr("Programming Device memory..."));
         sendToBeamline(socket, m_firmwareFile.readLine());
         ++linesSent;
         if (m_linesPerStep != 0 && linesSent % m_linesPerStep == 0)
@@ -129,8 +129,8 @@ bool firmwareUpgrade::writeImage(QTcpSocket& socket)
 bool firmwareUpgrade::restartBeamline(QTcpSocket& socket)
 {
     emit signalProgressBarUpdate(fullProgress);
-    log(QStringLiteral("Device succesfuly updated!\n"));
-    log(QStringLiteral("Wait restart..."));
+    log(tr("Device succesfuly updated!\n"));
+    log(tr("Wait restart..."));
     m_firmwareFile.close();
     sendToBeamline(socket, endCommand);
     return beamlineAnswered(socket);
@@ -159,7 +159,7 @@ bool firmwareUpgrade::beamlineAnswered(QTcpSocket& socket)
     }
     if (!answer.isEmpty())
         return true;
-    log(QStringLiteral("ERROR: No response from the device!"));
+    log(tr("ERROR: No response from the device!"));
     emit signalErrorDetected();
     return false;
 }

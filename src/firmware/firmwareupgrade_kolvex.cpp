@@ -23,21 +23,21 @@ constexpr int progressComplete = 100;
 void firmwareUpgrade::firmwareKolvexUpdate()
 {
     emit signalProgressBarUpdate(progressStart);
-    emit signalPrintMessage(QStringLiteral("Update Kolvex Firmware:"), true);
+    emit signalPrintMessage(tr("Update Kolvex Firmware:"), true);
     int dsp = dspProgMode::normalMode;
     if (m_firmwarePath.contains(QLatin1String(communicationDspMarker))) {
-        emit signalPrintMessage(QStringLiteral("The 'Communication DSP' will be programmed..."), true);
+        emit signalPrintMessage(tr("The 'Communication DSP' will be programmed..."), true);
         dsp = dspProgMode::programCommunication;
     } else if (m_firmwarePath.contains(QLatin1String(controlDspMarker))) {
-        emit signalPrintMessage(QStringLiteral("The 'Control DSP' will be programmed..."), true);
+        emit signalPrintMessage(tr("The 'Control DSP' will be programmed..."), true);
         dsp = dspProgMode::programControl;
     } else {
-        emit signalPrintMessage(QStringLiteral("ERROR: wrong Firmware!"), true);
+        emit signalPrintMessage(tr("ERROR: wrong Firmware!"), true);
         emit signalErrorDetected();
         return;
     }
 
-    emit signalPrintMessage(QStringLiteral("Set Baudrate to 38400..."), true);
+    emit signalPrintMessage(tr("Set Baudrate to 38400..."), true);
     m_errorDetected = false;
     // Nothing is stored by the module until the menu's save: a failure here leaves it as it was.
     if (!setXportBaudRate(programmingBaudRate)) {
@@ -46,7 +46,7 @@ void firmwareUpgrade::firmwareKolvexUpdate()
     }
     m_dspSelector = dsp;
     waitForXportRestart();
-    emit signalPrintMessage(QStringLiteral("Done!"), true);
+    emit signalPrintMessage(tr("Done!"), true);
     updateDspKolvex(m_deviceIp, m_firmwarePath, dsp);
 }
 
@@ -59,13 +59,13 @@ void firmwareUpgrade::updateDspKolvex(QString ip, QString firmwarePath, int dsp)
     }
     emit signalProgressBarUpdate(progressTransferred);
 
-    emit signalPrintMessage(QStringLiteral("Set Baudrate to 921600..."), true);
+    emit signalPrintMessage(tr("Set Baudrate to 921600..."), true);
     if (!setXportBaudRate(normalBaudRate)) {
         restoreKolvexModule(true);
         emit signalErrorDetected();
         return;
     }
-    emit signalPrintMessage(QStringLiteral("Done!"), true);
+    emit signalPrintMessage(tr("Done!"), true);
     waitForXportRestart();
     onLantronixTimeoutReset();
 }
@@ -77,8 +77,8 @@ void firmwareUpgrade::onLantronixTimeoutReset()
         connect(&pins, &dspProgMode::signalIncreaseProgressBar, this, &firmwareUpgrade::onIncreaseProgressBar,
                 Qt::DirectConnection);
         connect(&pins, &dspProgMode::signalError, this, &firmwareUpgrade::onErrorDetected, Qt::DirectConnection);
-        emit signalPrintMessage(QStringLiteral("Lantronix Ready!"), true);
-        emit signalPrintMessage(QStringLiteral("Reset DSP..."), true);
+        emit signalPrintMessage(tr("Lantronix Ready!"), true);
+        emit signalPrintMessage(tr("Reset DSP..."), true);
         pins.setProgMode(dspProgMode::normalMode, m_deviceIp);
     }
     if (m_errorDetected) {
@@ -87,7 +87,7 @@ void firmwareUpgrade::onLantronixTimeoutReset()
         return;
     }
     emit signalProgressBarUpdate(progressComplete);
-    emit signalPrintMessage(QStringLiteral("Process completed! wait for restart..."), true);
+    emit signalPrintMessage(tr("Process completed! wait for restart..."), true);
     emit signalProcedureCompleted();
 }
 
@@ -126,21 +126,21 @@ bool firmwareUpgrade::programDsp(const QString& ip, const QString& firmwarePath,
     connect(&transfer, &SendFirmware::signalPrintMessage, this, &firmwareUpgrade::onPrintMessage, Qt::DirectConnection);
     m_errorDetected = false;
 
-    emit signalPrintMessage(QStringLiteral("Set GPIO..."), true);
+    emit signalPrintMessage(tr("Set GPIO..."), true);
     pins.setProgMode(dsp, ip);
     if (m_errorDetected)
         return false;
-    emit signalPrintMessage(QStringLiteral("Done!"), true);
-    emit signalPrintMessage(QStringLiteral("Load Bootloader..."), true);
+    emit signalPrintMessage(tr("Done!"), true);
+    emit signalPrintMessage(tr("Load Bootloader..."), true);
     pins.loadBootloader();
     if (m_errorDetected)
         return false;
-    emit signalPrintMessage(QStringLiteral("Done!"), true);
-    emit signalPrintMessage(QStringLiteral("Program..."), true);
+    emit signalPrintMessage(tr("Done!"), true);
+    emit signalPrintMessage(tr("Program..."), true);
     transfer.readAndSendFirmware(firmwarePath, ip);
     if (m_errorDetected)
         return false;
-    emit signalPrintMessage(QStringLiteral("Done!"), true);
+    emit signalPrintMessage(tr("Done!"), true);
     return true;
 }
 
@@ -154,27 +154,27 @@ void firmwareUpgrade::restoreKolvexModule(bool serialSpeedToo)
         onPrintMessage(message);
     };
     if (serialSpeedToo) {
-        emit signalPrintMessage(QStringLiteral("Restoring the module: serial speed back to 921600..."), true);
+        emit signalPrintMessage(tr("Restoring the module: serial speed back to 921600..."), true);
         xPortConfiguration configuration;
         connect(&configuration, &xPortConfiguration::signalError, this, noteFailure, Qt::DirectConnection);
         configuration.connectAndConfigure(m_deviceIp, normalBaudRate);
         if (restored) {
-            emit signalPrintMessage(QStringLiteral("Restoring the module: waiting for the XPort to restart..."), true);
+            emit signalPrintMessage(tr("Restoring the module: waiting for the XPort to restart..."), true);
             waitForXportRestart();
         }
     }
-    emit signalPrintMessage(QStringLiteral("Restoring the module: pins back to normal operation..."), true);
+    emit signalPrintMessage(tr("Restoring the module: pins back to normal operation..."), true);
     {
         dspProgMode pins;
         connect(&pins, &dspProgMode::signalError, this, noteFailure, Qt::DirectConnection);
         pins.setProgMode(dspProgMode::normalMode, m_deviceIp);
     }
     if (restored)
-        emit signalPrintMessage(QStringLiteral("Restoring the module: done, pins at normal operation and the "
-                                               "serial speed at 921600."),
+        emit signalPrintMessage(tr("Restoring the module: done, pins at normal operation and the "
+                                   "serial speed at 921600."),
                                 true);
     else
-        emit signalPrintMessage(QStringLiteral("WARNING: The module could not be restored: check its pins and "
-                                               "serial speed before using the motor driver!"),
+        emit signalPrintMessage(tr("WARNING: The module could not be restored: check its pins and "
+                                   "serial speed before using the motor driver!"),
                                 true);
 }

@@ -43,8 +43,8 @@ void firmwareUpgrade::firmwareUpdatePowerSupplies(bool checkDcLink)
     if (!powerSupplyIsIdle(checkDcLink))
         return;
 
-    log(QStringLiteral("\nFIRMWARE UPDATE..."));
-    log(QStringLiteral("Selected Firmware File:"));
+    log(tr("\nFIRMWARE UPDATE..."));
+    log(tr("Selected Firmware File:"));
     log(m_firmwarePath);
     emit signalProgressBarUpdate(0);
     if (!openFirmwareFile())
@@ -63,21 +63,21 @@ void firmwareUpgrade::firmwareUpdatePowerSupplies(bool checkDcLink)
     if (!interrupted && !waitForInstallation(upload, progress, timedOut, reply))
         return;
     upload.close();
-    log(QStringLiteral("Update Socket Closed!"));
+    log(tr("Update Socket Closed!"));
 
     if (timedOut) {
-        log(QStringLiteral("CRITICAL: update error: Timeout Error!"));
-        log(QStringLiteral("\nERROR: Unexpected Error"));
+        log(tr("CRITICAL: update error: Timeout Error!"));
+        log(tr("\nERROR: Unexpected Error"));
         emit signalErrorDetected();
         return;
     }
     if (!PowerSupplyAnswers::isAccepted(reply)) {
-        log(QStringLiteral("CRITICAL: update error: ") + PowerSupplyAnswers::refusalReason(reply));
-        log(QStringLiteral("\nERROR: Unexpected Error"));
+        log(tr("CRITICAL: update error: ") + PowerSupplyAnswers::refusalReason(reply));
+        log(tr("\nERROR: Unexpected Error"));
         emit signalErrorDetected();
         return;
     }
-    log(QStringLiteral("Firmware Updated!"));
+    log(tr("Firmware Updated!"));
     emit signalProgressBarUpdate(fullProgress);
     rebootPowerSupply();
     emit signalProcedureCompleted();
@@ -90,7 +90,7 @@ bool firmwareUpgrade::powerSupplyIsIdle(bool checkDcLink)
     QTcpSocket command;
     connectTo(command, m_deviceIp, port::command);
     if (PowerSupplyAnswers::outputOn(sendCommand(&command, QLatin1String(statusCommand))).value_or(false)) {
-        log(QStringLiteral("CRITICAL: module is in ON mode! PLEASE PUT IT IN OFF BEFORE TO PERFORM A FIRMWARE UPDATE"));
+        log(tr("CRITICAL: module is in ON mode! PLEASE PUT IT IN OFF BEFORE TO PERFORM A FIRMWARE UPDATE"));
         command.close();
         emit signalErrorDetected();
         return false;
@@ -112,35 +112,35 @@ bool firmwareUpgrade::powerSupplyIsIdle(bool checkDcLink)
 
 bool firmwareUpgrade::openFirmwareFile()
 {
-    log(QStringLiteral("\nFirmware File Opening..."));
+    log(tr("\nFirmware File Opening..."));
     m_firmwareFile.setFileName(m_firmwarePath);
     if (!m_firmwareFile.open(QIODevice::ReadOnly)) {
         m_firmwareFile.close();
-        log(QStringLiteral("CRITICAL: error in file opening, ") + m_firmwareFile.errorString());
+        log(tr("CRITICAL: error in file opening, ") + m_firmwareFile.errorString());
         emit signalErrorDetected();
         return false;
     }
-    log(QStringLiteral("Firmware Opened!"));
+    log(tr("Firmware Opened!"));
     emit signalProgressBarUpdate(1);
     return true;
 }
 
 bool firmwareUpgrade::connectUploadPort(QTcpSocket& upload)
 {
-    log(QStringLiteral("\nCreate socket to update firmware..."));
+    log(tr("\nCreate socket to update firmware..."));
     connectTo(upload, m_deviceIp, port::upload);
     if (upload.state() != QAbstractSocket::ConnectedState) {
-        log(QStringLiteral("CRITICAL: socket error, ") + upload.errorString());
-        log(QStringLiteral("Please check that your device is connected and try again..."));
+        log(tr("CRITICAL: socket error, ") + upload.errorString());
+        log(tr("Please check that your device is connected and try again..."));
         upload.close();
         m_firmwareFile.close();
         emit signalErrorDetected();
         return false;
     }
-    log(QStringLiteral("Socket Connection to ") + m_deviceIp);
-    log(QStringLiteral("Socket Opened!"));
+    log(tr("Socket Connection to ") + m_deviceIp);
+    log(tr("Socket Opened!"));
     emit signalProgressBarUpdate(2);
-    log(QStringLiteral("\nFirmware upload in progress..."));
+    log(tr("\nFirmware upload in progress..."));
     discardPendingInput(upload);
     return true;
 }
@@ -170,9 +170,9 @@ bool firmwareUpgrade::uploadFirmware(QTcpSocket& upload, int& progress, bool& in
     }
     if (!pending.isEmpty() && !writeUploadChunks(upload, pending))
         return false;
-    log(QStringLiteral("Fiwmware uploaded!"));
+    log(tr("Fiwmware uploaded!"));
     m_firmwareFile.close();
-    log(QStringLiteral("\nInstall new firmware:"));
+    log(tr("\nInstall new firmware:"));
     return true;
 }
 
@@ -180,7 +180,7 @@ bool firmwareUpgrade::uploadFirmware(QTcpSocket& upload, int& progress, bool& in
 bool firmwareUpgrade::writeUploadChunks(QTcpSocket& upload, QByteArray& pending)
 {
     if (upload.state() != QAbstractSocket::ConnectedState || upload.write(pending) < 0) {
-        log(QStringLiteral("CRITICAL: Packet transmitted with erros"));
+        log(tr("CRITICAL: Packet transmitted with erros"));
         upload.close();
         m_firmwareFile.close();
         emit signalErrorDetected();
@@ -219,7 +219,7 @@ bool firmwareUpgrade::waitForInstallation(QTcpSocket& upload, int progress, bool
             }
         }
         if (isWaitError(upload)) {
-            log(QStringLiteral("CRITICAL: socket error, ") + upload.errorString());
+            log(tr("CRITICAL: socket error, ") + upload.errorString());
             upload.close();
             emit signalErrorDetected();
             return false;
@@ -243,8 +243,8 @@ void firmwareUpgrade::rebootPowerSupply()
     QTcpSocket command;
     connectTo(command, m_deviceIp, port::command);
     const QString answer = sendCommand(&command, QLatin1String(rebootCommand));
-    log(QStringLiteral("\nFIRMWARE SUCCESSFULLY UPDATED!"));
+    log(tr("\nFIRMWARE SUCCESSFULLY UPDATED!"));
     command.close();
     if (!PowerSupplyAnswers::rebootAcknowledged(answer))
-        log(QStringLiteral("\nWARNING: CANNOT REBOOT! PLEASE REBOOT MANUALLY"));
+        log(tr("\nWARNING: CANNOT REBOOT! PLEASE REBOOT MANUALLY"));
 }

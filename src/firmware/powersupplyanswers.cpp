@@ -2,6 +2,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "firmware/powersupplyanswers.h"
 
+#include <QCoreApplication>
 #include <QRegularExpression>
 #include <QStringList>
 
@@ -54,6 +55,7 @@ QString PowerSupplyAnswers::field(const QString& answer, int index)
     return answer.split(QLatin1Char(':')).value(index).remove(QLatin1String(lineEnd));
 }
 
+// The verdicts go into the worker's log and are translated with the worker's texts.
 PowerSupplyAnswers::DcLinkCheck PowerSupplyAnswers::checkDcLink(const QString& voltageAnswer,
                                                                 const QString& limitAnswer)
 {
@@ -62,11 +64,14 @@ PowerSupplyAnswers::DcLinkCheck PowerSupplyAnswers::checkDcLink(const QString& v
     float voltage = 0;
     float limit = 0;
     if (!readVolts(voltageText, voltage) || !readVolts(limitText, limit))
-        return {DcLink::Unreadable, QStringLiteral("WARNING: there are some errors reading DC link voltage. ") +
-                                        voltageText + QStringLiteral(", ") + limitText};
+        return {DcLink::Unreadable,
+                QCoreApplication::translate("firmwareUpgrade",
+                                            "WARNING: there are some errors reading DC link voltage. %1, %2")
+                    .arg(voltageText, limitText)};
     if (voltage > limit)
-        return {DcLink::AboveLimit, QStringLiteral("CRITICAL: the DC link voltage ") + volts(voltage) +
-                                        QStringLiteral("V should be less than ") + volts(limit) + QStringLiteral("V")};
+        return {DcLink::AboveLimit, QCoreApplication::translate(
+                                        "firmwareUpgrade", "CRITICAL: the DC link voltage %1V should be less than %2V")
+                                        .arg(volts(voltage), volts(limit))};
     return {};
 }
 

@@ -76,7 +76,7 @@ void SendFirmware::readAndSendFirmware(QString fileName, QString ip)
     const int parsed = m_parser->parseAllFile(fileName);
     emit signalIncreaseProgressBar();
     if (parsed == ParseHex::lineMalformed) {
-        emit signalErrorDetected(QStringLiteral("ERROR: Parsing Failed!"));
+        emit signalErrorDetected(tr("ERROR: Parsing Failed!"));
         emit signalPrintMessage(m_parser->failureReason());
         return;
     }
@@ -84,36 +84,36 @@ void SendFirmware::readAndSendFirmware(QString fileName, QString ip)
     QTcpSocket socket;
     socket.connectToHost(ip, port::command, QIODevice::ReadWrite, QAbstractSocket::AnyIPProtocol);
     if (!socket.waitForConnected(pacing.tunnelConnectWaitMs)) {
-        emit signalErrorDetected(QStringLiteral("ERROR: Connection Failed!!"));
+        emit signalErrorDetected(tr("ERROR: Connection Failed!!"));
         return;
     }
     QThread::msleep(ulong(pacing.afterConnectPauseMs));
 
     if (sendErasePacket(eraseSectors, &socket) != acknowledged) {
-        emit signalErrorDetected(QStringLiteral("ERROR: Flash Erase failed!"));
+        emit signalErrorDetected(tr("ERROR: Flash Erase failed!"));
         socket.close();
         return;
     }
-    emit signalPrintMessage(QStringLiteral("Memory erased!"));
+    emit signalPrintMessage(tr("Memory erased!"));
     writeOrVerify(true, &socket);
 }
 
 QString SendFirmware::sendErasePacket(unsigned char sectors, QTcpSocket* socket)
 {
     emit signalIncreaseProgressBar();
-    emit signalPrintMessage(QStringLiteral("Send Erase Packet..."));
+    emit signalPrintMessage(tr("Send Erase Packet..."));
     sendPacketToHost(eraseFrame(sectors), socket);
-    emit signalPrintMessage(QStringLiteral("Erase Timeout 20s"));
+    emit signalPrintMessage(tr("Erase Timeout 20s"));
     return readWithTimeout(eraseReplyTenths, socket);
 }
 
 void SendFirmware::writeOrVerify(bool write, QTcpSocket* socket)
 {
-    emit signalPrintMessage(QStringLiteral("Write memory..."));
+    emit signalPrintMessage(tr("Write memory..."));
     const DataStruct sections = m_parser ? m_parser->getDataStruct() : DataStruct();
     for (int i = 0; i < sections.data.size(); ++i)
         writeSection(unsigned(sections.startAddresses.at(i)), sections.data.at(i), write, socket);
-    emit signalPrintMessage(QStringLiteral("Writing completed!"));
+    emit signalPrintMessage(tr("Writing completed!"));
     socket->close();
 }
 
@@ -124,7 +124,7 @@ void SendFirmware::writeSection(unsigned address, QByteArray data, bool write, Q
     int framesSinceStep = 0;
     while (position < data.size()) {
         if (checkAddressRange(address)) {
-            emit signalErrorDetected(QStringLiteral("ERROR: address are outside the programmable address range"));
+            emit signalErrorDetected(tr("ERROR: address are outside the programmable address range"));
             return;
         }
         sendAddressPacket(address, socket);
@@ -143,7 +143,7 @@ void SendFirmware::writeSection(unsigned address, QByteArray data, bool write, Q
         if (write) {
             sendWritePacket(socket);
         } else if (sendVerifyPacket(socket) != acknowledged) {
-            emit signalErrorDetected(QStringLiteral("ERROR: verify failed!"));
+            emit signalErrorDetected(tr("ERROR: verify failed!"));
             return;
         }
         QThread::msleep(ulong(pacing.blockPauseMs));

@@ -21,7 +21,7 @@ void xPortConfiguration::connectAndConfigure(QString ip, int baudRate)
     m_socket.connectToHost(ip, port::setupMenu);
     if (!m_socket.waitForConnected(FirmwarePacing::current().menuConnectWaitMs)) {
         m_socket.abort();
-        emit signalError(QStringLiteral("ERROR: Connection to port 9999 failed!"));
+        emit signalError(tr("ERROR: Connection to port 9999 failed!"));
         return;
     }
     configureDevice();
@@ -123,11 +123,11 @@ void xPortConfiguration::searchTermChar(QString prompt)
     if (m_found)
         return;
     if (m_socket.state() != QAbstractSocket::ConnectedState) {
-        fail(QStringLiteral("ERROR: Connection to port 9999 lost!"));
+        fail(tr("ERROR: Connection to port 9999 lost!"));
         return;
     }
     if (--m_searchesLeft <= 0) {
-        fail(QStringLiteral("ERROR: XPort setup menu did not show \"%1\"!").arg(prompt));
+        fail(tr("ERROR: XPort setup menu did not show \"%1\"!").arg(prompt));
         return;
     }
     sendAndSearch(enterKey, prompt);

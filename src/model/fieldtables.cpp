@@ -2,6 +2,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "model/fieldtables.h"
 
+#include <QtGlobal>
+
 const QMap<EnumFamilyID, QString> FamilyIDMap{
     {POWER_SUPPLY_SYSTEMS, QStringLiteral("Power Supply Systems")},
     {BEAMLINE, QStringLiteral("Beamline")},
@@ -16,20 +18,21 @@ const QMap<EnumFieldMandatory, QString> FieldMandatoryMap{
     {NETMASK, QStringLiteral("NETMASK")}, {GATEWAY, QStringLiteral("GATEWAY")}, {DHCP, QStringLiteral("DHCP")},
 };
 
-// "SubnetMask:" has no blank, unlike the other labels; it is shown that way.
+// "SubnetMask:" has no blank, unlike the other labels; it is shown that way. The information page
+// shows the labels translated, in its own context.
 const QMap<EnumFieldMandatory, QString> DescriptionMandatoryMap{
     {CODE, QStringLiteral("---")},
-    {ID, QStringLiteral("Module ID:")},
-    {FAMILY, QStringLiteral("Group:")},
-    {DEVICE, QStringLiteral("Device Description:")},
-    {BRAND, QStringLiteral("Brand:")},
-    {SN, QStringLiteral("Serial Number:")},
-    {FW, QStringLiteral("Firmware Version:")},
-    {MAC, QStringLiteral("MAC Address:")},
-    {IP, QStringLiteral("IP Address:")},
-    {NETMASK, QStringLiteral("SubnetMask:")},
-    {GATEWAY, QStringLiteral("Gateway:")},
-    {DHCP, QStringLiteral("DHCP:")},
+    {ID, QStringLiteral(QT_TRANSLATE_NOOP("InformationPage", "Module ID:"))},
+    {FAMILY, QStringLiteral(QT_TRANSLATE_NOOP("InformationPage", "Group:"))},
+    {DEVICE, QStringLiteral(QT_TRANSLATE_NOOP("InformationPage", "Device Description:"))},
+    {BRAND, QStringLiteral(QT_TRANSLATE_NOOP("InformationPage", "Brand:"))},
+    {SN, QStringLiteral(QT_TRANSLATE_NOOP("InformationPage", "Serial Number:"))},
+    {FW, QStringLiteral(QT_TRANSLATE_NOOP("InformationPage", "Firmware Version:"))},
+    {MAC, QStringLiteral(QT_TRANSLATE_NOOP("InformationPage", "MAC Address:"))},
+    {IP, QStringLiteral(QT_TRANSLATE_NOOP("InformationPage", "IP Address:"))},
+    {NETMASK, QStringLiteral(QT_TRANSLATE_NOOP("InformationPage", "SubnetMask:"))},
+    {GATEWAY, QStringLiteral(QT_TRANSLATE_NOOP("InformationPage", "Gateway:"))},
+    {DHCP, QStringLiteral(QT_TRANSLATE_NOOP("InformationPage", "DHCP:"))},
 };
 
 const QMap<EnumBrands, QString> BrandsMap{

@@ -20,7 +20,8 @@ constexpr int firstEditableColumn = 3;
 constexpr int macColumn = 2;
 constexpr int lastColumn = 5;
 constexpr char lockedColour[] = "#808080";
-constexpr char waitText[] = "Wait for the network configurations to be updated...";
+constexpr char waitText[] =
+    QT_TRANSLATE_NOOP("NewNetwSettings", "Wait for the network configurations to be updated...");
 
 QTableWidgetItem* makeCell(const QString& text, int column)
 {

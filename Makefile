@@ -4,7 +4,7 @@ JOBS ?= $(shell nproc)
 CMAKE_ARGS ?=
 FORMATTED := find src tests sim bench scripts fuzz -name '*.cpp' -o -name '*.h'
 
-.PHONY: all deps configure build run test format check-format demo clean test-sanitize test-clang fuzz package test-unprivileged
+.PHONY: all deps configure build run test format check-format demo clean test-sanitize test-clang fuzz package test-unprivileged translations
 
 all: build
 
@@ -47,6 +47,10 @@ test-unprivileged: build
 # The Debian package, in $(BUILD_DIR).
 package: build
 	cd $(BUILD_DIR) && cpack -G DEB
+
+# Refreshes translations/kestrion_*.ts from the sources (lupdate); translate what is new, then build.
+translations: deps
+	scripts/update-translations.sh
 
 format:
 	@$(FORMATTED) | xargs clang-format -i

@@ -1,6 +1,7 @@
 // SPDX-FileCopyrightText: 2026 Kestrion developers
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/mainwindow.h"
+#include "app/translations.h"
 
 #include <QApplication>
 
@@ -9,6 +10,7 @@ int main(int argc, char* argv[])
     QApplication app(argc, argv);
     QApplication::setOrganizationName(QStringLiteral("Ostravi"));
     QApplication::setApplicationName(QStringLiteral("Kestrion"));
+    Translations::install(app);
     MainWindow window;
     window.show();
     return app.exec();

@@ -1,0 +1,1542 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="de_DE">
+<context>
+    <name>AddressHealth</name>
+    <message>
+        <source>%1 lies outside the subnets of the selected interfaces (%2): it is reached by broadcast only.</source>
+        <translation>%1 liegt außerhalb der Subnetze der ausgewählten Schnittstellen (%2): Das Gerät ist nur per Broadcast erreichbar.</translation>
+    </message>
+    <message>
+        <source>%1 is also the address of %2: neither can be reached at it for sure.</source>
+        <translation>%1 ist auch die Adresse von %2: Keines der beiden Geräte ist unter ihr sicher erreichbar.</translation>
+    </message>
+    <message>
+        <source>Outside the selected subnets</source>
+        <translation>Außerhalb der ausgewählten Subnetze</translation>
+    </message>
+    <message>
+        <source>Address shared with %1</source>
+        <translation>Adresse gleich mit %1</translation>
+    </message>
+</context>
+<context>
+    <name>AddressText</name>
+    <message>
+        <source>the %1 &quot;%2&quot; is not valid</source>
+        <translation>%1 „%2“ ist ungültig</translation>
+    </message>
+    <message>
+        <source>IP address</source>
+        <translation>IP-Adresse</translation>
+    </message>
+    <message>
+        <source>subnet mask</source>
+        <translation>Subnetzmaske</translation>
+    </message>
+    <message>
+        <source>gateway</source>
+        <translation>Gateway</translation>
+    </message>
+</context>
+<context>
+    <name>ConfigurationDiff</name>
+    <message>
+        <source>row %1 has %2 of %3 entries</source>
+        <translation>Zeile %1 hat %2 von %3 Einträgen</translation>
+    </message>
+    <message>
+        <source>row %1 gives the MAC address %2 a second time</source>
+        <translation>Zeile %1 nennt die MAC-Adresse %2 ein zweites Mal</translation>
+    </message>
+    <message>
+        <source>mask </source>
+        <translation>Maske </translation>
+    </message>
+    <message>
+        <source>gateway </source>
+        <translation>Gateway </translation>
+    </message>
+    <message numerus="yes">
+        <source>Not found by the last scan, so not sent (%n row(s)):</source>
+        <translation>
+            <numerusform>Bei der letzten Suche nicht gefunden, daher nicht gesendet (%n Zeile):</numerusform>
+            <numerusform>Bei der letzten Suche nicht gefunden, daher nicht gesendet (%n Zeilen):</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>Send new network settings to %n device(s)?</source>
+        <translation>
+            <numerusform>Neue Netzwerkeinstellungen an %n Gerät senden?</numerusform>
+            <numerusform>Neue Netzwerkeinstellungen an %n Geräte senden?</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>; DHCP will be turned off</source>
+        <translation>; DHCP wird ausgeschaltet</translation>
+    </message>
+    <message numerus="yes">
+        <source>%n device(s) keep their settings and are sent nothing.</source>
+        <translation>
+            <numerusform>%n Gerät behält seine Einstellungen und erhält nichts.</numerusform>
+            <numerusform>%n Geräte behalten ihre Einstellungen und erhalten nichts.</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>No device&apos;s settings would change, so nothing was sent.</source>
+        <translation>Die Einstellungen keines Geräts würden sich ändern, daher wurde nichts gesendet.</translation>
+    </message>
+    <message numerus="yes">
+        <source>New settings sent to %n device(s): %1</source>
+        <translation>
+            <numerusform>Neue Einstellungen an %n Gerät gesendet: %1</numerusform>
+            <numerusform>Neue Einstellungen an %n Geräte gesendet: %1</numerusform>
+        </translation>
+    </message>
+</context>
+<context>
+    <name>ConfigurationPage</name>
+    <message>
+        <source>Network configuration (*.csv);;All files (*.*)</source>
+        <translation>Netzwerkkonfiguration (*.csv);;Alle Dateien (*.*)</translation>
+    </message>
+    <message>
+        <source>New IP Address:</source>
+        <translation>Neue IP-Adresse:</translation>
+    </message>
+    <message>
+        <source>New Subnet Mask:</source>
+        <translation>Neue Subnetzmaske:</translation>
+    </message>
+    <message>
+        <source>New Gateway:</source>
+        <translation>Neues Gateway:</translation>
+    </message>
+    <message>
+        <source>DHCP:</source>
+        <translation>DHCP:</translation>
+    </message>
+    <message>
+        <source>New IP Address</source>
+        <translation>Neue IP-Adresse</translation>
+    </message>
+    <message>
+        <source>New Subnet Mask</source>
+        <translation>Neue Subnetzmaske</translation>
+    </message>
+    <message>
+        <source>New Gateway</source>
+        <translation>Neues Gateway</translation>
+    </message>
+    <message>
+        <source>New DHCP</source>
+        <translation>Neues DHCP</translation>
+    </message>
+    <message>
+        <source>Move into %1 subnet</source>
+        <translation>In das Subnetz %1 verschieben</translation>
+    </message>
+    <message>
+        <source>Move %1 into the subnet of %2?
+
+%3</source>
+        <translation>%1 in das Subnetz von %2 verschieben?
+
+%3</translation>
+    </message>
+    <message>
+        <source>; DHCP will be turned off</source>
+        <translation>; DHCP wird ausgeschaltet</translation>
+    </message>
+    <message>
+        <source>Save Network Configuration</source>
+        <translation>Netzwerkkonfiguration speichern</translation>
+    </message>
+    <message>
+        <source>ERROR: no devices selected!</source>
+        <translation>ERROR: Keine Geräte ausgewählt!</translation>
+    </message>
+    <message>
+        <source>Nothing was sent: %1</source>
+        <translation>Nichts gesendet: %1</translation>
+    </message>
+    <message>
+        <source>IP changed! reboot device to apply.</source>
+        <translation>IP geändert! Starten Sie das Gerät neu, um sie zu übernehmen.</translation>
+    </message>
+    <message>
+        <source>Wait for the configuration to be applied</source>
+        <translation>Warten Sie, bis die Konfiguration übernommen ist</translation>
+    </message>
+    <message>
+        <source>New settings sent to %1; it answers at %2.</source>
+        <translation>Neue Einstellungen an %1 gesendet; das Gerät antwortet unter %2.</translation>
+    </message>
+    <message>
+        <source>New settings sent to %1; the rescan did not find it at %2 yet.</source>
+        <translation>Neue Einstellungen an %1 gesendet; die erneute Suche hat es unter %2 noch nicht gefunden.</translation>
+    </message>
+    <message>
+        <source>Device(s) Network Configuration</source>
+        <translation>Netzwerkkonfiguration der Geräte</translation>
+    </message>
+    <message>
+        <source>Nothing was sent:
+%1</source>
+        <translation>Nichts gesendet:
+%1</translation>
+    </message>
+    <message>
+        <source>New settings sent to %1 devices; %2 of them answer at their new address.</source>
+        <translation>Neue Einstellungen an %1 Geräte gesendet; %2 davon antworten unter ihrer neuen Adresse.</translation>
+    </message>
+    <message>
+        <source>Upload csv-file</source>
+        <translation>CSV-Datei hochladen</translation>
+    </message>
+    <message>
+        <source>upload completed!</source>
+        <translation>Hochladen abgeschlossen!</translation>
+    </message>
+    <message>
+        <source>Error: incorrect file</source>
+        <translation>Fehler: ungültige Datei</translation>
+    </message>
+    <message>
+        <source>Import network configuration</source>
+        <translation>Netzwerkkonfiguration importieren</translation>
+    </message>
+    <message>
+        <source>Export network configuration</source>
+        <translation>Netzwerkkonfiguration exportieren</translation>
+    </message>
+    <message>
+        <source>Unable to write %1: %2</source>
+        <translation>%1 kann nicht geschrieben werden: %2</translation>
+    </message>
+    <message numerus="yes">
+        <source>Network configuration of %n device(s) written to %1</source>
+        <translation>
+            <numerusform>Netzwerkkonfiguration von %n Gerät in %1 geschrieben</numerusform>
+            <numerusform>Netzwerkkonfiguration von %n Geräten in %1 geschrieben</numerusform>
+        </translation>
+    </message>
+</context>
+<context>
+    <name>DeviceTable</name>
+    <message>
+        <source>Remove Filter</source>
+        <translation>Filter entfernen</translation>
+    </message>
+    <message>
+        <source>Apply Filter</source>
+        <translation>Filter anwenden</translation>
+    </message>
+</context>
+<context>
+    <name>Dialog</name>
+    <message>
+        <source>Dialog</source>
+        <translation>Dialog</translation>
+    </message>
+</context>
+<context>
+    <name>FirmwarePage</name>
+    <message>
+        <source>Firmware files (*.updt);;All files (*.*)</source>
+        <translation>Firmware-Dateien (*.updt);;Alle Dateien (*.*)</translation>
+    </message>
+    <message>
+        <source>Firmware files (*.hex);;All files (*.*)</source>
+        <translation>Firmware-Dateien (*.hex);;Alle Dateien (*.*)</translation>
+    </message>
+    <message>
+        <source>Firmware files (*.flash);;All files (*.*)</source>
+        <translation>Firmware-Dateien (*.flash);;Alle Dateien (*.*)</translation>
+    </message>
+    <message>
+        <source>All files (*.*)</source>
+        <translation>Alle Dateien (*.*)</translation>
+    </message>
+    <message>
+        <source>Select Firmware</source>
+        <translation>Firmware auswählen</translation>
+    </message>
+    <message>
+        <source>Communication Firmware</source>
+        <translation>Kommunikations-Firmware</translation>
+    </message>
+    <message>
+        <source>Control Firmware</source>
+        <translation>Steuerungs-Firmware</translation>
+    </message>
+    <message>
+        <source>Open Firmware File</source>
+        <translation>Firmware-Datei öffnen</translation>
+    </message>
+    <message>
+        <source>Firmware</source>
+        <translation>Firmware</translation>
+    </message>
+    <message>
+        <source>ERROR: Please select a valid firmware!</source>
+        <translation>ERROR: Bitte wählen Sie eine gültige Firmware!</translation>
+    </message>
+    <message>
+        <source>WARNING: An upgrade is already running: wait for it to end.</source>
+        <translation>WARNING: Es läuft bereits eine Aktualisierung: Warten Sie, bis sie endet.</translation>
+    </message>
+    <message>
+        <source>Devices to Update</source>
+        <translation>Zu aktualisierende Geräte</translation>
+    </message>
+    <message>
+        <source>ERROR: Select the devices to update!</source>
+        <translation>ERROR: Wählen Sie die zu aktualisierenden Geräte aus!</translation>
+    </message>
+    <message>
+        <source>manual address %1</source>
+        <translation>manuelle Adresse %1</translation>
+    </message>
+    <message>
+        <source>Upgrading device %1 of %2: %3</source>
+        <translation>Gerät %1 von %2 wird aktualisiert: %3</translation>
+    </message>
+    <message>
+        <source>WARNING: No result after %1 ms: the upgrade is asked to stop.</source>
+        <translation>WARNING: Nach %1 ms kein Ergebnis: Die Aktualisierung wird zum Anhalten aufgefordert.</translation>
+    </message>
+    <message>
+        <source>Firmware Upgrade</source>
+        <translation>Firmware-Aktualisierung</translation>
+    </message>
+    <message>
+        <source>Device succesfuly updated!</source>
+        <translation>Gerät erfolgreich aktualisiert!</translation>
+    </message>
+    <message>
+        <source>Upgrade complete: %1 of %2 updated</source>
+        <translation>Aktualisierung abgeschlossen: %1 von %2 aktualisiert</translation>
+    </message>
+    <message>
+        <source>Upgrade failed on device %1 of %2: %3</source>
+        <translation>Aktualisierung bei Gerät %1 von %2 fehlgeschlagen: %3</translation>
+    </message>
+    <message>
+        <source>ERROR: Updating failed!</source>
+        <translation>ERROR: Aktualisierung fehlgeschlagen!</translation>
+    </message>
+    <message>
+        <source>no response from the device</source>
+        <translation>keine Antwort vom Gerät</translation>
+    </message>
+    <message>
+        <source>its last message was &quot;%1&quot;</source>
+        <translation>seine letzte Meldung war „%1“</translation>
+    </message>
+    <message>
+        <source>ERROR: The upgrade ended without a result: %1.</source>
+        <translation>ERROR: Die Aktualisierung endete ohne Ergebnis: %1.</translation>
+    </message>
+    <message>
+        <source>Closing: the upgrade is asked to stop; the window closes once it has ended.</source>
+        <translation>Schließen: Die Aktualisierung wird zum Anhalten aufgefordert; das Fenster schließt, sobald sie beendet ist.</translation>
+    </message>
+    <message>
+        <source>Save File</source>
+        <translation>Datei speichern</translation>
+    </message>
+    <message>
+        <source>Text files (*.txt)</source>
+        <translation>Textdateien (*.txt)</translation>
+    </message>
+    <message>
+        <source>Unable to write %1: %2</source>
+        <translation>%1 kann nicht geschrieben werden: %2</translation>
+    </message>
+</context>
+<context>
+    <name>Housekeeping</name>
+    <message>
+        <source>Previous Installation Found</source>
+        <translation>Frühere Installation gefunden</translation>
+    </message>
+    <message>
+        <source>A previous installation was found in:
+%1
+
+Do you want to remove it?</source>
+        <translation>Eine frühere Installation wurde gefunden in:
+%1
+
+Möchten Sie sie entfernen?</translation>
+    </message>
+    <message>
+        <source>Error</source>
+        <translation>Fehler</translation>
+    </message>
+    <message>
+        <source>Unable to remove old installation at:
+%1</source>
+        <translation>Die alte Installation konnte nicht entfernt werden:
+%1</translation>
+    </message>
+</context>
+<context>
+    <name>InformationPage</name>
+    <message>
+        <source>ON</source>
+        <translation>EIN</translation>
+    </message>
+    <message>
+        <source>OFF</source>
+        <translation>AUS</translation>
+    </message>
+    <message>
+        <source>Not Available</source>
+        <translation>Nicht verfügbar</translation>
+    </message>
+    <message>
+        <source>Address check:</source>
+        <translation>Adressprüfung:</translation>
+    </message>
+    <message>
+        <source>Web Interface</source>
+        <translation>Weboberfläche</translation>
+    </message>
+    <message>
+        <source>Unable to open %1 in the browser.</source>
+        <translation>%1 kann nicht im Browser geöffnet werden.</translation>
+    </message>
+    <message>
+        <source>Module ID:</source>
+        <translation>Modul-ID:</translation>
+    </message>
+    <message>
+        <source>Group:</source>
+        <translation>Gruppe:</translation>
+    </message>
+    <message>
+        <source>Device Description:</source>
+        <translation>Gerätebeschreibung:</translation>
+    </message>
+    <message>
+        <source>Brand:</source>
+        <translation>Marke:</translation>
+    </message>
+    <message>
+        <source>Serial Number:</source>
+        <translation>Seriennummer:</translation>
+    </message>
+    <message>
+        <source>Firmware Version:</source>
+        <translation>Firmware-Version:</translation>
+    </message>
+    <message>
+        <source>MAC Address:</source>
+        <translation>MAC-Adresse:</translation>
+    </message>
+    <message>
+        <source>IP Address:</source>
+        <translation>IP-Adresse:</translation>
+    </message>
+    <message>
+        <source>SubnetMask:</source>
+        <translation>Subnetzmaske:</translation>
+    </message>
+    <message>
+        <source>Gateway:</source>
+        <translation>Gateway:</translation>
+    </message>
+    <message>
+        <source>DHCP:</source>
+        <translation>DHCP:</translation>
+    </message>
+</context>
+<context>
+    <name>MainWindow</name>
+    <message>
+        <source>Kestrion</source>
+        <translation>Kestrion</translation>
+    </message>
+    <message>
+        <source>Scan</source>
+        <translation>Suchen</translation>
+    </message>
+    <message>
+        <source>Scan the selected networks for devices (Space)</source>
+        <translation>Die ausgewählten Netzwerke nach Geräten durchsuchen (Leertaste)</translation>
+    </message>
+    <message>
+        <source>Info</source>
+        <translation>Info</translation>
+    </message>
+    <message>
+        <source>Device information</source>
+        <translation>Geräteinformationen</translation>
+    </message>
+    <message>
+        <source>Update</source>
+        <translation>Aktualisieren</translation>
+    </message>
+    <message>
+        <source>Firmware upgrade</source>
+        <translation>Firmware-Aktualisierung</translation>
+    </message>
+    <message>
+        <source>Config</source>
+        <translation>Konfig.</translation>
+    </message>
+    <message>
+        <source>Network configuration</source>
+        <translation>Netzwerkkonfiguration</translation>
+    </message>
+    <message>
+        <source>Filter</source>
+        <translation>Filter</translation>
+    </message>
+    <message>
+        <source>Show one family of devices (Ctrl+F)</source>
+        <translation>Eine Gerätefamilie anzeigen (Strg+F)</translation>
+    </message>
+    <message>
+        <source>Power Supplies</source>
+        <translation>Netzgeräte</translation>
+    </message>
+    <message>
+        <source>Beamline Instrumentation</source>
+        <translation>Strahlrohr-Instrumentierung</translation>
+    </message>
+    <message>
+        <source>Current Transducers</source>
+        <translation>Stromwandler</translation>
+    </message>
+    <message>
+        <source>Gui</source>
+        <translation>Web</translation>
+    </message>
+    <message>
+        <source>Open the web interface of the device</source>
+        <translation>Die Weboberfläche des Geräts öffnen</translation>
+    </message>
+    <message>
+        <source>Selection</source>
+        <translation>Auswahl</translation>
+    </message>
+    <message>
+        <source>Icon</source>
+        <translation>Symbol</translation>
+    </message>
+    <message>
+        <source>Group</source>
+        <translation>Gruppe</translation>
+    </message>
+    <message>
+        <source>Module ID</source>
+        <translation>Modul-ID</translation>
+    </message>
+    <message>
+        <source>IP Address</source>
+        <translation>IP-Adresse</translation>
+    </message>
+    <message>
+        <source>Firmware</source>
+        <translation>Firmware</translation>
+    </message>
+    <message>
+        <source>Firmware Upgrade</source>
+        <translation>Firmware-Aktualisierung</translation>
+    </message>
+    <message>
+        <source>Enable Manual IP</source>
+        <translation>Manuelle IP aktivieren</translation>
+    </message>
+    <message>
+        <source>IP Address:</source>
+        <translation>IP-Adresse:</translation>
+    </message>
+    <message>
+        <source>192.168.0.10</source>
+        <translation>192.168.0.10</translation>
+    </message>
+    <message>
+        <source>Select Firmware</source>
+        <translation>Firmware auswählen</translation>
+    </message>
+    <message>
+        <source>Firmware file</source>
+        <translation>Firmware-Datei</translation>
+    </message>
+    <message>
+        <source>Choose the firmware file</source>
+        <translation>Die Firmware-Datei auswählen</translation>
+    </message>
+    <message>
+        <source>Upgrade the selected devices</source>
+        <translation>Die ausgewählten Geräte aktualisieren</translation>
+    </message>
+    <message>
+        <source>Control Firmware</source>
+        <translation>Steuerungs-Firmware</translation>
+    </message>
+    <message>
+        <source>Choose the control firmware file</source>
+        <translation>Die Datei der Steuerungs-Firmware auswählen</translation>
+    </message>
+    <message>
+        <source>Upgrade the selected motor driver</source>
+        <translation>Den ausgewählten Motortreiber aktualisieren</translation>
+    </message>
+    <message>
+        <source>Save Log</source>
+        <translation>Protokoll speichern</translation>
+    </message>
+    <message>
+        <source>Save the upgrade log</source>
+        <translation>Das Aktualisierungsprotokoll speichern</translation>
+    </message>
+    <message>
+        <source>Property</source>
+        <translation>Eigenschaft</translation>
+    </message>
+    <message>
+        <source>Value</source>
+        <translation>Wert</translation>
+    </message>
+    <message>
+        <source>Change Device Configurations:</source>
+        <translation>Gerätekonfiguration ändern:</translation>
+    </message>
+    <message>
+        <source>New IP Address</source>
+        <translation>Neue IP-Adresse</translation>
+    </message>
+    <message>
+        <source>New Subnet Mask</source>
+        <translation>Neue Subnetzmaske</translation>
+    </message>
+    <message>
+        <source>New Gateway</source>
+        <translation>Neues Gateway</translation>
+    </message>
+    <message>
+        <source>New DHCP</source>
+        <translation>Neues DHCP</translation>
+    </message>
+    <message>
+        <source>Parameter</source>
+        <translation>Parameter</translation>
+    </message>
+    <message>
+        <source>Move into subnet</source>
+        <translation>In das Subnetz verschieben</translation>
+    </message>
+    <message>
+        <source>Fill in a free address of that subnet and send it once you confirm</source>
+        <translation>Eine freie Adresse dieses Subnetzes eintragen und nach Ihrer Bestätigung senden</translation>
+    </message>
+    <message>
+        <source>Save</source>
+        <translation>Speichern</translation>
+    </message>
+    <message>
+        <source>Send the new settings to the device</source>
+        <translation>Die neuen Einstellungen an das Gerät senden</translation>
+    </message>
+    <message>
+        <source>File</source>
+        <translation>Datei</translation>
+    </message>
+    <message>
+        <source>View</source>
+        <translation>Ansicht</translation>
+    </message>
+    <message>
+        <source>Tools</source>
+        <translation>Werkzeuge</translation>
+    </message>
+    <message>
+        <source>Help</source>
+        <translation>Hilfe</translation>
+    </message>
+    <message>
+        <source>New Scan</source>
+        <translation>Neue Suche</translation>
+    </message>
+    <message>
+        <source>Space</source>
+        <translation>Space</translation>
+    </message>
+    <message>
+        <source>Quit</source>
+        <translation>Beenden</translation>
+    </message>
+    <message>
+        <source>Ctrl+Q</source>
+        <translation>Ctrl+Q</translation>
+    </message>
+    <message>
+        <source>Toggle Full Screen</source>
+        <translation>Vollbild umschalten</translation>
+    </message>
+    <message>
+        <source>F11</source>
+        <translation>F11</translation>
+    </message>
+    <message>
+        <source>Apply Filter</source>
+        <translation>Filter anwenden</translation>
+    </message>
+    <message>
+        <source>Ctrl+F</source>
+        <translation>Ctrl+F</translation>
+    </message>
+    <message>
+        <source>Check for updates</source>
+        <translation>Nach Aktualisierungen suchen</translation>
+    </message>
+    <message>
+        <source>Select network interfaces</source>
+        <translation>Netzwerkschnittstellen auswählen</translation>
+    </message>
+    <message>
+        <source>Settings</source>
+        <translation>Einstellungen</translation>
+    </message>
+    <message>
+        <source>Device(s) Network Configuration</source>
+        <translation>Netzwerkkonfiguration der Geräte</translation>
+    </message>
+    <message>
+        <source>Import network configuration…</source>
+        <translation>Netzwerkkonfiguration importieren…</translation>
+    </message>
+    <message>
+        <source>Export network configuration…</source>
+        <translation>Netzwerkkonfiguration exportieren…</translation>
+    </message>
+    <message>
+        <source>Changelog</source>
+        <translation>Änderungsprotokoll</translation>
+    </message>
+    <message>
+        <source>Show supported devices</source>
+        <translation>Unterstützte Geräte anzeigen</translation>
+    </message>
+    <message>
+        <source>About</source>
+        <translation>Über</translation>
+    </message>
+    <message>
+        <source>Show Normal</source>
+        <translation>Normal anzeigen</translation>
+    </message>
+    <message>
+        <source>Supported Devices</source>
+        <translation>Unterstützte Geräte</translation>
+    </message>
+    <message>
+        <source>Toogle Full Screen</source>
+        <translation>Vollbild umschalten</translation>
+    </message>
+</context>
+<context>
+    <name>NetworkInterfaces</name>
+    <message>
+        <source>Network Interfaces</source>
+        <translation>Netzwerkschnittstellen</translation>
+    </message>
+    <message>
+        <source>Name</source>
+        <translation>Name</translation>
+    </message>
+    <message>
+        <source>IP</source>
+        <translation>IP</translation>
+    </message>
+    <message>
+        <source>Mask</source>
+        <translation>Maske</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>Abbrechen</translation>
+    </message>
+    <message>
+        <source>Apply</source>
+        <translation>Übernehmen</translation>
+    </message>
+</context>
+<context>
+    <name>NewNetwSettings</name>
+    <message>
+        <source>Device(s) Network Configuration</source>
+        <translation>Netzwerkkonfiguration der Geräte</translation>
+    </message>
+    <message>
+        <source>This window allows you to modify the network configuration of multiple devices in a single view</source>
+        <translation>In diesem Fenster ändern Sie die Netzwerkkonfiguration mehrerer Geräte in einer Ansicht</translation>
+    </message>
+    <message>
+        <source>Family</source>
+        <translation>Familie</translation>
+    </message>
+    <message>
+        <source>Serial Number</source>
+        <translation>Seriennummer</translation>
+    </message>
+    <message>
+        <source>MAC Address</source>
+        <translation>MAC-Adresse</translation>
+    </message>
+    <message>
+        <source>IP Address</source>
+        <translation>IP-Adresse</translation>
+    </message>
+    <message>
+        <source>Subnet Mask</source>
+        <translation>Subnetzmaske</translation>
+    </message>
+    <message>
+        <source>Gateway</source>
+        <translation>Gateway</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>Abbrechen</translation>
+    </message>
+    <message>
+        <source>Apply</source>
+        <translation>Übernehmen</translation>
+    </message>
+    <message>
+        <source>Wait for the network configurations to be updated...</source>
+        <translation>Warten Sie, bis die Netzwerkkonfigurationen übernommen sind...</translation>
+    </message>
+</context>
+<context>
+    <name>ParseHex</name>
+    <message>
+        <source>the line is too short for a record</source>
+        <translation>Die Zeile ist zu kurz für einen Datensatz</translation>
+    </message>
+    <message>
+        <source>the line does not start with &apos;:&apos;</source>
+        <translation>Die Zeile beginnt nicht mit „:“</translation>
+    </message>
+    <message>
+        <source>the line holds a character that is not a hexadecimal digit</source>
+        <translation>Die Zeile enthält ein Zeichen, das keine Hexadezimalziffer ist</translation>
+    </message>
+    <message>
+        <source>the line holds an odd number of hexadecimal digits</source>
+        <translation>Die Zeile enthält eine ungerade Anzahl von Hexadezimalziffern</translation>
+    </message>
+    <message>
+        <source>checksum error</source>
+        <translation>Prüfsummenfehler</translation>
+    </message>
+    <message>
+        <source>the byte count %1 disagrees with the %2 data bytes of the line</source>
+        <translation>Die Byteanzahl %1 stimmt nicht mit den %2 Datenbytes der Zeile überein</translation>
+    </message>
+    <message>
+        <source>an extended address record needs address 0000 and two data bytes</source>
+        <translation>Ein erweiterter Adressdatensatz braucht die Adresse 0000 und zwei Datenbytes</translation>
+    </message>
+    <message>
+        <source>record type %1 is not supported</source>
+        <translation>Datensatztyp %1 wird nicht unterstützt</translation>
+    </message>
+    <message>
+        <source>line %1: the line is empty</source>
+        <translation>Zeile %1: Die Zeile ist leer</translation>
+    </message>
+    <message>
+        <source>line %1: %2</source>
+        <translation>Zeile %1: %2</translation>
+    </message>
+    <message>
+        <source>cannot open %1: %2</source>
+        <translation>%1 kann nicht geöffnet werden: %2</translation>
+    </message>
+    <message>
+        <source>line %1: longer than %2 characters</source>
+        <translation>Zeile %1: länger als %2 Zeichen</translation>
+    </message>
+    <message>
+        <source>the file holds no data records</source>
+        <translation>Die Datei enthält keine Datensätze</translation>
+    </message>
+</context>
+<context>
+    <name>SendFirmware</name>
+    <message>
+        <source>ERROR: Parsing Failed!</source>
+        <translation>ERROR: Einlesen fehlgeschlagen!</translation>
+    </message>
+    <message>
+        <source>ERROR: Connection Failed!!</source>
+        <translation>ERROR: Verbindung fehlgeschlagen!!</translation>
+    </message>
+    <message>
+        <source>ERROR: Flash Erase failed!</source>
+        <translation>ERROR: Löschen des Flash-Speichers fehlgeschlagen!</translation>
+    </message>
+    <message>
+        <source>Memory erased!</source>
+        <translation>Speicher gelöscht!</translation>
+    </message>
+    <message>
+        <source>Send Erase Packet...</source>
+        <translation>Löschpaket wird gesendet...</translation>
+    </message>
+    <message>
+        <source>Erase Timeout 20s</source>
+        <translation>Löschzeitlimit 20 s</translation>
+    </message>
+    <message>
+        <source>Write memory...</source>
+        <translation>Speicher wird geschrieben...</translation>
+    </message>
+    <message>
+        <source>Writing completed!</source>
+        <translation>Schreiben abgeschlossen!</translation>
+    </message>
+    <message>
+        <source>ERROR: address are outside the programmable address range</source>
+        <translation>ERROR: Adressen liegen außerhalb des programmierbaren Adressbereichs</translation>
+    </message>
+    <message>
+        <source>ERROR: verify failed!</source>
+        <translation>ERROR: Überprüfung fehlgeschlagen!</translation>
+    </message>
+</context>
+<context>
+    <name>Settings</name>
+    <message>
+        <source>Settings</source>
+        <translation>Einstellungen</translation>
+    </message>
+    <message>
+        <source>Scan Options</source>
+        <translation>Suchoptionen</translation>
+    </message>
+    <message>
+        <source>Scan Timeout [s] </source>
+        <translation>Zeitlimit der Suche [s] </translation>
+    </message>
+    <message>
+        <source>Enable Unicast Scan</source>
+        <translation>Unicast-Suche aktivieren</translation>
+    </message>
+    <message>
+        <source>Unicast Scan Range</source>
+        <translation>Unicast-Suchbereich</translation>
+    </message>
+    <message>
+        <source>192.168.0.10</source>
+        <translation>192.168.0.10</translation>
+    </message>
+    <message>
+        <source>192.168.0.20</source>
+        <translation>192.168.0.20</translation>
+    </message>
+    <message>
+        <source>Firmware Update Options</source>
+        <translation>Optionen der Firmware-Aktualisierung</translation>
+    </message>
+    <message>
+        <source>Update Timeout [s]</source>
+        <translation>Zeitlimit der Aktualisierung [s]</translation>
+    </message>
+    <message>
+        <source>Enable Manual IP Option*</source>
+        <translation>Manuelle IP-Option aktivieren*</translation>
+    </message>
+    <message>
+        <source>*This option works only for Power Supplies in Recovery Mode</source>
+        <translation>*Diese Option wirkt nur bei Netzgeräten im Wiederherstellungsmodus</translation>
+    </message>
+    <message>
+        <source>TCP Options</source>
+        <translation>TCP-Optionen</translation>
+    </message>
+    <message>
+        <source>Number of Threads</source>
+        <translation>Anzahl der Threads</translation>
+    </message>
+    <message>
+        <source>Wait for bytes written [ms]</source>
+        <translation>Warten auf geschriebene Bytes [ms]</translation>
+    </message>
+    <message>
+        <source>Wait for ready read [ms]</source>
+        <translation>Warten auf lesbare Daten [ms]</translation>
+    </message>
+    <message>
+        <source>Wait for connected [ms]</source>
+        <translation>Warten auf Verbindung [ms]</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>Abbrechen</translation>
+    </message>
+    <message>
+        <source>Apply</source>
+        <translation>Übernehmen</translation>
+    </message>
+    <message>
+        <source>Unicast Scan Range: start &quot;%1&quot; and end &quot;%2&quot; are not complete IPv4 addresses.</source>
+        <translation>Unicast-Suchbereich: Start „%1“ und Ende „%2“ sind keine vollständigen IPv4-Adressen.</translation>
+    </message>
+    <message>
+        <source>start</source>
+        <translation>Start</translation>
+    </message>
+    <message>
+        <source>end</source>
+        <translation>End</translation>
+    </message>
+    <message>
+        <source>Unicast Scan Range: the %1 address is empty.</source>
+        <translation>Unicast-Suchbereich: Die %1-Adresse ist leer.</translation>
+    </message>
+    <message>
+        <source>Unicast Scan Range: the %1 address &quot;%2&quot; is not a complete IPv4 address.</source>
+        <translation>Unicast-Suchbereich: Die %1-Adresse „%2“ ist keine vollständige IPv4-Adresse.</translation>
+    </message>
+    <message>
+        <source>The unicast scan range needs two IPv4 addresses, but it reads &quot;%1&quot; to &quot;%2&quot;.
+
+Please correct the range.</source>
+        <translation>Der Unicast-Suchbereich braucht zwei IPv4-Adressen, lautet aber „%1“ bis „%2“.
+
+Bitte korrigieren Sie den Bereich.</translation>
+    </message>
+    <message>
+        <source>The unicast scan range ends at %1, before its start %2.
+
+Please enter an end address that is not below the start address.</source>
+        <translation>Der Unicast-Suchbereich endet bei %1, vor seinem Anfang %2.
+
+Bitte geben Sie eine Endadresse ein, die nicht unter der Startadresse liegt.</translation>
+    </message>
+    <message>
+        <source>The unicast scan range from %1 to %2 holds %3 addresses, but a scan can sweep at most %4.
+
+Please choose a smaller range.</source>
+        <translation>Der Unicast-Suchbereich von %1 bis %2 umfasst %3 Adressen, eine Suche kann aber höchstens %4 abdecken.
+
+Bitte wählen Sie einen kleineren Bereich.</translation>
+    </message>
+</context>
+<context>
+    <name>StatusReporter</name>
+    <message>
+        <source>No scan yet: press Scan or Space</source>
+        <translation>Noch keine Suche: Drücken Sie „Suchen“ oder die Leertaste</translation>
+    </message>
+    <message>
+        <source>1 interface</source>
+        <translation>1 Schnittstelle</translation>
+    </message>
+    <message>
+        <source>%1 interfaces</source>
+        <translation>%1 Schnittstellen</translation>
+    </message>
+    <message>
+        <source>the unicast range %1 to %2</source>
+        <translation>dem Unicast-Bereich %1 bis %2</translation>
+    </message>
+    <message>
+        <source>1 device found</source>
+        <translation>1 Gerät gefunden</translation>
+    </message>
+    <message>
+        <source>%1 devices found</source>
+        <translation>%1 Geräte gefunden</translation>
+    </message>
+    <message>
+        <source>%1 on %2 and in %3</source>
+        <translation>%1 auf %2 und in %3</translation>
+    </message>
+    <message>
+        <source>%1 on %2</source>
+        <translation>%1 auf %2</translation>
+    </message>
+    <message>
+        <source>No devices found: no network interface is selected (Tools &gt; Select network interfaces)</source>
+        <translation>Keine Geräte gefunden: Keine Netzwerkschnittstelle ausgewählt (Werkzeuge &gt; Netzwerkschnittstellen auswählen)</translation>
+    </message>
+    <message>
+        <source>No devices found on %1; unicast scan is off (Tools &gt; Settings)</source>
+        <translation>Keine Geräte gefunden auf %1; die Unicast-Suche ist aus (Werkzeuge &gt; Einstellungen)</translation>
+    </message>
+    <message>
+        <source>No devices found on %1 or in %2</source>
+        <translation>Keine Geräte gefunden auf %1 oder in %2</translation>
+    </message>
+    <message>
+        <source>Scanning...</source>
+        <translation>Suche läuft...</translation>
+    </message>
+</context>
+<context>
+    <name>Updates</name>
+    <message>
+        <source>Updates</source>
+        <translation>Aktualisierungen</translation>
+    </message>
+    <message>
+        <source>Cannot start maintancetool </source>
+        <translation>Das Wartungsprogramm kann nicht gestartet werden: </translation>
+    </message>
+    <message>
+        <source>, please reinstall the application with ONLINE or OFFLINE installer and if the issue persists contact the support.</source>
+        <translation>. Bitte installieren Sie die Anwendung mit dem ONLINE- oder OFFLINE-Installationsprogramm neu und wenden Sie sich an den Support, wenn das Problem bestehen bleibt.</translation>
+    </message>
+    <message>
+        <source>The process failed to start. Either the invoked program is missing, or you may have insufficient permissions to invoke the program.</source>
+        <translation>Der Prozess konnte nicht gestartet werden. Entweder fehlt das aufgerufene Programm, oder Ihnen fehlen die Rechte, es aufzurufen.</translation>
+    </message>
+    <message>
+        <source>The process crashed some time after starting successfully.</source>
+        <translation>Der Prozess ist einige Zeit nach dem erfolgreichen Start abgestürzt.</translation>
+    </message>
+    <message>
+        <source>Timeout.</source>
+        <translation>Zeitüberschreitung.</translation>
+    </message>
+    <message>
+        <source>An error occurred when attempting to read from the process. For example, the process may not be running.</source>
+        <translation>Beim Lesen aus dem Prozess ist ein Fehler aufgetreten. Möglicherweise läuft der Prozess nicht.</translation>
+    </message>
+    <message>
+        <source>An error occurred when attempting to write to the process. For example, the process may not be running, or it may have closed its input channel.</source>
+        <translation>Beim Schreiben in den Prozess ist ein Fehler aufgetreten. Möglicherweise läuft der Prozess nicht, oder er hat seinen Eingabekanal geschlossen.</translation>
+    </message>
+    <message>
+        <source>Unknown error, code error </source>
+        <translation>Unbekannter Fehler, Fehlercode </translation>
+    </message>
+    <message>
+        <source>Error calling maintenancetool </source>
+        <translation>Fehler beim Aufruf des Wartungsprogramms </translation>
+    </message>
+    <message>
+        <source>No updates available.</source>
+        <translation>Keine Aktualisierungen verfügbar.</translation>
+    </message>
+    <message>
+        <source>There are updates, would you like to upgrade (the application will be closed)?</source>
+        <translation>Es gibt Aktualisierungen. Möchten Sie aktualisieren (die Anwendung wird geschlossen)?</translation>
+    </message>
+    <message>
+        <source>The maintancetool is installed properly but an error occurs, check if you have access permission and if </source>
+        <translation>Das Wartungsprogramm ist richtig installiert, aber es tritt ein Fehler auf. Prüfen Sie Ihre Zugriffsrechte und ob </translation>
+    </message>
+    <message>
+        <source>Ostravi repository</source>
+        <translation>das Ostravi-Repository</translation>
+    </message>
+    <message>
+        <source> is reachable (i.e. firewall or proxy is blocking it) and try again later; if the issue persists contact the support.</source>
+        <translation> erreichbar ist (etwa ob eine Firewall oder ein Proxy es sperrt), und versuchen Sie es später erneut; wenden Sie sich an den Support, wenn das Problem bestehen bleibt.</translation>
+    </message>
+</context>
+<context>
+    <name>changeNetworkConfiguration</name>
+    <message>
+        <source>the MAC address &quot;%1&quot; is not valid</source>
+        <translation>Die MAC-Adresse „%1“ ist ungültig</translation>
+    </message>
+    <message>
+        <source>the IP address %1 is not valid</source>
+        <translation>Die IP-Adresse %1 ist ungültig</translation>
+    </message>
+    <message>
+        <source>the port 0 is not valid</source>
+        <translation>Der Port 0 ist ungültig</translation>
+    </message>
+    <message>
+        <source>the subnet mask %1 is not valid</source>
+        <translation>Die Subnetzmaske %1 ist ungültig</translation>
+    </message>
+    <message>
+        <source>the gateway %1 is not valid</source>
+        <translation>Das Gateway %1 ist ungültig</translation>
+    </message>
+    <message>
+        <source>There are no device rows to send.</source>
+        <translation>Es gibt keine Gerätezeilen zum Senden.</translation>
+    </message>
+    <message>
+        <source>row %1 has %2 of %3 entries; it and the rows after it were not sent</source>
+        <translation>Zeile %1 hat %2 von %3 Einträgen; sie und die folgenden Zeilen wurden nicht gesendet</translation>
+    </message>
+    <message>
+        <source>row %1 (%2) was not sent: %3</source>
+        <translation>Zeile %1 (%2) wurde nicht gesendet: %3</translation>
+    </message>
+    <message>
+        <source>Unable to write %1: %2</source>
+        <translation>%1 kann nicht geschrieben werden: %2</translation>
+    </message>
+    <message>
+        <source>Unable to read %1: %2</source>
+        <translation>%1 kann nicht gelesen werden: %2</translation>
+    </message>
+    <message>
+        <source>Line %1 of %2 has %3 of %4 fields.</source>
+        <translation>Zeile %1 von %2 hat %3 von %4 Feldern.</translation>
+    </message>
+    <message>
+        <source>%1 holds no power-supply, beamline or current-transducer rows.</source>
+        <translation>%1 enthält keine Zeilen für Netzgeräte, Strahlrohr-Instrumente oder Stromwandler.</translation>
+    </message>
+</context>
+<context>
+    <name>dspProgMode</name>
+    <message>
+        <source>ERROR: Connection to port 30704 failed!</source>
+        <translation>ERROR: Verbindung zu Port 30704 fehlgeschlagen!</translation>
+    </message>
+    <message>
+        <source>ERROR: GPIO not configured correctly!</source>
+        <translation>ERROR: GPIO nicht richtig konfiguriert!</translation>
+    </message>
+    <message>
+        <source>ERROR: Connection Failed!!</source>
+        <translation>ERROR: Verbindung fehlgeschlagen!!</translation>
+    </message>
+    <message>
+        <source>ERROR: autobaud failed!</source>
+        <translation>ERROR: Autobaud fehlgeschlagen!</translation>
+    </message>
+    <message>
+        <source>ERROR: Bootloader File not found!</source>
+        <translation>ERROR: Bootloader-Datei nicht gefunden!</translation>
+    </message>
+</context>
+<context>
+    <name>firmwareUpgrade</name>
+    <message>
+        <source>Lantronix Ready!</source>
+        <translation>Lantronix bereit!</translation>
+    </message>
+    <message>
+        <source>Try to connect...</source>
+        <translation>Verbindungsversuch...</translation>
+    </message>
+    <message>
+        <source>Device Unconnected! exit...</source>
+        <translation>Gerät nicht verbunden! Abbruch...</translation>
+    </message>
+    <message>
+        <source>Device Connected!</source>
+        <translation>Gerät verbunden!</translation>
+    </message>
+    <message>
+        <source>Check version...</source>
+        <translation>Version wird geprüft...</translation>
+    </message>
+    <message>
+        <source>ERROR: Current Transdurers are not supported!</source>
+        <translation>ERROR: Stromwandler werden nicht unterstützt!</translation>
+    </message>
+    <message>
+        <source>ERROR: Unrecognized device family!</source>
+        <translation>ERROR: Unbekannte Gerätefamilie!</translation>
+    </message>
+    <message>
+        <source>ERROR: Device still connected</source>
+        <translation>ERROR: Gerät noch verbunden</translation>
+    </message>
+    <message>
+        <source>Socket closed, continue...</source>
+        <translation>Socket geschlossen, weiter...</translation>
+    </message>
+    <message>
+        <source>No response from device</source>
+        <translation>Keine Antwort vom Gerät</translation>
+    </message>
+    <message>
+        <source>Device name: </source>
+        <translation>Gerätename: </translation>
+    </message>
+    <message>
+        <source> ===  U P D A T E   T H E   D E V I C E  ===</source>
+        <translation> ===  G E R Ä T   A K T U A L I S I E R E N  ===</translation>
+    </message>
+    <message>
+        <source>Device IP: </source>
+        <translation>Geräte-IP: </translation>
+    </message>
+    <message>
+        <source>Firmware : </source>
+        <translation>Firmware : </translation>
+    </message>
+    <message>
+        <source>Remote update succesful!</source>
+        <translation>Fernaktualisierung erfolgreich!</translation>
+    </message>
+    <message>
+        <source>Kestrion has finished to update the device with success.</source>
+        <translation>Kestrion hat das Gerät erfolgreich aktualisiert.</translation>
+    </message>
+    <message>
+        <source>Device connected, continue...</source>
+        <translation>Gerät verbunden, weiter...</translation>
+    </message>
+    <message>
+        <source>ERROR: Device unconnected</source>
+        <translation>ERROR: Gerät nicht verbunden</translation>
+    </message>
+    <message>
+        <source>Reading file...</source>
+        <translation>Datei wird gelesen...</translation>
+    </message>
+    <message>
+        <source>Done!
+</source>
+        <translation>Fertig!
+</translation>
+    </message>
+    <message>
+        <source>Erasing Lumeno memory...</source>
+        <translation>Lumeno-Speicher wird gelöscht...</translation>
+    </message>
+    <message>
+        <source>ERROR: the firmware file writes at or above address 800000 (hexadecimal), beyond the flash sectors this tool can erase; nothing was sent</source>
+        <translation>ERROR: Die Firmware-Datei schreibt an oder über Adresse 800000 (hexadezimal), jenseits der Flash-Sektoren, die dieses Programm löschen kann; nichts wurde gesendet</translation>
+    </message>
+    <message>
+        <source>ERROR: the firmware file holds no S1, S2 or S3 record with a readable address</source>
+        <translation>ERROR: Die Firmware-Datei enthält keinen S1-, S2- oder S3-Datensatz mit lesbarer Adresse</translation>
+    </message>
+    <message>
+        <source>ERROR: cannot read the firmware file, </source>
+        <translation>ERROR: Die Firmware-Datei kann nicht gelesen werden, </translation>
+    </message>
+    <message>
+        <source>Erased!
+</source>
+        <translation>Gelöscht!
+</translation>
+    </message>
+    <message>
+        <source>Programming Device memory...</source>
+        <translation>Gerätespeicher wird programmiert...</translation>
+    </message>
+    <message>
+        <source>Device succesfuly updated!
+</source>
+        <translation>Gerät erfolgreich aktualisiert!
+</translation>
+    </message>
+    <message>
+        <source>Wait restart...</source>
+        <translation>Warten auf Neustart...</translation>
+    </message>
+    <message>
+        <source>ERROR: No response from the device!</source>
+        <translation>ERROR: Keine Antwort vom Gerät!</translation>
+    </message>
+    <message>
+        <source>Update Kolvex Firmware:</source>
+        <translation>Kolvex-Firmware aktualisieren:</translation>
+    </message>
+    <message>
+        <source>The &apos;Communication DSP&apos; will be programmed...</source>
+        <translation>Der &apos;Communication DSP&apos; wird programmiert...</translation>
+    </message>
+    <message>
+        <source>The &apos;Control DSP&apos; will be programmed...</source>
+        <translation>Der &apos;Control DSP&apos; wird programmiert...</translation>
+    </message>
+    <message>
+        <source>ERROR: wrong Firmware!</source>
+        <translation>ERROR: Falsche Firmware!</translation>
+    </message>
+    <message>
+        <source>Set Baudrate to 38400...</source>
+        <translation>Baudrate wird auf 38400 gesetzt...</translation>
+    </message>
+    <message>
+        <source>Done!</source>
+        <translation>Fertig!</translation>
+    </message>
+    <message>
+        <source>Set Baudrate to 921600...</source>
+        <translation>Baudrate wird auf 921600 gesetzt...</translation>
+    </message>
+    <message>
+        <source>Reset DSP...</source>
+        <translation>DSP wird zurückgesetzt...</translation>
+    </message>
+    <message>
+        <source>Process completed! wait for restart...</source>
+        <translation>Vorgang abgeschlossen! Warten auf Neustart...</translation>
+    </message>
+    <message>
+        <source>Set GPIO...</source>
+        <translation>GPIO wird gesetzt...</translation>
+    </message>
+    <message>
+        <source>Load Bootloader...</source>
+        <translation>Bootloader wird geladen...</translation>
+    </message>
+    <message>
+        <source>Program...</source>
+        <translation>Programmieren...</translation>
+    </message>
+    <message>
+        <source>Restoring the module: serial speed back to 921600...</source>
+        <translation>Modul wird wiederhergestellt: serielle Geschwindigkeit zurück auf 921600...</translation>
+    </message>
+    <message>
+        <source>Restoring the module: waiting for the XPort to restart...</source>
+        <translation>Modul wird wiederhergestellt: Warten auf den Neustart des XPort...</translation>
+    </message>
+    <message>
+        <source>Restoring the module: pins back to normal operation...</source>
+        <translation>Modul wird wiederhergestellt: Pins zurück auf Normalbetrieb...</translation>
+    </message>
+    <message>
+        <source>Restoring the module: done, pins at normal operation and the serial speed at 921600.</source>
+        <translation>Modul wiederhergestellt: Pins im Normalbetrieb, serielle Geschwindigkeit 921600.</translation>
+    </message>
+    <message>
+        <source>WARNING: The module could not be restored: check its pins and serial speed before using the motor driver!</source>
+        <translation>WARNING: Das Modul konnte nicht wiederhergestellt werden: Prüfen Sie seine Pins und seine serielle Geschwindigkeit, bevor Sie den Motortreiber benutzen!</translation>
+    </message>
+    <message>
+        <source>
+FIRMWARE UPDATE...</source>
+        <translation>
+FIRMWARE-AKTUALISIERUNG...</translation>
+    </message>
+    <message>
+        <source>Selected Firmware File:</source>
+        <translation>Ausgewählte Firmware-Datei:</translation>
+    </message>
+    <message>
+        <source>Update Socket Closed!</source>
+        <translation>Aktualisierungs-Socket geschlossen!</translation>
+    </message>
+    <message>
+        <source>CRITICAL: update error: Timeout Error!</source>
+        <translation>CRITICAL: Aktualisierungsfehler: Zeitüberschreitung!</translation>
+    </message>
+    <message>
+        <source>
+ERROR: Unexpected Error</source>
+        <translation>
+ERROR: Unerwarteter Fehler</translation>
+    </message>
+    <message>
+        <source>CRITICAL: update error: </source>
+        <translation>CRITICAL: Aktualisierungsfehler: </translation>
+    </message>
+    <message>
+        <source>Firmware Updated!</source>
+        <translation>Firmware aktualisiert!</translation>
+    </message>
+    <message>
+        <source>CRITICAL: module is in ON mode! PLEASE PUT IT IN OFF BEFORE TO PERFORM A FIRMWARE UPDATE</source>
+        <translation>CRITICAL: Das Modul ist eingeschaltet (ON)! BITTE SCHALTEN SIE ES VOR EINER FIRMWARE-AKTUALISIERUNG AUS (OFF)</translation>
+    </message>
+    <message>
+        <source>
+Firmware File Opening...</source>
+        <translation>
+Firmware-Datei wird geöffnet...</translation>
+    </message>
+    <message>
+        <source>CRITICAL: error in file opening, </source>
+        <translation>CRITICAL: Fehler beim Öffnen der Datei, </translation>
+    </message>
+    <message>
+        <source>Firmware Opened!</source>
+        <translation>Firmware geöffnet!</translation>
+    </message>
+    <message>
+        <source>
+Create socket to update firmware...</source>
+        <translation>
+Socket für die Firmware-Aktualisierung wird erstellt...</translation>
+    </message>
+    <message>
+        <source>CRITICAL: socket error, </source>
+        <translation>CRITICAL: Socket-Fehler, </translation>
+    </message>
+    <message>
+        <source>Please check that your device is connected and try again...</source>
+        <translation>Bitte prüfen Sie, ob Ihr Gerät verbunden ist, und versuchen Sie es erneut...</translation>
+    </message>
+    <message>
+        <source>Socket Connection to </source>
+        <translation>Socket-Verbindung zu </translation>
+    </message>
+    <message>
+        <source>Socket Opened!</source>
+        <translation>Socket geöffnet!</translation>
+    </message>
+    <message>
+        <source>
+Firmware upload in progress...</source>
+        <translation>
+Firmware wird hochgeladen...</translation>
+    </message>
+    <message>
+        <source>Fiwmware uploaded!</source>
+        <translation>Firmware hochgeladen!</translation>
+    </message>
+    <message>
+        <source>
+Install new firmware:</source>
+        <translation>
+Neue Firmware installieren:</translation>
+    </message>
+    <message>
+        <source>CRITICAL: Packet transmitted with erros</source>
+        <translation>CRITICAL: Paket fehlerhaft übertragen</translation>
+    </message>
+    <message>
+        <source>
+FIRMWARE SUCCESSFULLY UPDATED!</source>
+        <translation>
+FIRMWARE ERFOLGREICH AKTUALISIERT!</translation>
+    </message>
+    <message>
+        <source>
+WARNING: CANNOT REBOOT! PLEASE REBOOT MANUALLY</source>
+        <translation>
+WARNING: NEUSTART NICHT MÖGLICH! BITTE STARTEN SIE MANUELL NEU</translation>
+    </message>
+    <message>
+        <source>WARNING: there are some errors reading DC link voltage. %1, %2</source>
+        <translation>WARNING: Beim Lesen der Zwischenkreisspannung sind Fehler aufgetreten. %1, %2</translation>
+    </message>
+    <message>
+        <source>CRITICAL: the DC link voltage %1V should be less than %2V</source>
+        <translation>CRITICAL: Die Zwischenkreisspannung %1V sollte kleiner als %2V sein</translation>
+    </message>
+</context>
+<context>
+    <name>xPortConfiguration</name>
+    <message>
+        <source>ERROR: Connection to port 9999 failed!</source>
+        <translation>ERROR: Verbindung zu Port 9999 fehlgeschlagen!</translation>
+    </message>
+    <message>
+        <source>ERROR: Connection to port 9999 lost!</source>
+        <translation>ERROR: Verbindung zu Port 9999 verloren!</translation>
+    </message>
+    <message>
+        <source>ERROR: XPort setup menu did not show &quot;%1&quot;!</source>
+        <translation>ERROR: Das XPort-Setup-Menü hat „%1“ nicht gezeigt!</translation>
+    </message>
+</context>
+</TS>

@@ -138,11 +138,15 @@ void CliApplication::prepareParser(CliCommand& command, QCommandLineParser& pars
 
 QString CliApplication::takeArguments(CliCommand& command, const QCommandLineParser& parser, CliScanner& scanner) const
 {
-    QString problem = command.takeArguments(parser);
-    if (problem.isEmpty() && command.scanOptions() == CliCommand::ScanOptions::InterfacesOnly)
+    // The scan options first: a mistyped option is reported even when the file named after it
+    // cannot be used either, so the user mends the command line before looking at the disk.
+    QString problem;
+    if (command.scanOptions() == CliCommand::ScanOptions::InterfacesOnly)
         problem = scanner.takeInterfaceOption(parser);
-    else if (problem.isEmpty() && command.scanOptions() == CliCommand::ScanOptions::All)
+    else if (command.scanOptions() == CliCommand::ScanOptions::All)
         problem = scanner.takeScanOptions(parser);
+    if (problem.isEmpty())
+        problem = command.takeArguments(parser);
     return problem;
 }
 

@@ -2,6 +2,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/translations.h"
 
+#include "resources/appresources.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QLibraryInfo>
@@ -13,21 +15,9 @@ constexpr auto programName = "kestrion";
 constexpr auto qtName = "qtbase";
 } // namespace
 
-// The translations are compiled into a static library of their own; the linker keeps them only when
-// something registers them. Kept outside the anonymous namespace, because the registration function
-// is declared in the namespace of its caller.
-static void registerTranslationResources()
-{
-    static const bool registered = [] {
-        Q_INIT_RESOURCE(i18n);
-        return true;
-    }();
-    Q_UNUSED(registered);
-}
-
 QStringList Translations::install(QCoreApplication& app, const QLocale& locale)
 {
-    registerTranslationResources();
+    initAppResources();
     // The user's languages in order of preference: the first one shipped wins, and English, the
     // language of the source texts, wins as soon as it comes.
     for (const QString& name : locale.uiLanguages()) {
@@ -57,7 +47,7 @@ QStringList Translations::install(QCoreApplication& app, const QLocale& locale)
 
 QStringList Translations::available()
 {
-    registerTranslationResources();
+    initAppResources();
     QStringList languages;
     const QString prefix = QLatin1String(programName) + QLatin1Char('_');
     for (const QString& file : QDir(QLatin1String(programFolder)).entryList({prefix + QLatin1String("*.qm")}))

@@ -8,6 +8,7 @@ void initAppResources()
 {
     static const bool registered = [] {
         Q_INIT_RESOURCE(app);
+        Q_INIT_RESOURCE(i18n);
         return true;
     }();
     Q_UNUSED(registered);

@@ -2,6 +2,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-// Registers the compiled-in pictures, icons, style sheets and texts. They live in a static library,
-// so the linker keeps them only when something calls this; safe to call any number of times.
+// Registers the compiled-in pictures, icons, style sheets, texts and translations. They live in static
+// libraries, so the linker keeps them only when something calls this; safe to call any number of times.
 void initAppResources();

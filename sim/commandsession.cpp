@@ -3,6 +3,8 @@
 #include "commandsession.h"
 
 #include "firmwareservices.h"
+#include "floodsender.h"
+#include "periodicsender.h"
 #include "srecordline.h"
 
 #include <QHostAddress>
@@ -22,6 +24,14 @@ const QByteArray kAccepted = QByteArrayLiteral("#AK");
 const QByteArray kRefusal = QByteArrayLiteral("#NAK:");
 const QByteArray kUnreadable = QByteArrayLiteral("ERR");
 const QByteArray kLineEnd = QByteArrayLiteral("\r\n");
+const QByteArray kBusy = QByteArrayLiteral("#INFO:busy\r\n");
+const QByteArray kGarbledStatus = QByteArrayLiteral("#MST:ZZ?Q");
+// A line that never ends: pieces without CR or LF.
+const QByteArray kEndlessPiece = QByteArrayLiteral("#INFO:busy busy busy busy busy busy ");
+const QByteArray kDripByte = QByteArrayLiteral(".");
+constexpr int kChatterPeriodMs = 100;
+constexpr int kEndlessPeriodMs = 20;
+constexpr int kDripPeriodMs = 1000;
 constexpr quint16 kOutputOnBit = 0x0001;
 // Bound against a peer that sends without line ends.
 constexpr int kMaxPendingLine = 64 * 1024;
@@ -50,6 +60,9 @@ CommandSession::CommandSession(QTcpSocket* socket, FirmwareServices* unit)
     connect(m_socket, &QTcpSocket::readyRead, this, &CommandSession::onReadyRead);
     connect(m_socket, &QTcpSocket::disconnected, this, &QObject::deleteLater);
     connect(m_unit, &FirmwareServices::rebooting, m_socket, [this] { m_socket->disconnectFromHost(); });
+    // A chattering unit is never silent, not even before the first command.
+    if (m_unit->config().answers == AnswerStyle::Chatter && m_unit->config().hostileAfter == 0)
+        startTalking();
 }
 
 void CommandSession::onReadyRead()
@@ -80,9 +93,68 @@ void CommandSession::handlePending()
 
 void CommandSession::handleLine(const QByteArray& line)
 {
+    ++m_commands;
+    if (isHostile())
+        answerHostile();
+    else
+        handleNormally(line);
+}
+
+void CommandSession::handleNormally(const QByteArray& line)
+{
     if (handleFlash(line) || handleCommand(line))
         return;
     refuse(line, QByteArrayLiteral("unknown command"), false);
+}
+
+bool CommandSession::isHostile() const
+{
+    const FirmwareConfig& config = m_unit->config();
+    return config.answers != AnswerStyle::Normal && m_commands > config.hostileAfter;
+}
+
+// The command is taken and does nothing: no erase, no write, no reboot, and nothing that confirms it.
+void CommandSession::answerHostile()
+{
+    switch (m_unit->config().answers) {
+    case AnswerStyle::Chatter:
+        m_socket->write(kBusy);
+        startTalking();
+        return;
+    case AnswerStyle::Random:
+        m_socket->write(m_unit->noise().answer());
+        return;
+    case AnswerStyle::Endless:
+    case AnswerStyle::Drip:
+        startTalking();
+        return;
+    case AnswerStyle::Flood:
+        if (!m_flood)
+            m_flood = new FloodSender(m_socket, m_unit->config().floodBytes, this);
+        m_flood->start();
+        return;
+    case AnswerStyle::Normal:
+        return;
+    }
+}
+
+void CommandSession::startTalking()
+{
+    if (!m_talker) {
+        switch (m_unit->config().answers) {
+        case AnswerStyle::Endless:
+            m_talker = new PeriodicSender(m_socket, kEndlessPeriodMs, kEndlessPiece, this);
+            break;
+        case AnswerStyle::Drip:
+            m_talker = new PeriodicSender(m_socket, kDripPeriodMs, kDripByte, this);
+            break;
+        default:
+            m_talker = new PeriodicSender(m_socket, kChatterPeriodMs, kBusy, this);
+            break;
+        }
+    }
+    // A chatter line has just answered the command; the stream and the drip begin with it.
+    m_talker->start(m_unit->config().answers != AnswerStyle::Chatter);
 }
 
 bool CommandSession::handleCommand(const QByteArray& command)
@@ -129,6 +201,12 @@ void CommandSession::identify()
 void CommandSession::status()
 {
     const FirmwareConfig& config = m_unit->config();
+    if (config.statusAnswer == StatusStyle::Silent)
+        return;
+    if (config.statusAnswer == StatusStyle::Garbage) {
+        answer(kGarbledStatus);
+        return;
+    }
     const quint16 value = (config.status & ~kOutputOnBit) | (config.outputOn ? kOutputOnBit : 0);
     answer("#MST:" + QByteArray::number(value, 16).toUpper().rightJustified(4, '0'));
 }
@@ -198,6 +276,12 @@ void CommandSession::writeLine(const QByteArray& line)
     // A unit that hangs at this line answers nothing more on this connection.
     if (m_lines == m_unit->config().flash.silentAtLine) {
         m_silent = true;
+        return;
+    }
+    // A unit whose flash fails at this line: a good record refused, nothing of it written.
+    if (m_lines == m_unit->config().flash.refuseLine) {
+        ++m_refusedLines;
+        refuse(line, QByteArrayLiteral("write failed"), true);
         return;
     }
     const SRecordLine record = SRecordLine::parse(line);

@@ -7,6 +7,8 @@
 #include <QObject>
 
 class FirmwareServices;
+class FloodSender;
+class PeriodicSender;
 class QTcpSocket;
 
 // One connection to a unit's command port: each text command answered with one line, and the flash
@@ -21,6 +23,10 @@ private:
     void onReadyRead();
     void handlePending();
     void handleLine(const QByteArray& line);
+    void handleNormally(const QByteArray& line);
+    bool isHostile() const;
+    void answerHostile();
+    void startTalking();
     bool handleCommand(const QByteArray& command);
     bool handleFlash(const QByteArray& command);
 
@@ -45,6 +51,9 @@ private:
     bool m_busy = false;
     bool m_silent = false;
     bool m_writing = false;
+    int m_commands = 0;
+    PeriodicSender* m_talker = nullptr;
+    FloodSender* m_flood = nullptr;
     int m_lines = 0;
     int m_refusedLines = 0;
     VersionMarker m_marker;

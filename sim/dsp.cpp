@@ -43,7 +43,8 @@ QString sha256(const QByteArray& bytes)
 } // namespace
 
 Dsp::Dsp(Role role, const UnitConfig& config, EventLog* log, QObject* parent)
-    : QObject(parent), m_role(role), m_config(config), m_log(log), m_loaderQuiet(new QTimer(this))
+    : QObject(parent), m_role(role), m_config(config), m_log(log), m_loaderQuiet(new QTimer(this)),
+      m_noise(config.name + QLatin1Char('/') + name())
 {
     m_bootloader = new DspBootloader(config.name, name(), &m_flash, config.module, log, this);
     connect(m_bootloader, &DspBootloader::transmit, this, &Dsp::transmit);
@@ -127,6 +128,7 @@ void Dsp::takeAutobaud(const QByteArray& bytes)
     emit transmit(bytes.left(1));
     note(QStringLiteral("autobaud"),
          {{QStringLiteral("ok"), true}, {QStringLiteral("baud"), m_config.module.programmingBaud}});
+    emit autobaudEchoed();
     m_loader.clear();
     enter(State::Loading);
     if (bytes.size() > 1)
@@ -135,11 +137,24 @@ void Dsp::takeAutobaud(const QByteArray& bytes)
 
 void Dsp::takeLoader(const QByteArray& bytes)
 {
+    if (loaderFaulted(bytes))
+        return;
     emit transmit(bytes);
     if (m_loader.feed(bytes) == BootStreamReader::Status::Bad)
         refuseLoader(m_loader.problem());
     else
         m_loaderQuiet->start(kLoaderQuietMs);
+}
+
+// A faulty boot ROM takes the stream without running any of it.
+bool Dsp::loaderFaulted(const QByteArray& bytes)
+{
+    const XportModuleConfig& module = m_config.module;
+    if (module.loaderReset)
+        emit serialLineLost();
+    else if (module.loaderRandom)
+        emit transmit(m_noise.unlike(bytes));
+    return module.loaderReset || module.loaderRandom || module.loaderSilent;
 }
 
 void Dsp::onLoaderQuiet()

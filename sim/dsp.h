@@ -4,6 +4,7 @@
 
 #include "bootstreamreader.h"
 #include "dspflash.h"
+#include "noisesource.h"
 #include "unitconfig.h"
 
 #include <QJsonObject>
@@ -36,6 +37,10 @@ public:
 
 signals:
     void transmit(const QByteArray& bytes);
+    // The boot ROM took the autobaud character and echoed it.
+    void autobaudEchoed();
+    // The board went down under the module: the module resets its tunnel connections.
+    void serialLineLost();
 
 private:
     enum class State { Held, AwaitingAutobaud, Loading, Bootloader, Failed, Application };
@@ -43,6 +48,7 @@ private:
     int expectedBaud() const;
     void takeAutobaud(const QByteArray& bytes);
     void takeLoader(const QByteArray& bytes);
+    bool loaderFaulted(const QByteArray& bytes);
     void onLoaderQuiet();
     void refuseLoader(const QString& problem);
     void takeCommands(const QByteArray& bytes);
@@ -60,5 +66,6 @@ private:
     DspBootloader* m_bootloader;
     BootStreamReader m_loader;
     QTimer* m_loaderQuiet;
+    NoiseSource m_noise;
     QByteArray m_pendingLine;
 };

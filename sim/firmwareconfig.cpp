@@ -132,11 +132,11 @@ bool parseStatus(const KeyReader& keys, FirmwareConfig& config, QString* error)
 bool parseUpload(const QJsonObject& object, UploadConfig& upload, QString* error)
 {
     const KeyReader keys(object, QStringLiteral("firmware.upload"), error);
-    static const QHash<QString, UploadMode> modes = {{QStringLiteral("normal"), UploadMode::Normal},
-                                                     {QStringLiteral("refuse"), UploadMode::Refuse},
-                                                     {QStringLiteral("drop"), UploadMode::Drop},
-                                                     {QStringLiteral("silent"), UploadMode::Silent},
-                                                     {QStringLiteral("nak"), UploadMode::Nak}};
+    static const QHash<QString, UploadMode> modes = {
+        {QStringLiteral("normal"), UploadMode::Normal},  {QStringLiteral("refuse"), UploadMode::Refuse},
+        {QStringLiteral("drop"), UploadMode::Drop},      {QStringLiteral("silent"), UploadMode::Silent},
+        {QStringLiteral("nak"), UploadMode::Nak},        {QStringLiteral("hash"), UploadMode::Hash},
+        {QStringLiteral("chatter"), UploadMode::Chatter}};
     static const QHash<QString, bool> digests = {{QStringLiteral("sha256"), true}, {QStringLiteral("none"), false}};
     return keys.onlyKnown({QStringLiteral("mode"), QStringLiteral("dropAfter"), QStringLiteral("nakReason"),
                            QStringLiteral("length"), QStringLiteral("quietMs"), QStringLiteral("reportMs"),
@@ -157,10 +157,28 @@ bool parseFlash(const QJsonObject& object, FlashConfig& flash, QString* error)
     static const QHash<QString, QByteArray> endings = {{QStringLiteral("crlf"), QByteArrayLiteral("\r\n")},
                                                        {QStringLiteral("cr"), QByteArrayLiteral("\r")},
                                                        {QStringLiteral("none"), QByteArray()}};
-    return keys.onlyKnown({QStringLiteral("eraseMs"), QStringLiteral("silentAtLine"), QStringLiteral("answerEnd")}) &&
+    return keys.onlyKnown({QStringLiteral("eraseMs"), QStringLiteral("silentAtLine"), QStringLiteral("refuseLine"),
+                           QStringLiteral("answerEnd")}) &&
            keys.integer(QStringLiteral("eraseMs"), 0, kMaxDelayMs, flash.eraseMs) &&
            keys.integer(QStringLiteral("silentAtLine"), 0, std::numeric_limits<int>::max(), flash.silentAtLine) &&
+           keys.integer(QStringLiteral("refuseLine"), 0, std::numeric_limits<int>::max(), flash.refuseLine) &&
            keys.choice(QStringLiteral("answerEnd"), endings, flash.answerEnd);
+}
+
+// The misbehaviours of the command port: answers that never confirm anything.
+bool parseHostile(const KeyReader& keys, FirmwareConfig& config)
+{
+    static const QHash<QString, AnswerStyle> answers = {
+        {QStringLiteral("normal"), AnswerStyle::Normal}, {QStringLiteral("chatter"), AnswerStyle::Chatter},
+        {QStringLiteral("random"), AnswerStyle::Random}, {QStringLiteral("endless"), AnswerStyle::Endless},
+        {QStringLiteral("drip"), AnswerStyle::Drip},     {QStringLiteral("flood"), AnswerStyle::Flood}};
+    static const QHash<QString, StatusStyle> statusAnswers = {{QStringLiteral("normal"), StatusStyle::Normal},
+                                                              {QStringLiteral("garbage"), StatusStyle::Garbage},
+                                                              {QStringLiteral("silent"), StatusStyle::Silent}};
+    return keys.choice(QStringLiteral("answers"), answers, config.answers) &&
+           keys.integer(QStringLiteral("hostileAfter"), 0, std::numeric_limits<int>::max(), config.hostileAfter) &&
+           keys.integer<qint64>(QStringLiteral("floodBytes"), 1, kMaxBytes, config.floodBytes) &&
+           keys.choice(QStringLiteral("statusAnswer"), statusAnswers, config.statusAnswer);
 }
 
 bool parseTop(const QJsonObject& object, FirmwareConfig& config, QString* error)
@@ -176,7 +194,9 @@ bool parseTop(const QJsonObject& object, FirmwareConfig& config, QString* error)
     return keys.onlyKnown({QStringLiteral("model"), QStringLiteral("commandPort"), QStringLiteral("identify"),
                            QStringLiteral("outputOn"), QStringLiteral("status"), QStringLiteral("dcLink"),
                            QStringLiteral("dcLinkLimit"), QStringLiteral("readings"), QStringLiteral("reboot"),
-                           QStringLiteral("rebootMs"), QStringLiteral("upload"), QStringLiteral("flash")}) &&
+                           QStringLiteral("rebootMs"), QStringLiteral("answers"), QStringLiteral("hostileAfter"),
+                           QStringLiteral("floodBytes"), QStringLiteral("statusAnswer"), QStringLiteral("upload"),
+                           QStringLiteral("flash")}) &&
            keys.text(QStringLiteral("model"), config.model) &&
            keys.boolean(QStringLiteral("commandPort"), config.commandPort) &&
            keys.choice(QStringLiteral("identify"), identify, config.identifies) &&
@@ -185,7 +205,7 @@ bool parseTop(const QJsonObject& object, FirmwareConfig& config, QString* error)
            keys.number(QStringLiteral("dcLinkLimit"), config.dcLinkLimit) &&
            keys.choice(QStringLiteral("readings"), readings, config.readable) &&
            keys.choice(QStringLiteral("reboot"), reboots, config.reboot) &&
-           keys.integer(QStringLiteral("rebootMs"), 0, kMaxDelayMs, config.rebootMs) &&
+           keys.integer(QStringLiteral("rebootMs"), 0, kMaxDelayMs, config.rebootMs) && parseHostile(keys, config) &&
            keys.object(QStringLiteral("upload"), upload) && parseUpload(upload, config.upload, error) &&
            keys.object(QStringLiteral("flash"), flash) && parseFlash(flash, config.flash, error);
 }

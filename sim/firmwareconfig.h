@@ -6,8 +6,10 @@
 #include <QJsonObject>
 #include <QString>
 
-enum class UploadMode { Normal, Refuse, Drop, Silent, Nak };
+enum class UploadMode { Normal, Refuse, Drop, Silent, Nak, Hash, Chatter };
 enum class RebootMode { Ack, Refuse, Silent };
+enum class AnswerStyle { Normal, Chatter, Random, Endless, Drip, Flood };
+enum class StatusStyle { Normal, Garbage, Silent };
 
 // How the unit takes an image on its upload port and reports the installation.
 struct UploadConfig
@@ -28,6 +30,7 @@ struct FlashConfig
 {
     int eraseMs = 2;
     int silentAtLine = 0;
+    int refuseLine = 0;
     QByteArray answerEnd = QByteArrayLiteral("\r\n");
 };
 
@@ -45,6 +48,11 @@ struct FirmwareConfig
     bool readable = true;
     RebootMode reboot = RebootMode::Ack;
     int rebootMs = 100;
+    // How the command port answers once `hostileAfter` commands of a connection had their real answer.
+    AnswerStyle answers = AnswerStyle::Normal;
+    int hostileAfter = 0;
+    qint64 floodBytes = 200000000;
+    StatusStyle statusAnswer = StatusStyle::Normal;
     UploadConfig upload;
     FlashConfig flash;
 

@@ -13,7 +13,7 @@
 #include <QTimer>
 
 FirmwareServices::FirmwareServices(Unit* unit, EventLog* log, QObject* parent)
-    : QObject(parent), m_unit(unit), m_log(log, unit->name()), m_commands(new QTcpServer(this)),
+    : QObject(parent), m_unit(unit), m_log(log, unit->name()), m_noise(unit->name()), m_commands(new QTcpServer(this)),
       m_uploads(new QTcpServer(this))
 {
     connect(m_commands, &QTcpServer::newConnection, this, &FirmwareServices::onCommandConnection);

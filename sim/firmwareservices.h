@@ -5,6 +5,7 @@
 #include "firmwareconfig.h"
 #include "firmwarelog.h"
 #include "flashmemory.h"
+#include "noisesource.h"
 
 #include <QObject>
 
@@ -30,6 +31,8 @@ public:
     QString version() const;
     FirmwareLog& log() { return m_log; }
     FlashMemory& flash() { return m_flash; }
+    // One sequence per unit for its random answers, whichever connection asks.
+    NoiseSource& noise() { return m_noise; }
 
     // The version the unit reports after its next reboot; empty keeps the present one.
     void installAtReboot(const QString& version) { m_pendingVersion = version; }
@@ -49,6 +52,7 @@ private:
     Unit* m_unit;
     FirmwareLog m_log;
     FlashMemory m_flash;
+    NoiseSource m_noise;
     QTcpServer* m_commands;
     QTcpServer* m_uploads;
     quint32 m_ip = 0;

@@ -13,6 +13,10 @@ MotorDriver::MotorDriver(const UnitConfig& config, EventLog* log, QObject* paren
 {
     connect(m_communication, &Dsp::transmit, this, &MotorDriver::transmit);
     connect(m_control, &Dsp::transmit, this, &MotorDriver::transmit);
+    for (Dsp* dsp : {m_communication, m_control}) {
+        connect(dsp, &Dsp::autobaudEchoed, this, &MotorDriver::autobaudEchoed);
+        connect(dsp, &Dsp::serialLineLost, this, &MotorDriver::serialLineLost);
+    }
 }
 
 void MotorDriver::setPinLevels(quint32 levels)

@@ -30,6 +30,8 @@ public:
 
 signals:
     void transmit(const QByteArray& bytes);
+    void autobaudEchoed();
+    void serialLineLost();
 
 private:
     Dsp* listener() const;

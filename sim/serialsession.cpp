@@ -3,11 +3,14 @@
 #include "serialsession.h"
 
 #include "eventlog.h"
+#include "periodicsender.h"
 #include "xportmodule.h"
 
 #include <QHostAddress>
 #include <QTcpSocket>
 #include <QTimer>
+
+#include <sys/socket.h>
 
 namespace {
 // A driver in a bad state chatters without ever ending a line.
@@ -15,6 +18,8 @@ const QByteArray kStreamChunk = QByteArrayLiteral("#MST:0000 garbage without lin
 constexpr int kStreamPeriodMs = 20;
 // Bound against a peer that never reads what we stream.
 constexpr qint64 kMaxUnsent = 64 * 1024;
+const QByteArray kChatterByte = QByteArrayLiteral("\x55");
+constexpr int kChatterPeriodMs = 100;
 } // namespace
 
 SerialSession::SerialSession(QTcpSocket* socket, XportModule* module, QObject* parent)
@@ -31,6 +36,23 @@ void SerialSession::transmit(const QByteArray& bytes)
 {
     if (passesBytes() && m_socket->state() == QAbstractSocket::ConnectedState)
         m_socket->write(bytes);
+}
+
+void SerialSession::startChatter()
+{
+    if (!m_chatter)
+        m_chatter = new PeriodicSender(m_socket, kChatterPeriodMs, kChatterByte, this);
+    m_chatter->start(false);
+}
+
+void SerialSession::reset()
+{
+    // Without lingering, close() sends a reset instead of an orderly end.
+    const linger noLinger{1, 0};
+    const qintptr descriptor = m_socket->socketDescriptor();
+    if (descriptor >= 0)
+        setsockopt(int(descriptor), SOL_SOCKET, SO_LINGER, &noLinger, sizeof noLinger);
+    m_socket->abort();
 }
 
 void SerialSession::onReadyRead()

@@ -4,6 +4,7 @@
 
 #include <QObject>
 
+class PeriodicSender;
 class QTcpSocket;
 class QTimer;
 class XportModule;
@@ -18,6 +19,10 @@ public:
 
     // Bytes the serial line sends back.
     void transmit(const QByteArray& bytes);
+    // A byte of line noise now and then, besides what the serial line sends, until the peer closes.
+    void startChatter();
+    // Aborts the connection with a reset, as a module that restarts under it.
+    void reset();
 
 private:
     void onReadyRead();
@@ -29,4 +34,5 @@ private:
     XportModule* m_module;
     QString m_peer;
     QTimer* m_streamTimer = nullptr;
+    PeriodicSender* m_chatter = nullptr;
 };

@@ -4,6 +4,7 @@
 
 #include "eventlog.h"
 #include "labconfig.h"
+#include "periodicsender.h"
 #include "xportmodule.h"
 #include "xportmoduleconfig.h"
 
@@ -30,6 +31,10 @@ constexpr int kQuestionCount = 1 + int(std::size(kChannelQuestions));
 const QString kBaudrate = QStringLiteral("Baudrate");
 // Longer input lines are cut: no answer of the menu is that long.
 constexpr int kMaxLine = 256;
+const QByteArray kChatterLine = QByteArrayLiteral("Waiting for the serial channel ...\r\n");
+constexpr int kChatterPeriodMs = 100;
+const QByteArray kEndlessPiece = QByteArrayLiteral("*** XPort busy *** XPort busy *** ");
+constexpr int kEndlessPeriodMs = 20;
 
 QByteArray ipText(quint32 ip)
 {
@@ -48,10 +53,30 @@ SetupMenuSession::SetupMenuSession(QTcpSocket* socket, XportModule* module, QObj
     // A menu that never speaks also never closes: the peer has to give up.
     if (m_module->config().module.menuSilent)
         return;
+    if (talksForEver()) {
+        send(banner());
+        talk();
+        return;
+    }
     m_bannerWindow->setSingleShot(true);
     connect(m_bannerWindow, &QTimer::timeout, this, &SetupMenuSession::onBannerWindowOver);
     m_bannerWindow->start(m_module->config().module.bannerWindowMs);
     send(banner());
+}
+
+bool SetupMenuSession::talksForEver() const
+{
+    return m_module->config().module.menuChatter || m_module->config().module.menuEndless;
+}
+
+// A menu stuck after its banner: it neither closes nor ever asks for a choice.
+void SetupMenuSession::talk()
+{
+    const XportModuleConfig& faults = m_module->config().module;
+    if (faults.menuChatter)
+        (new PeriodicSender(m_socket, kChatterPeriodMs, kChatterLine, this))->start(false);
+    if (faults.menuEndless)
+        (new PeriodicSender(m_socket, kEndlessPeriodMs, kEndlessPiece, this))->start(false);
 }
 
 void SetupMenuSession::onReadyRead()
@@ -60,7 +85,7 @@ void SetupMenuSession::onReadyRead()
     if (chunk.isEmpty())
         return;
     m_module->log()->tcpData(m_module->config().name, m_peer, chunk, XportModule::kSetupPort);
-    if (m_module->config().module.menuSilent)
+    if (m_module->config().module.menuSilent || talksForEver())
         return;
     // A line ends at CR or LF; the LF of a CR LF pair ends nothing more.
     for (const char c : chunk) {

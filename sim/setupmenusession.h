@@ -20,6 +20,8 @@ public:
 private:
     enum class Stage { Banner, Menu, Channel, Closed };
 
+    bool talksForEver() const;
+    void talk();
     void onReadyRead();
     void takeLine(const QByteArray& line);
     void onBannerWindowOver();

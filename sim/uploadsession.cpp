@@ -3,6 +3,7 @@
 #include "uploadsession.h"
 
 #include "firmwareservices.h"
+#include "periodicsender.h"
 
 #include <QHostAddress>
 #include <QTcpSocket>
@@ -19,6 +20,10 @@ const QByteArray kSuccess = QByteArrayLiteral("#ACK\r\n");
 const QByteArray kRefusal = QByteArrayLiteral("#NAK:");
 const QByteArray kLineEnd = QByteArrayLiteral("\r\n");
 const QByteArray kEmptyImage = QByteArrayLiteral("empty image");
+// Neither an acceptance nor a refusal: the line a unit sends when it lost its verdict.
+const QByteArray kBareHash = QByteArrayLiteral("#\r\n");
+constexpr int kChatterPeriodMs = 100;
+constexpr int kChatterTopPercent = 99;
 const QString kEndQuiet = QStringLiteral("quiet");
 const QString kEndLength = QStringLiteral("length");
 const QString kEndDropped = QStringLiteral("dropped");
@@ -114,6 +119,10 @@ void UploadSession::install()
         finish(kRefusal + kEmptyImage + kLineEnd);
         return;
     }
+    if (upload.mode == UploadMode::Chatter) {
+        chatter();
+        return;
+    }
     m_step = 0;
     m_report->start(upload.reportSteps > 0 ? upload.reportMs / upload.reportSteps : upload.reportMs);
 }
@@ -131,8 +140,26 @@ void UploadSession::reportStep()
         finish(kRefusal + upload.nakReason.toLatin1() + kLineEnd);
         return;
     }
+    // Without a verdict the image is not taken; the connection stays open and silent.
+    if (upload.mode == UploadMode::Hash) {
+        finish(kBareHash);
+        return;
+    }
     m_unit->installAtReboot(m_marker.version());
     finish(kSuccess);
+}
+
+// A report that climbs to 99 % and stays there, one line every period, for as long as the peer listens.
+void UploadSession::chatter()
+{
+    auto* sender = new PeriodicSender(
+        m_socket, kChatterPeriodMs,
+        [percent = 0]() mutable {
+            percent = std::min(percent + 1, kChatterTopPercent);
+            return kProgress + QByteArray::number(percent) + '\n';
+        },
+        this);
+    sender->start(true);
 }
 
 void UploadSession::finish(const QByteArray& answer)

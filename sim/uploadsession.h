@@ -29,6 +29,7 @@ private:
     void complete(const QString& end);
     void install();
     void reportStep();
+    void chatter();
     void finish(const QByteArray& answer);
     void onDisconnected();
 

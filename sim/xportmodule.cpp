@@ -28,6 +28,8 @@ XportModule::XportModule(const UnitConfig& config, EventLog* log, QObject* paren
     if (config.hasDriver) {
         m_driver = new MotorDriver(config, log, this);
         connect(m_driver, &MotorDriver::transmit, this, &XportModule::serialOut);
+        connect(m_driver, &MotorDriver::autobaudEchoed, this, &XportModule::onAutobaudEchoed);
+        connect(m_driver, &MotorDriver::serialLineLost, this, &XportModule::resetTunnel);
     }
     m_services.append(new TcpService(
         kSetupPort, [this](QTcpSocket* socket, QObject* owner) { return new SetupMenuSession(socket, this, owner); },
@@ -95,6 +97,22 @@ void XportModule::serialOut(const QByteArray& bytes)
         return;
     for (SerialSession* session : m_tunnel->sessions<SerialSession>())
         session->transmit(bytes);
+}
+
+void XportModule::onAutobaudEchoed()
+{
+    if (!m_tunnel || !m_config.module.tunnelChatter)
+        return;
+    for (SerialSession* session : m_tunnel->sessions<SerialSession>())
+        session->startChatter();
+}
+
+void XportModule::resetTunnel()
+{
+    if (!m_tunnel)
+        return;
+    for (SerialSession* session : m_tunnel->sessions<SerialSession>())
+        session->reset();
 }
 
 void XportModule::saveAndRestart(int baud)

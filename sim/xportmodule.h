@@ -42,6 +42,8 @@ private:
     bool listenAll(QString* error);
     void comeBack();
     void serialOut(const QByteArray& bytes);
+    void onAutobaudEchoed();
+    void resetTunnel();
     void note(const QString& event, QJsonObject fields);
 
     const UnitConfig& m_config;

@@ -25,7 +25,13 @@ const QMap<QString, bool XportModuleConfig::*>& faultFlags()
         {QStringLiteral("tunnelUnreachable"), &XportModuleConfig::tunnelUnreachable},
         {QStringLiteral("noAutobaudEcho"), &XportModuleConfig::noAutobaudEcho},
         {QStringLiteral("eraseRefused"), &XportModuleConfig::eraseRefused},
-        {QStringLiteral("verifyMismatch"), &XportModuleConfig::verifyMismatch}};
+        {QStringLiteral("verifyMismatch"), &XportModuleConfig::verifyMismatch},
+        {QStringLiteral("loaderSilent"), &XportModuleConfig::loaderSilent},
+        {QStringLiteral("loaderReset"), &XportModuleConfig::loaderReset},
+        {QStringLiteral("loaderRandom"), &XportModuleConfig::loaderRandom},
+        {QStringLiteral("tunnelChatter"), &XportModuleConfig::tunnelChatter},
+        {QStringLiteral("menuChatter"), &XportModuleConfig::menuChatter},
+        {QStringLiteral("menuEndless"), &XportModuleConfig::menuEndless}};
     return flags;
 }
 

@@ -23,6 +23,12 @@ struct XportModuleConfig
     bool noAutobaudEcho = false;
     bool eraseRefused = false;
     bool verifyMismatch = false;
+    bool loaderSilent = false;
+    bool loaderReset = false;
+    bool loaderRandom = false;
+    bool tunnelChatter = false;
+    bool menuChatter = false;
+    bool menuEndless = false;
 
     // An absent member keeps every default; a mistake is described in *error.
     bool parse(const QJsonValue& value, QString* error);

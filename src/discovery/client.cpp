@@ -9,6 +9,7 @@
 #include "model/wellknownports.h"
 
 #include <QDeadlineTimer>
+#include <QElapsedTimer>
 #include <QFuture>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -21,6 +22,7 @@
 #include <QtConcurrent/QtConcurrentRun>
 
 #include <cstring>
+#include <limits>
 
 namespace {
 constexpr char discoveryQuery[] = "Ostravi Dev?";
@@ -126,6 +128,7 @@ QList<Device_t> Client::startScan(QList<interfaces_t>& interfaces)
     prepareRecvSockets();
     clearDevicesList();
     unicastResponders.clear();
+    m_answersIgnored = false;
     {
         QMutexLocker locker(&lantronixMutex);
         lantronixDevices.clear();
@@ -134,16 +137,30 @@ QList<Device_t> Client::startScan(QList<interfaces_t>& interfaces)
         sendUnicast(generateIpList(startIp, endIp));
     sendBroadcast(interfaces);
     waitForResponses(progressSteps);
-
-    applyThreadCount();
-    processKolvexDevices(lantronixCandidates().toVector());
-    discardDevice();
-    emit signalUpdateProgressBar(progressFull);
-
+    // Nothing is decoded after the listening time: answers still on their way end with the sockets,
+    // also when the progress receiver lets the event loop run again below.
     releaseScanSockets();
     disconnect(answerSocket, &QUdpSocket::readyRead, this, &Client::onNewResponse);
     disconnect(unicastSocket, &QUdpSocket::readyRead, this, &Client::onHandleUnicastResponse);
+
+    queryMotorDrivers();
+    discardDevice();
+    emit signalUpdateProgressBar(progressFull);
     return devices();
+}
+
+// Candidates get the room that the distinct decoded answers leave under maxScanRecords.
+void Client::queryMotorDrivers()
+{
+    applyThreadCount();
+    discardDevice();
+    QVector<Device_t> candidates = lantronixCandidates().toVector();
+    const int room = qMax(0, maxScanRecords - devices().size());
+    if (candidates.size() > room) {
+        candidates.resize(room);
+        m_answersIgnored = true;
+    }
+    processKolvexDevices(candidates);
 }
 
 void Client::takeSettings(AppSettings& settings)
@@ -168,6 +185,24 @@ QList<Device_t> Client::devices() const
 {
     QMutexLocker locker(&devicesMutex);
     return foundDevices;
+}
+
+QString Client::scanWarning() const
+{
+    if (!m_answersIgnored)
+        return QString();
+    return tr("more than %1 answers; the rest were ignored").arg(maxScanRecords);
+}
+
+// The worst single exchange: the queries run side by side, so a lab the pool can take at once
+// needs no more, and a module that accepts and never answers cannot hold the scan longer.
+int Client::motorQueryBound() const
+{
+    if (motorQueryTime > 0)
+        return motorQueryTime;
+    const qint64 line = qint64(answerLineTimeoutFactor) * qMax(0, waitRead);
+    const qint64 exchange = qint64(qMax(0, waitConnected)) + 2 * qint64(qMax(0, waitWritten)) + 2 * line;
+    return int(qMin<qint64>(exchange, std::numeric_limits<int>::max()));
 }
 
 // A setting of 0 threads would stall every motor-driver query for ever.
@@ -270,14 +305,20 @@ void Client::sendUnicast(const QList<QHostAddress>& list)
         unicastSocket->writeDatagram(textBytes(discoveryQuery), address, port::discovery);
 }
 
+// Each slice ends at its own point from the start, so the time spent decoding in one progress step
+// is taken from the next slice instead of adding up: the listening time stays what was asked.
 void Client::waitForResponses(int steps)
 {
     if (steps <= 0)
         return;
     const int step = scanTime / steps;
-    for (int i = 0; i < steps; ++i) {
-        if (step > 0)
-            QThread::msleep(ulong(step));
+    QElapsedTimer clock;
+    clock.start();
+    for (int i = 1; i <= steps; ++i) {
+        const qint64 wait = qint64(i) * step - clock.elapsed();
+        if (wait > 0)
+            QThread::msleep(ulong(wait));
+        m_decodeTurnEnd.setRemainingTime(qMax(step, minimumDecodeTurnMs));
         // The receiver lets the event loop run here: that is when answers are decoded.
         emit signalUpdateProgressBar(progressStep);
     }
@@ -302,13 +343,35 @@ void Client::releaseScanSockets()
 void Client::discardDevice()
 {
     QMutexLocker locker(&devicesMutex);
-    for (int i = 0; i < foundDevices.size(); ++i) {
-        const QString mac = foundDevices.at(i).mac;
-        for (int j = foundDevices.size() - 1; j > i; --j) {
-            if (foundDevices.at(j).mac == mac)
-                foundDevices.removeAt(j);
-        }
+    keepFirstOfEachMac(foundDevices);
+}
+
+void Client::keepFirstOfEachMac(QList<Device_t>& devices)
+{
+    QSet<QString> seen;
+    seen.reserve(devices.size());
+    QList<Device_t> kept;
+    kept.reserve(devices.size());
+    for (const Device_t& record : qAsConst(devices)) {
+        if (seen.contains(record.mac))
+            continue;
+        seen.insert(record.mac);
+        kept.append(record);
     }
+    devices.swap(kept);
+}
+
+bool Client::recordsFull() const
+{
+    QMutexLocker locker(&devicesMutex);
+    return foundDevices.size() >= maxScanRecords;
+}
+
+// At least one datagram per notification: a socket that is notified and read nothing is not notified
+// again, and would miss the rest of the scan.
+bool Client::decodeTurnOver(int handled) const
+{
+    return handled >= maxDatagramsPerTurn || (handled > 0 && m_decodeTurnEnd.hasExpired());
 }
 
 void Client::onNewResponse()
@@ -316,35 +379,54 @@ void Client::onNewResponse()
     auto* socket = qobject_cast<QUdpSocket*>(sender());
     if (!socket || socket->state() != QAbstractSocket::BoundState)
         return;
-    while (socket->hasPendingDatagrams()) {
+    for (int handled = 0; !decodeTurnOver(handled) && socket->hasPendingDatagrams(); ++handled) {
         const QNetworkDatagram datagram = socket->receiveDatagram();
         if (!datagram.isValid())
             break;
-        if (socket == answerSocket || replySockets.contains(socket))
-            readDeviceResponse(datagram);
-        else
-            parseKolvexResponse(datagram);
+        handleAnswerDatagram(socket, datagram);
     }
+}
+
+void Client::handleAnswerDatagram(QUdpSocket* socket, const QNetworkDatagram& datagram)
+{
+    if (socket != answerSocket && !replySockets.contains(socket)) {
+        parseKolvexResponse(datagram);
+        return;
+    }
+    // Beyond the cap an answer is not even decoded: a flood costs a read, no more.
+    if (recordsFull())
+        m_answersIgnored = true;
+    else
+        readDeviceResponse(datagram);
 }
 
 void Client::onHandleUnicastResponse()
 {
-    while (unicastSocket->hasPendingDatagrams()) {
+    for (int handled = 0; !decodeTurnOver(handled) && unicastSocket->hasPendingDatagrams(); ++handled) {
         const QNetworkDatagram datagram = unicastSocket->receiveDatagram();
         if (!datagram.isValid())
             break;
-        const QByteArray data = datagram.data();
-        if (data.isEmpty() || unicastResponders.contains(datagram.senderAddress()))
-            continue;
-        unicastResponders.insert(datagram.senderAddress());
-        const QByteArray buffer = zeroFilledAnswer(data);
-        const QString tag = QString::fromLatin1(buffer.constData(), tagSize);
-        if (tag == legacyTag) {
-            setAnswerBuffer(buffer);
-            legacyResponse();
-        } else if (tag == jsonTag) {
-            qv3Response(QString::fromLatin1(data.mid(tagSize, answerSize - tagSize)));
-        }
+        handleUnicastDatagram(datagram);
+    }
+}
+
+void Client::handleUnicastDatagram(const QNetworkDatagram& datagram)
+{
+    const QByteArray data = datagram.data();
+    if (data.isEmpty() || unicastResponders.contains(datagram.senderAddress()))
+        return;
+    if (recordsFull()) {
+        m_answersIgnored = true;
+        return;
+    }
+    unicastResponders.insert(datagram.senderAddress());
+    const QByteArray buffer = zeroFilledAnswer(data);
+    const QString tag = QString::fromLatin1(buffer.constData(), tagSize);
+    if (tag == legacyTag) {
+        setAnswerBuffer(buffer);
+        legacyResponse();
+    } else if (tag == jsonTag) {
+        qv3Response(QString::fromLatin1(data.mid(tagSize, answerSize - tagSize)));
     }
 }
 
@@ -414,6 +496,10 @@ void Client::qv3Response(QString text)
 void Client::addDevice(const Device_t& device)
 {
     QMutexLocker locker(&devicesMutex);
+    if (foundDevices.size() >= maxScanRecords) {
+        m_answersIgnored = true;
+        return;
+    }
     foundDevices.append(device);
 }
 
@@ -620,8 +706,13 @@ void Client::parseKolvexResponse(const QNetworkDatagram& datagram)
     candidate.mac = macText(data, lantronixMacOffset);
     candidate.ip = datagram.senderAddress().toString();
     QMutexLocker locker(&lantronixMutex);
-    if (!lantronixDevices.contains(candidate.mac))
-        lantronixDevices.insert(candidate.mac, candidate);
+    if (lantronixDevices.contains(candidate.mac))
+        return;
+    if (lantronixDevices.size() >= maxScanRecords) {
+        m_answersIgnored = true;
+        return;
+    }
+    lantronixDevices.insert(candidate.mac, candidate);
 }
 
 QList<Device_t> Client::lantronixCandidates() const
@@ -630,19 +721,37 @@ QList<Device_t> Client::lantronixCandidates() const
     return lantronixDevices.values();
 }
 
+// One deadline for the whole phase: a query still waiting when it passes ends at once, and one not
+// yet started only adds its candidate's record, so modules that accept and never answer (or answer
+// a byte at a time) cannot hold the scan however many there are.
 void Client::processKolvexDevices(const QVector<Device_t>& candidates)
 {
+    const QDeadlineTimer phaseDeadline(motorQueryBound());
     QList<QFuture<void>> futures;
+    futures.reserve(candidates.size());
     for (const Device_t& candidate : candidates) {
-        futures.append(QtConcurrent::run(QThreadPool::globalInstance(),
-                                         [this, candidate] { readXportInfo(candidate.ip, candidate.mac); }));
+        futures.append(QtConcurrent::run(QThreadPool::globalInstance(), [this, candidate, phaseDeadline] {
+            readXportInfo(candidate.ip, candidate.mac, phaseDeadline);
+        }));
     }
-    // Every query is bounded by the connect, write and read time-outs, so this wait ends.
     for (QFuture<void>& future : futures)
         future.waitForFinished();
 }
 
 void Client::readXportInfo(QString ip, QString mac)
+{
+    readXportInfo(ip, mac, QDeadlineTimer(motorQueryBound()));
+}
+
+namespace {
+// A configured wait, cut at the phase's deadline (0 once it has passed).
+int waitWithin(int wait, const QDeadlineTimer& deadline)
+{
+    return int(qMax<qint64>(0, qMin<qint64>(wait, deadline.remainingTime())));
+}
+} // namespace
+
+void Client::readXportInfo(QString ip, QString mac, QDeadlineTimer phaseDeadline)
 {
     Device_t record;
     record.code = xportCode;
@@ -651,16 +760,20 @@ void Client::readXportInfo(QString ip, QString mac)
     record.netmask = QLatin1String(kolvexNetwork::fixedMask);
     record.gateway = QLatin1String(kolvexNetwork::fixedGateway);
     record.dhcp = xportDhcp;
+    if (phaseDeadline.hasExpired()) {
+        addDevice(record);
+        return;
+    }
 
     QTcpSocket socket;
     socket.connectToHost(ip, port::command, QIODevice::ReadWrite, QAbstractSocket::AnyIPProtocol);
-    if (!socket.waitForConnected(waitConnected)) {
+    if (!socket.waitForConnected(waitWithin(waitConnected, phaseDeadline))) {
         addDevice(record);
         return;
     }
     socket.write(textBytes(versionCommand));
-    socket.waitForBytesWritten(waitWritten);
-    const QString version = readAnswerLine(socket, waitRead);
+    socket.waitForBytesWritten(waitWithin(waitWritten, phaseDeadline));
+    const QString version = readAnswerLine(socket, waitRead, phaseDeadline);
     if (!version.startsWith(versionAnswerTag)) {
         socket.disconnectFromHost();
         addDevice(record);
@@ -671,8 +784,8 @@ void Client::readXportInfo(QString ip, QString mac)
         record.code = motorDriverCode;
         record.firmwareVersion = fields.at(3);
         socket.write(textBytes(serialCommand));
-        socket.waitForBytesWritten(waitWritten);
-        record.serialNumber = readAnswerLine(socket, waitRead);
+        socket.waitForBytesWritten(waitWithin(waitWritten, phaseDeadline));
+        record.serialNumber = readAnswerLine(socket, waitRead, phaseDeadline);
         record.moduleId = record.serialNumber;
     }
     socket.disconnectFromHost();
@@ -682,15 +795,17 @@ void Client::readXportInfo(QString ip, QString mac)
 }
 
 // Ends at the first CR, when no data comes for timeout ms, when the line grows past
-// maxAnswerLineBytes or when it has taken answerLineTimeoutFactor timeouts in all:
-// a unit that streams without CR must not hold up the scan.
-QString Client::readAnswerLine(QTcpSocket& socket, int timeout) const
+// maxAnswerLineBytes, when it has taken answerLineTimeoutFactor timeouts in all or when the
+// motor-driver phase is over: a unit that streams without CR must not hold up the scan.
+QString Client::readAnswerLine(QTcpSocket& socket, int timeout, QDeadlineTimer phaseDeadline) const
 {
     QByteArray buffer;
-    const QDeadlineTimer deadline(qint64(answerLineTimeoutFactor) * qMax(0, timeout));
+    QDeadlineTimer deadline(qint64(answerLineTimeoutFactor) * qMax(0, timeout));
+    if (phaseDeadline.deadline() < deadline.deadline())
+        deadline = phaseDeadline;
     while (!buffer.contains('\r') && buffer.size() < maxAnswerLineBytes) {
         if (socket.bytesAvailable() == 0) {
-            const int wait = int(qMin<qint64>(timeout, deadline.remainingTime()));
+            const int wait = waitWithin(timeout, deadline);
             if (wait <= 0 || !socket.waitForReadyRead(wait))
                 break;
         }

@@ -6,6 +6,7 @@
 #include "model/interfaces_t.h"
 
 #include <QByteArray>
+#include <QDeadlineTimer>
 #include <QHash>
 #include <QHostAddress>
 #include <QList>
@@ -15,6 +16,8 @@
 #include <QString>
 #include <QStringList>
 #include <QVector>
+
+#include <atomic>
 
 class AppSettings;
 
@@ -46,6 +49,15 @@ public:
     static constexpr int answerLineTimeoutFactor = 2;
     // Room for the answers of a few hundred units arriving while the scan blocks between slices.
     static constexpr int answerReceiveBufferBytes = 4 * 1024 * 1024;
+    // One scan keeps at most this many answer records, and as many motor-driver candidates: far above
+    // any real lab, and small enough that a flood of forged answers cannot exhaust time or memory.
+    static constexpr int maxScanRecords = 10000;
+    // One notification of one socket handles at most this many datagrams, so that a flooded socket
+    // leaves the others their turn.
+    static constexpr int maxDatagramsPerTurn = 1024;
+    // Each progress step may decode for one listening slice, and at least this long when the slices are
+    // shorter; what is decoded late only shortens the next slice's wait.
+    static constexpr int minimumDecodeTurnMs = 2;
 
     explicit Client(QObject* parent = nullptr);
     ~Client() override;
@@ -58,6 +70,9 @@ public:
     void takeSettings(AppSettings& settings);
     // The records collected so far (the decoders append here).
     QList<Device_t> devices() const;
+    // Empty, or why the last scan's list is incomplete ("more than N answers; the rest were ignored").
+    QString scanWarning() const;
+    bool answersIgnored() const { return m_answersIgnored; }
 
     int scanTime = 200;
     bool flagSendUnicast = false;
@@ -67,6 +82,10 @@ public:
     int waitWritten = 1000;
     int waitRead = 2000;
     int waitConnected = 3000;
+    // All motor-driver queries of one scan together end within this many ms; 0 (the default) stands for
+    // one complete exchange at the three waits above, see motorQueryBound().
+    int motorQueryTime = 0;
+    int motorQueryBound() const;
 
     // Whether a scan queries this interface: selected, not a docker bridge, and with an address.
     static bool scansInterface(const interfaces_t& hostInterface);
@@ -74,6 +93,8 @@ public:
     static QList<QHostAddress> generateIpList(const QHostAddress& start, const QHostAddress& end);
     // Removes every later record whose MAC repeats an earlier one.
     void discardDevice();
+    // The same on any list, in one pass: the first record of each MAC stays, in its place.
+    static void keepFirstOfEachMac(QList<Device_t>& devices);
 
     // Answer decoding: a datagram from the broadcast answer socket.
     void readDeviceResponse(const QNetworkDatagram& datagram);
@@ -105,6 +126,8 @@ public:
     void parseKolvexResponse(const QNetworkDatagram& datagram);
     void processKolvexDevices(const QVector<Device_t>& candidates);
     void readXportInfo(QString ip, QString mac);
+    // The same, with every wait cut at the deadline of the whole motor-driver phase.
+    void readXportInfo(QString ip, QString mac, QDeadlineTimer phaseDeadline);
     QList<Device_t> lantronixCandidates() const;
 
 signals:
@@ -123,6 +146,11 @@ private:
     void sendUnicast(const QList<QHostAddress>& list);
     void waitForResponses(int steps);
     void releaseScanSockets();
+    void queryMotorDrivers();
+    bool recordsFull() const;
+    bool decodeTurnOver(int handled) const;
+    void handleAnswerDatagram(QUdpSocket* socket, const QNetworkDatagram& datagram);
+    void handleUnicastDatagram(const QNetworkDatagram& datagram);
     void applyThreadCount();
 
     void setAnswerBuffer(const QByteArray& bytes);
@@ -134,7 +162,7 @@ private:
     QString beamlineSerial() const;
     QString dottedAddress(int offset) const;
     static QString ruleFamily(const QString& code);
-    QString readAnswerLine(QTcpSocket& socket, int timeout) const;
+    QString readAnswerLine(QTcpSocket& socket, int timeout, QDeadlineTimer phaseDeadline) const;
 
     QByteArray answerBuffer;
     QList<Device_t> foundDevices;
@@ -149,4 +177,8 @@ private:
     // One per queried interface, on its address and the discovery port, for units
     // that answer the query's source directly instead of by broadcast.
     QList<QUdpSocket*> replySockets;
+    // Where the present progress step stops decoding.
+    QDeadlineTimer m_decodeTurnEnd;
+    // Set by the decoders and the worker tasks when the list or the candidates were full.
+    std::atomic<bool> m_answersIgnored{false};
 };

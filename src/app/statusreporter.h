@@ -37,7 +37,7 @@ public:
 
     void scanStarted();
     void scanFinished(int devices, const ScanScope& scope);
-    // With the scope the engine and the interface list had for the scan.
+    // With the scope the engine and the interface list had for the scan, and the engine's warning if any.
     void scanFinished(int devices, const QList<interfaces_t>& interfaces, const Client& client);
     void showMessage(const QString& text);
 

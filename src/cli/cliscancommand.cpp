@@ -50,7 +50,8 @@ void CliScanCommand::addOptions(QCommandLineParser& parser)
                       tr("Print a JSON array of device records: the twelve record keywords, catalogFamily, "
                          "catalogGroup, catalogDescription and the unit's extra pairs under \"extra\".")});
     parser.addOption({QString::fromLatin1(csvOption),
-                      tr("Print the network configuration file (its header and columns), as export writes it.")});
+                      tr("Print the network configuration file (its header and columns), as export writes it, with a "
+                         "last column DHCP of on, off or unknown.")});
 }
 
 QString CliScanCommand::takeArguments(const QCommandLineParser& parser)
@@ -66,6 +67,9 @@ QString CliScanCommand::takeArguments(const QCommandLineParser& parser)
 int CliScanCommand::run(CliContext& context)
 {
     const QList<Device_t> devices = context.scanner().scan();
+    const QString warning = context.scanner().scanWarning();
+    if (!warning.isEmpty())
+        context.error(warning);
     switch (m_format) {
     case Format::Json:
         context.out() << QString::fromUtf8(CliOutput::devicesJson(devices));

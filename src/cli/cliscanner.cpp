@@ -8,6 +8,12 @@
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QHostAddress>
+#include <QSharedPointer>
+
+QT_WARNING_PUSH
+QT_WARNING_DISABLE_DEPRECATED
+#include <QNetworkSession>
+QT_WARNING_POP
 
 namespace {
 constexpr auto interfaceOption = "interface";
@@ -29,10 +35,22 @@ QStringList interfaceNames(const QList<interfaces_t>& interfaces)
     }
     return names;
 }
+
+// Every socket asks Qt's meta-type system for its network session when it connects. The motor-driver
+// queries of a scan connect on several pool threads at once, and the first asks register the type in
+// a race that Qt reports on stderr; registered here first, on the main thread, there is no race.
+void registerSocketSessionType()
+{
+    QT_WARNING_PUSH
+    QT_WARNING_DISABLE_DEPRECATED
+    qMetaTypeId<QSharedPointer<QNetworkSession>>();
+    QT_WARNING_POP
+}
 } // namespace
 
 CliScanner::CliScanner()
 {
+    registerSocketSessionType();
     copySettingsToEngine();
     connect(&m_client, &Client::signalUpdateProgressBar, this, &CliScanner::onScanProgress);
 }
@@ -127,6 +145,11 @@ QList<Device_t> CliScanner::scan()
     const QList<Device_t> found = m_client.startScan(list);
     m_client.clearDevicesList();
     return found;
+}
+
+QString CliScanner::scanWarning() const
+{
+    return m_client.scanWarning();
 }
 
 int CliScanner::indexOfMac(const QList<Device_t>& devices, const QString& mac)

@@ -33,6 +33,8 @@ public:
     // The host's interfaces as a scan would use them now.
     QList<interfaces_t> interfaces() const;
     QList<Device_t> scan();
+    // Empty, or why the last scan's list is incomplete.
+    QString scanWarning() const;
     // The position of the record of that MAC, whatever its letter case; -1 when none.
     static int indexOfMac(const QList<Device_t>& devices, const QString& mac);
 

@@ -5,11 +5,13 @@
 #include "discovery/client.h"
 #include "model/device.h"
 #include "model/fieldtables.h"
+#include "model/unittext.h"
 #include "netconf/changedeviceconfigurations.h"
 
 #include <QCoreApplication>
 #include <QJsonArray>
 #include <QJsonDocument>
+#include <QRegularExpression>
 #include <QTextStream>
 
 namespace {
@@ -22,11 +24,14 @@ QString cell(const QString& text)
 }
 } // namespace
 
-QJsonObject CliOutput::deviceObject(const Device_t& device)
+QJsonObject CliOutput::deviceObject(const Device_t& found)
 {
+    const Device_t device = UnitText::cleaned(found);
     QJsonObject object;
     for (auto it = FieldMandatoryMap.cbegin(); it != FieldMandatoryMap.cend(); ++it)
         object.insert(it.value(), deviceField(device, it.key()));
+    // Units report DHCP as "1", "0", "NA", "Unknown" or nothing; a script gets one of three words.
+    object.insert(FieldMandatoryMap.value(DHCP), UnitText::dhcpWord(device.dhcp));
     object.insert(QLatin1String(catalogFamilyKey), device::getFamily(device.code));
     object.insert(QLatin1String(catalogGroupKey), device::getGroup(device.code));
     object.insert(QLatin1String(catalogDescriptionKey), device::getDesc(device.code));
@@ -47,13 +52,28 @@ QByteArray CliOutput::devicesJson(const QList<Device_t>& devices)
     return QJsonDocument(array).toJson(QJsonDocument::Indented);
 }
 
-QString CliOutput::devicesCsv(const QList<Device_t>& devices)
+QString CliOutput::devicesCsv(const QList<Device_t>& found)
 {
+    const QList<Device_t> devices = UnitText::cleaned(found);
     QString text;
     QTextStream stream(&text);
     changeNetworkConfiguration::writeNetwConf(stream, devices);
     stream.flush();
-    return text;
+    return withDhcpColumn(text, devices);
+}
+
+QString CliOutput::withDhcpColumn(const QString& file, const QList<Device_t>& devices)
+{
+    // The import reads the first seven fields of a row, so a last column for DHCP leaves the file
+    // importable; the rows follow the column line in the order of the devices.
+    QStringList lines = file.split(QLatin1Char('\n'));
+    const int columnsLine = lines.indexOf(QRegularExpression(QStringLiteral("^Key,.*")));
+    if (columnsLine < 0)
+        return file;
+    lines[columnsLine] += QStringLiteral(",DHCP");
+    for (int i = 0; i < devices.size() && columnsLine + 1 + i < lines.size(); ++i)
+        lines[columnsLine + 1 + i] += QLatin1Char(',') + UnitText::dhcpWord(devices.at(i).dhcp);
+    return lines.join(QLatin1Char('\n'));
 }
 
 QString CliOutput::devicesTable(const QList<Device_t>& devices)
@@ -61,9 +81,9 @@ QString CliOutput::devicesTable(const QList<Device_t>& devices)
     const QStringList header{tr("Code"), tr("Group"), tr("Module ID"), tr("Serial"),  tr("Firmware"),
                              tr("MAC"),  tr("IP"),    tr("Mask"),      tr("Gateway"), tr("DHCP")};
     QList<QStringList> rows;
-    for (const Device_t& d : devices) {
+    for (const Device_t& d : UnitText::cleaned(devices)) {
         rows.append({cell(d.code), cell(d.group), cell(d.moduleId), cell(d.serialNumber), cell(d.firmwareVersion),
-                     cell(d.mac), cell(d.ip), cell(d.netmask), cell(d.gateway), cell(d.dhcp)});
+                     cell(d.mac), cell(d.ip), cell(d.netmask), cell(d.gateway), UnitText::dhcpWord(d.dhcp)});
     }
     return table(header, rows);
 }

@@ -25,10 +25,11 @@ public:
     // The unit's extra pairs, as an object of their own so that no unit key can clash with ours.
     static constexpr char extraKey[] = "extra";
 
-    // Every record keyword with its text, the catalog's entries for the code and the extra pairs.
+    // Every record keyword with its printable text (DHCP as on, off or unknown), the catalog's entries
+    // for the code and the extra pairs.
     static QJsonObject deviceObject(const Device_t& device);
     static QByteArray devicesJson(const QList<Device_t>& devices);
-    // The network configuration file's text.
+    // The network configuration file's text with a last column, DHCP, of on, off or unknown.
     static QString devicesCsv(const QList<Device_t>& devices);
     static QString devicesTable(const QList<Device_t>& devices);
     // Scan column "yes" for the interfaces a scan queries.
@@ -37,4 +38,7 @@ public:
     static QString table(const QStringList& header, const QList<QStringList>& rows);
     // "old → new".
     static QString change(const QString& before, const QString& after);
+
+private:
+    static QString withDhcpColumn(const QString& file, const QList<Device_t>& devices);
 };

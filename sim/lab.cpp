@@ -4,6 +4,7 @@
 
 #include "eventlog.h"
 #include "firmwareservices.h"
+#include "flooder.h"
 #include "linksocket.h"
 #include "unit.h"
 #include "xportmodule.h"
@@ -61,7 +62,7 @@ bool Lab::start(QString* error)
         if (!openLink(link, error))
             return false;
     }
-    return startModules(error) && startFirmwareServices(error);
+    return startModules(error) && startFirmwareServices(error) && startFlooders(error);
 }
 
 bool Lab::openLink(const LinkConfig& link, QString* error)
@@ -114,6 +115,22 @@ bool Lab::startFirmwareServices(QString* error)
     return true;
 }
 
+bool Lab::startFlooders(QString* error)
+{
+    for (const auto& unit : m_units) {
+        if (!unit->isFlooder())
+            continue;
+        auto* flooder = new Flooder(unit->config(), m_log, this);
+        m_flooders.insert(unit.get(), flooder);
+        QString why;
+        if (!flooder->listenOn(unit->ip(), &why)) {
+            *error = QStringLiteral("unit %1: %2").arg(unit->name(), why);
+            return false;
+        }
+    }
+    return true;
+}
+
 bool Lab::isOwnAddress(quint32 ip) const
 {
     for (const auto& unit : m_units) {
@@ -143,9 +160,10 @@ void Lab::onDiscoveryDatagram(const LinkConfig& link, const ReceivedDatagram& da
     if (isOwnAddress(datagram.src))
         return;
     m_log->udpHeard(link.name, kDiscoveryPort, datagram.src, datagram.srcPort, datagram.dst, datagram.data);
-    if (datagram.data.startsWith(kDiscoveryQuery))
+    if (datagram.data.startsWith(kDiscoveryQuery)) {
         answerDiscovery(link, datagram);
-    else if (datagram.data.startsWith(kSettingsTag))
+        floodDiscovery(link, datagram);
+    } else if (datagram.data.startsWith(kSettingsTag))
         takeSettings(link, datagram);
 }
 
@@ -154,9 +172,10 @@ void Lab::onLantronixDatagram(const LinkConfig& link, const ReceivedDatagram& da
     if (isOwnAddress(datagram.src))
         return;
     m_log->udpHeard(link.name, kLantronixPort, datagram.src, datagram.srcPort, datagram.dst, datagram.data);
-    if (datagram.data.startsWith(kLantronixQuery))
+    if (datagram.data.startsWith(kLantronixQuery)) {
         answerLantronix(link, datagram);
-    else if (datagram.data.startsWith(kIpSetupHead))
+        floodLantronix(link, datagram);
+    } else if (datagram.data.startsWith(kIpSetupHead))
         takeXportAddress(link, datagram);
 }
 
@@ -165,7 +184,7 @@ void Lab::answerDiscovery(const LinkConfig& link, const ReceivedDatagram& query)
     LinkSocket* socket = m_links.value(link.name).discovery;
     const bool broadcast = isBroadcast(link, query.dst);
     for (const auto& unit : m_units) {
-        if (unit->isXport() || !isAddressedTo(*unit, link, query.dst))
+        if (unit->isXport() || unit->isFlooder() || !isAddressedTo(*unit, link, query.dst))
             continue;
         if (broadcast ? !unit->answersBroadcast() : !unit->answersUnicast())
             continue;
@@ -188,6 +207,29 @@ void Lab::answerLantronix(const LinkConfig& link, const ReceivedDatagram& query)
             sendAnswerLater(unit.get(), socket, query.src, query.srcPort, true);
         else
             sendAnswer(unit.get(), socket, query.src, query.srcPort, unit->lantronixAnswer());
+    }
+}
+
+// Answered where a real unit's answer would go; the flood runs on while the lab goes on answering.
+void Lab::floodDiscovery(const LinkConfig& link, const ReceivedDatagram& query)
+{
+    const bool broadcast = isBroadcast(link, query.dst);
+    for (const auto& unit : m_units) {
+        if (!unit->isFlooder() || !isAddressedTo(*unit, link, query.dst))
+            continue;
+        if (broadcast ? !unit->answersBroadcast() : !unit->answersUnicast())
+            continue;
+        m_flooders.value(unit.get())
+            ->floodDiscovery(m_links.value(link.name).discovery, broadcast ? kLimitedBroadcast : query.src,
+                             query.srcPort);
+    }
+}
+
+void Lab::floodLantronix(const LinkConfig& link, const ReceivedDatagram& query)
+{
+    for (const auto& unit : m_units) {
+        if (unit->isFlooder() && isAddressedTo(*unit, link, query.dst))
+            m_flooders.value(unit.get())->floodLantronix(m_links.value(link.name).lantronix, query.src, query.srcPort);
     }
 }
 
@@ -217,7 +259,7 @@ void Lab::takeSettings(const LinkConfig& link, const ReceivedDatagram& datagram)
     const quint32 gateway = bigEndianAt(datagram.data, kSettingsGatewayAt);
     const quint32 dhcp = qFromLittleEndian<quint32>(datagram.data.constData() + kSettingsDhcpAt);
     for (const auto& unit : m_units) {
-        if (unit->isXport() || unit->config().mac != mac || !unit->config().acceptSet ||
+        if (unit->isXport() || unit->isFlooder() || unit->config().mac != mac || !unit->config().acceptSet ||
             !isAddressedTo(*unit, link, datagram.dst))
             continue;
         if (!isUsableAddress(ip)) {

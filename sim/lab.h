@@ -14,6 +14,7 @@
 
 class EventLog;
 class FirmwareServices;
+class Flooder;
 class LinkSocket;
 class Unit;
 class XportModule;
@@ -42,6 +43,7 @@ private:
     bool openLink(const LinkConfig& link, QString* error);
     bool startModules(QString* error);
     bool startFirmwareServices(QString* error);
+    bool startFlooders(QString* error);
     void onDiscoveryDatagram(const LinkConfig& link, const ReceivedDatagram& datagram);
     void onLantronixDatagram(const LinkConfig& link, const ReceivedDatagram& datagram);
     bool isOwnAddress(quint32 ip) const;
@@ -50,6 +52,8 @@ private:
 
     void answerDiscovery(const LinkConfig& link, const ReceivedDatagram& query);
     void answerLantronix(const LinkConfig& link, const ReceivedDatagram& query);
+    void floodDiscovery(const LinkConfig& link, const ReceivedDatagram& query);
+    void floodLantronix(const LinkConfig& link, const ReceivedDatagram& query);
     void sendAnswer(Unit* unit, LinkSocket* socket, quint32 dst, quint16 port, const QByteArray& answer);
     void sendAnswerLater(Unit* unit, LinkSocket* socket, quint32 dst, quint16 port, bool lantronix);
     void takeSettings(const LinkConfig& link, const ReceivedDatagram& datagram);
@@ -64,4 +68,5 @@ private:
     QHash<QString, LinkSockets> m_links;
     QHash<const Unit*, XportModule*> m_modules;
     QHash<const Unit*, FirmwareServices*> m_firmware;
+    QHash<const Unit*, Flooder*> m_flooders;
 };

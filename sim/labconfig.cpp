@@ -13,6 +13,8 @@ constexpr int kMacLength = 6;
 constexpr int kCodeLength = 2;
 constexpr int kMaxDatagram = 65507;
 constexpr int kDefaultMask = 24;
+// A flood stays bounded: a million forged answers is far beyond what any test needs.
+constexpr int kMaxFloodAnswers = 1000000;
 const QString kDefaultMver = QStringLiteral("#MVER:KOLVEX:B:2.10");
 const QString kDefaultSerial = QStringLiteral("KV0042");
 
@@ -149,6 +151,8 @@ bool LabConfig::parseUnit(const QJsonObject& object, UnitConfig& unit)
         return parseJson(object, unit);
     case UnitKind::Xport:
         return parseXport(object, unit);
+    case UnitKind::Flooder:
+        return parseFlooder(object, unit);
     }
     return false;
 }
@@ -166,6 +170,8 @@ bool LabConfig::parseCommon(const QJsonObject& object, UnitConfig& unit)
         unit.kind = UnitKind::Json;
     else if (kind == QLatin1String("xport"))
         unit.kind = UnitKind::Xport;
+    else if (kind == QLatin1String("flooder"))
+        unit.kind = UnitKind::Flooder;
     else
         return fail(QStringLiteral("unknown kind \"%1\"").arg(kind));
     if (!parseIp(object, QStringLiteral("ip"), 0, true, unit.ip) ||
@@ -259,12 +265,40 @@ bool LabConfig::parseXport(const QJsonObject& object, UnitConfig& unit)
     return true;
 }
 
+bool LabConfig::parseFlooder(const QJsonObject& object, UnitConfig& unit)
+{
+    FloodConfig& flood = unit.flood;
+    const auto count = [&object](const QString& key, int& value) {
+        const QJsonValue given = object.value(key);
+        if (given.isUndefined())
+            return true;
+        value = given.toInt(-1);
+        return given.isDouble() && value >= 0 && value <= kMaxFloodAnswers;
+    };
+    if (!count(QStringLiteral("jsonAnswers"), flood.jsonAnswers) ||
+        !count(QStringLiteral("lantronixAnswers"), flood.lantronixAnswers))
+        return fail(QStringLiteral("jsonAnswers and lantronixAnswers must be whole numbers from 0 to %1")
+                        .arg(kMaxFloodAnswers));
+    const QString macs = object.value(QLatin1String("macs")).toString(QStringLiteral("random"));
+    if (macs != QLatin1String("random") && macs != QLatin1String("one"))
+        return fail(QStringLiteral("macs must be \"random\" or \"one\""));
+    flood.macs = macs == QLatin1String("one") ? FloodMacs::One : FloodMacs::Random;
+    static const QHash<QString, FloodTcp> modes = {{QStringLiteral("silent"), FloodTcp::Silent},
+                                                   {QStringLiteral("drip"), FloodTcp::Drip},
+                                                   {QStringLiteral("refuse"), FloodTcp::Refuse}};
+    const QString tcp = object.value(QLatin1String("tcp")).toString(QStringLiteral("silent"));
+    if (!modes.contains(tcp))
+        return fail(QStringLiteral("a flooder's tcp must be \"silent\", \"drip\" or \"refuse\""));
+    flood.tcp = modes.value(tcp);
+    return true;
+}
+
 bool LabConfig::parseFirmware(const QJsonObject& object, UnitConfig& unit)
 {
     QString error;
     if (!FirmwareConfig::parse(object, unit.name, unit.firmware, &error))
         return fail(error);
-    if (unit.firmware.present && unit.kind == UnitKind::Xport)
+    if (unit.firmware.present && (unit.kind == UnitKind::Xport || unit.kind == UnitKind::Flooder))
         return fail(QStringLiteral("\"firmware\" is for legacy and json units only"));
     return true;
 }

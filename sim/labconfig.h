@@ -34,6 +34,7 @@ private:
     bool parseLegacy(const QJsonObject& object, UnitConfig& unit);
     bool parseJson(const QJsonObject& object, UnitConfig& unit);
     bool parseXport(const QJsonObject& object, UnitConfig& unit);
+    bool parseFlooder(const QJsonObject& object, UnitConfig& unit);
     bool parseFirmware(const QJsonObject& object, UnitConfig& unit);
     bool parseIp(const QJsonObject& object, const QString& key, quint32 fallback, bool required, quint32& ip);
 

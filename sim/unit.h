@@ -18,6 +18,7 @@ public:
     QString link() const { return m_config.link; }
     UnitKind kind() const { return m_config.kind; }
     bool isXport() const { return m_config.kind == UnitKind::Xport; }
+    bool isFlooder() const { return m_config.kind == UnitKind::Flooder; }
 
     quint32 ip() const { return m_ip; }
     quint32 mask() const { return m_mask; }

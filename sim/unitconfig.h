@@ -10,9 +10,20 @@
 #include <QList>
 #include <QString>
 
-enum class UnitKind { Legacy, Json, Xport };
+enum class UnitKind { Legacy, Json, Xport, Flooder };
 enum class AnswerMode { Both, Broadcast, Unicast, None };
 enum class TcpMode { Normal, Refuse, Silent, NoCr, Stream, Drop };
+enum class FloodMacs { Random, One };
+enum class FloodTcp { Silent, Drip, Refuse };
+
+// A flooder: forged answers by the thousand to every query it hears, from modules that never answer.
+struct FloodConfig
+{
+    int jsonAnswers = 0;
+    int lantronixAnswers = 0;
+    FloodMacs macs = FloodMacs::Random;
+    FloodTcp tcp = FloodTcp::Silent;
+};
 
 struct BytePlacement
 {
@@ -61,4 +72,6 @@ struct UnitConfig
     XportModuleConfig module;
 
     FirmwareConfig firmware;
+
+    FloodConfig flood;
 };

@@ -37,11 +37,13 @@ QString Updates::locateTool()
 
 void Updates::checkUpdates()
 {
+    // Without the installer's tool the program came from a system package or runs from its build tree:
+    // reinstalling would be wrong advice there, the package manager brings the new versions.
     if (m_toolPath.isEmpty()) {
-        m_prompts->critical(m_parent, tr(titleUpdates),
-                            tr("Cannot start maintancetool ") + m_toolPath +
-                                tr(", please reinstall the application with ONLINE or OFFLINE installer and if the "
-                                   "issue persists contact the support."));
+        m_prompts->information(m_parent, tr(titleUpdates),
+                               tr("This copy of Kestrion was not installed with the Kestrion installer (it comes from "
+                                  "a system package or runs from its build directory), so it cannot update itself. "
+                                  "Updates come through the system's package manager."));
         return;
     }
     auto* thread = new CheckUpdatesThread(this, m_toolPath, {QString::fromLatin1(checkArgument)}, m_finishTimeoutMs);

@@ -33,7 +33,7 @@ private slots:
     void cleanup();
     void cleanupTestCase();
 
-    void missingToolIsReportedWithoutStartingAThread();
+    void missingToolPointsToThePackageManager();
     void toolIsCalledWithCheckUpdates();
     void toolOutputDecidesTheOffer_data();
     void toolOutputDecidesTheOffer();
@@ -118,17 +118,20 @@ QString TestUpdates::recordedCheckArguments() const
     return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
 }
 
-void TestUpdates::missingToolIsReportedWithoutStartingAThread()
+void TestUpdates::missingToolPointsToThePackageManager()
 {
     Updates updates(&m_window, &m_prompts);
     QVERIFY(updates.toolPath().isEmpty());
     updates.checkUpdates();
     QCOMPARE(m_prompts.boxes.size(), 1);
     const FakePrompts::Box box = m_prompts.boxes.first();
-    QCOMPARE(box.kind, QStringLiteral("critical"));
+    // A system package or a build tree has no maintenance tool: the answer points to the package
+    // manager and does not ask for a reinstallation.
+    QCOMPARE(box.kind, QStringLiteral("information"));
     QCOMPARE(box.title, QStringLiteral("Updates"));
-    QCOMPARE(box.text, QStringLiteral("Cannot start maintancetool , please reinstall the application with ONLINE or "
-                                      "OFFLINE installer and if the issue persists contact the support."));
+    QVERIFY2(box.text.contains(QStringLiteral("Updates come through the system's package manager.")),
+             qPrintable(box.text));
+    QVERIFY2(!box.text.contains(QStringLiteral("reinstall")), qPrintable(box.text));
     QVERIFY(updates.findChildren<CheckUpdatesThread*>().isEmpty());
 }
 

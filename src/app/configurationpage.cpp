@@ -47,6 +47,14 @@ quint32 ipv4Number(const QString& text)
     return AddressText::parse(text);
 }
 
+QList<QPair<QString, QString>> hostAddresses(const QList<interfaces_t>& interfaces)
+{
+    QList<QPair<QString, QString>> addresses;
+    for (const interfaces_t& record : interfaces)
+        addresses.append({record.name, record.ip});
+    return addresses;
+}
+
 bool usesFixedMaskAndGateway(const Device_t& device)
 {
     return device::isKolvex(device.code) || device::isDravoTester(device.code);
@@ -339,6 +347,13 @@ void ConfigurationPage::showAdvancedNetwConf()
     for (const Device_t& device : qAsConst(context().devices))
         rows.append({device.group, device.serialNumber, device.mac, device.ip, device.netmask, device.gateway});
     auto* dialog = new NewNetwSettings(context().window);
+    QStringList taken;
+    for (const Device_t& device : qAsConst(context().devices))
+        taken << device.ip;
+    m_networkInterfaces.scanInterfaces();
+    for (const auto& host : hostAddresses(m_networkInterfaces.interfaces()))
+        taken << host.second;
+    dialog->setTakenAddresses(taken);
     connect(dialog, &NewNetwSettings::signalApplyChanges, this, [this, dialog]() {
         if (applyNewNetwConfig(dialog->readNetworkTable()))
             dialog->deleteLater();
@@ -357,7 +372,8 @@ bool ConfigurationPage::applyNewNetwConfig(QList<QList<QString>> rows)
 
 bool ConfigurationPage::sendChangedRows(const QList<QList<QString>>& rows, const QString& title)
 {
-    const ConfigurationDiff diff(context().devices, rows);
+    ConfigurationDiff diff(context().devices, rows);
+    diff.flagConflicts(context().devices, hostAddresses(m_networkInterfaces.interfaces()));
     const QStringList problems = diff.problems();
     if (!problems.isEmpty()) {
         context().prompts.critical(context().window, title,

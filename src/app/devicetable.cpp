@@ -17,6 +17,8 @@
 #include <QStyle>
 #include <QTableWidgetItem>
 
+#include <algorithm>
+
 namespace {
 constexpr auto checkBoxStyle = "padding-left: 33px;";
 constexpr auto deviceIndexProperty = "deviceIndex";
@@ -81,7 +83,8 @@ void DeviceTable::fitColumns()
     };
     auto headerNeed = [header, sorted](int column) { return ColumnFit::headerNeed(header, column, column == sorted); };
     header->resizeSection(columnSelection, qMax(selectionColumnWidth, headerNeed(columnSelection)));
-    header->resizeSection(columnIcon, qMax(iconColumnWidth, headerNeed(columnIcon)));
+    const int iconWidth = m_compact ? iconSide() + 2 * compactIconPadding : iconColumnWidth;
+    header->resizeSection(columnIcon, qMax(iconWidth, headerNeed(columnIcon)));
     header->resizeSection(columnModuleId, need(columnModuleId, {}));
     header->resizeSection(columnIp, need(columnIp, {QString::fromLatin1(ColumnFit::widestAddress)}));
     header->resizeSection(columnFirmware, need(columnFirmware, {}));
@@ -101,6 +104,7 @@ void DeviceTable::fitColumns()
 void DeviceTable::clear()
 {
     widget()->setRowCount(0);
+    reportShownRows();
 }
 
 void DeviceTable::appendRows(int count)
@@ -109,11 +113,55 @@ void DeviceTable::appendRows(int count)
     table->setSortingEnabled(false);
     table->horizontalHeader()->setSortIndicator(-1, Qt::AscendingOrder);
     table->setUpdatesEnabled(false);
-    for (int i = 0; i < count && i < m_devices.size(); ++i)
-        appendRow(i);
+    for (int index : indicesByMac(count))
+        appendRow(index);
     table->setUpdatesEnabled(true);
     table->setSortingEnabled(true);
     fitColumns();
+}
+
+QList<int> DeviceTable::indicesByMac(int count) const
+{
+    QList<int> indices;
+    for (int i = 0; i < count && i < m_devices.size(); ++i)
+        indices << i;
+    std::stable_sort(indices.begin(), indices.end(), [this](int left, int right) {
+        return m_devices.at(left).mac.compare(m_devices.at(right).mac, Qt::CaseInsensitive) < 0;
+    });
+    return indices;
+}
+
+void DeviceTable::setCompact(bool compact)
+{
+    m_compact = compact;
+    // The style's least row height is taller than a line of text.
+    widget()->verticalHeader()->setMinimumSectionSize(compact ? rowHeight() : -1);
+    widget()->verticalHeader()->setDefaultSectionSize(rowHeight());
+    widget()->setIconSize(QSize(iconSide(), iconSide()));
+    resizeIcons();
+    fitColumns();
+}
+
+int DeviceTable::rowHeight() const
+{
+    return m_compact ? widget()->fontMetrics().height() : pictureRowHeight;
+}
+
+int DeviceTable::iconSide() const
+{
+    return m_compact ? rowHeight() - 2 * compactIconMargin : iconSize;
+}
+
+void DeviceTable::resizeIcons()
+{
+    for (int row = 0; row < rowCount(); ++row) {
+        QTableWidgetItem* item = widget()->item(row, columnIcon);
+        const int index = deviceIndexOf(item);
+        if (index < 0 || index >= m_devices.size())
+            continue;
+        const QPixmap icon = scaledIcon(deviceIcon(m_devices.at(index).code, m_devices.at(index).brand));
+        item->setData(Qt::DecorationRole, icon.isNull() ? QVariant() : QVariant(icon));
+    }
 }
 
 void DeviceTable::appendRow(int deviceIndex)
@@ -160,15 +208,22 @@ void DeviceTable::markAddress(QTableWidgetItem* item, int deviceIndex) const
 QTableWidgetItem* DeviceTable::makeIconItem(const Device_t& device) const
 {
     auto* item = new QTableWidgetItem;
-    const QString path = deviceIcon(device.code, device.brand);
-    QPixmap icon;
-    if (!QPixmapCache::find(path, &icon) && icon.load(path)) {
-        icon = icon.scaled(iconSize, iconSize, Qt::KeepAspectRatio, Qt::SmoothTransformation);
-        QPixmapCache::insert(path, icon);
-    }
+    const QPixmap icon = scaledIcon(deviceIcon(device.code, device.brand));
     if (!icon.isNull())
         item->setData(Qt::DecorationRole, icon);
     return item;
+}
+
+QPixmap DeviceTable::scaledIcon(const QString& path) const
+{
+    const int side = iconSide();
+    const QString key = QStringLiteral("%1@%2").arg(path).arg(side);
+    QPixmap icon;
+    if (!QPixmapCache::find(key, &icon) && icon.load(path)) {
+        icon = icon.scaled(side, side, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+        QPixmapCache::insert(key, icon);
+    }
+    return icon;
 }
 
 QCheckBox* DeviceTable::makeSelectionBox(const Device_t& device, int deviceIndex)
@@ -259,13 +314,50 @@ void DeviceTable::toggleFilter()
     const bool apply = m_filterOff;
     m_ui.comboBoxDeviceFilter->setMaximumWidth(apply ? unlimitedWidth : 0);
     m_filterOff = !apply;
-    m_ui.actionApply_Filter->setText(apply ? tr("Remove Filter") : tr("Apply Filter"));
+    m_ui.actionApply_Filter->setText(apply ? tr("Remove F&ilter") : tr("Apply F&ilter"));
 }
 
 void DeviceTable::showAllRows()
 {
     for (int row = 0; row < rowCount(); ++row)
-        widget()->showRow(row);
+        widget()->setRowHidden(row, !passesRowFilter(row));
+    leaveHiddenRow();
+    reportShownRows();
+}
+
+bool DeviceTable::passesRowFilter(int row) const
+{
+    if (!m_rowFilter)
+        return true;
+    const int index = deviceIndexOf(widget()->item(row, columnIcon));
+    return index < 0 || index >= m_devices.size() || m_rowFilter(m_devices.at(index));
+}
+
+void DeviceTable::setRowFilter(RowFilter filter)
+{
+    m_rowFilter = std::move(filter);
+    refilter();
+}
+
+void DeviceTable::refilter()
+{
+    if (m_filterOff)
+        showAllRows();
+    else
+        hideOtherFamilies();
+}
+
+int DeviceTable::shownRowCount() const
+{
+    int shown = 0;
+    for (int row = 0; row < rowCount(); ++row)
+        shown += widget()->isRowHidden(row) ? 0 : 1;
+    return shown;
+}
+
+void DeviceTable::reportShownRows()
+{
+    emit signalRowsShown(shownRowCount(), rowCount());
 }
 
 void DeviceTable::hideOtherFamilies()
@@ -279,9 +371,10 @@ void DeviceTable::hideOtherFamilies()
             continue;
         const int index = deviceIndexOf(item);
         const bool known = index >= 0 && index < m_devices.size();
-        widget()->setRowHidden(row, !known || familyDigit(m_devices.at(index)) != wanted);
+        widget()->setRowHidden(row, !known || familyDigit(m_devices.at(index)) != wanted || !passesRowFilter(row));
     }
     leaveHiddenRow();
+    reportShownRows();
 }
 
 void DeviceTable::leaveHiddenRow()

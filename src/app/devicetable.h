@@ -10,6 +10,8 @@
 #include <QObject>
 #include <QString>
 
+#include <functional>
+
 namespace Ui {
 class MainWindow;
 }
@@ -35,8 +37,15 @@ public:
     static constexpr int selectionColumnWidth = 80;
     static constexpr int iconColumnWidth = 96;
     static constexpr int iconSize = 90;
+    static constexpr int pictureRowHeight = 96;
     static constexpr int noDevice = -1;
     static constexpr int unlimitedWidth = 16777215;
+    // Rows at text height: the picture shrinks to fit the row.
+    static constexpr int compactIconMargin = 2;
+    static constexpr int compactIconPadding = 6;
+
+    // Whether a device passes the filters beside the family filter (the search field's text).
+    using RowFilter = std::function<bool(const Device_t&)>;
 
     // `filterOff` is true while the family filter is removed; until `noSelectionYet` clears, the filter
     // does not follow the selection.
@@ -52,8 +61,13 @@ public:
     void fitColumns();
 
     void clear();
-    // Appends rows for the devices 0 to count - 1, sorting off while they go in.
+    // Appends rows for the devices 0 to count - 1, sorting off while they go in. They go in by MAC, so
+    // that devices that sort equal keep one order from scan to scan, whatever order they answered in.
     void appendRows(int count);
+    // Pictures at full size with rows to match, or small pictures in rows at text height.
+    void setCompact(bool compact);
+    bool isCompact() const { return m_compact; }
+    int rowHeight() const;
     static QString deviceIcon(const QString& code, const QString& brand);
 
     int rowCount() const;
@@ -79,6 +93,11 @@ public:
     void showAllRows();
     // With the filter applied, only rows of the family chosen in the box stay visible.
     void hideOtherFamilies();
+    // A further filter on every row, family filter applied or not; the rows are filtered again at once.
+    void setRowFilter(RowFilter filter);
+    // The family filter and the row filter applied again, as they stand.
+    void refilter();
+    int shownRowCount() const;
     // With a device selected, the box turns to its family (which hides the others through the box's signal).
     void followCurrentDevice();
 
@@ -87,12 +106,20 @@ signals:
     void signalCurrentDeviceChanged(int deviceIndex);
     // A row's selection box was ticked or unticked.
     void signalSelectionBoxChanged();
+    // After every filtering: how many rows show of how many.
+    void signalRowsShown(int shown, int total);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void appendRow(int deviceIndex);
+    QList<int> indicesByMac(int count) const;
+    bool passesRowFilter(int row) const;
+    void reportShownRows();
+    int iconSide() const;
+    QPixmap scaledIcon(const QString& path) const;
+    void resizeIcons();
     void leaveHiddenRow();
     void markAddress(QTableWidgetItem* item, int deviceIndex) const;
     QTableWidgetItem* makeIconItem(const Device_t& device) const;
@@ -103,4 +130,6 @@ private:
     bool& m_filterOff;
     const bool& m_noSelectionYet;
     AddressHealth m_health;
+    RowFilter m_rowFilter;
+    bool m_compact = false;
 };

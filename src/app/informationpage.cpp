@@ -10,6 +10,7 @@
 
 #include <QColor>
 #include <QHeaderView>
+#include <QMessageBox>
 #include <QStyle>
 
 namespace {
@@ -140,7 +141,23 @@ void InformationPage::openWebInterface()
     if (!webInterfaceAvailable(index))
         return;
     const QUrl url(QStringLiteral("http://") + context().devices.at(index).ip + QStringLiteral("/"));
+    if (!confirmUnreachableAddress(index, url))
+        return;
     if (!context().prompts.openUrl(url))
         context().prompts.warning(context().window, tr("Web Interface"),
                                   tr("Unable to open %1 in the browser.").arg(url.toString()));
+}
+
+bool InformationPage::confirmUnreachableAddress(int deviceIndex, const QUrl& url)
+{
+    // A unit outside every selected subnet, or sharing its address, answered a broadcast: the browser
+    // would wait on an address nothing of this unit's listens at, or reach another unit.
+    const QString problem = context().table.addressHealth().description(deviceIndex);
+    if (problem.isEmpty())
+        return true;
+    const QString text = tr("%1 may not reach this unit's web interface: %2\n\nGive the unit an address in the "
+                            "subnet of a selected interface first (the Config page proposes one). Open it anyway?")
+                             .arg(url.toString(), problem);
+    return context().prompts.question(context().window, tr("Web Interface"), text, QMessageBox::Yes | QMessageBox::No,
+                                      QMessageBox::No) == QMessageBox::Yes;
 }

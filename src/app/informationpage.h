@@ -4,6 +4,8 @@
 
 #include "app/devicepage.h"
 
+#include <QUrl>
+
 // The information page: every known field of the selected device, and the button that opens a
 // power supply's web interface.
 class InformationPage : public DevicePage
@@ -33,6 +35,8 @@ private:
     void appendAddressProblem(int deviceIndex);
     void fitAddressProblemRow();
     bool webInterfaceAvailable(int deviceIndex) const;
+    // True when the unit is reachable at its address, or the user opens it anyway after the warning.
+    bool confirmUnreachableAddress(int deviceIndex, const QUrl& url);
 
     int m_problemRow = -1;
 };

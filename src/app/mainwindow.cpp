@@ -2,15 +2,19 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/mainwindow.h"
 
+#include "app/compactview.h"
+#include "app/devicesearch.h"
 #include "app/housekeeping.h"
 #include "app/resourcetext.h"
 #include "app/settingslink.h"
 #include "app/statusreporter.h"
+#include "app/viewkeeper.h"
 #include "app/windowgeometry.h"
 #include "dialogs/buttonkeyfilter.h"
 #include "dialogs/userprompts.h"
 #include "discovery/client.h"
 #include "discovery/networkinterfaces.h"
+#include "model/unittext.h"
 #include "resources/appresources.h"
 #include "ui_mainwindow.h"
 
@@ -18,6 +22,7 @@
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QDir>
+#include <QShortcut>
 #include <QStatusBar>
 #include <QTimer>
 
@@ -53,12 +58,13 @@ MainWindow::MainWindow(QWidget* parent, std::shared_ptr<UserPrompts> prompts, Up
     changeStyle(true, false, false);
     resetNetwSetTable();
     m_deviceTable->prepare();
+    createViewHelpers();
     m_informationPage->prepare();
     m_configurationPage->prepare();
     applyApplicationStyle();
     checkForPreviousInstallations();
     if (WindowGeometry::restore(*this, m_settings))
-        ui->actionToogle_Full_Screen->setText(tr("Show Normal"));
+        ui->actionToogle_Full_Screen->setText(tr("Show &Normal"));
     startLogoPage();
 
     connectPageButtons();
@@ -81,6 +87,15 @@ void MainWindow::createPages(UpgradeWorkerFactory upgradeWorkers)
     m_settingsLink =
         std::make_unique<SettingsLink>(*m_client, m_settings, m_updateTimeout, m_flagManualIP, ui->frameManualIp);
     m_statusReporter = std::make_unique<StatusReporter>(statusBar());
+}
+
+void MainWindow::createViewHelpers()
+{
+    m_deviceSearch = std::make_unique<DeviceSearch>(*m_deviceTable, ui->filterBtn, statusBar());
+    m_compactView = std::make_unique<CompactView>(*ui->menuView, *m_deviceTable, m_settings);
+    m_viewKeeper = std::make_unique<ViewKeeper>(*m_deviceTable);
+    auto* find = new QShortcut(QKeySequence::Find, this);
+    connect(find, &QShortcut::activated, m_deviceSearch.get(), &DeviceSearch::focusField);
 }
 
 void MainWindow::copySettingsToWindow()
@@ -211,12 +226,15 @@ void MainWindow::onScanDevices()
     m_scanRunning = true;
     setScanControlsEnabled(false);
     m_statusReporter->scanStarted();
+    const int current = m_deviceTable->currentDeviceIndex();
+    const ViewKeeper::View view = m_viewKeeper->capture(current >= 0 ? m_devices.at(current).mac : QString());
     clearDevicePages();
     m_networkInterfaces->scanInterfaces();
     const QList<Device_t> found = m_client->startScan(m_networkInterfaces->interfaces());
     m_client->clearDevicesList();
     m_scanRunning = false;
     showDevices(found);
+    m_viewKeeper->restore(view);
     setScanControlsEnabled(true);
     m_statusReporter->scanFinished(found.size(), m_networkInterfaces->interfaces(), *m_client);
 }
@@ -247,7 +265,7 @@ void MainWindow::clearDevicePages()
 void MainWindow::showDevices(const QList<Device_t>& devices)
 {
     m_deviceTable->clear();
-    m_devices = devices;
+    m_devices = UnitText::cleaned(devices);
     m_deviceTable->judgeAddresses(m_networkInterfaces->interfaces());
     updateDeviceTable(m_devices.size());
     m_selected = QVector<bool>(m_devices.size(), false).toList();

@@ -22,12 +22,15 @@ class MainWindow;
 }
 
 class Client;
+class CompactView;
+class DeviceSearch;
 class Housekeeping;
 class NetworkInterfaces;
 class QTimer;
 class SettingsLink;
 class StatusReporter;
 class UserPrompts;
+class ViewKeeper;
 
 // The one window of the tool: scans on request, lists the devices found in its device table and
 // switches between the information, firmware and network configuration pages, which do the work.
@@ -70,6 +73,7 @@ public:
     FirmwarePage& firmwarePage() { return *m_firmwarePage; }
     ConfigurationPage& configurationPage() { return *m_configurationPage; }
     StatusReporter& statusReporter() { return *m_statusReporter; }
+    DeviceSearch& deviceSearch() { return *m_deviceSearch; }
 
     // Replaces the device list and rebuilds the table as a scan would.
     void showDevices(const QList<Device_t>& devices);
@@ -152,6 +156,7 @@ protected:
 
 private:
     void createPages(UpgradeWorkerFactory upgradeWorkers);
+    void createViewHelpers();
     void copySettingsToWindow();
     void applyApplicationStyle();
     void startLogoPage();
@@ -186,4 +191,7 @@ private:
     std::unique_ptr<Housekeeping> m_housekeeping;
     std::unique_ptr<SettingsLink> m_settingsLink;
     std::unique_ptr<StatusReporter> m_statusReporter;
+    std::unique_ptr<DeviceSearch> m_deviceSearch;
+    std::unique_ptr<CompactView> m_compactView;
+    std::unique_ptr<ViewKeeper> m_viewKeeper;
 };

@@ -76,10 +76,10 @@ void MainWindow::onFullScreen()
 {
     if (isFullScreen()) {
         showNormal();
-        ui->actionToogle_Full_Screen->setText(tr("Toogle Full Screen"));
+        ui->actionToogle_Full_Screen->setText(tr("Toogle &Full Screen"));
     } else {
         showFullScreen();
-        ui->actionToogle_Full_Screen->setText(tr("Show Normal"));
+        ui->actionToogle_Full_Screen->setText(tr("Show &Normal"));
     }
 }
 

@@ -4,6 +4,8 @@
 
 #include "netconf/addresstext.h"
 
+#include <algorithm>
+
 namespace {
 constexpr auto dhcpOn = "1";
 constexpr auto arrow = " \u2192 ";
@@ -80,6 +82,52 @@ QStringList ConfigurationDiff::problems() const
     return lines;
 }
 
+void ConfigurationDiff::flagConflicts(const QList<Device_t>& devices,
+                                      const QList<QPair<QString, QString>>& hostAddresses)
+{
+    // The addresses as they will be once the batch is sent: a unit that moves away frees its address.
+    QList<QPair<QString, QString>> finalAddresses; // address, owner
+    for (const Device_t& device : devices) {
+        const bool moves = std::any_of(m_changes.cbegin(), m_changes.cend(), [&device](const Change& change) {
+            return change.mac.compare(device.mac, Qt::CaseInsensitive) == 0;
+        });
+        if (!moves)
+            finalAddresses.append({device.ip.trimmed(), deviceLabel(device)});
+    }
+    for (const Change& change : m_changes)
+        finalAddresses.append({change.after.at(0), change.device});
+    for (Change& change : m_changes) {
+        change.conflicts.clear();
+        const QString address = change.after.at(0);
+        for (const auto& other : finalAddresses) {
+            if (other.first == address && other.second != change.device)
+                change.conflicts << other.second;
+        }
+        for (const auto& host : hostAddresses) {
+            if (host.second == address)
+                change.conflicts << tr("this computer (%1)").arg(host.first);
+        }
+    }
+}
+
+bool ConfigurationDiff::hasConflicts() const
+{
+    return std::any_of(m_changes.cbegin(), m_changes.cend(),
+                       [](const Change& change) { return !change.conflicts.isEmpty(); });
+}
+
+QString ConfigurationDiff::conflictText() const
+{
+    QStringList lines;
+    lines << tr("Address conflicts: these addresses would answer for more than one machine.");
+    for (const Change& change : m_changes) {
+        if (!change.conflicts.isEmpty())
+            lines << tr("  %1 for %2 is also used by %3")
+                         .arg(change.after.at(0), change.device, change.conflicts.join(QStringLiteral(", ")));
+    }
+    return lines.join(QLatin1Char('\n'));
+}
+
 QString ConfigurationDiff::deviceLabel(const Device_t& device)
 {
     const QString name = QStringList{device.group, device.serialNumber}.join(QLatin1Char(' ')).trimmed();
@@ -118,8 +166,12 @@ QString ConfigurationDiff::confirmationText() const
         QString line = QStringLiteral("%1: %2").arg(change.device, describeChange(change.before, change.after));
         if (change.dhcpOn)
             line += tr("; DHCP will be turned off");
+        if (!change.conflicts.isEmpty())
+            line += tr("  [CONFLICT]");
         lines << line;
     }
+    if (hasConflicts())
+        lines << QString() << conflictText();
     if (!m_unmatched.isEmpty())
         lines << QString() << unmatchedText();
     if (m_unchanged > 0)

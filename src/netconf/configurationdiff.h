@@ -6,6 +6,7 @@
 
 #include <QCoreApplication>
 #include <QList>
+#include <QPair>
 #include <QString>
 #include <QStringList>
 
@@ -34,6 +35,8 @@ public:
         bool dhcpOn = false;
         // Refusals of the row's values; a change with any is not sent.
         QStringList problems;
+        // Who else would answer at the new address; sent only once the user has seen them.
+        QStringList conflicts;
     };
 
     ConfigurationDiff(const QList<Device_t>& devices, const QList<QList<QString>>& rows);
@@ -45,6 +48,10 @@ public:
     const QStringList& malformed() const { return m_malformed; }
 
     bool hasChanges() const { return !m_changes.isEmpty(); }
+    // Marks every change whose new address another unit would still have afterwards, another change
+    // of the batch gives too, or this computer uses (`hostAddresses`: interface name and address).
+    void flagConflicts(const QList<Device_t>& devices, const QList<QPair<QString, QString>>& hostAddresses);
+    bool hasConflicts() const;
     // Every problem of the rows, one a line; empty when all can be sent.
     QStringList problems() const;
 
@@ -62,6 +69,7 @@ public:
 private:
     void takeRow(const QList<Device_t>& devices, const QList<QString>& row, int number);
     QString unmatchedText() const;
+    QString conflictText() const;
 
     QList<Change> m_changes;
     QList<QList<QString>> m_unmatched;

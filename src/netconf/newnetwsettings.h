@@ -5,12 +5,16 @@
 #include <QDialog>
 #include <QList>
 #include <QString>
+#include <QStringList>
 
 #include <memory>
 
 namespace Ui {
 class NewNetwSettings;
 }
+
+class QLineEdit;
+class QPushButton;
 
 // Lets the user edit the addresses of every discovered device in one table
 // and hand the edited rows back in one go.
@@ -31,17 +35,28 @@ public:
     // Address columns wide enough for any address, the other columns for their headers; the last
     // column takes the rest, so that all six show at the dialog's size.
     void fitColumns();
+    // The addresses that numbering skips: those of the units found and of this computer.
+    void setTakenAddresses(const QStringList& addresses) { m_taken = addresses; }
 
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 public slots:
     void onApply();
     void onClose();
+    // Fills the IP cells of the selected rows, top to bottom, with consecutive free addresses from the
+    // typed start address; nothing is sent until Apply.
+    void onNumberSelectedRows();
 
 signals:
     void signalApplyChanges();
     void signalClose();
 
 private:
+    void buildNumbering();
+    QList<int> selectedRowsInOrder() const;
+
     std::unique_ptr<Ui::NewNetwSettings> ui;
+    QLineEdit* m_startAddress = nullptr;
+    QPushButton* m_numberButton = nullptr;
+    QStringList m_taken;
 };

@@ -15,6 +15,7 @@
 #include <poll.h>
 #include <sched.h>
 #include <sys/ioctl.h>
+#include <sys/socket.h>
 #include <sys/syscall.h>
 #include <sys/time.h>
 #include <unistd.h>
@@ -37,12 +38,23 @@ QElapsedTimer g_clock;
 
 // The kernel's arrival time of the datagram just read, so that a busy machine that reads two datagrams at
 // once does not make them look simultaneous; the test's own clock when the kernel has no stamp.
+// The stamp is taken when the sender's write hands the datagram over, so gaps between stamps are the
+// pauses the sender made, however late this thread gets to read.
 qint64 arrivalMs(int descriptor)
 {
     timeval stamp{};
     if (::ioctl(descriptor, SIOCGSTAMP, &stamp) != 0)
         return g_clock.elapsed();
     return qint64(stamp.tv_sec) * 1000 + stamp.tv_usec / 1000;
+}
+
+// The kernel stamps datagrams as they arrive only once some socket wants stamps; before that a stamp is
+// the moment of the read, which on a loaded machine comes long after the send. Asked for at bind time,
+// every datagram the tool sends is stamped as it arrives.
+bool stampOnArrival(const QUdpSocket& socket)
+{
+    const int on = 1;
+    return ::setsockopt(static_cast<int>(socket.socketDescriptor()), SOL_SOCKET, SO_TIMESTAMP, &on, sizeof on) == 0;
 }
 
 bool ip(const QStringList& arguments)
@@ -134,7 +146,8 @@ void SimulatedLink::serve()
     QUdpSocket lantronix;
     const auto mode = QAbstractSocket::ShareAddress | QAbstractSocket::ReuseAddressHint;
     m_ok = instrument.bind(QHostAddress::AnyIPv4, instrumentPort, mode) &&
-           lantronix.bind(QHostAddress::AnyIPv4, lantronixPort, mode);
+           lantronix.bind(QHostAddress::AnyIPv4, lantronixPort, mode) && stampOnArrival(instrument) &&
+           stampOnArrival(lantronix);
     m_serving.release();
     pollfd descriptors[2] = {{static_cast<int>(instrument.socketDescriptor()), POLLIN, 0},
                              {static_cast<int>(lantronix.socketDescriptor()), POLLIN, 0}};

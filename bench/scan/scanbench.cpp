@@ -1,11 +1,12 @@
 // SPDX-FileCopyrightText: 2026 Kestrion developers
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Scans the simulated lab of bench/scan/lab-200.json twenty times in a row, on the
-// tool side of the namespace harness, and reports units found and the time each
-// scan took beyond its listening time:
+// Scans a simulated lab twenty times in a row, on the tool side of the namespace
+// harness, and reports units found, the listening time, the wall time of each scan
+// and the time it took beyond its listening time:
 //   scripts/netns-lab.sh --sim build/sim/kestrion-sim --lab bench/scan/lab-200.json
 //       -- build/bench/scan/bench_scan [scanTime-ms]
-// (one command line).
+// (one command line). bench/scan/lab-2000.json is the same mix ten times larger
+// (written by bench/scan/make-lab.py).
 #include "discovery/client.h"
 #include "discovery/networkinterfaces.h"
 
@@ -80,13 +81,15 @@ int main(int argc, char** argv)
         QElapsedTimer timer;
         timer.start();
         const QList<Device_t> devices = client.startScan(holder.interfaces());
-        const qint64 overhead = timer.elapsed() - listeningMs;
+        const qint64 wall = timer.elapsed();
+        const qint64 overhead = wall - listeningMs;
         client.clearDevicesList();
         const int found = foundOf(devices, expected);
         allFound = allFound && found == expected.size() && devices.size() == expected.size();
         overheads << overhead;
-        std::printf("scan %2d: found %d/%d (%d records), overhead %lld ms\n", i + 1, found, int(expected.size()),
-                    int(devices.size()), static_cast<long long>(overhead));
+        std::printf("scan %2d: found %d/%d (%d records), listening %lld ms, wall %lld ms, overhead %lld ms\n", i + 1,
+                    found, int(expected.size()), int(devices.size()), static_cast<long long>(listeningMs),
+                    static_cast<long long>(wall), static_cast<long long>(overhead));
     }
     std::sort(overheads.begin(), overheads.end());
     const qint64 median = overheads.at(overheads.size() / 2);

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds everything with AddressSanitizer and UndefinedBehaviorSanitizer in build-sanitize and runs
 # the whole suite there; the first finding ends the test that hit it. Leaks inside Qt itself are
-# suppressed by tests/lsan.supp, nothing else. CXX picks the compiler (default: the system's c++).
+# suppressed by tests/lsan.supp, nothing else. CXX picks the compiler (default: the system's c++); the
+# arguments go to ctest.
 #
 #   scripts/test-sanitize.sh [ctest arguments...]      e.g. -R tst_decoders
 set -euo pipefail
@@ -9,7 +10,12 @@ root="$(cd "$(dirname "$0")/.." && pwd)"
 build="${SANITIZE_BUILD_DIR:-$root/build-sanitize}"
 jobs="${JOBS:-$(nproc)}"
 
-cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKESTRION_SANITIZE=ON >/dev/null
+compiler=()
+[ -n "${CXX:-}" ] && compiler=(-DCMAKE_CXX_COMPILER="$CXX")
+# SANITIZE_CMAKE_ARGS: further configure options, e.g. -DKESTRION_STRICT=ON (as CI gives).
+# shellcheck disable=SC2086
+cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKESTRION_SANITIZE=ON "${compiler[@]}" \
+    ${SANITIZE_CMAKE_ARGS:-} >/dev/null
 cmake --build "$build" -j "$jobs"
 
 # The namespace harness and the simulator inherit these, so the e2e tests run sanitized as well.

@@ -33,6 +33,8 @@ constexpr int pinInstallStep = 3;
 constexpr int drainProgressSteps = 5;
 constexpr int echoDrainSeconds = 5;
 constexpr char autobaudCharacter = 'a';
+// An echo longer than what was sent is wrong whatever follows: this much more is enough to tell.
+constexpr int echoSlackBytes = 64;
 
 QByteArray littleEndian(quint32 value)
 {
@@ -203,12 +205,38 @@ void dspProgMode::loadBootloader()
     while (m_socket.bytesToWrite() > 0 && m_socket.waitForBytesWritten(int(written.remainingTime()))) {
     }
     m_socket.waitForReadyRead(pacing.loaderEchoWaitMs);
-    readWithTimeout(echoDrainSeconds);
+    // The boot ROM echoes every byte it took: anything else means the loader is not running.
+    const QByteArray echo = drain(echoDrainSeconds, stream.size() + echoSlackBytes);
     m_socket.disconnectFromHost();
+    if (echo != stream)
+        emit signalError(echoMismatch(stream, echo));
+}
+
+QString dspProgMode::echoMismatch(const QByteArray& sent, const QByteArray& echo)
+{
+    int same = 0;
+    while (same < sent.size() && same < echo.size() && sent.at(same) == echo.at(same))
+        ++same;
+    if (echo.isEmpty())
+        return tr("ERROR: The boot ROM did not echo the bootloader (%1 bytes sent, none came back).").arg(sent.size());
+    return tr("ERROR: The boot ROM's echo of the bootloader differs from what was sent: %1 bytes sent, %2 came "
+              "back, the first %3 of them as sent.")
+        .arg(sent.size())
+        .arg(echo.size())
+        .arg(same);
 }
 
 void dspProgMode::readWithTimeout(int seconds)
 {
+    drain(seconds, 0);
+}
+
+// Reads until the line falls silent, keeping at most `keep` bytes; a line that never falls silent ends the
+// drain at its overall bound, so a chattering tunnel cannot hold the run.
+QByteArray dspProgMode::drain(int seconds, qint64 keep)
+{
+    QByteArray kept;
+    const QDeadlineTimer deadline(FirmwarePacing::current().echoDrainTotalMs);
     // The pacing holds the silence of the loader's five-second drain; other lengths scale with it.
     const int silenceMs = seconds * FirmwarePacing::current().echoDrainSilenceMs / echoDrainSeconds;
     int steps = 0;
@@ -218,8 +246,15 @@ void dspProgMode::readWithTimeout(int seconds)
             ++steps;
         }
         processPendingEvents();
-        if (!m_socket.waitForReadyRead(silenceMs))
+        // What an earlier wait already brought in is part of the echo too.
+        if (m_socket.bytesAvailable() == 0 &&
+            (deadline.hasExpired() ||
+             !m_socket.waitForReadyRead(int(qMin<qint64>(silenceMs, deadline.remainingTime())))))
             break;
-        m_socket.readAll();
+        const QByteArray data = m_socket.readAll();
+        kept += data.left(int(qMax<qint64>(0, keep - kept.size())));
+        if (deadline.hasExpired())
+            break;
     }
+    return kept;
 }

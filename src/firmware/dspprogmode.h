@@ -41,6 +41,8 @@ signals:
 
 private:
     bool connectWithAttempts(quint16 port, int waitMs, int attempts);
+    QByteArray drain(int seconds, qint64 keep);
+    static QString echoMismatch(const QByteArray& sent, const QByteArray& echo);
     void step();
 
     QTcpSocket m_socket;

@@ -40,6 +40,7 @@ struct FirmwarePacing
     int autobaudEchoWaitMs = 3000;
     int loaderEchoWaitMs = 1000;
     int echoDrainSilenceMs = 5000;
+    int echoDrainTotalMs = 60000; // bound of the whole drain, against a line that never falls silent
 
     // Setup menu.
     int menuConnectWaitMs = 4000;
@@ -47,6 +48,10 @@ struct FirmwarePacing
     int menuSilenceMs = 1000;
     int menuPromptAttempts = 20;
     int saveExitPauseMs = 1000;
+
+    // The rescan after a run: a unit restarts into its new firmware and answers no scan meanwhile.
+    int verifyScanAttempts = 4;
+    int verifyScanPauseMs = 3000;
 
     // Bootloader transfer.
     int tunnelConnectWaitMs = 5000;

@@ -3,6 +3,7 @@
 #include "firmware/firmwareupgrade.h"
 
 #include "firmware/firmwarepacing.h"
+#include "firmware/upgradeselection.h"
 #include "model/device.h"
 #include "model/wellknownports.h"
 
@@ -89,6 +90,10 @@ void firmwareUpgrade::run()
         m_deviceIp = m_devices.at(i).ip;
         logBanner(m_deviceIp);
         emit signalRemoveSelectedDevice(i);
+        // A family without a procedure is refused by identification, with its own message.
+        const std::optional<FirmwareImageKind> kind = UpgradeSelection::imageKindFor(m_deviceCode);
+        if (kind && !imageIsSound(*kind))
+            return;
         if (device::isXport(m_deviceCode))
             firmwareKolvexUpdate();
         else if (device::isPsRecovery(m_deviceCode))
@@ -100,7 +105,8 @@ void firmwareUpgrade::run()
     if (!m_manualIp.isEmpty()) {
         logBanner(m_manualIp);
         m_deviceIp = m_manualIp;
-        firmwareUpdatePowerSupplies(false);
+        if (imageIsSound(UpgradeSelection::manualImageKind()))
+            firmwareUpdatePowerSupplies(false);
     }
 }
 
@@ -143,11 +149,10 @@ void firmwareUpgrade::connectTcpClient()
     QTcpSocket socket;
     socket.connectToHost(m_deviceIp, port::command, QIODevice::ReadWrite, QAbstractSocket::AnyIPProtocol);
     if (!socket.waitForConnected(FirmwarePacing::current().connectWaitMs)) {
-        // Qt's blocking wait abandons a connection still being set up; one left pending would end the run quietly.
-        if (socket.state() == QAbstractSocket::UnconnectedState) {
-            log(tr("Device Unconnected! exit..."));
-            emit signalErrorDetected();
-        }
+        // A connection still being set up after the wait is no more use than a refused one.
+        socket.abort();
+        log(tr("Device Unconnected! exit..."));
+        emit signalErrorDetected();
         return;
     }
     log(tr("Device Connected!"));
@@ -164,8 +169,15 @@ void firmwareUpgrade::connectTcpClient()
     socket.close();
     log(socket.state() != QAbstractSocket::UnconnectedState ? tr("ERROR: Device still connected")
                                                             : tr("Socket closed, continue..."));
-    if (answer.isEmpty() || answer.contains(QLatin1String(refusal))) {
+    // A run that stops here must say so: the page and the command line wait for its outcome.
+    if (answer.isEmpty()) {
         log(tr("No response from device"));
+        emit signalErrorDetected();
+        return;
+    }
+    if (answer.contains(QLatin1String(refusal))) {
+        log(tr("ERROR: the unit refused identification: \"%1\"").arg(UnitAnswer::quote(answer.toUtf8())));
+        emit signalErrorDetected();
         return;
     }
     log(tr("Device name: ") + answer);
@@ -208,6 +220,19 @@ void firmwareUpgrade::discardPendingInput(QTcpSocket& socket)
         socket.waitForReadyRead(0);
     if (socket.isOpen())
         socket.readAll();
+}
+
+// The whole file is read before anything is sent: a damaged image must not reach a unit half way.
+bool firmwareUpgrade::imageIsSound(FirmwareImageKind wanted)
+{
+    const FirmwareImageCheck::Result result =
+        UpgradeSelection::checkImage(m_firmwarePath, wanted, m_acceptOtherImageKind);
+    if (result.ok)
+        return true;
+    log(result.message);
+    log(tr("ERROR: The firmware file was refused before anything was sent to the unit."));
+    emit signalErrorDetected();
+    return false;
 }
 
 void firmwareUpgrade::log(const QString& message)

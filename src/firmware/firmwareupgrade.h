@@ -2,6 +2,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "firmware/firmwareimagecheck.h"
+#include "firmware/unitanswer.h"
 #include "model/device_t.h"
 
 #include <QFile>
@@ -28,6 +30,13 @@ public:
     // value moves it by that much, modulo 101. Every procedure emits by this rule and every view of a
     // run applies it.
     static int nextProgress(int bar, int value);
+
+    // The user chose to send a file whose content is not of the kind the units take (the power-supply
+    // upload sends any file unchanged); it is still checked whole as what it is. Set before start().
+    void setAcceptOtherImageKind(bool accept) { m_acceptOtherImageKind = accept; }
+    // Which motor-driver DSP the file is for (dspProgMode::programCommunication or programControl), as
+    // the row it was chosen in says; normalMode leaves it to the file's name. Set before start().
+    void setMotorDriverDsp(int dsp) { m_dspRow = dsp; }
 
 signals:
     void signalPrintMessage(QString message, bool append = true);
@@ -66,6 +75,10 @@ protected:
     bool m_errorDetected = false;
     int m_dspSelector = 0;
     int m_linesPerStep = 0;
+    bool m_acceptOtherImageKind = false;
+    int m_dspRow = 0;
+    // Set once the beamline procedure has sent its first erase: the old firmware is gone from then on.
+    bool m_flashTouched = false;
 
     // Steps of the motor-driver procedure (firmwareupgrade_kolvex.cpp).
     bool setXportBaudRate(int baudRate);
@@ -78,9 +91,13 @@ private:
     void log(const QString& message);
     void logBanner(const QString& address);
     QString identificationCommand();
+    bool imageIsSound(FirmwareImageKind wanted);
+    int motorDriverDsp();
 
     // Power-supply procedure.
     bool powerSupplyIsIdle(bool checkDcLink);
+    void reportUnreadableStatus(const QString& status);
+    void completeFinalLine(QTcpSocket& upload, QString& reply);
     bool openFirmwareFile();
     bool connectUploadPort(QTcpSocket& upload);
     bool uploadFirmware(QTcpSocket& upload, int& progress, bool& interrupted);
@@ -95,6 +112,7 @@ private:
     bool eraseSectors(QTcpSocket& socket, const QList<qint8>& sectors);
     bool writeImage(QTcpSocket& socket);
     bool restartBeamline(QTcpSocket& socket);
-    void sendToBeamline(QTcpSocket& socket, const QByteArray& command);
-    bool beamlineAnswered(QTcpSocket& socket);
+    bool sendToBeamline(QTcpSocket& socket, const QByteArray& command);
+    bool beamlineConfirmed(QTcpSocket& socket, const QString& step, UnitAnswer::Expect expect);
+    void reportFlashIncomplete();
 };

@@ -1,11 +1,13 @@
 // SPDX-FileCopyrightText: 2026 Kestrion developers
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The beamline procedure of the upgrade worker (also used for Vesk supplies): the flash sectors that the
-// S-record image touches are erased, then the image is written line by line, each line answered before
-// the next is sent, and the instrument restarts.
+// S-record image touches are erased, then the image is written line by line, each line confirmed before
+// the next is sent, and the instrument restarts. Only a confirmation lets the run go on: a refusal or an
+// answer that confirms nothing ends it where it stands, and the restart is then never sent.
 #include "firmware/firmwarepacing.h"
 #include "firmware/firmwareupgrade.h"
 #include "firmware/srecordscan.h"
+#include "firmware/unitanswer.h"
 #include "model/wellknownports.h"
 
 #include <QTcpSocket>
@@ -86,8 +88,10 @@ bool firmwareUpgrade::eraseSectors(QTcpSocket& socket, const QList<qint8>& secto
     for (const qint8 sector : sectors) {
         QThread::msleep(FirmwarePacing::current().sectorErasePauseMs);
         emit signalProgressBarUpdate(1);
-        sendToBeamline(socket, eraseCommand + QByteArray::number(sector) + flashCommandEnd);
-        if (!beamlineAnswered(socket)) {
+        // From the first erase on, the flash no longer holds the old firmware.
+        if (sendToBeamline(socket, eraseCommand + QByteArray::number(sector) + flashCommandEnd))
+            m_flashTouched = true;
+        if (!beamlineConfirmed(socket, tr("the erase of sector %1").arg(sector), UnitAnswer::Expect::Acknowledge)) {
             m_firmwareFile.close();
             return false;
         }
@@ -97,11 +101,12 @@ bool firmwareUpgrade::eraseSectors(QTcpSocket& socket, const QList<qint8>& secto
     // Writing after an erase with nothing to write would leave the instrument without firmware.
     if (!m_firmwareFile.open(QIODevice::ReadOnly)) {
         log(tr("ERROR: cannot read the firmware file, ") + m_firmwareFile.errorString());
+        reportFlashIncomplete();
         emit signalErrorDetected();
         return false;
     }
     sendToBeamline(socket, writeModeCommand);
-    if (beamlineAnswered(socket))
+    if (beamlineConfirmed(socket, QStringLiteral("EPCSWR"), UnitAnswer::Expect::Acknowledge))
         return true;
     m_firmwareFile.close();
     return false;
@@ -118,7 +123,7 @@ bool firmwareUpgrade::writeImage(QTcpSocket& socket)
         ++linesSent;
         if (m_linesPerStep != 0 && linesSent % m_linesPerStep == 0)
             emit signalProgressBarUpdate(1);
-        if (!beamlineAnswered(socket)) {
+        if (!beamlineConfirmed(socket, tr("image line %1").arg(linesSent), UnitAnswer::Expect::LineTaken)) {
             m_firmwareFile.close();
             return false;
         }
@@ -133,33 +138,47 @@ bool firmwareUpgrade::restartBeamline(QTcpSocket& socket)
     log(tr("Wait restart..."));
     m_firmwareFile.close();
     sendToBeamline(socket, endCommand);
-    return beamlineAnswered(socket);
+    return beamlineConfirmed(socket, QStringLiteral("E"), UnitAnswer::Expect::Acknowledge);
 }
 
-void firmwareUpgrade::sendToBeamline(QTcpSocket& socket, const QByteArray& command)
+bool firmwareUpgrade::sendToBeamline(QTcpSocket& socket, const QByteArray& command)
 {
     discardPendingInput(socket);
     if (socket.state() != QAbstractSocket::ConnectedState)
-        return;
+        return false;
     socket.write(command);
     socket.flush();
+    return true;
 }
 
-// Any answer counts, ended or not; only silence through every wait fails the run.
-bool firmwareUpgrade::beamlineAnswered(QTcpSocket& socket)
+// The answer must confirm the step: a refusal, silence or anything else ends the run with the unit's words.
+bool firmwareUpgrade::beamlineConfirmed(QTcpSocket& socket, const QString& step, UnitAnswer::Expect expect)
 {
     const FirmwarePacing& pacing = FirmwarePacing::current();
-    QString answer;
-    for (int attempt = 0; attempt < pacing.answerTries; ++attempt) {
-        if (socket.bytesAvailable() == 0 && !socket.waitForReadyRead(pacing.answerWaitMs))
-            continue;
-        answer += QString::fromUtf8(socket.readAll());
-        if (answer.contains(QLatin1Char('\r')))
-            break;
-    }
-    if (!answer.isEmpty())
+    const UnitAnswer answer = UnitAnswer::read(socket, pacing.answerTries, pacing.answerWaitMs,
+                                               pacing.answerTries * pacing.answerWaitMs, pacing.commandMaxBytes);
+    switch (answer.verdict(expect)) {
+    case UnitAnswer::Verdict::Confirmed:
         return true;
-    log(tr("ERROR: No response from the device!"));
+    case UnitAnswer::Verdict::Silent:
+        log(tr("ERROR: No response from the device!"));
+        break;
+    case UnitAnswer::Verdict::Refused:
+        log(tr("ERROR: the unit refused %1: \"%2\"").arg(step, answer.quoted()));
+        break;
+    case UnitAnswer::Verdict::Unexpected:
+        log(tr("ERROR: the unit did not confirm %1; it answered \"%2\"").arg(step, answer.quoted()));
+        break;
+    }
+    reportFlashIncomplete();
     emit signalErrorDetected();
     return false;
+}
+
+void firmwareUpgrade::reportFlashIncomplete()
+{
+    if (!m_flashTouched)
+        return;
+    log(tr("ERROR: The unit's flash is incomplete: the restart was not sent. Upgrade it again with a good "
+           "image before it is restarted."));
 }

@@ -9,6 +9,7 @@
 #include "firmware/xportconfiguration.h"
 
 #include <QCoreApplication>
+#include <QFileInfo>
 
 namespace {
 constexpr char communicationDspMarker[] = "Kolvex_Communication_DSP";
@@ -24,18 +25,15 @@ void firmwareUpgrade::firmwareKolvexUpdate()
 {
     emit signalProgressBarUpdate(progressStart);
     emit signalPrintMessage(tr("Update Kolvex Firmware:"), true);
-    int dsp = dspProgMode::normalMode;
-    if (m_firmwarePath.contains(QLatin1String(communicationDspMarker))) {
-        emit signalPrintMessage(tr("The 'Communication DSP' will be programmed..."), true);
-        dsp = dspProgMode::programCommunication;
-    } else if (m_firmwarePath.contains(QLatin1String(controlDspMarker))) {
-        emit signalPrintMessage(tr("The 'Control DSP' will be programmed..."), true);
-        dsp = dspProgMode::programControl;
-    } else {
-        emit signalPrintMessage(tr("ERROR: wrong Firmware!"), true);
+    const int dsp = motorDriverDsp();
+    if (dsp == dspProgMode::normalMode) {
         emit signalErrorDetected();
         return;
     }
+    emit signalPrintMessage(dsp == dspProgMode::programCommunication
+                                ? tr("The 'Communication DSP' will be programmed...")
+                                : tr("The 'Control DSP' will be programmed..."),
+                            true);
 
     emit signalPrintMessage(tr("Set Baudrate to 38400..."), true);
     m_errorDetected = false;
@@ -48,6 +46,36 @@ void firmwareUpgrade::firmwareKolvexUpdate()
     waitForXportRestart();
     emit signalPrintMessage(tr("Done!"), true);
     updateDspKolvex(m_deviceIp, m_firmwarePath, dsp);
+}
+
+// The row the file was chosen in decides which DSP it programs; a file whose name names the other DSP
+// was chosen in the wrong row. Without a row (older callers) the name decides. normalMode: refused, logged.
+int firmwareUpgrade::motorDriverDsp()
+{
+    const QString name = QFileInfo(m_firmwarePath).fileName();
+    const bool namesCommunication = name.contains(QLatin1String(communicationDspMarker));
+    const bool namesControl = name.contains(QLatin1String(controlDspMarker));
+    if (m_dspRow == dspProgMode::programCommunication && namesControl && !namesCommunication) {
+        log(tr("ERROR: %1 is named for the control DSP: choose it in the \"Control Firmware\" row.").arg(name));
+        return dspProgMode::normalMode;
+    }
+    if (m_dspRow == dspProgMode::programControl && namesCommunication && !namesControl) {
+        log(tr("ERROR: %1 is named for the communication DSP: choose it in the \"Communication Firmware\" row.")
+                .arg(name));
+        return dspProgMode::normalMode;
+    }
+    if (m_dspRow == dspProgMode::programCommunication || m_dspRow == dspProgMode::programControl)
+        return m_dspRow;
+    // Without a row the whole path decides, as it always has.
+    if (m_firmwarePath.contains(QLatin1String(communicationDspMarker)))
+        return dspProgMode::programCommunication;
+    if (m_firmwarePath.contains(QLatin1String(controlDspMarker)))
+        return dspProgMode::programControl;
+    log(tr("ERROR: wrong Firmware!"));
+    log(tr("ERROR: Which DSP %1 is for is not known: its name holds neither \"%2\" nor \"%3\". Choose it in the "
+           "row of its DSP on the firmware page, or give --dsp on the command line.")
+            .arg(name, QLatin1String(communicationDspMarker), QLatin1String(controlDspMarker)));
+    return dspProgMode::normalMode;
 }
 
 void firmwareUpgrade::updateDspKolvex(QString ip, QString firmwarePath, int dsp)

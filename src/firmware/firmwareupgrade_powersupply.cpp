@@ -72,7 +72,11 @@ void firmwareUpgrade::firmwareUpdatePowerSupplies(bool checkDcLink)
         return;
     }
     if (!PowerSupplyAnswers::isAccepted(reply)) {
-        log(tr("CRITICAL: update error: ") + PowerSupplyAnswers::refusalReason(reply));
+        // Only "#ACK" confirms the image; a report that ends otherwise is no refusal the supply explained.
+        log(PowerSupplyAnswers::isRefused(reply)
+                ? tr("CRITICAL: update error: ") + PowerSupplyAnswers::refusalReason(reply)
+                : tr("CRITICAL: update error: the supply's report ended neither with #ACK nor with #NAK: \"%1\"")
+                      .arg(UnitAnswer::quote(reply.toUtf8())));
         log(tr("\nERROR: Unexpected Error"));
         emit signalErrorDetected();
         return;
@@ -89,7 +93,15 @@ bool firmwareUpgrade::powerSupplyIsIdle(bool checkDcLink)
 {
     QTcpSocket command;
     connectTo(command, m_deviceIp, port::command);
-    if (PowerSupplyAnswers::outputOn(sendCommand(&command, QLatin1String(statusCommand))).value_or(false)) {
+    const QString status = sendCommand(&command, QLatin1String(statusCommand));
+    const std::optional<bool> outputOn = PowerSupplyAnswers::outputOn(status);
+    if (!outputOn) {
+        reportUnreadableStatus(status);
+        command.close();
+        emit signalErrorDetected();
+        return false;
+    }
+    if (*outputOn) {
         log(tr("CRITICAL: module is in ON mode! PLEASE PUT IT IN OFF BEFORE TO PERFORM A FIRMWARE UPDATE"));
         command.close();
         emit signalErrorDetected();
@@ -108,6 +120,21 @@ bool firmwareUpgrade::powerSupplyIsIdle(bool checkDcLink)
     }
     command.close();
     return true;
+}
+
+// A status that cannot be read may hide an output that is on: the upgrade does not start.
+void firmwareUpgrade::reportUnreadableStatus(const QString& status)
+{
+    if (status.isEmpty())
+        log(tr("ERROR: The supply did not answer its status request (MST): its output may be on. Nothing was "
+               "sent."));
+    else if (status.contains(QLatin1String("NAK")))
+        log(tr("ERROR: The supply refused its status request (MST): \"%1\". Nothing was sent.")
+                .arg(UnitAnswer::quote(status.toUtf8())));
+    else
+        log(tr("ERROR: The supply's status answer cannot be read: \"%1\"; its output may be on. Nothing was "
+               "sent.")
+                .arg(UnitAnswer::quote(status.toUtf8())));
 }
 
 bool firmwareUpgrade::openFirmwareFile()
@@ -212,8 +239,9 @@ bool firmwareUpgrade::waitForInstallation(QTcpSocket& upload, int progress, bool
         reply.clear();
         // Data may already have come in while the last chunk drained.
         if (upload.bytesAvailable() > 0 || upload.waitForReadyRead(FirmwarePacing::current().installWaitMs)) {
-            reply = QString::fromUtf8(upload.readAll());
+            reply = QString::fromUtf8(upload.read(FirmwarePacing::current().commandMaxBytes));
             if (PowerSupplyAnswers::isFinal(reply)) {
+                completeFinalLine(upload, reply);
                 timedOut = interrupted;
                 return true;
             }
@@ -238,6 +266,18 @@ bool firmwareUpgrade::waitForInstallation(QTcpSocket& upload, int progress, bool
     }
 }
 
+// The final answer may arrive in pieces ("#AC", "K\r\n"): it is read on, within bounds, until its line ends.
+void firmwareUpgrade::completeFinalLine(QTcpSocket& upload, QString& reply)
+{
+    const FirmwarePacing& pacing = FirmwarePacing::current();
+    for (int attempt = 0; attempt < pacing.answerTries && !PowerSupplyAnswers::finalLineEnded(reply); ++attempt) {
+        if (reply.size() >= pacing.commandMaxBytes)
+            break;
+        if (upload.bytesAvailable() > 0 || upload.waitForReadyRead(pacing.installWaitMs))
+            reply += QString::fromUtf8(upload.read(pacing.commandMaxBytes - reply.size()));
+    }
+}
+
 void firmwareUpgrade::rebootPowerSupply()
 {
     QTcpSocket command;
@@ -245,6 +285,9 @@ void firmwareUpgrade::rebootPowerSupply()
     const QString answer = sendCommand(&command, QLatin1String(rebootCommand));
     log(tr("\nFIRMWARE SUCCESSFULLY UPDATED!"));
     command.close();
-    if (!PowerSupplyAnswers::rebootAcknowledged(answer))
-        log(tr("\nWARNING: CANNOT REBOOT! PLEASE REBOOT MANUALLY"));
+    if (PowerSupplyAnswers::rebootAcknowledged(answer))
+        return;
+    log(tr("\nWARNING: CANNOT REBOOT! PLEASE REBOOT MANUALLY"));
+    if (!answer.isEmpty())
+        log(tr("WARNING: The supply answered the reboot request with \"%1\".").arg(UnitAnswer::quote(answer.toUtf8())));
 }

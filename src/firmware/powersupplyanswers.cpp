@@ -41,6 +41,9 @@ QString volts(float value)
 
 std::optional<bool> PowerSupplyAnswers::outputOn(const QString& statusAnswer)
 {
+    // Only an answer to the status request can say that the output is off.
+    if (!statusAnswer.trimmed().startsWith(QLatin1String(statusTag)))
+        return std::nullopt;
     QString value = statusAnswer;
     value.remove(QLatin1String(statusTag)).remove(QLatin1String(lineEnd));
     bool ok = false;
@@ -105,6 +108,17 @@ bool PowerSupplyAnswers::isFinal(const QString& reply)
 bool PowerSupplyAnswers::isAccepted(const QString& reply)
 {
     return reply.contains(QLatin1String(acceptedTag));
+}
+
+bool PowerSupplyAnswers::isRefused(const QString& reply)
+{
+    return reply.contains(QLatin1String(refusedTag));
+}
+
+bool PowerSupplyAnswers::finalLineEnded(const QString& reply)
+{
+    const int mark = reply.indexOf(QLatin1Char(finalMark));
+    return mark >= 0 && (reply.indexOf(QLatin1Char('\r'), mark) >= 0 || reply.indexOf(QLatin1Char('\n'), mark) >= 0);
 }
 
 QString PowerSupplyAnswers::refusalReason(const QString& reply)

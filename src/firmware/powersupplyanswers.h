@@ -18,7 +18,7 @@ public:
         QString message; // the log line when the check fails
     };
 
-    // Bit 0 of the hexadecimal "#MST:" value; nothing when the value is not hexadecimal.
+    // Bit 0 of the hexadecimal "#MST:" value; nothing when the answer is not "#MST:" and a hexadecimal value.
     static std::optional<bool> outputOn(const QString& statusAnswer);
     // Field index of an answer split at every ':' with "\r\n" removed; empty when there is no such field.
     static QString field(const QString& answer, int index);
@@ -31,7 +31,10 @@ public:
     static QString withoutProgressLines(const QString& reply);
     // The installation report ends with the first read that holds a '#'.
     static bool isFinal(const QString& reply);
+    // The line that holds the final mark has its line end: a report cut short is not read as final.
+    static bool finalLineEnded(const QString& reply);
     static bool isAccepted(const QString& reply);
+    static bool isRefused(const QString& reply);
     static QString refusalReason(const QString& reply);
     static bool rebootAcknowledged(const QString& answer);
 };

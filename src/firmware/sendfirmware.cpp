@@ -4,6 +4,7 @@
 
 #include "firmware/firmwarepacing.h"
 #include "firmware/parsehex.h"
+#include "firmware/unitanswer.h"
 #include "model/wellknownports.h"
 
 #include <QHostAddress>
@@ -19,6 +20,7 @@ constexpr char writeCommand[] = "\x0B\x00";
 constexpr char verifyCommand[] = "\x0D\x00";
 constexpr char eraseCommand[] = "\x0E\x01";
 constexpr int commandBytes = 2;
+constexpr qint64 maxQuotedReply = 256;
 
 const QString acknowledged = QStringLiteral("ACK\n");
 
@@ -89,8 +91,12 @@ void SendFirmware::readAndSendFirmware(QString fileName, QString ip)
     }
     QThread::msleep(ulong(pacing.afterConnectPauseMs));
 
-    if (sendErasePacket(eraseSectors, &socket) != acknowledged) {
+    const QString eraseReply = sendErasePacket(eraseSectors, &socket);
+    if (eraseReply != acknowledged) {
         emit signalErrorDetected(tr("ERROR: Flash Erase failed!"));
+        emit signalPrintMessage(eraseReply.isEmpty() ? tr("ERROR: The bootloader did not answer the erase.")
+                                                     : tr("ERROR: The bootloader answered the erase with \"%1\".")
+                                                           .arg(UnitAnswer::quote(eraseReply.toLatin1())));
         socket.close();
         return;
     }
@@ -111,9 +117,11 @@ void SendFirmware::writeOrVerify(bool write, QTcpSocket* socket)
 {
     emit signalPrintMessage(tr("Write memory..."));
     const DataStruct sections = m_parser ? m_parser->getDataStruct() : DataStruct();
-    for (int i = 0; i < sections.data.size(); ++i)
+    m_failed = false;
+    for (int i = 0; i < sections.data.size() && !m_failed; ++i)
         writeSection(unsigned(sections.startAddresses.at(i)), sections.data.at(i), write, socket);
-    emit signalPrintMessage(tr("Writing completed!"));
+    if (!m_failed)
+        emit signalPrintMessage(tr("Writing completed!"));
     socket->close();
 }
 
@@ -124,7 +132,7 @@ void SendFirmware::writeSection(unsigned address, QByteArray data, bool write, Q
     int framesSinceStep = 0;
     while (position < data.size()) {
         if (checkAddressRange(address)) {
-            emit signalErrorDetected(tr("ERROR: address are outside the programmable address range"));
+            fail(tr("ERROR: address are outside the programmable address range"));
             return;
         }
         sendAddressPacket(address, socket);
@@ -143,12 +151,34 @@ void SendFirmware::writeSection(unsigned address, QByteArray data, bool write, Q
         if (write) {
             sendWritePacket(socket);
         } else if (sendVerifyPacket(socket) != acknowledged) {
-            emit signalErrorDetected(tr("ERROR: verify failed!"));
+            fail(tr("ERROR: verify failed!"));
             return;
         }
         QThread::msleep(ulong(pacing.blockPauseMs));
+        if (write && blockRefused(address, socket))
+            return;
         address += blockWords;
     }
+}
+
+// The bootloader says nothing about a block it wrote and "NAK" about one it could not: whatever came
+// during the block's pause is looked at before the next block goes out.
+bool SendFirmware::blockRefused(unsigned address, QTcpSocket* socket)
+{
+    if (socket->state() == QAbstractSocket::ConnectedState)
+        socket->waitForReadyRead(0);
+    const QByteArray reply = socket->read(maxQuotedReply);
+    if (!reply.contains("NAK"))
+        return false;
+    fail(tr("ERROR: The bootloader refused the block at word address %1: \"%2\"")
+             .arg(QStringLiteral("%1").arg(address, 6, 16, QLatin1Char('0')).toUpper(), UnitAnswer::quote(reply)));
+    return true;
+}
+
+void SendFirmware::fail(const QString& message)
+{
+    m_failed = true;
+    emit signalErrorDetected(message);
 }
 
 void SendFirmware::sendAddressPacket(unsigned address, QTcpSocket* socket)

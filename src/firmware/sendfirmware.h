@@ -59,5 +59,9 @@ signals:
     void signalPrintMessage(QString errorMessage);
 
 private:
+    bool blockRefused(unsigned address, QTcpSocket* socket);
+    void fail(const QString& message);
+
     std::unique_ptr<ParseHex> m_parser;
+    bool m_failed = false;
 };

@@ -69,7 +69,7 @@ struct Instrument
     Instrument() : port(instrumentAddress)
     {
         port.answer("VER\r\n", "#VER:Lumen 3.0\r\n");
-        port.answerOthers("OK\r\n");
+        port.answerOthers("#AK\r\n");
         port.setAnswerDelayMs(answerDelayMs);
     }
     FakeCommandPort port;
@@ -81,6 +81,20 @@ class TestBeamlineUpgrade : public QObject
     Q_OBJECT
 
 private:
+    // The file is read whole before the first byte goes out: not even the identification is sent.
+    static void expectRefusedBeforeSending(const UpgradeRun& run, const Instrument& instrument, const QString& reason)
+    {
+        const QStringList logs = run.events.logs;
+        QCOMPARE(logs.size(), 5);
+        QVERIFY2(logs.at(3).startsWith(QStringLiteral("ERROR: ")) && logs.at(3).contains(reason),
+                 qPrintable(logs.at(3)));
+        QCOMPARE(logs.at(4),
+                 QStringLiteral("ERROR: The firmware file was refused before anything was sent to the unit."));
+        QCOMPARE(run.events.events.last(), QStringLiteral("error"));
+        QCOMPARE(run.events.finalSignals(), 1);
+        QCOMPARE(instrument.port.connections(), 0);
+    }
+
     QString writeImage(const QByteArray& content)
     {
         const QString path = m_dir.filePath(QStringLiteral("image-%1.flash").arg(++m_files));
@@ -212,30 +226,49 @@ private slots:
         UpgradeRun run({device("2100", instrumentAddress)}, {true}, writeImage(image));
         QVERIFY(run.runToEnd());
         QCOMPARE(instrument.port.commands().size(), silentFrom + 1);
-        QCOMPARE(run.events.logs.last(), QStringLiteral("ERROR: No response from the device!"));
+        // Every silence comes after the first erase: the unit is told to be upgraded again, not restarted.
+        QCOMPARE(run.events.logs.value(run.events.logs.size() - 2),
+                 QStringLiteral("ERROR: No response from the device!"));
+        QVERIFY(run.events.logs.last().startsWith(QStringLiteral("ERROR: The unit's flash is incomplete")));
         QCOMPARE(run.events.events.last(), QStringLiteral("error"));
         QCOMPARE(run.events.finalSignals(), 1);
         QVERIFY(!instrument.port.overlapped());
     }
 
-    void anyAnswerCounts_data()
+    // Only "#AK" confirms an erase, the write mode and the end; an image line also takes a bare line end.
+    void onlyAConfirmationCounts_data()
     {
         QTest::addColumn<QByteArray>("answer");
-        QTest::newRow("carriage return alone") << QByteArray("\r");
-        QTest::newRow("line feed after the carriage return") << QByteArray("\r\n");
-        QTest::newRow("never ended") << QByteArray("OK");
+        QTest::addColumn<QByteArray>("lineAnswer");
+        QTest::addColumn<QString>("error");
+        QTest::newRow("acknowledged, ended by a carriage return") << QByteArray("#AK\r") << QByteArray("#AK\r") << "";
+        QTest::newRow("acknowledged, never ended") << QByteArray("#AK") << QByteArray("#AK") << "";
+        QTest::newRow("lines taken by a bare line end") << QByteArray("#AK\r\n") << QByteArray("\r\n") << "";
+        QTest::newRow("a bare line end confirms no erase")
+            << QByteArray("\r") << QByteArray("\r")
+            << "ERROR: the unit did not confirm the erase of sector 0; it answered \"\\r\"";
+        QTest::newRow("chatter") << QByteArray("OK") << QByteArray("OK")
+                                 << "ERROR: the unit did not confirm the erase of sector 0; it answered \"OK\"";
+        QTest::newRow("a refused line") << QByteArray("#AK\r\n") << QByteArray("#NAK:checksum\r\n")
+                                        << "ERROR: the unit refused image line 1: \"#NAK:checksum\\r\\n\"";
     }
-    void anyAnswerCounts()
+    void onlyAConfirmationCounts()
     {
         QFETCH(QByteArray, answer);
+        QFETCH(QByteArray, lineAnswer);
+        QFETCH(QString, error);
         Instrument instrument;
         instrument.port.answerOthers(answer);
         const QByteArray image = srecordimage::image(recordsIn({0}, 1), '2');
+        for (const QByteArray& line : imageLines(image))
+            instrument.port.answer(line, lineAnswer);
         UpgradeRun run({device("2100", instrumentAddress)}, {true}, writeImage(image));
         QVERIFY(run.runToEnd());
-        QCOMPARE(run.events.completions, 1);
         QCOMPARE(run.events.finalSignals(), 1);
-        QCOMPARE(instrument.port.commands().last(), QByteArray("E\r\n"));
+        QCOMPARE(run.events.completions, error.isEmpty() ? 1 : 0);
+        QCOMPARE(instrument.port.commands().contains("E\r\n"), error.isEmpty());
+        if (!error.isEmpty())
+            QVERIFY2(run.events.logs.contains(error), qPrintable(run.events.logs.join(QLatin1Char('\n'))));
     }
 
     void imageWithoutDataRecordsIsRefused()
@@ -244,12 +277,7 @@ private slots:
         const QByteArray image = srecordimage::header() + srecordimage::trailer('1', 0);
         UpgradeRun run({device("2100", instrumentAddress)}, {true}, writeImage(image));
         QVERIFY(run.runToEnd());
-        QCOMPARE(run.events.logsAfter("Reading file..."),
-                 QStringList({"Done!\n", "Erasing Lumeno memory...",
-                              "ERROR: the firmware file holds no S1, S2 or S3 record with a readable address"}));
-        QCOMPARE(run.events.events.last(), QStringLiteral("error"));
-        QCOMPARE(run.events.finalSignals(), 1);
-        QCOMPARE(instrument.port.commands(), QList<QByteArray>{"VER\r\n"});
+        expectRefusedBeforeSending(run, instrument, QStringLiteral("no S1, S2 or S3 data record"));
     }
 
     // Sector numbers of 128 and up do not fit the instrument's signed byte: nothing is erased.
@@ -260,13 +288,7 @@ private slots:
         const QByteArray image = srecordimage::image({{'3', 0x7F0000, data}, {'3', 0x800000, data}}, '3');
         UpgradeRun run({device("2100", instrumentAddress)}, {true}, writeImage(image));
         QVERIFY(run.runToEnd());
-        const QStringList after = run.events.logsAfter("Reading file...");
-        QCOMPARE(after.size(), 3);
-        QVERIFY2(after.last().startsWith("ERROR: the firmware file writes at or above address 800000"),
-                 qPrintable(after.last()));
-        QCOMPARE(run.events.events.last(), QStringLiteral("error"));
-        QCOMPARE(run.events.finalSignals(), 1);
-        QCOMPARE(instrument.port.commands(), QList<QByteArray>{"VER\r\n"});
+        expectRefusedBeforeSending(run, instrument, QStringLiteral("800000"));
     }
 
     void unreadableImageIsRefused()
@@ -274,12 +296,7 @@ private slots:
         Instrument instrument;
         UpgradeRun run({device("2100", instrumentAddress)}, {true}, m_dir.filePath("missing.flash"));
         QVERIFY(run.runToEnd());
-        const QStringList after = run.events.logsAfter("Reading file...");
-        QCOMPARE(after.mid(0, 2), QStringList({"Done!\n", "Erasing Lumeno memory..."}));
-        QCOMPARE(after.size(), 3);
-        QVERIFY2(after.last().startsWith("ERROR: cannot read the firmware file, "), qPrintable(after.last()));
-        QCOMPARE(run.events.finalSignals(), 1);
-        QCOMPARE(instrument.port.commands(), QList<QByteArray>{"VER\r\n"});
+        expectRefusedBeforeSending(run, instrument, m_dir.filePath("missing.flash"));
     }
 
     void instrumentGoneAfterIdentification()

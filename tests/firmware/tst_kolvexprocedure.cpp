@@ -66,10 +66,12 @@ struct Run
     int indexOf(const QString& event, int from = 0) const { return events.indexOf(event, from); }
 };
 
-Run runProcedure(const QString& firmwarePath)
+// `dsp`: the DSP of the page's row the file was chosen in; normalMode leaves it to the file's name.
+Run runProcedure(const QString& firmwarePath, int dsp = dspProgMode::normalMode)
 {
     Run run;
     KolvexWorker worker(firmwarePath, QString::fromLatin1(loopback));
+    worker.setMotorDriverDsp(dsp);
     QObject context;
     // Recorded on the worker's thread as they are emitted; read only after the thread has ended.
     QObject::connect(
@@ -185,6 +187,8 @@ private slots:
     void fileNameMarkers_data();
     void fileNameMarkers();
     void wrongFirmwareTouchesNothing();
+    void rowDecidesTheDsp_data();
+    void rowDecidesTheDsp();
     void bootloaderErrorStopsBeforeErase();
     void failuresRestoreTheModule_data();
     void failuresRestoreTheModule();
@@ -250,10 +254,51 @@ void TestKolvexProcedure::wrongFirmwareTouchesNothing()
     // The markers are case-sensitive.
     const Run run = runProcedure(imageFile(QStringLiteral("kolvex_control_dsp.hex")));
 
-    QCOMPARE(run.events,
-             (QStringList{"progress: 0", "log: Update Kolvex Firmware:", "log: ERROR: wrong Firmware!", "error"}));
+    QCOMPARE(run.events.mid(0, 3),
+             (QStringList{"progress: 0", "log: Update Kolvex Firmware:", "log: ERROR: wrong Firmware!"}));
+    // The log says how the file is told apart.
+    QVERIFY2(
+        run.events.at(3).contains(QStringLiteral("neither \"Kolvex_Communication_DSP\" nor \"Kolvex_Control_DSP\"")),
+        qPrintable(run.events.at(3)));
+    QCOMPARE(run.events.mid(4), QStringList{"error"});
     const FakeXport::Record seen = fake.record();
     QCOMPARE(seen.menuConnections + seen.pinConnections + seen.tunnelConnections, 0);
+}
+
+// The row decides the DSP; a file named for the other DSP was chosen in the wrong row and touches nothing.
+void TestKolvexProcedure::rowDecidesTheDsp_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<int>("row");
+    QTest::addColumn<QString>("announced");
+    QTest::newRow("neutral name, control row")
+        << "driver-1.07.hex" << int(dspProgMode::programControl) << "log: The 'Control DSP' will be programmed...";
+    QTest::newRow("neutral name, communication row") << "driver-2.31.hex" << int(dspProgMode::programCommunication)
+                                                     << "log: The 'Communication DSP' will be programmed...";
+    QTest::newRow("control file in the communication row")
+        << "Kolvex_Control_DSP_1.07.hex" << int(dspProgMode::programCommunication)
+        << "log: ERROR: Kolvex_Control_DSP_1.07.hex is named for the control DSP: choose it in the \"Control "
+           "Firmware\" row.";
+    QTest::newRow("communication file in the control row")
+        << "Kolvex_Communication_DSP_2.31.hex" << int(dspProgMode::programControl)
+        << "log: ERROR: Kolvex_Communication_DSP_2.31.hex is named for the communication DSP: choose it in the "
+           "\"Communication Firmware\" row.";
+}
+
+void TestKolvexProcedure::rowDecidesTheDsp()
+{
+    QFETCH(QString, name);
+    QFETCH(int, row);
+    QFETCH(QString, announced);
+    FakeXport::Options options = realistic();
+    // Stops right after the announcement: the module's setup menu is not there.
+    options.menuService = false;
+    FakeXport fake(options);
+    const Run run = runProcedure(imageFile(name), row);
+    QCOMPARE(run.events.value(2), announced);
+    QCOMPARE(run.events.last(), QStringLiteral("error"));
+    if (announced.startsWith(QStringLiteral("log: ERROR:")))
+        QCOMPARE(fake.record().menuConnections + fake.record().pinConnections + fake.record().tunnelConnections, 0);
 }
 
 void TestKolvexProcedure::bootloaderErrorStopsBeforeErase()

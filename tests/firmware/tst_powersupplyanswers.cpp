@@ -26,6 +26,8 @@ private slots:
         QTest::newRow("no value") << "#MST:\r\n" << false << false;
         QTest::newRow("no answer") << "" << false << false;
         QTest::newRow("a refusal") << "#NAK\r\n" << false << false;
+        QTest::newRow("hexadecimal without the status tag") << "ab\r\n" << false << false;
+        QTest::newRow("chatter") << "#INFO:busy\r\n" << false << false;
     }
     void outputBit()
     {
@@ -138,6 +140,11 @@ private slots:
         QCOMPARE(PowerSupplyAnswers::refusalReason(QStringLiteral("#NAK:bad checksum\r\n")),
                  QStringLiteral("bad checksum\r\n"));
         QCOMPARE(PowerSupplyAnswers::refusalReason(QStringLiteral("#what")), QStringLiteral("#what"));
+        QVERIFY(PowerSupplyAnswers::isRefused(QStringLiteral("$:90\n#NAK:bad\r\n")));
+        QVERIFY(!PowerSupplyAnswers::isRefused(QStringLiteral("#\r\n")));
+        QVERIFY(PowerSupplyAnswers::finalLineEnded(QStringLiteral("$:90\n#ACK\r\n")));
+        QVERIFY(!PowerSupplyAnswers::finalLineEnded(QStringLiteral("$:90\n#AC")));
+        QVERIFY(!PowerSupplyAnswers::finalLineEnded(QStringLiteral("$:90\n")));
         QVERIFY(PowerSupplyAnswers::rebootAcknowledged(QStringLiteral("#AK\r\n")));
         QVERIFY(!PowerSupplyAnswers::rebootAcknowledged(QStringLiteral("#AK\r")));
         QVERIFY(!PowerSupplyAnswers::rebootAcknowledged(QStringLiteral("#NAK\r\n")));

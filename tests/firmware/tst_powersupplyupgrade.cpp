@@ -145,10 +145,14 @@ private slots:
             << "1100" << QByteArray("#MST:0003\r\n") << QByteArray() << QByteArray() << on;
         QTest::newRow("output off, other bits set")
             << "1100" << QByteArray("#MST:FFFE\r\n") << QByteArray() << QByteArray() << QString();
-        QTest::newRow("status not hexadecimal: not checked")
-            << "1100" << QByteArray("#MST:zz\r\n") << QByteArray() << QByteArray() << QString();
-        QTest::newRow("status unanswered: not checked")
-            << "1100" << QByteArray() << QByteArray() << QByteArray() << QString();
+        // A status that cannot be read may hide an output that is on.
+        QTest::newRow("status not hexadecimal")
+            << "1100" << QByteArray("#MST:zz\r\n") << QByteArray() << QByteArray()
+            << "ERROR: The supply's status answer cannot be read: \"#MST:zz\\r\\n\"; its output may be on. Nothing was "
+               "sent.";
+        QTest::newRow("status unanswered") << "1100" << QByteArray() << QByteArray() << QByteArray()
+                                           << "ERROR: The supply did not answer its status request (MST): its output "
+                                              "may be on. Nothing was sent.";
         QTest::newRow("Zarn, DC link equal to the limit")
             << "1400" << QByteArray("#MST:0\r\n") << QByteArray("#MRP:600.5\r\n") << QByteArray("#MRG:83:600.5\r\n")
             << QString();
@@ -203,35 +207,39 @@ private slots:
         QCOMPARE(supply.command.commands(), expectedCommands);
     }
 
-    void emptyFileGoesStraightToTheInstallation()
+    // Files that cannot be an image are refused before the supply hears anything, not even its status request.
+    void unusableFileSendsNothing_data()
     {
-        Supply supply;
-        const QString path = writeFirmware({});
-        // No report before the upload: what came before it is discarded.
-        supply.upload.expectBytes(-1);
-        UpgradeRun run({device("1F80", supplyAddress)}, {true}, path);
-        run.worker.start();
-        QTRY_VERIFY(run.events.logged("\nInstall new firmware:"));
-        supply.upload.send("#ACK");
-        QTRY_VERIFY_WITH_TIMEOUT(run.events.finished, 20000);
-        const QStringList after = run.events.logsAfter("\nFirmware upload in progress...");
-        QCOMPARE(after.mid(0, 2), QStringList({"Fiwmware uploaded!", "\nInstall new firmware:"}));
-        QVERIFY(supply.upload.received().isEmpty());
-        QCOMPARE(run.events.completions, 1);
-        QCOMPARE(run.events.finalSignals(), 1);
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QByteArray>("content");
+        QTest::addColumn<QString>("reason");
+        QTest::newRow("empty") << "empty.updt" << QByteArray() << "the file is empty";
+        QTest::newRow("missing") << "" << QByteArray() << "missing.updt";
+        QTest::newRow("an S-record image")
+            << "lumen.updt" << QByteArray("S00600004844521B\r\nS9030000FC\r\n") << "looks like an S-record image";
     }
-
-    void unreadableFileIsReported()
+    void unusableFileSendsNothing()
     {
+        QFETCH(QString, name);
+        QFETCH(QByteArray, content);
+        QFETCH(QString, reason);
         Supply supply;
-        UpgradeRun run({device("1F80", supplyAddress)}, {true}, m_dir.filePath("missing.updt"));
+        QString path = m_dir.filePath(QStringLiteral("missing.updt"));
+        if (!name.isEmpty()) {
+            path = m_dir.filePath(name);
+            QFile file(path);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write(content);
+        }
+        UpgradeRun run({device("1F80", supplyAddress)}, {true}, path);
         QVERIFY(run.runToEnd());
-        const QStringList after = run.events.logsAfter("\nFirmware File Opening...");
-        QCOMPARE(after.size(), 1);
-        QVERIFY2(after.first().startsWith("CRITICAL: error in file opening, "), qPrintable(after.first()));
-        QVERIFY(after.first().size() > QStringLiteral("CRITICAL: error in file opening, ").size());
+        const QStringList logs = run.events.logs;
+        QCOMPARE(logs.size(), 5);
+        QVERIFY2(logs.at(3).startsWith(QStringLiteral("ERROR: ") + path) && logs.at(3).contains(reason),
+                 qPrintable(logs.at(3)));
         QCOMPARE(run.events.events.last(), QStringLiteral("error"));
         QCOMPARE(run.events.finalSignals(), 1);
+        QCOMPARE(supply.command.connections(), 0);
         QCOMPARE(supply.upload.connections(), 0);
     }
 
@@ -254,8 +262,18 @@ private slots:
             << false;
         QTest::newRow("any other final text is a refusal")
             << QList<QByteArray>{"#what"}
-            << QStringList({"Update Socket Closed!", "CRITICAL: update error: #what", "\nERROR: Unexpected Error"})
+            << QStringList({"Update Socket Closed!",
+                            "CRITICAL: update error: the supply's report ended neither with #ACK nor with #NAK: "
+                            "\"#what\"",
+                            "\nERROR: Unexpected Error"})
             << false;
+        // A bare mark is no answer: only "#ACK" or "#NAK:" ends the report.
+        QTest::newRow("a bare mark") << QList<QByteArray>{"$:40\n", "#\r\n"}
+                                     << QStringList({"Update Socket Closed!",
+                                                     "CRITICAL: update error: the supply's report ended neither with "
+                                                     "#ACK nor with #NAK: \"#\\r\\n\"",
+                                                     "\nERROR: Unexpected Error"})
+                                     << false;
     }
     void finalAnswer()
     {
@@ -340,8 +358,11 @@ private slots:
         supply.upload.replyWith({"#ACK"});
         UpgradeRun run({device("1F80", supplyAddress)}, {true}, writeFirmware("image"));
         QVERIFY(run.runToEnd());
-        QCOMPARE(run.events.logsAfter("Firmware Updated!"),
-                 QStringList({"\nFIRMWARE SUCCESSFULLY UPDATED!", "\nWARNING: CANNOT REBOOT! PLEASE REBOOT MANUALLY"}));
+        QStringList expected{"\nFIRMWARE SUCCESSFULLY UPDATED!", "\nWARNING: CANNOT REBOOT! PLEASE REBOOT MANUALLY"};
+        // The supply's own words, when it had any.
+        if (!answer.isEmpty() && !portGone)
+            expected << QStringLiteral("WARNING: The supply answered the reboot request with \"#NAK\\r\\n\".");
+        QCOMPARE(run.events.logsAfter("Firmware Updated!"), expected);
         QCOMPARE(run.events.events.last(), QStringLiteral("completed"));
         QCOMPARE(run.events.finalSignals(), 1);
     }
@@ -449,8 +470,12 @@ private slots:
         supply.upload.replyWith({"#ACK"});
         UpgradeRun run({device("1F80", supplyAddress)}, {true}, writeFirmware("image"));
         QVERIFY(run.runToEnd());
-        QCOMPARE(run.events.completions, 1);
+        // The answer is cut at its bound, and what was read is no status: nothing is uploaded.
+        QCOMPARE(run.events.completions, 0);
         QCOMPARE(run.events.finalSignals(), 1);
+        QVERIFY(run.events.logs.last().startsWith(QStringLiteral("ERROR: The supply's status answer cannot be read")));
+        QVERIFY(run.events.logs.last().size() < 400);
+        QCOMPARE(supply.upload.connections(), 0);
     }
 
 private:

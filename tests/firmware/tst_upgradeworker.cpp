@@ -22,6 +22,25 @@ const QString deviceB = QStringLiteral("127.0.0.3");
 const QString deviceC = QStringLiteral("127.0.0.4");
 const QString manualAddress = QStringLiteral("127.0.0.5");
 const QString missingFile = QStringLiteral("/nonexistent/firmware.updt");
+// Sound images of each kind: the worker reads a file whole before it sends anything.
+QString imagesDir;
+
+QString imageFor(const QString& code)
+{
+    if (code == QLatin1String("4100") || code == QLatin1String("4200"))
+        return QStringLiteral(KESTRION_TEST_DATA "/firmware/motor-driver.hex");
+    if (code.startsWith(QLatin1Char('2')) || code == QLatin1String("1600"))
+        return imagesDir + QStringLiteral("/beamline.flash");
+    return QStringLiteral(KESTRION_TEST_DATA "/firmware/power-supply.updt");
+}
+
+bool writeBeamlineImage()
+{
+    QFile file(imagesDir + QStringLiteral("/beamline.flash"));
+    // A header, two data records and the end record.
+    return file.open(QIODevice::WriteOnly) &&
+           file.write("S00600004844521B\r\nS107000001020304EE\r\nS107000405060708DA\r\nS9030000FC\r\n") > 0;
+}
 
 QStringList banner(const QString& address, const QString& path)
 {
@@ -71,6 +90,12 @@ class TestUpgradeWorker : public QObject
     Q_OBJECT
 
 private slots:
+    void initTestCase()
+    {
+        QVERIFY(m_images.isValid());
+        imagesDir = m_images.path();
+        QVERIFY(writeBeamlineImage());
+    }
     void init() { FirmwarePacing::setCurrent(upgradetest::shortPacing()); }
     void cleanupTestCase() { FirmwarePacing::setCurrent(FirmwarePacing()); }
 
@@ -97,14 +122,16 @@ private slots:
         QVERIFY(instrument.isListening());
         const QByteArray answer = "#" + command.trimmed() + ":model 1.0\r\n";
         instrument.answer(command, answer);
+        instrument.answer("MST\r\n", "#MST:0000\r\n");
 
-        // Whatever follows meets a missing file or unanswered commands and ends in an error.
-        UpgradeRun run({device(code, deviceA)}, {true}, missingFile);
+        // Whatever follows meets unanswered commands or closed ports and ends in an error.
+        const QString image = imageFor(code);
+        UpgradeRun run({device(code, deviceA)}, {true}, image);
         QVERIFY(run.runToEnd());
 
         QVERIFY(!instrument.commands().isEmpty());
         QCOMPARE(instrument.commands().first(), command);
-        QStringList identification = banner(deviceA, missingFile);
+        QStringList identification = banner(deviceA, image);
         identification << "Try to connect..."
                        << "Device Connected!"
                        << "Check version..."
@@ -122,24 +149,29 @@ private slots:
         QCOMPARE(run.events.errors, 1);
     }
 
-    void identificationWithoutAnswerEndsQuietly_data()
+    void identificationWithoutAnswerEndsTheRun_data()
     {
         QTest::addColumn<QByteArray>("answer");
-        QTest::newRow("refusal") << QByteArray("#NAK\r\n");
-        QTest::newRow("refusal inside other text") << QByteArray("ERR:NAK:1\r\n");
-        QTest::newRow("no answer") << QByteArray();
+        QTest::addColumn<QString>("last");
+        QTest::newRow("refusal") << QByteArray("#NAK\r\n") << "ERROR: the unit refused identification: \"#NAK\\r\\n\"";
+        QTest::newRow("refusal inside other text")
+            << QByteArray("ERR:NAK:1\r\n") << "ERROR: the unit refused identification: \"ERR:NAK:1\\r\\n\"";
+        QTest::newRow("no answer") << QByteArray() << "No response from device";
     }
-    void identificationWithoutAnswerEndsQuietly()
+    // A refusal ends the run with the unit's words, silence with its own line; both are failures.
+    void identificationWithoutAnswerEndsTheRun()
     {
         QFETCH(QByteArray, answer);
+        QFETCH(QString, last);
         FakeCommandPort instrument(deviceA);
         instrument.answer("VER\r\n", answer);
-        UpgradeRun run({device("1100", deviceA)}, {true}, missingFile);
+        UpgradeRun run({device("1100", deviceA)}, {true}, imageFor("1100"));
         QVERIFY(run.runToEnd());
         QCOMPARE(instrument.commands(), QList<QByteArray>{"VER\r\n"});
         QCOMPARE(run.events.logs.mid(3), QStringList({"Try to connect...", "Device Connected!", "Check version...",
-                                                      "Socket closed, continue...", "No response from device"}));
-        QCOMPARE(run.events.finalSignals(), 0);
+                                                      "Socket closed, continue...", last}));
+        QCOMPARE(run.events.finalSignals(), 1);
+        QCOMPARE(run.events.errors, 1);
         QCOMPARE(instrument.connections(), 1);
     }
 
@@ -176,8 +208,9 @@ private slots:
     {
         FakeCommandPort instrument(deviceA);
         instrument.answerOthers("#VER:1.0\r\n");
+        instrument.answer("MST\r\n", "#MST:0000\r\n");
         {
-            UpgradeRun run({device("1F80", deviceA)}, {true}, missingFile);
+            UpgradeRun run({device("1F80", deviceA)}, {true}, imageFor("1F80"));
             QVERIFY(run.runToEnd());
             QVERIFY(!run.events.logged("Try to connect..."));
             QVERIFY(!instrument.commands().isEmpty());
@@ -187,7 +220,7 @@ private slots:
         }
         {
             const int before = instrument.commands().size();
-            UpgradeRun run({device("4100", deviceA)}, {true}, missingFile);
+            UpgradeRun run({device("4100", deviceA)}, {true}, imageFor("4100"));
             QVERIFY(run.runToEnd());
             QVERIFY(!run.events.logged("Try to connect..."));
             const QList<QByteArray> sent = instrument.commands().mid(before);
@@ -207,7 +240,7 @@ private slots:
     void unreachableDeviceIsReported()
     {
         QFETCH(QString, address);
-        UpgradeRun run({device("1100", address)}, {true}, missingFile);
+        UpgradeRun run({device("1100", address)}, {true}, imageFor("1100"));
         QVERIFY(run.runToEnd());
         QCOMPARE(run.events.logs.mid(3), QStringList({"Try to connect...", "Device Unconnected! exit..."}));
         QCOMPARE(run.events.events.last(), QStringLiteral("error"));
@@ -221,10 +254,10 @@ private slots:
         FakeCommandPort third(deviceC);
         second.answer("VER\r\n", "#VER:1.0\r\n");
         UpgradeRun run({device("1100", deviceA), device("2100", deviceB), device("1100", deviceC)}, {false, true, true},
-                       missingFile);
+                       imageFor("2100"));
         QVERIFY(run.runToEnd());
         QStringList opening;
-        for (const QString& line : banner(deviceB, missingFile))
+        for (const QString& line : banner(deviceB, imageFor("2100")))
             opening << QStringLiteral("log:") + line;
         opening << "remove:1"
                 << "log:Try to connect...";
@@ -405,6 +438,9 @@ private slots:
         QCOMPARE(exchange.exchange("CMD\r\n", CommandExchange::Before::NoConnection), QString());
         QVERIFY(exchange.elapsedMs < 1000);
     }
+
+private:
+    QTemporaryDir m_images;
 };
 
 int main(int argc, char** argv)

@@ -4,7 +4,11 @@
 
 #include "app/devicetable.h"
 #include "dialogs/userprompts.h"
+#include "firmware/dspprogmode.h"
+#include "firmware/firmwarepacing.h"
 #include "firmware/firmwareupgrade.h"
+#include "firmware/upgradeselection.h"
+#include "firmware/upgradeverification.h"
 #include "model/appsettings.h"
 #include "model/device.h"
 #include "ui_mainwindow.h"
@@ -12,8 +16,10 @@
 #include <QCheckBox>
 #include <QDateTime>
 #include <QDir>
+#include <QEventLoop>
 #include <QFile>
 #include <QFileInfo>
+#include <QHostAddress>
 #include <QProgressBar>
 #include <QTextStream>
 #include <QTimer>
@@ -175,6 +181,26 @@ void FirmwarePage::selectedToUpdate()
             selected[index] = box->isChecked();
     }
     disableCheckBox();
+    forgetFileOfOtherFamily();
+}
+
+// A file chosen for one family must not be carried silently into a selection of another.
+void FirmwarePage::forgetFileOfOtherFamily()
+{
+    const int index = firstSelectedIndex();
+    if (index < 0 || index >= context().devices.size())
+        return;
+    const std::optional<FirmwareImageKind> kind = UpgradeSelection::imageKindFor(context().devices.at(index).code);
+    const bool changed = kind && m_selectionKind && *kind != *m_selectionKind;
+    if (kind)
+        m_selectionKind = kind;
+    const bool filled = !ui().lineEditFirmware1->text().isEmpty() || !ui().lineEditFirmware2->text().isEmpty();
+    if (!changed || !filled)
+        return;
+    ui().lineEditFirmware1->clear();
+    ui().lineEditFirmware2->clear();
+    emit signalStatus(tr("The firmware file was cleared: the selected units take %1 images.")
+                          .arg(UpgradeSelection::fileEnding(*kind)));
 }
 
 void FirmwarePage::disableCheckBox()
@@ -218,23 +244,25 @@ void FirmwarePage::enableManualIP()
     }
 }
 
-void FirmwarePage::checkAndUpgrade(const QString& path)
+void FirmwarePage::checkAndUpgrade(const QString& path, int dsp)
 {
     if (path.isEmpty() || path == QLatin1String(noFirmwareChosen)) {
         context().prompts.critical(context().window, tr("Firmware"), tr("ERROR: Please select a valid firmware!"));
         return;
     }
+    m_sequenceDsp = dsp;
     updateFirmware(path);
 }
 
+// The first row programs a motor driver's communication DSP, the second its control DSP.
 void FirmwarePage::buttonUpFwPressed()
 {
-    checkAndUpgrade(ui().lineEditFirmware1->text());
+    checkAndUpgrade(ui().lineEditFirmware1->text(), dspProgMode::programCommunication);
 }
 
 void FirmwarePage::buttonUpFwPressed2()
 {
-    checkAndUpgrade(ui().lineEditFirmware2->text());
+    checkAndUpgrade(ui().lineEditFirmware2->text(), dspProgMode::programControl);
 }
 
 int FirmwarePage::selectedCount() const
@@ -251,6 +279,96 @@ int FirmwarePage::firstSelectedIndex() const
     const int count = qMin(context().table.rowCount(), selected.size());
     const auto first = std::find(selected.cbegin(), selected.cbegin() + count, true);
     return first == selected.cbegin() + count ? -1 : int(first - selected.cbegin());
+}
+
+// A typed address must be an IPv4 address before anything is sent to it.
+bool FirmwarePage::manualAddressAccepted()
+{
+    const QString manual = manualAddress();
+    QHostAddress address;
+    if (manual.isEmpty() || (address.setAddress(manual) && address.protocol() == QAbstractSocket::IPv4Protocol))
+        return true;
+    context().prompts.critical(context().window, tr("Firmware Upgrade"),
+                               tr("ERROR: \"%1\" is not an IPv4 address.").arg(manual));
+    return false;
+}
+
+// The file is read whole before the first unit is touched: its kind must be the one the units take (or
+// the user says to send it anyway), and it must be sound throughout.
+bool FirmwarePage::imageAccepted(const QString& path)
+{
+    const int index = firstSelectedIndex();
+    const bool manual = !manualAddress().isEmpty();
+    const QString code = manual || index < 0 ? QString() : context().devices.value(index).code;
+    const std::optional<FirmwareImageKind> wanted =
+        manual ? UpgradeSelection::manualImageKind() : UpgradeSelection::imageKindFor(code);
+    m_acceptOtherImageKind = false;
+    if (!wanted)
+        return true;
+    const QString mismatch = UpgradeSelection::mismatch(path, FirmwareImageCheck::detectKind(path), code);
+    if (!mismatch.isEmpty()) {
+        const QMessageBox::StandardButton answer = context().prompts.question(
+            context().window, tr("Firmware Upgrade"), tr("%1. Upgrade anyway?").arg(mismatch),
+            QMessageBox::Yes | QMessageBox::No, QMessageBox::No);
+        if (answer != QMessageBox::Yes) {
+            appendLog(tr("Upgrade not started: %1.").arg(mismatch));
+            return false;
+        }
+        m_acceptOtherImageKind = true;
+    }
+    const FirmwareImageCheck::Result result = UpgradeSelection::checkImage(path, *wanted, m_acceptOtherImageKind);
+    if (result.ok)
+        return true;
+    appendLog(result.message);
+    flushLog();
+    context().prompts.critical(context().window, tr("Firmware Upgrade"),
+                               result.message + QLatin1String("\n\n") + tr("Nothing was sent to the units."));
+    return false;
+}
+
+// Units restart into their new firmware and answer no scan meanwhile: the rescan is repeated, a few
+// times and paced, until every upgraded unit has answered.
+void FirmwarePage::rescanUntilAnswered(const QList<Device_t>& upgraded)
+{
+    const FirmwarePacing& pacing = FirmwarePacing::current();
+    for (int attempt = 1;; ++attempt) {
+        emit signalScanDevices();
+        const int missing = UpgradeVerification::unanswered(upgraded, context().devices);
+        if (missing == 0 || attempt >= pacing.verifyScanAttempts)
+            return;
+        appendLog(tr("Waiting for %n upgraded unit(s) to answer after their restart...", nullptr, missing));
+        flushLog();
+        QEventLoop pause;
+        QTimer::singleShot(pacing.verifyScanPauseMs, &pause, &QEventLoop::quit);
+        pause.exec();
+    }
+}
+
+QStringList FirmwarePage::selectedMacs() const
+{
+    QStringList macs;
+    const QList<bool>& selected = context().selected;
+    for (int i = 0; i < selected.size() && i < context().devices.size(); ++i) {
+        if (selected.at(i))
+            macs << context().devices.at(i).mac;
+    }
+    return macs;
+}
+
+// A rescan rebuilds the table: the units still waiting for their upgrade stay ticked.
+void FirmwarePage::reselect(const QStringList& macs)
+{
+    // A table the rescan did not rebuild still has its selection.
+    if (!selectedMacs().isEmpty())
+        return;
+    const DeviceTable& table = context().table;
+    for (int row = 0; row < table.rowCount(); ++row) {
+        const int index = table.deviceIndexOfRow(row);
+        QCheckBox* box = table.selectionBox(row);
+        if (box && index >= 0 && index < context().devices.size() && macs.contains(context().devices.at(index).mac))
+            box->setChecked(true);
+    }
+    selectedToUpdate();
 }
 
 // Empty while the manual option is off.
@@ -271,6 +389,9 @@ void FirmwarePage::updateFirmware(QString firmwarePath)
                                    tr("ERROR: Select the devices to update!"));
         return;
     }
+    if (!manualAddressAccepted() || !imageAccepted(firmwarePath))
+        return;
+    m_completedUnits.clear();
     // Every device of the run takes this file, whichever row's button started it.
     m_sequencePath = firmwarePath;
     m_sequenceTotal = manual ? 1 : selectedCount();
@@ -286,6 +407,7 @@ void FirmwarePage::startNextDevice()
     const Device_t target = index >= 0 && index < devices.size() ? devices.at(index) : Device_t();
     m_currentDevice = index >= 0 ? QStringList({target.group, target.ip}).join(QLatin1Char(' ')).trimmed()
                                  : tr("manual address %1").arg(manual);
+    m_currentUnit = target;
     ++m_sequencePosition;
     m_outcome = Outcome::None;
     m_lastWorkerLine.clear();
@@ -294,6 +416,8 @@ void FirmwarePage::startNextDevice()
     firmwareUpgrade* worker =
         m_workers(context().window, m_sequencePath, context().table.rowCount(), context().selected, devices, manual);
     m_worker = worker;
+    worker->setAcceptOtherImageKind(m_acceptOtherImageKind);
+    worker->setMotorDriverDsp(m_sequenceDsp);
     connectWorker(worker);
     worker->start();
     startWatchdog();
@@ -399,6 +523,8 @@ void FirmwarePage::onWorkerFinished()
     }
     switch (outcome) {
     case Outcome::Completed:
+        if (!m_currentUnit.mac.isEmpty())
+            m_completedUnits << m_currentUnit;
         continueSequence();
         break;
     case Outcome::Failed:
@@ -442,8 +568,14 @@ void FirmwarePage::finishWithSuccess()
     const int updated = m_sequenceTotal;
     m_sequenceTotal = 0;
     m_sequencePath.clear();
-    context().prompts.information(context().window, tr("Firmware Upgrade"), tr("Device succesfuly updated!"));
-    emit signalScanDevices();
+    const QStringList versions = verifyUpgradedUnits();
+    QString text = tr("Device succesfuly updated!");
+    if (!versions.isEmpty())
+        text += QLatin1String("\n\n") + versions.join(QLatin1Char('\n'));
+    context().prompts.information(context().window, tr("Firmware Upgrade"), text);
+    // A unit upgraded at a typed address has no record to compare; the table is brought up to date all the same.
+    if (versions.isEmpty())
+        emit signalScanDevices();
     // After the rescan, which puts its own report on the status bar.
     if (updated > 0)
         emit signalStatus(tr("Upgrade complete: %1 of %2 updated").arg(updated).arg(updated));
@@ -461,8 +593,34 @@ void FirmwarePage::finishWithFailure()
                               .arg(m_currentDevice));
     m_sequenceTotal = 0;
     m_sequencePath.clear();
+    // The units upgraded before the failure show their new versions.
+    const QStringList versions = verifyUpgradedUnits();
     emit signalEnableUI(true);
-    context().prompts.critical(context().window, tr("Firmware Upgrade"), tr("ERROR: Updating failed!"));
+    QString text = tr("ERROR: Updating failed!");
+    if (!versions.isEmpty())
+        text += QLatin1String("\n\n") + tr("Upgraded before the failure:") + QLatin1Char('\n') +
+                versions.join(QLatin1Char('\n'));
+    context().prompts.critical(context().window, tr("Firmware Upgrade"), text);
+}
+
+// Rescans and compares each upgraded unit's version with the one it had before: only a changed version
+// shows that the unit took the new firmware. The lines go to the log as well.
+QStringList FirmwarePage::verifyUpgradedUnits()
+{
+    const QList<Device_t> upgraded = m_completedUnits;
+    m_completedUnits.clear();
+    if (upgraded.isEmpty())
+        return {};
+    const QStringList stillSelected = selectedMacs();
+    rescanUntilAnswered(upgraded);
+    reselect(stillSelected);
+    QStringList lines;
+    for (const Device_t& unit : upgraded)
+        lines << UpgradeVerification(unit, context().devices).logLine();
+    for (const QString& line : lines)
+        appendLog(line);
+    flushLog();
+    return lines;
 }
 
 void FirmwarePage::reportEndWithoutResult()

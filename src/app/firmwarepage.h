@@ -4,10 +4,13 @@
 
 #include "app/devicepage.h"
 #include "app/upgradeworkerfactory.h"
+#include "firmware/firmwareimagecheck.h"
 
 #include <QPointer>
 #include <QString>
 #include <QStringList>
+
+#include <optional>
 
 class AppSettings;
 class QLineEdit;
@@ -83,7 +86,14 @@ private:
     enum class Outcome { None, Completed, Failed };
 
     void setFwDirectoryFromFile(const QString& path);
-    void checkAndUpgrade(const QString& path);
+    void checkAndUpgrade(const QString& path, int dsp);
+    bool manualAddressAccepted();
+    bool imageAccepted(const QString& path);
+    void forgetFileOfOtherFamily();
+    QStringList verifyUpgradedUnits();
+    void rescanUntilAnswered(const QList<Device_t>& upgraded);
+    QStringList selectedMacs() const;
+    void reselect(const QStringList& macs);
     Device_t deviceOfRow(int row) const;
 
     int selectedCount() const;
@@ -117,6 +127,15 @@ private:
     int m_sequenceTotal = 0;
     int m_sequencePosition = 0;
     QString m_currentDevice;
+    // The DSP the run's file is for (the row whose button started it) and whether the user chose to send
+    // a file of another kind than the units take.
+    int m_sequenceDsp = 0;
+    bool m_acceptOtherImageKind = false;
+    // The unit being upgraded, and those whose upgrade completed, as they were before the run.
+    Device_t m_currentUnit;
+    QList<Device_t> m_completedUnits;
+    // The image kind the selected units took when the selection last changed.
+    std::optional<FirmwareImageKind> m_selectionKind;
     // Log lines wait here for the next turn of the event loop, so that a burst of lines costs one append.
     QStringList m_pendingLog;
     QTimer* m_logFlush = nullptr;

@@ -8,6 +8,10 @@
 #include "cli/cliscanner.h"
 #include "cli/cliupgradereport.h"
 #include "cli/cliupgraderun.h"
+#include "firmware/dspprogmode.h"
+#include "firmware/firmwarepacing.h"
+#include "firmware/upgradeselection.h"
+#include "firmware/upgradeverification.h"
 #include "model/appsettings.h"
 #include "model/device.h"
 
@@ -15,6 +19,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QTextStream>
+#include <QThread>
 
 #include <csignal>
 #include <cstdio>
@@ -26,6 +31,8 @@ constexpr auto ipOption = "ip";
 constexpr auto fileOption = "file";
 constexpr auto timeoutOption = "timeout";
 constexpr auto jsonOption = "json";
+constexpr auto forceOption = "force";
+constexpr auto dspOption = "dsp";
 // The range of the window's own time-out setting.
 constexpr int minTimeoutMs = 1;
 constexpr int maxTimeoutMs = 999000;
@@ -63,7 +70,10 @@ QString CliUpgradeCommand::description() const
               "page's selection rules (one catalog code per run, a motor driver only alone, no current "
               "transducers, only families with a firmware procedure) and upgrades them one after another, in the order "
               "given, with the page's own upgrade "
-              "procedures; the first failure stops the sequence. With --ip the address is upgraded without a scan "
+              "procedures; the first failure stops the sequence. The file is read whole before anything is sent: a "
+              "damaged file, or one whose content is not of the kind the instruments take (without --force), is "
+              "refused. After the run the upgraded instruments are scanned again and their versions before and "
+              "after printed. With --ip the address is upgraded without a scan "
               "and without identification, by the power-supply procedure, as the page's manual address is (for a "
               "supply in recovery mode). Every device has its own time-out, after which the upgrade is asked to "
               "stop; only the power-supply procedure stops early, the others end on their own bounded waits. Log "
@@ -92,6 +102,12 @@ void CliUpgradeCommand::addOptions(QCommandLineParser& parser)
                           .arg(maxTimeoutMs),
                       tr("MS")});
     parser.addOption({option(jsonOption), tr("Print one JSON object per event instead of the log lines.")});
+    parser.addOption({option(forceOption), tr("Send a file whose content is not of the kind the instruments take "
+                                              "(it is still checked whole as what it is).")});
+    parser.addOption({option(dspOption),
+                      tr("The motor-driver DSP the file is for: communication or control (default: the file's name "
+                         "says, by \"Kolvex_Communication_DSP\" or \"Kolvex_Control_DSP\")."),
+                      tr("DSP")});
 }
 
 QString CliUpgradeCommand::takeArguments(const QCommandLineParser& parser)
@@ -104,7 +120,10 @@ QString CliUpgradeCommand::takeArguments(const QCommandLineParser& parser)
             parser.isSet(option(fileOption)) ? takeFile(parser.value(option(fileOption))) : tr("--file is missing");
     if (problem.isEmpty())
         problem = takeTimeout(parser);
+    if (problem.isEmpty())
+        problem = takeDsp(parser);
     m_json = parser.isSet(option(jsonOption));
+    m_force = parser.isSet(option(forceOption));
     return problem;
 }
 
@@ -159,6 +178,41 @@ QString CliUpgradeCommand::takeTimeout(const QCommandLineParser& parser)
     return {};
 }
 
+QString CliUpgradeCommand::takeDsp(const QCommandLineParser& parser)
+{
+    if (!parser.isSet(option(dspOption)))
+        return {};
+    const QString dsp = parser.value(option(dspOption)).trimmed().toLower();
+    if (dsp == QLatin1String("communication"))
+        m_dsp = dspProgMode::programCommunication;
+    else if (dsp == QLatin1String("control"))
+        m_dsp = dspProgMode::programControl;
+    else
+        return tr("--dsp: \"%1\" is neither communication nor control").arg(parser.value(option(dspOption)));
+    return {};
+}
+
+// Before anything is sent: the file's kind must be the one the units take (or --force), and the file
+// must be sound throughout. `code` empty stands for the manual address.
+int CliUpgradeCommand::checkImage(CliContext& context, const QString& code)
+{
+    const std::optional<FirmwareImageKind> wanted =
+        code.isEmpty() ? UpgradeSelection::manualImageKind() : UpgradeSelection::imageKindFor(code);
+    if (!wanted)
+        return cliExit::success;
+    const QString mismatch = UpgradeSelection::mismatch(m_file, FirmwareImageCheck::detectKind(m_file), code);
+    if (!mismatch.isEmpty() && !m_force) {
+        context.error(mismatch + tr("; nothing was sent (--force sends it anyway)"));
+        return cliExit::badUsage;
+    }
+    m_acceptOtherImageKind = !mismatch.isEmpty();
+    const FirmwareImageCheck::Result result = UpgradeSelection::checkImage(m_file, *wanted, m_acceptOtherImageKind);
+    if (result.ok)
+        return cliExit::success;
+    context.error(result.message.mid(result.message.indexOf(QLatin1Char(' ')) + 1) + tr("; nothing was sent"));
+    return cliExit::badUsage;
+}
+
 QString CliUpgradeCommand::selectionProblem(const QList<Device_t>& devices)
 {
     for (const Device_t& device : devices) {
@@ -180,17 +234,45 @@ int CliUpgradeCommand::run(CliContext& context)
     // An upgrade is not broken off half way because whoever read its log has gone (a closed pipe).
     std::signal(SIGPIPE, SIG_IGN);
     Runs runs;
+    QList<Device_t> upgraded;
     if (!m_manualIp.isEmpty()) {
+        const int checked = checkImage(context, QString());
+        if (checked != cliExit::success)
+            return checked;
         runs.push_back(std::make_unique<CliUpgradeRun>(Device_t(), m_manualIp, m_file, m_timeoutMs));
-        return upgradeInTurn(context, runs);
+        runs.back()->setAcceptOtherImageKind(m_acceptOtherImageKind);
+        return upgradeInTurn(context, runs, upgraded);
     }
     QList<Device_t> devices;
-    const int found = findDevices(context, devices);
-    if (found != cliExit::success)
-        return found;
-    for (const Device_t& device : devices)
+    int status = findDevices(context, devices);
+    if (status == cliExit::success)
+        status = checkImage(context, devices.first().code);
+    if (status != cliExit::success)
+        return status;
+    for (const Device_t& device : devices) {
         runs.push_back(std::make_unique<CliUpgradeRun>(device, QString(), m_file, m_timeoutMs));
-    return upgradeInTurn(context, runs);
+        runs.back()->setAcceptOtherImageKind(m_acceptOtherImageKind);
+        runs.back()->setMotorDriverDsp(m_dsp);
+    }
+    return upgradeInTurn(context, runs, upgraded);
+}
+
+// A rescan after the run: only a unit that now reports another version shows that it took the firmware.
+void CliUpgradeCommand::verifyVersions(CliContext& context, CliUpgradeReport& report,
+                                       const QList<Device_t>& upgraded) const
+{
+    if (upgraded.isEmpty())
+        return;
+    // Units restart into their new firmware and answer no scan meanwhile.
+    const FirmwarePacing& pacing = FirmwarePacing::current();
+    QList<Device_t> found = context.scanner().scan();
+    for (int attempt = 1; attempt < pacing.verifyScanAttempts && UpgradeVerification::unanswered(upgraded, found) > 0;
+         ++attempt) {
+        QThread::msleep(ulong(pacing.verifyScanPauseMs));
+        found = context.scanner().scan();
+    }
+    for (const Device_t& unit : upgraded)
+        report.verified(UpgradeVerification(unit, found));
 }
 
 // Every device named, in the order named, or the exit code of the reason why not.
@@ -218,7 +300,7 @@ int CliUpgradeCommand::findDevices(CliContext& context, QList<Device_t>& devices
     return cliExit::success;
 }
 
-int CliUpgradeCommand::upgradeInTurn(CliContext& context, const Runs& runs) const
+int CliUpgradeCommand::upgradeInTurn(CliContext& context, const Runs& runs, QList<Device_t>& upgraded) const
 {
     CliUpgradeReport report(context.out(), context.err(), m_json, isatty(fileno(stderr)) == 1);
     const int count = int(runs.size());
@@ -228,8 +310,11 @@ int CliUpgradeCommand::upgradeInTurn(CliContext& context, const Runs& runs) cons
         QString reason;
         if (run.run(report, reason)) {
             report.done(run.name());
+            if (!run.device().mac.isEmpty())
+                upgraded << run.device();
             continue;
         }
+        verifyVersions(context, report, upgraded);
         report.failed(run.name(), reason);
         QStringList left;
         for (int j = i + 1; j < count; ++j) {
@@ -240,5 +325,6 @@ int CliUpgradeCommand::upgradeInTurn(CliContext& context, const Runs& runs) cons
             context.error(tr("not upgraded: %1").arg(left.join(QStringLiteral(", "))));
         return cliExit::failed;
     }
+    verifyVersions(context, report, upgraded);
     return cliExit::success;
 }

@@ -13,6 +13,7 @@
 #include <memory>
 #include <vector>
 
+class CliUpgradeReport;
 class CliUpgradeRun;
 
 // "upgrade": the window's firmware page without the window. The devices named by MAC are found by a scan
@@ -43,12 +44,18 @@ private:
     QString takeTargets(const QCommandLineParser& parser);
     QString takeFile(const QString& path);
     QString takeTimeout(const QCommandLineParser& parser);
+    QString takeDsp(const QCommandLineParser& parser);
+    int checkImage(CliContext& context, const QString& code);
+    void verifyVersions(CliContext& context, CliUpgradeReport& report, const QList<Device_t>& upgraded) const;
     int findDevices(CliContext& context, QList<Device_t>& devices) const;
-    int upgradeInTurn(CliContext& context, const Runs& runs) const;
+    int upgradeInTurn(CliContext& context, const Runs& runs, QList<Device_t>& upgraded) const;
 
     QStringList m_macs;
     QString m_manualIp;
     QString m_file;
     int m_timeoutMs = 0;
     bool m_json = false;
+    bool m_force = false;
+    bool m_acceptOtherImageKind = false;
+    int m_dsp = 0;
 };

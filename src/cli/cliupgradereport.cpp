@@ -4,6 +4,7 @@
 
 #include "cli/cliapplication.h"
 #include "firmware/firmwareupgrade.h"
+#include "firmware/upgradeverification.h"
 
 #include <QJsonDocument>
 #include <QTextStream>
@@ -80,6 +81,19 @@ void CliUpgradeReport::skipped(const QString& device)
 {
     if (m_json)
         event(QStringLiteral("skipped"), device, {{QStringLiteral("reason"), tr("an earlier upgrade failed")}});
+}
+
+void CliUpgradeReport::verified(const UpgradeVerification& verification)
+{
+    clearBar();
+    if (m_json)
+        event(QStringLiteral("verified"), verification.mac(),
+              {{QStringLiteral("versionBefore"), verification.versionBefore()},
+               {QStringLiteral("versionAfter"),
+                verification.answered() ? QJsonValue(verification.versionAfter()) : QJsonValue(QJsonValue::Null)},
+               {QStringLiteral("verified"), verification.verified()}});
+    else
+        line(verification.logLine());
 }
 
 void CliUpgradeReport::event(const QString& name, const QString& device, QJsonObject members)

@@ -7,6 +7,7 @@
 #include <QString>
 
 class QTextStream;
+class UpgradeVerification;
 
 // What "upgrade" prints while it runs: the workers' log lines on standard output, as text or as one
 // JSON object per event, and a progress bar on standard error when that is a terminal.
@@ -27,6 +28,8 @@ public:
     void done(const QString& device);
     void failed(const QString& device, const QString& reason);
     void skipped(const QString& device);
+    // What the rescan after the run says of an upgraded unit's version.
+    void verified(const UpgradeVerification& verification);
 
 private:
     void event(const QString& name, const QString& device, QJsonObject members = {});

@@ -29,6 +29,8 @@ bool CliUpgradeRun::run(CliUpgradeReport& report, QString& reason)
     // As the page hands it over: the device selected in a list of one, or no device and the manual address.
     firmwareUpgrade worker(nullptr, m_firmwarePath, manual ? 0 : 1, manual ? QList<bool>() : QList<bool>{true},
                            manual ? QList<Device_t>() : QList<Device_t>{m_device}, m_manualIp);
+    worker.setAcceptOtherImageKind(m_acceptOtherImageKind);
+    worker.setMotorDriverDsp(m_dsp);
     const QString device = name();
     bool completed = false;
     bool failed = false;

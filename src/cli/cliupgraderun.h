@@ -20,16 +20,23 @@ public:
     // The device found by a scan; or, with an empty record, the manual address `manualIp`.
     CliUpgradeRun(const Device_t& device, const QString& manualIp, const QString& firmwarePath, int timeoutMs);
 
+    // As on the firmware page: a file of another kind sent anyway, and the motor-driver DSP it is for.
+    void setAcceptOtherImageKind(bool accept) { m_acceptOtherImageKind = accept; }
+    void setMotorDriverDsp(int dsp) { m_dsp = dsp; }
+
     // True when the worker reported success. `reason` tells why not.
     bool run(CliUpgradeReport& report, QString& reason);
 
     // How the device is named in the output: its MAC, or the manual address.
     QString name() const;
     QString address() const;
+    const Device_t& device() const { return m_device; }
 
 private:
     Device_t m_device;
     QString m_manualIp;
     QString m_firmwarePath;
     int m_timeoutMs;
+    bool m_acceptOtherImageKind = false;
+    int m_dsp = 0;
 };

@@ -214,6 +214,8 @@ inline FirmwarePacing quickPacing()
     pacing.linePauseMs = 0;
     pacing.answerWaitMs = 300;
 
+    pacing.verifyScanPauseMs = 300;
+
     pacing.restartSteps = 2;
     pacing.restartStepMs = 5;
     pacing.restartEventsMs = 5;

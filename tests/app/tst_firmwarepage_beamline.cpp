@@ -118,7 +118,7 @@ void TestFirmwarePageBeamline::upgradeWithRealPacing()
     upgradeOne(ip, path);
     QCOMPARE(m_lab->lastBox().kind, QStringLiteral("information"));
     QCOMPARE(m_lab->lastBox().title, QStringLiteral("Firmware Upgrade"));
-    QCOMPARE(m_lab->lastBox().text, successText);
+    QVERIFY2(m_lab->lastBox().text.startsWith(successText), qPrintable(m_lab->lastBox().text));
     const WorkerRecorder::Run run = m_lab->recorder.last();
     QCOMPARE(run.completions, 1);
     QCOMPARE(run.errors, 0);
@@ -142,7 +142,7 @@ void TestFirmwarePageBeamline::upgradeWithRealPacing()
                                   QStringLiteral("Remote update succesful!"),
                                   QStringLiteral("Kestrion has finished to update the device with success.")};
     QCOMPARE(run.logs, expected);
-    QCOMPARE(m_lab->log(), asLogText(run.logs));
+    QCOMPARE(m_lab->log(), asLogText(run.logs) + QStringLiteral("\nAH50 (00:A0:3B:00:03:30): 1.0.00 \u2192 2.1.07"));
 
     // 1 for the reading, 1 per sector, 1 per step of lines, then 100.
     const int lines = m_image.count('\n');
@@ -168,7 +168,7 @@ void TestFirmwarePageBeamline::veskSupplyTakesTheBeamlineProcedure()
     spec.start = 0x20000;
     const QString path = image(QStringLiteral("vesk"), spec);
     upgradeOne(ip, path);
-    QCOMPARE(m_lab->lastBox().text, successText);
+    QVERIFY2(m_lab->lastBox().text.startsWith(successText), qPrintable(m_lab->lastBox().text));
     const WorkerRecorder::Run run = m_lab->recorder.last();
     QCOMPARE(run.completions, 1);
     QVERIFY(run.logs.contains(QStringLiteral("Erasing Lumeno memory...")));
@@ -189,7 +189,7 @@ void TestFirmwarePageBeamline::answersWithoutTerminator()
     spec.lines = 8;
     const QString path = image(QStringLiteral("noend"), spec);
     upgradeOne(ip, path);
-    QCOMPARE(m_lab->lastBox().text, successText);
+    QVERIFY2(m_lab->lastBox().text.startsWith(successText), qPrintable(m_lab->lastBox().text));
     const WorkerRecorder::Run run = m_lab->recorder.last();
     QCOMPARE(run.completions, 1);
     QCOMPARE(run.errors, 0);
@@ -206,12 +206,14 @@ void TestFirmwarePageBeamline::silenceAtALine()
     const QString path = image(QStringLiteral("mute"), spec);
     upgradeOne(ip, path);
     QCOMPARE(m_lab->lastBox().kind, QStringLiteral("critical"));
-    QCOMPARE(m_lab->lastBox().text, failureText);
+    QVERIFY2(m_lab->lastBox().text.startsWith(failureText), qPrintable(m_lab->lastBox().text));
     const WorkerRecorder::Run run = m_lab->recorder.last();
     QCOMPARE(run.errors, 1);
     QCOMPARE(run.completions, 0);
-    QCOMPARE(run.logs.mid(run.logs.size() - 2),
-             (QStringList{writing, QStringLiteral("ERROR: No response from the device!")}));
+    QCOMPARE(run.logs.mid(run.logs.size() - 3),
+             (QStringList{writing, QStringLiteral("ERROR: No response from the device!"),
+                          QStringLiteral("ERROR: The unit's flash is incomplete: the restart was not sent. Upgrade it "
+                                         "again with a good image before it is restarted.")}));
     QCOMPARE(m_lab->log(), asLogText(run.logs));
     // The unit took two lines after the write mode, then fell silent; it was never told to restart.
     const SimLog::Lines lines = m_lab->simLog();
@@ -243,7 +245,7 @@ void TestFirmwarePageBeamline::windowTurnsWhileALongImageIsWritten()
     ticker.start(20);
     upgradeOne(ip, path);
     ticker.stop();
-    QCOMPARE(m_lab->lastBox().text, successText);
+    QVERIFY2(m_lab->lastBox().text.startsWith(successText), qPrintable(m_lab->lastBox().text));
     QVERIFY2(turnsWhileWriting > 0, qPrintable(QString::number(turnsWhileWriting)));
     QVERIFY(barWhileWriting > 0);
     const SimLog::Lines erased = SimLog::events(m_lab->simLog(), QStringLiteral("erase"), QStringLiteral("blbig"));

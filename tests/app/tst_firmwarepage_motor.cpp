@@ -73,7 +73,7 @@ void TestFirmwarePageMotor::bothDspsOneAfterTheOther()
         return;
     qInfo("communication DSP with the real pacing: %lld ms", clock.elapsed());
     QCOMPARE(m_lab->lastBox().kind, QStringLiteral("information"));
-    QCOMPARE(m_lab->lastBox().text, successText);
+    QVERIFY2(m_lab->lastBox().text.startsWith(successText), qPrintable(m_lab->lastBox().text));
     WorkerRecorder::Run run = m_lab->recorder.last();
     QCOMPARE(run.completions, 1);
     QCOMPARE(run.errors, 0);
@@ -104,7 +104,7 @@ void TestFirmwarePageMotor::bothDspsOneAfterTheOther()
     m_lab->upgradeDsp(ip, 2, control, runBoundMs);
     if (QTest::currentTestFailed())
         return;
-    QCOMPARE(m_lab->lastBox().text, successText);
+    QVERIFY2(m_lab->lastBox().text.startsWith(successText), qPrintable(m_lab->lastBox().text));
     run = m_lab->recorder.last();
     QCOMPARE(run.completions, 1);
     QCOMPARE(run.errors, 0);
@@ -130,7 +130,7 @@ void TestFirmwarePageMotor::verifyMismatchIsNeverMet()
     if (QTest::currentTestFailed())
         return;
     QVERIFY2(m_lab->recorder.last().completions == 1, qPrintable(m_lab->recorder.last().logs.join(QLatin1Char('|'))));
-    QCOMPARE(m_lab->lastBox().text, successText);
+    QVERIFY2(m_lab->lastBox().text.startsWith(successText), qPrintable(m_lab->lastBox().text));
     QVERIFY(SimLog::events(m_lab->simLog(), QStringLiteral("verify"), QStringLiteral("verifybad")).isEmpty());
     m_lab->expectFlashed(QStringLiteral("verifybad"), QStringLiteral("communication"), QStringLiteral("3.00"));
     QCOMPARE(m_lab->firmwareShown(ip), QStringLiteral("3.00"));

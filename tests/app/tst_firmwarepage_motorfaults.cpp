@@ -108,7 +108,7 @@ void TestFirmwarePageMotorFaults::misbehaviours()
         return;
     QCOMPARE(m_lab->prompts->boxes.size(), 1);
     QCOMPARE(m_lab->lastBox().kind, QStringLiteral("critical"));
-    QCOMPARE(m_lab->lastBox().text, failureText);
+    QVERIFY2(m_lab->lastBox().text.startsWith(failureText), qPrintable(m_lab->lastBox().text));
     const WorkerRecorder::Run run = m_lab->recorder.last();
     QCOMPARE(run.errors, 1);
     QCOMPARE(run.completions, 0);

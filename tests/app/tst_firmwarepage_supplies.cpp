@@ -116,7 +116,7 @@ void TestFirmwarePageSupplies::upgradeWithRealPacing()
 
     QCOMPARE(m_lab->lastBox().kind, QStringLiteral("information"));
     QCOMPARE(m_lab->lastBox().title, QStringLiteral("Firmware Upgrade"));
-    QCOMPARE(m_lab->lastBox().text, successText);
+    QVERIFY2(m_lab->lastBox().text.startsWith(successText), qPrintable(m_lab->lastBox().text));
     QVERIFY(m_lab->windowEnabled());
     const WorkerRecorder::Run run = m_lab->recorder.last();
     QCOMPARE(run.completions, 1);
@@ -149,7 +149,8 @@ void TestFirmwarePageSupplies::upgradeWithRealPacing()
     // The installation report's progress lines are taken out of what is logged; nothing else came.
     for (const QString& line : run.logs.mid(before.size(), run.logs.size() - before.size() - after.size()))
         QCOMPARE(line, QString());
-    QCOMPARE(m_lab->log(), asLogText(run.logs));
+    // After the worker's lines, what the rescan says of the version.
+    QCOMPARE(m_lab->log(), asLogText(run.logs) + QStringLiteral("\nSP-100 (00:A0:3B:00:02:10): 1.0.00 \u2192 2.0.1"));
 
     // 0, then 1 and 2 after the file and the socket, one step for 200 chunks, the creep to the report, 100.
     QVERIFY(run.progress.size() >= 5);
@@ -178,7 +179,7 @@ void TestFirmwarePageSupplies::zarnWithDcLinkAtItsLimit()
     QVERIFY(m_lab->tick({ip}));
     m_lab->choose(1, path);
     QVERIFY(m_lab->upgrade(1, runBoundMs));
-    QCOMPARE(m_lab->lastBox().text, successText);
+    QVERIFY2(m_lab->lastBox().text.startsWith(successText), qPrintable(m_lab->lastBox().text));
     QCOMPARE(m_lab->recorder.last().completions, 1);
     const QByteArray commands = SimLog::tcpReceived(m_lab->simLog(), QStringLiteral("zarneq"), 10001);
     QCOMPARE(commands, QByteArrayLiteral("VER\r\nMST\r\nMRP\r\nMRG:83\r\nMREBOOT\r\n"));
@@ -193,7 +194,7 @@ void TestFirmwarePageSupplies::recoveryModeSupplyIsNotIdentified()
     QVERIFY(m_lab->tick({ip}));
     m_lab->choose(1, path);
     QVERIFY(m_lab->upgrade(1, runBoundMs));
-    QCOMPARE(m_lab->lastBox().text, successText);
+    QVERIFY2(m_lab->lastBox().text.startsWith(successText), qPrintable(m_lab->lastBox().text));
     const WorkerRecorder::Run run = m_lab->recorder.last();
     QCOMPARE(run.completions, 1);
     QCOMPARE(run.logs.mid(3, 1), QStringList{QStringLiteral("\nFIRMWARE UPDATE...")});
@@ -216,7 +217,7 @@ void TestFirmwarePageSupplies::manualAddressIsNotIdentified()
     QTest::keyClicks(address, ip);
     m_lab->choose(1, path);
     QVERIFY(m_lab->upgrade(1, runBoundMs));
-    QCOMPARE(m_lab->lastBox().text, successText);
+    QVERIFY2(m_lab->lastBox().text.startsWith(successText), qPrintable(m_lab->lastBox().text));
     QVERIFY(!manual->isChecked());
     const WorkerRecorder::Run run = m_lab->recorder.last();
     QCOMPARE(run.logs.mid(0, 4),
@@ -234,7 +235,7 @@ void TestFirmwarePageSupplies::twoSuppliesInSequence()
     m_lab->choose(1, path);
     QVERIFY(m_lab->upgrade(1, runBoundMs));
     QCOMPARE(m_lab->prompts->boxes.size(), 1);
-    QCOMPARE(m_lab->lastBox().text, successText);
+    QVERIFY2(m_lab->lastBox().text.startsWith(successText), qPrintable(m_lab->lastBox().text));
     const QList<WorkerRecorder::Run> runs = m_lab->recorder.runs();
     QCOMPARE(runs.size(), 2);
     QCOMPARE(runs.at(0).logs.value(1), QStringLiteral("Device IP: 10.77.2.26"));
@@ -264,7 +265,7 @@ void TestFirmwarePageSupplies::failureStopsTheSequenceAndResumes()
     QVERIFY(m_lab->upgrade(1, runBoundMs));
     QCOMPARE(m_lab->lastBox().kind, QStringLiteral("critical"));
     QCOMPARE(m_lab->lastBox().title, QStringLiteral("Firmware Upgrade"));
-    QCOMPARE(m_lab->lastBox().text, failureText);
+    QVERIFY2(m_lab->lastBox().text.startsWith(failureText), qPrintable(m_lab->lastBox().text));
     QVERIFY(m_lab->windowEnabled());
     QCOMPARE(m_lab->recorder.runs().size(), 2);
     QCOMPARE(m_lab->recorder.runs().at(1).errors, 1);
@@ -277,7 +278,7 @@ void TestFirmwarePageSupplies::failureStopsTheSequenceAndResumes()
     QVERIFY(SimLog::events(m_lab->simLog(), QStringLiteral("upload"), QStringLiteral("seqc")).isEmpty());
 
     QVERIFY(m_lab->upgrade(1, runBoundMs));
-    QCOMPARE(m_lab->lastBox().text, successText);
+    QVERIFY2(m_lab->lastBox().text.startsWith(successText), qPrintable(m_lab->lastBox().text));
     QCOMPARE(m_lab->recorder.runs().size(), 3);
     QCOMPARE(m_lab->recorder.last().logs.value(1), QStringLiteral("Device IP: ") + c);
     expectNewVersion(QStringLiteral("seqa"), a, path, QStringLiteral("2.3.00"));
@@ -306,10 +307,12 @@ void TestFirmwarePageSupplies::misbehaviours_data()
         << "zarnbad"
         << "10.77.2.13" << smallImage << QStringList{"WARNING: there are some errors reading DC link voltage. ERR, ERR"}
         << 1 << 0;
-    // Identification without an answer sends no final signal: the page ends the run when the thread ends.
+    // A refused identification ends the run with the unit's own words.
     QTest::newRow("NAK to identification")
         << "psnak"
-        << "10.77.2.14" << smallImage << QStringList{"Socket closed, continue...", "No response from device"} << 0 << 0;
+        << "10.77.2.14" << smallImage
+        << QStringList{"Socket closed, continue...", "ERROR: the unit refused identification: \"#NAK:not ready\\r\\n\""}
+        << 1 << 0;
     QTest::newRow("refused upload port") << "psrefuse"
                                          << "10.77.2.16" << smallImage
                                          << QStringList{"CRITICAL: socket error, Connection refused",
@@ -327,8 +330,9 @@ void TestFirmwarePageSupplies::misbehaviours_data()
     QTest::newRow("unacknowledged reboot")
         << "psnoboot"
         << "10.77.2.20" << smallImage
-        << QStringList{"\nFIRMWARE SUCCESSFULLY UPDATED!", "\nWARNING: CANNOT REBOOT! PLEASE REBOOT MANUALLY"} << 0
-        << 1;
+        << QStringList{"\nFIRMWARE SUCCESSFULLY UPDATED!", "\nWARNING: CANNOT REBOOT! PLEASE REBOOT MANUALLY",
+                       "WARNING: The supply answered the reboot request with \"#NAK:reboot refused\\r\\n\"."}
+        << 0 << 1;
 }
 
 void TestFirmwarePageSupplies::misbehaviours()
@@ -352,11 +356,16 @@ void TestFirmwarePageSupplies::misbehaviours()
     QCOMPARE(run.logs.mid(run.logs.size() - lastLines.size()), lastLines);
     const bool succeeded = completions == 1;
     QCOMPARE(m_lab->lastBox().kind, succeeded ? QStringLiteral("information") : QStringLiteral("critical"));
-    QCOMPARE(m_lab->lastBox().text, succeeded ? successText : failureText);
+    QVERIFY2(m_lab->lastBox().text.startsWith(succeeded ? successText : failureText),
+             qPrintable(m_lab->lastBox().text));
     QString expectedLog = asLogText(run.logs);
     if (run.finalSignals() == 0)
         expectedLog += QStringLiteral("\nERROR: The upgrade ended without a result: its last message was \"%1\".")
                            .arg(lastLines.last());
+    // The rescan after a completed run finds the old version still running.
+    if (succeeded)
+        expectedLog += QStringLiteral("\nWARNING: SP-100 (00:A0:3B:00:02:20): the unit still reports version 1.0.00: "
+                                      "the new firmware may not have been taken.");
     QCOMPARE(m_lab->log(), expectedLog);
     // None of them rebooted into the image: they refused it, or (the last) refused to reboot.
     QVERIFY(SimLog::events(m_lab->simLog(), QStringLiteral("reboot"), unit).isEmpty());
@@ -379,7 +388,7 @@ void TestFirmwarePageSupplies::watchdogEndsASilentSupply()
     QVERIFY(m_lab->tick({QStringLiteral("10.77.2.18")}));
     m_lab->choose(1, path);
     QVERIFY(m_lab->upgrade(1, runBoundMs));
-    QCOMPARE(m_lab->lastBox().text, failureText);
+    QVERIFY2(m_lab->lastBox().text.startsWith(failureText), qPrintable(m_lab->lastBox().text));
     QVERIFY(m_lab->windowEnabled());
     const WorkerRecorder::Run run = m_lab->recorder.last();
     QCOMPARE(run.errors, 1);

@@ -1,6 +1,7 @@
 // SPDX-FileCopyrightText: 2026 Kestrion developers
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/firmwarepage.h"
+#include "common/firmwareimages.h"
 #include "common/pageharness.h"
 #include "common/sampledevices.h"
 #include "common/testhome.h"
@@ -10,6 +11,7 @@
 #include "ui_mainwindow.h"
 
 #include <QCheckBox>
+#include <QDir>
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QTextBlock>
@@ -20,9 +22,33 @@
 
 namespace {
 const QString supplyImage = QStringLiteral(KESTRION_TEST_DATA "/firmware/power-supply.updt");
-const QString otherImage = QStringLiteral("/images/other-supply.updt");
-const QString communicationImage = QStringLiteral("/images/Kolvex_Communication_DSP_2.31.hex");
-const QString controlImage = QStringLiteral("/images/Kolvex_Control_DSP_1.07.hex");
+// Sound images of each kind under names of their own: the page reads a file whole before a run starts.
+QString imagesDir;
+QString otherImage()
+{
+    return imagesDir + QStringLiteral("/other-supply.updt");
+}
+QString communicationImage()
+{
+    return imagesDir + QStringLiteral("/Kolvex_Communication_DSP_2.31.hex");
+}
+QString controlImage()
+{
+    return imagesDir + QStringLiteral("/Kolvex_Control_DSP_1.07.hex");
+}
+QString beamlineImage()
+{
+    return imagesDir + QStringLiteral("/beamline.flash");
+}
+
+bool writeImages()
+{
+    const QString hex = QStringLiteral(KESTRION_TEST_DATA "/firmware/motor-driver.hex");
+    FirmwareImages::Flash flash;
+    flash.lines = 8;
+    return QFile::copy(supplyImage, otherImage()) && QFile::copy(hex, communicationImage()) &&
+           QFile::copy(hex, controlImage()) && FirmwareImages::write(beamlineImage(), FirmwareImages::flash(flash));
+}
 const QString successText = QStringLiteral("Device succesfuly updated!");
 const QString failureText = QStringLiteral("ERROR: Updating failed!");
 constexpr int longTimeoutMs = 120000;
@@ -87,6 +113,9 @@ void TestFirmwareRun::initTestCase()
 {
     QVERIFY(m_home.isValid());
     useTestHome(m_home);
+    imagesDir = m_home.filePath(QStringLiteral("images"));
+    QVERIFY(QDir().mkpath(imagesDir));
+    QVERIFY(writeImages());
 }
 
 void TestFirmwareRun::init()
@@ -225,7 +254,7 @@ void TestFirmwareRun::sequenceOverSelectedDevices()
     const FakePrompts::Box box = m_harness->prompts.boxes.first();
     QCOMPARE(box.kind, QStringLiteral("information"));
     QCOMPARE(box.title, QStringLiteral("Firmware Upgrade"));
-    QCOMPARE(box.text, successText);
+    QVERIFY2(box.text.startsWith(successText), qPrintable(box.text));
     QCOMPARE(m_scanRequests, 1);
     QVERIFY(!m_enableRequests.isEmpty());
     QCOMPARE(m_enableRequests.last(), true);
@@ -258,10 +287,11 @@ void TestFirmwareRun::failureStopsTheSequenceAndResumes()
     const FakePrompts::Box box = m_harness->prompts.boxes.first();
     QCOMPARE(box.kind, QStringLiteral("critical"));
     QCOMPARE(box.title, QStringLiteral("Firmware Upgrade"));
-    QCOMPARE(box.text, failureText);
-    QCOMPARE(m_scanRequests, 0);
+    QVERIFY2(box.text.startsWith(failureText), qPrintable(box.text));
+    // The device upgraded before the failure is looked for again, to show its new version.
+    QCOMPARE(m_scanRequests, 1);
     QCOMPARE(m_enableRequests.last(), true);
-    // The failed device is off the selection; the one not tried stays for the resume.
+    // The failed device is off the selection; the one not tried stays for the resume, rescan or not.
     QCOMPARE(m_harness->selected, (QList<bool>{false, false, true}));
     QVERIFY(!boxOf(1)->isChecked());
     QVERIFY(boxOf(2)->isChecked());
@@ -274,8 +304,9 @@ void TestFirmwareRun::failureStopsTheSequenceAndResumes()
     QCOMPARE(m_workers->count(), 3);
     QCOMPARE(m_workers->made().last().selected, (QList<bool>{false, false, true}));
     QCOMPARE(m_harness->prompts.boxes.last().kind, QStringLiteral("information"));
-    QCOMPARE(m_harness->prompts.boxes.last().text, successText);
-    QCOMPARE(m_scanRequests, 1);
+    QVERIFY2(m_harness->prompts.boxes.last().text.startsWith(successText),
+             qPrintable(m_harness->prompts.boxes.last().text));
+    QCOMPARE(m_scanRequests, 2);
     QCOMPARE(m_status.mid(m_status.size() - 2),
              (QStringList{QStringLiteral("Upgrading device 1 of 1: Group 1100 10.0.0.13"),
                           QStringLiteral("Upgrade complete: 1 of 1 updated")}));
@@ -316,7 +347,9 @@ void TestFirmwareRun::outcomes()
     m_page->buttonUpFwPressed();
     QVERIFY(waitForEnd());
     QCOMPARE(m_harness->prompts.boxes.first().kind, kind);
-    QCOMPARE(m_harness->prompts.boxes.first().text, kind == QLatin1String("critical") ? failureText : successText);
+    QVERIFY2(
+        m_harness->prompts.boxes.first().text.startsWith(kind == QLatin1String("critical") ? failureText : successText),
+        qPrintable(m_harness->prompts.boxes.first().text));
     QCOMPARE(m_workers->count(), kind == QLatin1String("critical") ? 1 : 2);
     QCOMPARE(m_enableRequests.last(), true);
     QCOMPARE(m_enableRequests.count(true), 1);
@@ -336,7 +369,8 @@ void TestFirmwareRun::watchdogInterruptsTheWorker()
     m_page->buttonUpFwPressed();
     QVERIFY(waitForEnd());
     QCOMPARE(m_workers->interruptedRuns(), 1);
-    QCOMPARE(m_harness->prompts.boxes.first().text, failureText);
+    QVERIFY2(m_harness->prompts.boxes.first().text.startsWith(failureText),
+             qPrintable(m_harness->prompts.boxes.first().text));
     QCOMPARE(m_enableRequests.last(), true);
     const QStringList lines = logLines();
     const int warning = lines.indexOf(QStringLiteral("WARNING: No result after 150 ms: the upgrade is asked to stop."));
@@ -371,8 +405,9 @@ void TestFirmwareRun::watchdogOfEachDeviceEndsWithIt()
     QTRY_COMPARE(watchdogs(), 0);
     QTRY_VERIFY(m_harness->window.findChildren<firmwareUpgrade*>().isEmpty());
     QCOMPARE(m_workers->interruptedRuns(), 0);
-    QCOMPARE(m_harness->prompts.boxes.first().text, successText);
-    QVERIFY(!logLines().join(QLatin1Char('\n')).contains(QStringLiteral("WARNING")));
+    QVERIFY2(m_harness->prompts.boxes.first().text.startsWith(successText),
+             qPrintable(m_harness->prompts.boxes.first().text));
+    QVERIFY(!logLines().join(QLatin1Char('\n')).contains(QStringLiteral("WARNING: No result")));
 }
 
 void TestFirmwareRun::progressRule_data()
@@ -409,7 +444,7 @@ void TestFirmwareRun::linesArriveWhileTheLoopTurns()
     constexpr int pauseAt = 10000;
     m_harness->showDevices({makeDevice(QStringLiteral("2100"), QStringLiteral("10.0.0.2"))});
     tick({0});
-    m_harness->ui.lineEditFirmware1->setText(QStringLiteral("/images/beamline.flash"));
+    m_harness->ui.lineEditFirmware1->setText(beamlineImage());
     // Halfway the worker waits until a timer of the test has fired and seen part of the log on screen.
     m_workers->story = [](ScriptedWorker& worker) {
         worker.takeFirstSelected();
@@ -440,13 +475,15 @@ void TestFirmwareRun::linesArriveWhileTheLoopTurns()
     QVERIFY(waitForEnd());
     ticker.stop();
     QVERIFY2(partialLog > 0, qPrintable(QString::number(ticks)));
-    const QStringList shown = logLines();
-    QCOMPARE(shown.size(), lines);
+    // The worker's lines, then what the rescan says of the unit's version.
+    const QStringList shown = logLines().mid(0, lines);
+    QCOMPARE(logLines().size(), lines + 1);
     QCOMPARE(shown.first(), QStringLiteral("line 1"));
     QCOMPARE(shown.at(pauseAt), QStringLiteral("line %1").arg(pauseAt + 1));
     QCOMPARE(shown.last(), QStringLiteral("line %1").arg(lines));
     QCOMPARE(m_harness->ui.progressBarFirmware->value(), 100);
-    QCOMPARE(m_harness->prompts.boxes.first().text, successText);
+    QVERIFY2(m_harness->prompts.boxes.first().text.startsWith(successText),
+             qPrintable(m_harness->prompts.boxes.first().text));
 }
 
 void TestFirmwareRun::secondRunCannotStart()
@@ -463,7 +500,7 @@ void TestFirmwareRun::secondRunCannotStart()
     QVERIFY(m_page->upgradeRunning());
     // The controls are locked, and a start that gets through anyway is refused.
     QCOMPARE(m_enableRequests, QList<bool>{false});
-    m_page->updateFirmware(otherImage);
+    m_page->updateFirmware(otherImage());
     m_page->buttonUpFwPressed();
     QTRY_COMPARE(logLines().count(QStringLiteral("WARNING: An upgrade is already running: wait for it to end.")), 2);
     QCOMPARE(m_workers->count(), 1);
@@ -471,7 +508,8 @@ void TestFirmwareRun::secondRunCannotStart()
     QVERIFY(waitForEnd());
     QCOMPARE(m_workers->count(), 1);
     QCOMPARE(m_workers->mostAtOnce(), 1);
-    QCOMPARE(m_harness->prompts.boxes.first().text, successText);
+    QVERIFY2(m_harness->prompts.boxes.first().text.startsWith(successText),
+             qPrintable(m_harness->prompts.boxes.first().text));
 }
 
 void TestFirmwareRun::motorDriverRowsTakeTheirFile()
@@ -483,8 +521,8 @@ void TestFirmwareRun::motorDriverRowsTakeTheirFile()
     m_page->addRemoveSecondFirmware();
     QCOMPARE(ui.selectFirmwareLabel_4->text(), QStringLiteral("Communication Firmware"));
     QCOMPARE(ui.labelSelectFirmware2->text(), QStringLiteral("Control Firmware"));
-    ui.lineEditFirmware1->setText(communicationImage);
-    ui.lineEditFirmware2->setText(controlImage);
+    ui.lineEditFirmware1->setText(communicationImage());
+    ui.lineEditFirmware2->setText(controlImage());
 
     tick({0});
     m_page->buttonUpFwPressed2();
@@ -494,10 +532,11 @@ void TestFirmwareRun::motorDriverRowsTakeTheirFile()
     QVERIFY(waitForEnd(2));
     const QList<ScriptedWorkers::Made> made = m_workers->made();
     QCOMPARE(made.size(), 2);
-    QCOMPARE(made.at(0).firmwarePath, controlImage);
-    QCOMPARE(made.at(1).firmwarePath, communicationImage);
+    QCOMPARE(made.at(0).firmwarePath, controlImage());
+    QCOMPARE(made.at(1).firmwarePath, communicationImage());
     QCOMPARE(made.at(0).selected, (QList<bool>{true, false}));
-    QCOMPARE(m_harness->prompts.boxes.last().text, successText);
+    QVERIFY2(m_harness->prompts.boxes.last().text.startsWith(successText),
+             qPrintable(m_harness->prompts.boxes.last().text));
 }
 
 void TestFirmwareRun::wholeRunTakesTheFileOfItsButton()
@@ -505,7 +544,7 @@ void TestFirmwareRun::wholeRunTakesTheFileOfItsButton()
     m_harness->showDevices({makeDevice(QStringLiteral("1100"), QStringLiteral("10.0.0.11")),
                             makeDevice(QStringLiteral("1100"), QStringLiteral("10.0.0.12"))});
     tick({0, 1});
-    m_harness->ui.lineEditFirmware1->setText(otherImage);
+    m_harness->ui.lineEditFirmware1->setText(otherImage());
     m_harness->ui.lineEditFirmware2->setText(supplyImage);
     m_page->buttonUpFwPressed2();
     QVERIFY(waitForEnd());
@@ -527,7 +566,8 @@ void TestFirmwareRun::manualAddressRun()
     QCOMPARE(made.size(), 1);
     QCOMPARE(made.first().manualIp, QStringLiteral("192.168.0.10"));
     QCOMPARE(made.first().deviceCount, 0);
-    QCOMPARE(m_harness->prompts.boxes.first().text, successText);
+    QVERIFY2(m_harness->prompts.boxes.first().text.startsWith(successText),
+             qPrintable(m_harness->prompts.boxes.first().text));
     QVERIFY(!ui.checkBoxManualIP->isChecked());
     QCOMPARE(m_scanRequests, 1);
     QCOMPARE(m_status.first(), QStringLiteral("Upgrading device 1 of 1: manual address 192.168.0.10"));
@@ -573,7 +613,7 @@ void TestFirmwareRun::destroyingThePageWaitsForAStubbornWorker()
     };
     m_harness->showDevices({makeDevice(QStringLiteral("2100"), QStringLiteral("10.0.0.2"))});
     tick({0});
-    m_harness->ui.lineEditFirmware1->setText(QStringLiteral("/images/beamline.flash"));
+    m_harness->ui.lineEditFirmware1->setText(beamlineImage());
     m_page->buttonUpFwPressed();
     QTRY_COMPARE(m_workers->running(), 1);
     m_workers->gate.release();

@@ -106,8 +106,8 @@ void TestCliHelp::commandHelp_data()
                                                  "no-verify", "interface", "range", "time"};
     QTest::newRow("export") << "export" << QStringList{"help", "interface", "range", "time"};
     QTest::newRow("import") << "import" << QStringList{"help", "dry-run", "interface", "range", "time"};
-    QTest::newRow("upgrade") << "upgrade" << QStringList{"help", "mac",       "ip",    "file", "timeout",
-                                                         "json", "interface", "range", "time"};
+    QTest::newRow("upgrade") << "upgrade" << QStringList{"help",  "mac", "ip",        "file",  "timeout", "json",
+                                                         "force", "dsp", "interface", "range", "time"};
 }
 
 void TestCliHelp::commandHelp()

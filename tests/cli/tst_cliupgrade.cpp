@@ -32,6 +32,8 @@ const QString ctMac = QStringLiteral("02:C3:00:01:00:21");
 const QString testerMac = QStringLiteral("02:C3:00:01:00:22");
 const QString motMac = QStringLiteral("00:20:4A:03:00:30");
 const QString blMac = QStringLiteral("02:C3:00:01:00:40");
+const QString blrefuseMac = QStringLiteral("02:C3:00:01:00:41");
+const QString blchatMac = QStringLiteral("02:C3:00:01:00:42");
 const QString absentMac = QStringLiteral("02:C3:00:0F:0F:0F");
 // The control scan's unicast goes to the lab side's own address: a datagram only it sends.
 const QString controlTarget = QStringLiteral("10.82.1.254");
@@ -86,6 +88,10 @@ private slots:
     void manualAddressSkipsScanAndIdentification();
     void beamlineImageIsWritten();
     void progressBarOnlyOnATerminal();
+    void damagedImageSendsNothing();
+    void imageOfAnotherFamilyNeedsForce();
+    void refusalIsAFailure_data();
+    void refusalIsAFailure();
 
 private:
     CliRunner::Result run(const QStringList& arguments) const;
@@ -95,6 +101,7 @@ private:
     static int mark() { return SimLog::lines().size(); }
     QString writeFile(const QString& name, const QByteArray& content) const;
     QString supplyImage() const;
+    QString flashImage(int lines) const;
     QJsonObject scannedRecord(const QString& mac);
 
     QTemporaryDir m_files;
@@ -151,6 +158,14 @@ QString TestCliUpgrade::supplyImage() const
     return writeFile(QStringLiteral("supply.updt"), m_image);
 }
 
+QString TestCliUpgrade::flashImage(int lines) const
+{
+    FirmwareImages::Flash spec;
+    spec.lines = lines;
+    spec.version = QStringLiteral("3.1.08");
+    return writeFile(QStringLiteral("image.flash"), FirmwareImages::flash(spec));
+}
+
 QJsonObject TestCliUpgrade::scannedRecord(const QString& mac)
 {
     const CliRunner::Result scan = run({"scan", "--json"});
@@ -175,7 +190,11 @@ void TestCliUpgrade::twoSuppliesInSequence()
     const int second = out.indexOf("== " + ps2Mac + " (10.82.1.11): 2 of 2 ==");
     QVERIFY(first >= 0 && second > first);
     QVERIFY(out.mid(first, second - first).contains(ps1Mac + ": upgraded"));
-    QCOMPARE(out.last(), ps2Mac + ": upgraded");
+    QCOMPARE(out.at(out.size() - 3), ps2Mac + ": upgraded");
+    // The rescan after the run shows both with the image's version.
+    QVERIFY2(out.at(out.size() - 2).endsWith("(" + ps1Mac + "): 1.0.00 \u2192 " + newVersion),
+             qPrintable(out.join('\n')));
+    QVERIFY(out.last().endsWith("(" + ps2Mac + "): 1.0.00 \u2192 " + newVersion));
     QCOMPARE(out.count(banner), 2);
     QVERIFY(out.contains("Device IP: 10.82.1.10") && out.contains("Device IP: 10.82.1.11"));
 
@@ -335,10 +354,15 @@ void TestCliUpgrade::jsonGivesOneEventPerLine()
                                           {"index", 1},
                                           {"count", 1},
                                           {"file", QFileInfo(file).absoluteFilePath()}}));
-    QCOMPARE(events.last(), (QJsonObject{{"event", "done"}, {"device", psjsonMac}}));
+    QCOMPARE(events.at(events.size() - 2), (QJsonObject{{"event", "done"}, {"device", psjsonMac}}));
+    QCOMPARE(events.last(), (QJsonObject{{"event", "verified"},
+                                         {"device", psjsonMac},
+                                         {"versionBefore", "1.0.00"},
+                                         {"versionAfter", newVersion},
+                                         {"verified", true}}));
     QStringList texts;
     QList<int> bar;
-    for (const QJsonObject& event : events.mid(1, events.size() - 2)) {
+    for (const QJsonObject& event : events.mid(1, events.size() - 3)) {
         const QString kind = event.value("event").toString();
         QVERIFY2(kind == "log" || kind == "progress", qPrintable(kind));
         if (kind == "log")
@@ -472,6 +496,79 @@ void TestCliUpgrade::progressBarOnlyOnATerminal()
     const QByteArray text = log.readAll();
     QVERIFY(text.contains("Fiwmware uploaded!"));
     QVERIFY(!text.contains('\x1b'));
+}
+
+// ------------------------------------------------------------------ what reaches a unit
+
+void TestCliUpgrade::damagedImageSendsNothing()
+{
+    FirmwareImages::Flash spec;
+    spec.lines = 6;
+    QList<QByteArray> image = FirmwareImages::flash(spec).split('\n');
+    image[2] = FirmwareImages::badChecksum(image.at(2).trimmed()) + "\r";
+    const QString path = writeFile(QStringLiteral("damaged.flash"), image.join('\n'));
+    const int before = mark();
+    const CliRunner::Result result = run({"upgrade", "--mac", blMac, "--file", path});
+    QCOMPARE(result.exitCode, 2);
+    QVERIFY(result.out.isEmpty());
+    const QStringList err = lines(result.err);
+    QCOMPARE(err.size(), 1);
+    QVERIFY2(err.first().startsWith("kestrion-cli upgrade: " + QFileInfo(path).absoluteFilePath() + ": line 3: "),
+             qPrintable(err.first()));
+    QVERIFY(err.first().endsWith("; nothing was sent"));
+    SimLog::Lines heard;
+    QVERIFY(heardBeforeControlScan(before, heard));
+    QCOMPARE(upgradeTraffic(heard).size(), 0);
+}
+
+void TestCliUpgrade::imageOfAnotherFamilyNeedsForce()
+{
+    const QString path = flashImage(8);
+    int before = mark();
+    const CliRunner::Result refused = run({"upgrade", "--mac", ps3Mac, "--file", path});
+    QCOMPARE(refused.exitCode, 2);
+    QCOMPARE(lines(refused.err),
+             QStringList{"kestrion-cli upgrade: image.flash looks like an S-record image; the selected units are power "
+                         "supplies, which take .updt images; nothing was sent (--force sends it anyway)"});
+    SimLog::Lines heard;
+    QVERIFY(heardBeforeControlScan(before, heard));
+    QCOMPARE(upgradeTraffic(heard).size(), 0);
+
+    before = mark();
+    const CliRunner::Result forced = run({"upgrade", "--force", "--mac", ps3Mac, "--file", path});
+    QCOMPARE(forced.exitCode, 0);
+    QVERIFY(heardBeforeControlScan(before, heard));
+    QCOMPARE(SimLog::events(heard, "upload", "ps3").first().value("bytes").toInt(), int(QFileInfo(path).size()));
+}
+
+void TestCliUpgrade::refusalIsAFailure_data()
+{
+    QTest::addColumn<QString>("mac");
+    QTest::addColumn<QString>("unit");
+    QTest::addColumn<QString>("error");
+    QTest::newRow("a good line refused") << blrefuseMac << "blrefuse"
+                                         << "ERROR: the unit refused image line 2: \"#NAK:write failed\\r\\n\"";
+    QTest::newRow("chatter instead of a confirmation")
+        << blchatMac << "blchat"
+        << "ERROR: the unit did not confirm the erase of sector 0; it answered \"#INFO:busy\\r\\n\"";
+}
+
+void TestCliUpgrade::refusalIsAFailure()
+{
+    QFETCH(QString, mac);
+    QFETCH(QString, unit);
+    QFETCH(QString, error);
+    const int before = mark();
+    const CliRunner::Result result = run({"upgrade", "--mac", mac, "--file", flashImage(8)});
+    QCOMPARE(result.exitCode, 1);
+    QVERIFY2(lines(result.out).contains(error), result.out.constData());
+    QVERIFY(!result.out.contains(": upgraded"));
+    QVERIFY(!result.out.contains("success"));
+    QCOMPARE(lines(result.err), QStringList{"kestrion-cli upgrade: " + mac + ": the upgrade failed (see the log)"});
+    SimLog::Lines heard;
+    QVERIFY(heardBeforeControlScan(before, heard));
+    QVERIFY(SimLog::events(heard, "reboot", unit).isEmpty());
+    QVERIFY(!SimLog::tcpReceived(heard, unit, commandPort).contains("E\r\n"));
 }
 
 QTEST_GUILESS_MAIN(TestCliUpgrade)

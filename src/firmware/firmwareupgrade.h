@@ -115,4 +115,5 @@ private:
     bool sendToBeamline(QTcpSocket& socket, const QByteArray& command);
     bool beamlineConfirmed(QTcpSocket& socket, const QString& step, UnitAnswer::Expect expect);
     void reportFlashIncomplete();
+    bool stoppedBefore(const QString& step);
 };

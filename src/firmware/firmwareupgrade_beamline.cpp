@@ -86,6 +86,10 @@ bool firmwareUpgrade::readSectors(QList<qint8>& sectors)
 bool firmwareUpgrade::eraseSectors(QTcpSocket& socket, const QList<qint8>& sectors)
 {
     for (const qint8 sector : sectors) {
+        if (stoppedBefore(tr("the erase of sector %1").arg(sector))) {
+            m_firmwareFile.close();
+            return false;
+        }
         QThread::msleep(FirmwarePacing::current().sectorErasePauseMs);
         emit signalProgressBarUpdate(1);
         // From the first erase on, the flash no longer holds the old firmware.
@@ -116,6 +120,10 @@ bool firmwareUpgrade::writeImage(QTcpSocket& socket)
 {
     int linesSent = 0;
     while (!m_firmwareFile.atEnd()) {
+        if (stoppedBefore(tr("image line %1").arg(linesSent + 1))) {
+            m_firmwareFile.close();
+            return false;
+        }
         QThread::msleep(FirmwarePacing::current().linePauseMs);
         if (linesSent == 0)
             log(tr("Programming Device memory..."));
@@ -173,6 +181,18 @@ bool firmwareUpgrade::beamlineConfirmed(QTcpSocket& socket, const QString& step,
     reportFlashIncomplete();
     emit signalErrorDetected();
     return false;
+}
+
+// A stop asked for (Cancel, the watchdog, closing the window) takes effect between two exchanges, never
+// inside one: the unit is not left with half a line.
+bool firmwareUpgrade::stoppedBefore(const QString& step)
+{
+    if (!isInterruptionRequested())
+        return false;
+    log(tr("ERROR: The upgrade was stopped before %1.").arg(step));
+    reportFlashIncomplete();
+    emit signalErrorDetected();
+    return true;
 }
 
 void firmwareUpgrade::reportFlashIncomplete()

@@ -35,6 +35,11 @@ void firmwareUpgrade::firmwareKolvexUpdate()
                                 : tr("The 'Control DSP' will be programmed..."),
                             true);
 
+    if (isInterruptionRequested()) {
+        log(tr("ERROR: The upgrade was stopped before the module was touched."));
+        emit signalErrorDetected();
+        return;
+    }
     emit signalPrintMessage(tr("Set Baudrate to 38400..."), true);
     m_errorDetected = false;
     // Nothing is stored by the module until the menu's save: a failure here leaves it as it was.
@@ -154,14 +159,21 @@ bool firmwareUpgrade::programDsp(const QString& ip, const QString& firmwarePath,
     connect(&transfer, &SendFirmware::signalPrintMessage, this, &firmwareUpgrade::onPrintMessage, Qt::DirectConnection);
     m_errorDetected = false;
 
+    // A stop asked for between the steps leaves the flash as it was; the module is restored after it.
+    const auto stopped = [this](const QString& step) {
+        if (!isInterruptionRequested())
+            return false;
+        onErrorDetected(tr("ERROR: The upgrade was stopped before %1.").arg(step));
+        return true;
+    };
     emit signalPrintMessage(tr("Set GPIO..."), true);
     pins.setProgMode(dsp, ip);
-    if (m_errorDetected)
+    if (m_errorDetected || stopped(tr("the bootloader was loaded")))
         return false;
     emit signalPrintMessage(tr("Done!"), true);
     emit signalPrintMessage(tr("Load Bootloader..."), true);
     pins.loadBootloader();
-    if (m_errorDetected)
+    if (m_errorDetected || stopped(tr("the flash was erased")))
         return false;
     emit signalPrintMessage(tr("Done!"), true);
     emit signalPrintMessage(tr("Program..."), true);

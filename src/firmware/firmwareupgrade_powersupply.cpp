@@ -66,6 +66,9 @@ void firmwareUpgrade::firmwareUpdatePowerSupplies(bool checkDcLink)
     log(tr("Update Socket Closed!"));
 
     if (timedOut) {
+        if (!interrupted)
+            log(tr("WARNING: The upload had ended when the upgrade was stopped: the supply is installing the image "
+                   "and cannot be stopped. Check it once it has restarted."));
         log(tr("CRITICAL: update error: Timeout Error!"));
         log(tr("\nERROR: Unexpected Error"));
         emit signalErrorDetected();

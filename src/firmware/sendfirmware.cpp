@@ -138,6 +138,12 @@ void SendFirmware::writeSection(unsigned address, QByteArray data, bool write, Q
         sendAddressPacket(address, socket);
         const int blockEnd = qMin(position + blockBytes, int(data.size()));
         while (position < blockEnd) {
+            // Between two frames is where a stop leaves the bootloader in a known state.
+            if (QThread::currentThread()->isInterruptionRequested()) {
+                fail(tr("ERROR: The upgrade was stopped before the block at word address %1 was complete.")
+                         .arg(QStringLiteral("%1").arg(address, 6, 16, QLatin1Char('0')).toUpper()));
+                return;
+            }
             const int take = qMin(maxFrameDataBytes, blockEnd - position);
             if (framesSinceStep > framesBeforeStep) {
                 emit signalIncreaseProgressBar();

@@ -271,6 +271,29 @@ private slots:
             QVERIFY2(run.events.logs.contains(error), qPrintable(run.events.logs.join(QLatin1Char('\n'))));
     }
 
+    // A stop takes effect between two lines: the unit is told nothing more, not even to restart.
+    void stopBetweenTwoLines()
+    {
+        Instrument instrument;
+        instrument.port.setAnswerDelayMs(10);
+        const QByteArray image = srecordimage::image(recordsIn({0}, 200), '2');
+        UpgradeRun run({device("2100", instrumentAddress)}, {true}, writeImage(image));
+        run.worker.start();
+        QTRY_VERIFY_WITH_TIMEOUT(instrument.port.commands().size() > 20, 10000);
+        run.worker.requestInterruption();
+        QTRY_VERIFY_WITH_TIMEOUT(run.events.finished, 10000);
+        const QStringList logs = run.events.logs;
+        QVERIFY2(
+            logs.value(logs.size() - 2).startsWith(QStringLiteral("ERROR: The upgrade was stopped before image line ")),
+            qPrintable(logs.join(QLatin1Char('\n'))));
+        QVERIFY(logs.last().startsWith(QStringLiteral("ERROR: The unit's flash is incomplete")));
+        QCOMPARE(run.events.errors, 1);
+        QCOMPARE(run.events.completions, 0);
+        QVERIFY(!instrument.port.commands().contains("E\r\n"));
+        QVERIFY(instrument.port.commands().size() < 150);
+        QVERIFY(!instrument.port.overlapped());
+    }
+
     void imageWithoutDataRecordsIsRefused()
     {
         Instrument instrument;

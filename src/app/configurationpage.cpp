@@ -8,6 +8,7 @@
 #include "discovery/networkinterfaces.h"
 #include "model/device.h"
 #include "model/wellknownports.h"
+#include "netconf/addressconflicts.h"
 #include "netconf/addresstext.h"
 #include "netconf/changedeviceconfigurations.h"
 #include "netconf/configurationdiff.h"
@@ -45,14 +46,6 @@ const AddressText::Kind rowKinds[] = {AddressText::Kind::Address, AddressText::K
 quint32 ipv4Number(const QString& text)
 {
     return AddressText::parse(text);
-}
-
-QList<QPair<QString, QString>> hostAddresses(const QList<interfaces_t>& interfaces)
-{
-    QList<QPair<QString, QString>> addresses;
-    for (const interfaces_t& record : interfaces)
-        addresses.append({record.name, record.ip});
-    return addresses;
 }
 
 bool usesFixedMaskAndGateway(const Device_t& device)
@@ -234,10 +227,37 @@ void ConfigurationPage::moveIntoSubnet()
                             ConfigurationDiff::describeChange({device.ip, device.netmask, device.gateway}, after));
     if (device.dhcp == QLatin1String(dhcpOn))
         text += tr("; DHCP will be turned off");
+    // One question: the conflicts go into the move's own, so that a Yes here is not asked again.
+    const QStringList conflicts = conflictsOf(device, move->ip);
+    if (!conflicts.isEmpty())
+        text += QStringLiteral("\n\n") + conflictWarning(conflicts);
     if (context().prompts.question(context().window, title, text, QMessageBox::Yes | QMessageBox::No,
                                    QMessageBox::No) != QMessageBox::Yes)
         return;
-    sendShownSettings();
+    sendShownSettings(true);
+}
+
+QStringList ConfigurationPage::conflictsOf(const Device_t& device, const QString& newIp)
+{
+    // The host's addresses as they are now, not as they were at the last scan.
+    m_networkInterfaces.scanInterfaces();
+    return AddressConflicts::texts(
+        AddressConflicts::find(context().devices, m_networkInterfaces.interfaces(), {{device.mac, newIp}}));
+}
+
+QString ConfigurationPage::conflictWarning(const QStringList& conflicts)
+{
+    return tr("Address conflict: %1.\nTwo machines at one address reach neither reliably.")
+        .arg(conflicts.join(QStringLiteral("; ")));
+}
+
+bool ConfigurationPage::conflictsAccepted(const QString& title, const QStringList& conflicts) const
+{
+    if (conflicts.isEmpty())
+        return true;
+    const QString text = conflictWarning(conflicts) + QStringLiteral("\n\n") + tr("Send the new settings anyway?");
+    return context().prompts.question(context().window, title, text, QMessageBox::Yes | QMessageBox::No,
+                                      QMessageBox::No) == QMessageBox::Yes;
 }
 
 void ConfigurationPage::onDhcpBoxChanged()
@@ -282,10 +302,10 @@ QStringList ConfigurationPage::refusals(const Device_t& device) const
 
 void ConfigurationPage::saveNewConfiguration()
 {
-    sendShownSettings();
+    sendShownSettings(false);
 }
 
-void ConfigurationPage::sendShownSettings()
+void ConfigurationPage::sendShownSettings(bool conflictsConfirmed)
 {
     const QString title = tr("Save Network Configuration");
     const int index = context().table.currentDeviceIndex();
@@ -300,9 +320,12 @@ void ConfigurationPage::sendShownSettings()
                                    tr("Nothing was sent: %1").arg(refused.join(QStringLiteral(", "))));
         return;
     }
+    const QString newIp = cellText(0).trimmed();
+    const QStringList conflicts = conflictsOf(device, newIp);
+    if (!conflictsConfirmed && !conflictsAccepted(title, conflicts))
+        return;
     emit signalEnableUI(false);
     QCoreApplication::processEvents();
-    const QString newIp = cellText(0).trimmed();
     const quint32 address = ipv4Number(newIp);
     quint32 mask = ipv4Number(cellText(1));
     quint32 gateway = ipv4Number(cellText(2));
@@ -311,7 +334,6 @@ void ConfigurationPage::sendShownSettings()
         mask = ipv4Number(QLatin1String(kolvexNetwork::fixedMask));
         gateway = ipv4Number(QLatin1String(kolvexNetwork::fixedGateway));
     }
-    m_networkInterfaces.scanInterfaces();
     changeNetworkConfiguration sender(this);
     const bool sent = sender.sendNewConfig(m_networkInterfaces.interfaces(), device.mac, port::command, address, mask,
                                            gateway, dhcp, QHostAddress(device.ip));
@@ -351,8 +373,8 @@ void ConfigurationPage::showAdvancedNetwConf()
     for (const Device_t& device : qAsConst(context().devices))
         taken << device.ip;
     m_networkInterfaces.scanInterfaces();
-    for (const auto& host : hostAddresses(m_networkInterfaces.interfaces()))
-        taken << host.second;
+    for (const interfaces_t& host : m_networkInterfaces.interfaces())
+        taken << host.ip;
     dialog->setTakenAddresses(taken);
     connect(dialog, &NewNetwSettings::signalApplyChanges, this, [this, dialog]() {
         if (applyNewNetwConfig(dialog->readNetworkTable()))
@@ -373,7 +395,7 @@ bool ConfigurationPage::applyNewNetwConfig(QList<QList<QString>> rows)
 bool ConfigurationPage::sendChangedRows(const QList<QList<QString>>& rows, const QString& title)
 {
     ConfigurationDiff diff(context().devices, rows);
-    diff.flagConflicts(context().devices, hostAddresses(m_networkInterfaces.interfaces()));
+    diff.flagConflicts(context().devices, m_networkInterfaces.interfaces());
     const QStringList problems = diff.problems();
     if (!problems.isEmpty()) {
         context().prompts.critical(context().window, title,

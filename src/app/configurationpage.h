@@ -74,7 +74,13 @@ private:
     // The address check of the device shown, and the move offered for a device out of reach.
     void showAddressHealth(int deviceIndex);
     std::optional<AddressHealth::Move> offeredMove(int deviceIndex) const;
-    void sendShownSettings();
+    // `conflictsConfirmed`: the user already answered for the address conflicts of these settings.
+    void sendShownSettings(bool conflictsConfirmed);
+    // Who else answers at `newIp` if `device` takes it: one line each, empty when nobody.
+    QStringList conflictsOf(const Device_t& device, const QString& newIp);
+    static QString conflictWarning(const QStringList& conflicts);
+    // Asks with No as the answer by default; true without asking when there is no conflict.
+    bool conflictsAccepted(const QString& title, const QStringList& conflicts) const;
     // The texts the page would send, judged as typed; empty when all can be sent.
     QStringList refusals(const Device_t& device) const;
     bool sendChangedRows(const QList<QList<QString>>& rows, const QString& title);

@@ -2,6 +2,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "netconf/configurationdiff.h"
 
+#include "netconf/addressconflicts.h"
 #include "netconf/addresstext.h"
 
 #include <algorithm>
@@ -82,31 +83,16 @@ QStringList ConfigurationDiff::problems() const
     return lines;
 }
 
-void ConfigurationDiff::flagConflicts(const QList<Device_t>& devices,
-                                      const QList<QPair<QString, QString>>& hostAddresses)
+void ConfigurationDiff::flagConflicts(const QList<Device_t>& devices, const QList<interfaces_t>& hostAddresses)
 {
-    // The addresses as they will be once the batch is sent: a unit that moves away frees its address.
-    QList<QPair<QString, QString>> finalAddresses; // address, owner
-    for (const Device_t& device : devices) {
-        const bool moves = std::any_of(m_changes.cbegin(), m_changes.cend(), [&device](const Change& change) {
-            return change.mac.compare(device.mac, Qt::CaseInsensitive) == 0;
-        });
-        if (!moves)
-            finalAddresses.append({device.ip.trimmed(), deviceLabel(device)});
-    }
-    for (const Change& change : m_changes)
-        finalAddresses.append({change.after.at(0), change.device});
+    QList<AddressConflicts::Change> batch;
+    for (const Change& change : qAsConst(m_changes))
+        batch.append({change.mac, change.after.at(0)});
+    const QList<AddressConflicts::Conflict> conflicts = AddressConflicts::find(devices, hostAddresses, batch);
     for (Change& change : m_changes) {
         change.conflicts.clear();
-        const QString address = change.after.at(0);
-        for (const auto& other : finalAddresses) {
-            if (other.first == address && other.second != change.device)
-                change.conflicts << other.second;
-        }
-        for (const auto& host : hostAddresses) {
-            if (host.second == address)
-                change.conflicts << tr("this computer (%1)").arg(host.first);
-        }
+        for (const AddressConflicts::Conflict& conflict : AddressConflicts::ofUnit(conflicts, change.mac))
+            change.conflicts << conflict.other;
     }
 }
 
@@ -130,8 +116,7 @@ QString ConfigurationDiff::conflictText() const
 
 QString ConfigurationDiff::deviceLabel(const Device_t& device)
 {
-    const QString name = QStringList{device.group, device.serialNumber}.join(QLatin1Char(' ')).trimmed();
-    return name.isEmpty() ? device.mac : QStringLiteral("%1 (%2)").arg(name, device.mac);
+    return AddressConflicts::unitLabel(device);
 }
 
 QString ConfigurationDiff::describeChange(const QStringList& before, const QStringList& after)

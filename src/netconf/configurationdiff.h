@@ -3,6 +3,7 @@
 #pragma once
 
 #include "model/device_t.h"
+#include "model/interfaces_t.h"
 
 #include <QCoreApplication>
 #include <QList>
@@ -49,8 +50,8 @@ public:
 
     bool hasChanges() const { return !m_changes.isEmpty(); }
     // Marks every change whose new address another unit would still have afterwards, another change
-    // of the batch gives too, or this computer uses (`hostAddresses`: interface name and address).
-    void flagConflicts(const QList<Device_t>& devices, const QList<QPair<QString, QString>>& hostAddresses);
+    // of the batch gives too, or this computer uses.
+    void flagConflicts(const QList<Device_t>& devices, const QList<interfaces_t>& hostAddresses);
     bool hasConflicts() const;
     // Every problem of the rows, one a line; empty when all can be sent.
     QStringList problems() const;

@@ -253,7 +253,8 @@ QByteArray dspProgMode::drain(int seconds, qint64 keep)
             break;
         const QByteArray data = m_socket.readAll();
         kept += data.left(int(qMax<qint64>(0, keep - kept.size())));
-        if (deadline.hasExpired())
+        // An echo longer than what was kept is wrong already: no need to wait for the line to fall silent.
+        if (deadline.hasExpired() || (keep > 0 && kept.size() >= keep))
             break;
     }
     return kept;

@@ -14,6 +14,7 @@ struct FirmwarePacing
     int commandMaxBytes = 4096;   // bound of an answer that never ends its line
     int chunkWrittenWaitMs = 500; // one upload chunk draining
     int installWaitMs = 4000;     // one wait for the installation report
+    int installTotalMs = 600000;  // bound of the whole installation report
 
     // Beamline procedure.
     int beamlineConnectAttempts = 10;
@@ -47,6 +48,8 @@ struct FirmwarePacing
     int menuSendPauseMs = 100;
     int menuSilenceMs = 1000;
     int menuPromptAttempts = 20;
+    int menuReadTotalMs = 15000;  // bound of one read of the menu, against a module that never falls silent
+    int menuReadMaxBytes = 65536; // what one read of the menu keeps at most
     int saveExitPauseMs = 1000;
 
     // The rescan after a run: a unit restarts into its new firmware and answers no scan meanwhile.

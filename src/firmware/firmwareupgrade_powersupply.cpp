@@ -7,6 +7,7 @@
 #include "firmware/powersupplyanswers.h"
 #include "model/wellknownports.h"
 
+#include <QDeadlineTimer>
 #include <QTcpSocket>
 
 namespace {
@@ -237,7 +238,16 @@ bool firmwareUpgrade::waitUntilDrained(QTcpSocket& upload)
 bool firmwareUpgrade::waitForInstallation(QTcpSocket& upload, int progress, bool& timedOut, QString& reply)
 {
     int target = installTargetStart;
+    // A supply that reports for ever is no more use than a silent one: the wait has a bound of its own
+    // behind the page's watchdog.
+    const QDeadlineTimer deadline(FirmwarePacing::current().installTotalMs);
     while (true) {
+        if (deadline.hasExpired()) {
+            log(tr("ERROR: The installation report did not end within %1 ms.")
+                    .arg(FirmwarePacing::current().installTotalMs));
+            timedOut = true;
+            return true;
+        }
         const bool interrupted = isInterruptionRequested();
         reply.clear();
         // Data may already have come in while the last chunk drained.

@@ -7,6 +7,7 @@
 #include "firmware/unitanswer.h"
 #include "model/wellknownports.h"
 
+#include <QDeadlineTimer>
 #include <QHostAddress>
 #include <QTcpSocket>
 #include <QThread>
@@ -21,6 +22,7 @@ constexpr char verifyCommand[] = "\x0D\x00";
 constexpr char eraseCommand[] = "\x0E\x01";
 constexpr int commandBytes = 2;
 constexpr qint64 maxQuotedReply = 256;
+constexpr int maxReplyBytes = 4096;
 
 const QString acknowledged = QStringLiteral("ACK\n");
 
@@ -224,10 +226,14 @@ QString SendFirmware::readWithTimeout(int tenths, QTcpSocket* socket)
     const FirmwarePacing& pacing = FirmwarePacing::current();
     socket->waitForReadyRead(pacing.firstReplyWaitMs);
     QByteArray reply;
-    while (socket->waitForReadyRead(tenths * pacing.replyTenthMs))
-        reply.append(socket->readAll());
+    // A bootloader that never falls silent is cut off after twice its silence wait, and what it says is
+    // kept only up to a size no real reply comes near.
+    const QDeadlineTimer deadline(2 * tenths * pacing.replyTenthMs);
+    while (!deadline.hasExpired() && reply.size() < maxReplyBytes &&
+           socket->waitForReadyRead(int(qMin<qint64>(tenths * pacing.replyTenthMs, deadline.remainingTime()))))
+        reply.append(socket->read(maxReplyBytes - reply.size()));
     // A reply that came during the first wait and nothing after it still counts.
-    reply.append(socket->readAll());
+    reply.append(socket->read(qMax(0, maxReplyBytes - reply.size())));
     const int nul = reply.indexOf('\0');
     return QString::fromLatin1(nul < 0 ? reply : reply.left(nul));
 }

@@ -5,6 +5,7 @@
 #include "firmware/firmwarepacing.h"
 #include "model/wellknownports.h"
 
+#include <QDeadlineTimer>
 #include <QThread>
 
 namespace {
@@ -100,16 +101,26 @@ void xPortConfiguration::sendData(QString text)
     emit signalIncreaseProgressBar();
 }
 
+// The menu's text ends when the module falls silent; a module that never does, or floods, is cut off at
+// the read's overall bound and size and the run ends there.
 void xPortConfiguration::recData()
 {
     m_receiveBuffer.clear();
-    const int silenceMs = FirmwarePacing::current().menuSilenceMs;
+    if (m_failed)
+        return;
+    const FirmwarePacing& pacing = FirmwarePacing::current();
+    const QDeadlineTimer deadline(pacing.menuReadTotalMs);
     for (;;) {
-        const bool arrived = m_socket.waitForReadyRead(silenceMs);
-        m_receiveBuffer.append(m_socket.readAll());
+        const bool arrived = m_socket.waitForReadyRead(
+            int(qMin<qint64>(pacing.menuSilenceMs, qMax<qint64>(0, deadline.remainingTime()))));
+        m_receiveBuffer.append(m_socket.read(qMax(0, pacing.menuReadMaxBytes - m_receiveBuffer.size())));
         if (!arrived)
+            return;
+        if (deadline.hasExpired() || m_receiveBuffer.size() >= pacing.menuReadMaxBytes)
             break;
     }
+    fail(tr("ERROR: The XPort setup menu never fell silent within %1 ms: there was no menu to answer.")
+             .arg(pacing.menuReadTotalMs));
 }
 
 void xPortConfiguration::searchTermChar(QString prompt)

@@ -215,6 +215,7 @@ inline FirmwarePacing quickPacing()
     pacing.answerWaitMs = 300;
 
     pacing.verifyScanPauseMs = 300;
+    pacing.menuReadTotalMs = 2000;
 
     pacing.restartSteps = 2;
     pacing.restartStepMs = 5;

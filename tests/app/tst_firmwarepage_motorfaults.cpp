@@ -90,6 +90,33 @@ void TestFirmwarePageMotorFaults::misbehaviours_data()
                                    << "10.77.6.16"
                                    << "4200" << QStringList{"Erase Timeout 20s", "ERROR: Flash Erase failed!"}
                                    << restored << true << "erase";
+    // A menu that never stops talking is cut off at its bound; nothing was saved, nothing to restore.
+    const QString chatter =
+        QStringLiteral("ERROR: The XPort setup menu never fell silent within 2000 ms: there was no menu to answer.");
+    QTest::newRow("menu that never falls silent")
+        << "menuchat"
+        << "10.77.6.17"
+        << "4200" << QStringList{"Set Baudrate to 38400...", chatter} << chatter << false << "";
+    // Only the loader's own echo shows that the boot ROM took it: anything else ends the run before the erase.
+    QTest::newRow("loader not echoed")
+        << "loadersilent"
+        << "10.77.6.18"
+        << "4200"
+        << QStringList{"Load Bootloader...",
+                       "ERROR: The boot ROM did not echo the bootloader (30836 bytes sent, none came back)."}
+        << restored << true << "";
+    QTest::newRow("loader echoed as other bytes")
+        << "loaderrandom"
+        << "10.77.6.19"
+        << "4200"
+        << QStringList{"Load Bootloader...", "ERROR: The boot ROM's echo of the bootloader differs from what was "
+                                             "sent: 30836 bytes sent, 30836 came back, the first 0 of them as sent."}
+        << restored << true << "";
+    // The echo runs on with bytes of its own: it is cut off once it is longer than the loader.
+    QTest::newRow("tunnel that never falls silent")
+        << "tunnelchat"
+        << "10.77.6.20"
+        << "4200" << QStringList{"Load Bootloader..."} << restored << true << "";
 }
 
 void TestFirmwarePageMotorFaults::misbehaviours()

@@ -88,6 +88,7 @@ private slots:
     void manualAddressSkipsScanAndIdentification();
     void beamlineImageIsWritten();
     void progressBarOnlyOnATerminal();
+    void damagedImageSendsNothing_data();
     void damagedImageSendsNothing();
     void imageOfAnotherFamilyNeedsForce();
     void refusalIsAFailure_data();
@@ -500,21 +501,41 @@ void TestCliUpgrade::progressBarOnlyOnATerminal()
 
 // ------------------------------------------------------------------ what reaches a unit
 
-void TestCliUpgrade::damagedImageSendsNothing()
+void TestCliUpgrade::damagedImageSendsNothing_data()
 {
+    QTest::addColumn<QString>("mac");
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QByteArray>("content");
+    QTest::addColumn<QString>("line");
     FirmwareImages::Flash spec;
     spec.lines = 6;
     QList<QByteArray> image = FirmwareImages::flash(spec).split('\n');
     image[2] = FirmwareImages::badChecksum(image.at(2).trimmed()) + "\r";
-    const QString path = writeFile(QStringLiteral("damaged.flash"), image.join('\n'));
+    QTest::newRow("beamline image with a bad checksum") << blMac << "damaged.flash" << image.join('\n') << "line 3: ";
+    // The motor driver's module is not even asked for its setup menu.
+    QTest::newRow("motor-driver image with a line that is no record")
+        << motMac << "Kolvex_Communication_DSP_damaged.hex"
+        << QByteArray(":020000040000FA\r\n:10000000000102030405060708090A0B0C0D0E0F78\r\nnot a record\r\n"
+                      ":00000001FF\r\n")
+        << "line 3";
+}
+
+void TestCliUpgrade::damagedImageSendsNothing()
+{
+    QFETCH(QString, mac);
+    QFETCH(QString, name);
+    QFETCH(QByteArray, content);
+    QFETCH(QString, line);
+    const QString path = writeFile(name, content);
     const int before = mark();
-    const CliRunner::Result result = run({"upgrade", "--mac", blMac, "--file", path});
+    const CliRunner::Result result = run({"upgrade", "--mac", mac, "--file", path});
     QCOMPARE(result.exitCode, 2);
     QVERIFY(result.out.isEmpty());
     const QStringList err = lines(result.err);
     QCOMPARE(err.size(), 1);
-    QVERIFY2(err.first().startsWith("kestrion-cli upgrade: " + QFileInfo(path).absoluteFilePath() + ": line 3: "),
+    QVERIFY2(err.first().startsWith("kestrion-cli upgrade: " + QFileInfo(path).absoluteFilePath() + ": "),
              qPrintable(err.first()));
+    QVERIFY2(err.first().contains(line), qPrintable(err.first()));
     QVERIFY(err.first().endsWith("; nothing was sent"));
     SimLog::Lines heard;
     QVERIFY(heardBeforeControlScan(before, heard));

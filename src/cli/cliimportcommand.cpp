@@ -7,6 +7,7 @@
 #include "cli/cliexit.h"
 #include "cli/clioutput.h"
 #include "cli/cliscanner.h"
+#include "netconf/addressconflicts.h"
 #include "netconf/changedeviceconfigurations.h"
 
 #include <QCommandLineParser>
@@ -15,6 +16,7 @@
 
 namespace {
 constexpr auto dryRunOption = "dry-run";
+constexpr auto allowDuplicateOption = "allow-duplicate";
 constexpr auto dhcpOnText = "1";
 // Entries of a row, as the file reader hands them out.
 constexpr int macEntry = 2;
@@ -55,11 +57,14 @@ void CliImportCommand::addOptions(QCommandLineParser& parser)
 {
     parser.addPositionalArgument(QStringLiteral("FILE"), tr("The network configuration file to read."));
     parser.addOption({QString::fromLatin1(dryRunOption), tr("Print what would change and send nothing.")});
+    parser.addOption({QString::fromLatin1(allowDuplicateOption),
+                      tr("Send even addresses another instrument, this computer or another row already uses.")});
 }
 
 QString CliImportCommand::takeArguments(const QCommandLineParser& parser)
 {
     m_dryRun = parser.isSet(QString::fromLatin1(dryRunOption));
+    m_allowDuplicate = parser.isSet(QString::fromLatin1(allowDuplicateOption));
     const QStringList positionals = parser.positionalArguments();
     const QString problem = cliArguments::checkPositionals(positionals, {QStringLiteral("FILE")});
     return problem.isEmpty() ? takeRows(positionals.first()) : problem;
@@ -145,11 +150,31 @@ int CliImportCommand::run(CliContext& context)
         context.error(tr("no instrument of the file answered; nothing was sent"));
         return cliExit::nothingFound;
     }
+    // Checked on a dry run too: it tells what the real run would refuse.
+    if (!m_allowDuplicate && refusedAsDuplicate(context, devices, changing))
+        return cliExit::badUsage;
     if (m_dryRun) {
         context.out() << tr("Dry run: %n row(s) would be sent; nothing was sent.", nullptr, changing.size()) << '\n';
         return cliExit::success;
     }
     return send(context, changing);
+}
+
+bool CliImportCommand::refusedAsDuplicate(CliContext& context, const QList<Device_t>& devices,
+                                          const QList<QList<QString>>& rows)
+{
+    QList<AddressConflicts::Change> batch;
+    for (const QList<QString>& row : rows)
+        batch.append({row.at(macEntry), row.at(ipEntry)});
+    const QList<AddressConflicts::Conflict> conflicts =
+        AddressConflicts::find(devices, context.scanner().interfaces(), batch);
+    if (conflicts.isEmpty())
+        return false;
+    for (const AddressConflicts::Conflict& conflict : conflicts)
+        context.error(tr("%1: %2").arg(conflict.mac.trimmed(), conflict.text()));
+    context.error(
+        tr("%n address conflict(s); nothing was sent (--allow-duplicate sends it anyway)", nullptr, conflicts.size()));
+    return true;
 }
 
 int CliImportCommand::send(CliContext& context, const QList<QList<QString>>& rows) const

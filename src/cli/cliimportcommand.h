@@ -32,8 +32,12 @@ public:
 private:
     QString takeRows(const QString& path);
     QString checkRow(const QString& path, int number, const QList<QString>& row) const;
+    // Says who else would answer at a new address of the rows, if anyone; nothing is sent then.
+    static bool refusedAsDuplicate(CliContext& context, const QList<Device_t>& devices,
+                                   const QList<QList<QString>>& rows);
     int send(CliContext& context, const QList<QList<QString>>& rows) const;
 
     QList<QList<QString>> m_rows;
     bool m_dryRun = false;
+    bool m_allowDuplicate = false;
 };

@@ -9,6 +9,7 @@
 #include "cli/cliscanner.h"
 #include "model/device.h"
 #include "model/wellknownports.h"
+#include "netconf/addressconflicts.h"
 #include "netconf/changedeviceconfigurations.h"
 
 #include <QCommandLineParser>
@@ -21,6 +22,7 @@ constexpr auto maskOption = "mask";
 constexpr auto gatewayOption = "gateway";
 constexpr auto dhcpOption = "dhcp";
 constexpr auto noVerifyOption = "no-verify";
+constexpr auto allowDuplicateOption = "allow-duplicate";
 constexpr auto dhcpOnText = "1";
 constexpr auto dravoRebootNotice = "IP changed! reboot device to apply.";
 
@@ -85,6 +87,8 @@ void CliSetCommand::addOptions(QCommandLineParser& parser)
     parser.addOption({option(dhcpOption), tr("Switch DHCP on or off (power supplies); default: as it is."),
                       QStringLiteral("on|off")});
     parser.addOption({option(noVerifyOption), tr("Do not rescan to check that the instrument moved.")});
+    parser.addOption(
+        {option(allowDuplicateOption), tr("Send even an address another instrument or this computer already uses.")});
 }
 
 QString CliSetCommand::takeArguments(const QCommandLineParser& parser)
@@ -101,6 +105,7 @@ QString CliSetCommand::takeArguments(const QCommandLineParser& parser)
     if (problem.isEmpty() && !m_ip.given && !m_dhcpGiven)
         problem = tr("--ip is missing (or give --dhcp on|off)");
     m_verify = !parser.isSet(option(noVerifyOption));
+    m_allowDuplicate = parser.isSet(option(allowDuplicateOption));
     return problem;
 }
 
@@ -141,6 +146,8 @@ int CliSetCommand::run(CliContext& context)
         context.error(problem + tr("; nothing was sent"));
         return cliExit::badUsage;
     }
+    if (!m_allowDuplicate && refusedAsDuplicate(context, devices, device, settings))
+        return cliExit::badUsage;
     if (!send(context, device, settings))
         return cliExit::failed;
     // A Dravo test tool takes its new address only when it restarts: no rescan can see it yet.
@@ -149,6 +156,18 @@ int CliSetCommand::run(CliContext& context)
         return cliExit::success;
     }
     return m_verify ? verify(context, settings) : cliExit::success;
+}
+
+bool CliSetCommand::refusedAsDuplicate(CliContext& context, const QList<Device_t>& devices, const Device_t& device,
+                                       const NetworkSettings& settings) const
+{
+    const QList<AddressConflicts::Conflict> conflicts =
+        AddressConflicts::find(devices, context.scanner().interfaces(), {{device.mac, dotted(settings.ip)}});
+    if (conflicts.isEmpty())
+        return false;
+    context.error(tr("%1; nothing was sent (--allow-duplicate sends it anyway)")
+                      .arg(AddressConflicts::texts(conflicts).join(QStringLiteral("; "))));
+    return true;
 }
 
 QString CliSetCommand::settingsFor(const Device_t& device, NetworkSettings& settings, CliContext& context) const

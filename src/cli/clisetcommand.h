@@ -6,6 +6,7 @@
 #include "model/device_t.h"
 
 #include <QCoreApplication>
+#include <QList>
 #include <QString>
 #include <QtGlobal>
 
@@ -47,6 +48,9 @@ private:
     QString settingsFor(const Device_t& device, NetworkSettings& settings, CliContext& context) const;
     void applyFixedNetwork(NetworkSettings& settings, CliContext& context) const;
     QString takeAddress(const Typed& typed, const QString& present, const QString& option, quint32& value) const;
+    // Says who else answers at the new address, if anyone; nothing is sent then.
+    bool refusedAsDuplicate(CliContext& context, const QList<Device_t>& devices, const Device_t& device,
+                            const NetworkSettings& settings) const;
     bool send(CliContext& context, const Device_t& device, const NetworkSettings& settings) const;
     int verify(CliContext& context, const NetworkSettings& settings) const;
     static bool answersAsSet(const Device_t& device, const NetworkSettings& settings);
@@ -58,4 +62,5 @@ private:
     bool m_dhcpGiven = false;
     bool m_dhcpOn = false;
     bool m_verify = true;
+    bool m_allowDuplicate = false;
 };

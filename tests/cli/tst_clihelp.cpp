@@ -102,10 +102,12 @@ void TestCliHelp::commandHelp_data()
     QTest::addColumn<QStringList>("options");
     QTest::newRow("interfaces") << "interfaces" << QStringList{"help", "interface"};
     QTest::newRow("scan") << "scan" << QStringList{"help", "json", "csv", "interface", "range", "time"};
-    QTest::newRow("set") << "set" << QStringList{"help",      "ip",        "mask",  "gateway", "dhcp",
-                                                 "no-verify", "interface", "range", "time"};
+    QTest::newRow("set") << "set"
+                         << QStringList{"help",      "ip",    "mask", "gateway", "dhcp", "no-verify", "allow-duplicate",
+                                        "interface", "range", "time"};
     QTest::newRow("export") << "export" << QStringList{"help", "interface", "range", "time"};
-    QTest::newRow("import") << "import" << QStringList{"help", "dry-run", "interface", "range", "time"};
+    QTest::newRow("import") << "import"
+                            << QStringList{"help", "dry-run", "allow-duplicate", "interface", "range", "time"};
     QTest::newRow("upgrade") << "upgrade" << QStringList{"help",  "mac", "ip",        "file",  "timeout", "json",
                                                          "force", "dsp", "interface", "range", "time"};
 }

@@ -2,6 +2,25 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="de_DE">
 <context>
+    <name>AddressConflicts</name>
+    <message>
+        <source>%1 is already used by %2</source>
+        <translation>%1 wird bereits von %2 benutzt</translation>
+    </message>
+    <message>
+        <source>%1 at %2</source>
+        <translation>%1 unter %2</translation>
+    </message>
+    <message>
+        <source>%1, given the same address in this change</source>
+        <translation>%1, das in dieser Änderung dieselbe Adresse erhält</translation>
+    </message>
+    <message>
+        <source>this computer (%1)</source>
+        <translation>diesem Computer (%1)</translation>
+    </message>
+</context>
+<context>
     <name>AddressHealth</name>
     <message>
         <source>%1 lies outside the subnets of the selected interfaces (%2): it is reached by broadcast only.</source>
@@ -37,6 +56,24 @@
     <message>
         <source>gateway</source>
         <translation>Gateway</translation>
+    </message>
+</context>
+<context>
+    <name>Client</name>
+    <message>
+        <source>more than %1 answers; the rest were ignored</source>
+        <translation>mehr als %1 Antworten; der Rest wurde ignoriert</translation>
+    </message>
+</context>
+<context>
+    <name>CompactView</name>
+    <message>
+        <source>&amp;Compact View</source>
+        <translation>&amp;Kompaktansicht</translation>
+    </message>
+    <message>
+        <source>Rows at text height with small pictures, to see many units at once</source>
+        <translation>Zeilen in Texthöhe mit kleinen Bildern, um viele Geräte auf einmal zu sehen</translation>
     </message>
 </context>
 <context>
@@ -92,6 +129,18 @@
             <numerusform>Neue Einstellungen an %n Gerät gesendet: %1</numerusform>
             <numerusform>Neue Einstellungen an %n Geräte gesendet: %1</numerusform>
         </translation>
+    </message>
+    <message>
+        <source>Address conflicts: these addresses would answer for more than one machine.</source>
+        <translation>Adresskonflikte: Unter diesen Adressen würde mehr als ein Netzwerkteilnehmer antworten.</translation>
+    </message>
+    <message>
+        <source>  %1 for %2 is also used by %3</source>
+        <translation>  %1 für %2 wird auch von %3 benutzt</translation>
+    </message>
+    <message>
+        <source>  [CONFLICT]</source>
+        <translation>  [KONFLIKT]</translation>
     </message>
 </context>
 <context>
@@ -221,16 +270,37 @@
             <numerusform>Netzwerkkonfiguration von %n Geräten in %1 geschrieben</numerusform>
         </translation>
     </message>
+    <message>
+        <source>Address conflict: %1.
+Two machines at one address reach neither reliably.</source>
+        <translation>Adresskonflikt: %1.
+Zwei Netzwerkteilnehmer unter einer Adresse sind beide nicht zuverlässig erreichbar.</translation>
+    </message>
+    <message>
+        <source>Send the new settings anyway?</source>
+        <translation>Die neuen Einstellungen trotzdem senden?</translation>
+    </message>
+</context>
+<context>
+    <name>DeviceSearch</name>
+    <message>
+        <source>Find a unit by serial number, MAC, IP, group, module ID or description (Ctrl+F)</source>
+        <translation>Gerät nach Seriennummer, MAC, IP, Gruppe, Modul-ID oder Beschreibung suchen (Strg+F)</translation>
+    </message>
+    <message>
+        <source>%1 of %2 units shown</source>
+        <translation>%1 von %2 Geräten angezeigt</translation>
+    </message>
 </context>
 <context>
     <name>DeviceTable</name>
     <message>
-        <source>Remove Filter</source>
-        <translation>Filter entfernen</translation>
+        <source>Remove F&amp;ilter</source>
+        <translation>&amp;Filter entfernen</translation>
     </message>
     <message>
-        <source>Apply Filter</source>
-        <translation>Filter anwenden</translation>
+        <source>Apply F&amp;ilter</source>
+        <translation>&amp;Filter anwenden</translation>
     </message>
 </context>
 <context>
@@ -238,6 +308,105 @@
     <message>
         <source>Dialog</source>
         <translation>Dialog</translation>
+    </message>
+</context>
+<context>
+    <name>FirmwareImageCheck</name>
+    <message>
+        <source>ERROR: %1: line %2: %3</source>
+        <translation>ERROR: %1: Zeile %2: %3</translation>
+    </message>
+    <message>
+        <source>ERROR: %1: %2</source>
+        <translation>ERROR: %1: %2</translation>
+    </message>
+    <message>
+        <source>%1 (more than %2 bytes)</source>
+        <translation>%1 (mehr als %2 Bytes)</translation>
+    </message>
+    <message>
+        <source>the file is empty</source>
+        <translation>Die Datei ist leer</translation>
+    </message>
+    <message>
+        <source>cannot read the file: %1</source>
+        <translation>Die Datei kann nicht gelesen werden: %1</translation>
+    </message>
+    <message>
+        <source>looks like %1, not %2</source>
+        <translation>Sieht aus wie %1, nicht wie %2</translation>
+    </message>
+    <message>
+        <source>spaces or tabs after the record, from column %1</source>
+        <translation>Leerzeichen oder Tabulatoren nach dem Datensatz, ab Spalte %1</translation>
+    </message>
+    <message>
+        <source>non-hexadecimal character %1 at column %2</source>
+        <translation>Zeichen %1 in Spalte %2 ist keine Hexadezimalziffer</translation>
+    </message>
+    <message>
+        <source>an odd number of hexadecimal digits after the record type</source>
+        <translation>Ungerade Anzahl von Hexadezimalziffern nach dem Datensatztyp</translation>
+    </message>
+    <message>
+        <source>the line does not start with &apos;S&apos;</source>
+        <translation>Die Zeile beginnt nicht mit „S“</translation>
+    </message>
+    <message>
+        <source>the line ends after &apos;S&apos;, without a record type</source>
+        <translation>Die Zeile endet nach „S“, ohne Datensatztyp</translation>
+    </message>
+    <message>
+        <source>unknown record type S%1</source>
+        <translation>Unbekannter Datensatztyp S%1</translation>
+    </message>
+    <message>
+        <source>too short for an S%1 record</source>
+        <translation>Zu kurz für einen S%1-Datensatz</translation>
+    </message>
+    <message>
+        <source>count 0x%1 does not match the %2 bytes that follow</source>
+        <translation>Die Byteanzahl 0x%1 passt nicht zu den %2 folgenden Bytes</translation>
+    </message>
+    <message>
+        <source>bad checksum (is %1, should be %2)</source>
+        <translation>Falsche Prüfsumme (ist %1, sollte %2 sein)</translation>
+    </message>
+    <message>
+        <source>writes at address %1 (hexadecimal), beyond the flash sectors that can be erased</source>
+        <translation>Schreibt an Adresse %1 (hexadezimal), jenseits der löschbaren Flash-Sektoren</translation>
+    </message>
+    <message>
+        <source>line longer than %1 characters</source>
+        <translation>Zeile länger als %1 Zeichen</translation>
+    </message>
+    <message>
+        <source>no S1, S2 or S3 data record</source>
+        <translation>Kein S1-, S2- oder S3-Datensatz</translation>
+    </message>
+    <message>
+        <source>cannot make a temporary copy: %1</source>
+        <translation>Es kann keine temporäre Kopie angelegt werden: %1</translation>
+    </message>
+    <message>
+        <source>the file is not open for reading</source>
+        <translation>Die Datei ist nicht zum Lesen geöffnet</translation>
+    </message>
+    <message>
+        <source>cannot open the file: %1</source>
+        <translation>Die Datei kann nicht geöffnet werden: %1</translation>
+    </message>
+    <message>
+        <source>an S-record image (.flash)</source>
+        <translation>ein S-Record-Image (.flash)</translation>
+    </message>
+    <message>
+        <source>an Intel HEX image (.hex)</source>
+        <translation>ein Intel-HEX-Image (.hex)</translation>
+    </message>
+    <message>
+        <source>a power-supply image (.updt)</source>
+        <translation>ein Netzgeräte-Image (.updt)</translation>
     </message>
 </context>
 <context>
@@ -315,14 +484,6 @@
         <translation>Gerät erfolgreich aktualisiert!</translation>
     </message>
     <message>
-        <source>Upgrade complete: %1 of %2 updated</source>
-        <translation>Aktualisierung abgeschlossen: %1 von %2 aktualisiert</translation>
-    </message>
-    <message>
-        <source>Upgrade failed on device %1 of %2: %3</source>
-        <translation>Aktualisierung bei Gerät %1 von %2 fehlgeschlagen: %3</translation>
-    </message>
-    <message>
         <source>ERROR: Updating failed!</source>
         <translation>ERROR: Aktualisierung fehlgeschlagen!</translation>
     </message>
@@ -339,10 +500,6 @@
         <translation>ERROR: Die Aktualisierung endete ohne Ergebnis: %1.</translation>
     </message>
     <message>
-        <source>Closing: the upgrade is asked to stop; the window closes once it has ended.</source>
-        <translation>Schließen: Die Aktualisierung wird zum Anhalten aufgefordert; das Fenster schließt, sobald sie beendet ist.</translation>
-    </message>
-    <message>
         <source>Save File</source>
         <translation>Datei speichern</translation>
     </message>
@@ -353,6 +510,85 @@
     <message>
         <source>Unable to write %1: %2</source>
         <translation>%1 kann nicht geschrieben werden: %2</translation>
+    </message>
+    <message>
+        <source>The firmware file was cleared: the selected units take %1 images.</source>
+        <translation>Die Auswahl der Firmware-Datei wurde aufgehoben: Die ausgewählten Geräte erwarten %1-Images.</translation>
+    </message>
+    <message>
+        <source>ERROR: &quot;%1&quot; is not an IPv4 address.</source>
+        <translation>ERROR: „%1“ ist keine IPv4-Adresse.</translation>
+    </message>
+    <message>
+        <source>%1. Upgrade anyway?</source>
+        <translation>%1. Trotzdem aktualisieren?</translation>
+    </message>
+    <message>
+        <source>Upgrade not started: %1.</source>
+        <translation>Aktualisierung nicht gestartet: %1.</translation>
+    </message>
+    <message>
+        <source>Nothing was sent to the units.</source>
+        <translation>An die Geräte wurde nichts gesendet.</translation>
+    </message>
+    <message numerus="yes">
+        <source>Waiting for %n upgraded unit(s) to answer after their restart...</source>
+        <translation>
+            <numerusform>Warten, bis %n aktualisiertes Gerät nach seinem Neustart antwortet...</numerusform>
+            <numerusform>Warten, bis %n aktualisierte Geräte nach ihrem Neustart antworten...</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>The upgrade was stopped for quitting; the log is in %1.</source>
+        <translation>Die Aktualisierung wurde wegen des Beendens angehalten; das Protokoll liegt in %1.</translation>
+    </message>
+    <message>
+        <source>Upgrade complete: %1 of %2 updated; log: %3</source>
+        <translation>Aktualisierung abgeschlossen: %1 von %2 aktualisiert; Protokoll: %3</translation>
+    </message>
+    <message>
+        <source>Upgrade failed on device %1 of %2: %3; log: %4</source>
+        <translation>Aktualisierung bei Gerät %1 von %2 fehlgeschlagen: %3; Protokoll: %4</translation>
+    </message>
+    <message>
+        <source>Upgrade cancelled on device %1 of %2: %3; log: %4</source>
+        <translation>Aktualisierung bei Gerät %1 von %2 abgebrochen: %3; Protokoll: %4</translation>
+    </message>
+    <message>
+        <source>WARNING: The upgrade was cancelled.</source>
+        <translation>WARNING: Die Aktualisierung wurde abgebrochen.</translation>
+    </message>
+    <message>
+        <source>Log: %1</source>
+        <translation>Protokoll: %1</translation>
+    </message>
+    <message>
+        <source>Cancel: the upgrade of %1 stops at its next safe point; no further unit is started.</source>
+        <translation>Abbrechen: Die Aktualisierung von %1 hält am nächsten sicheren Punkt an; die Aktualisierung weiterer Geräte wird nicht mehr gestartet.</translation>
+    </message>
+    <message>
+        <source>The unit is installing the uploaded firmware and cannot be stopped: wait for its report.</source>
+        <translation>Das Gerät installiert die hochgeladene Firmware und kann nicht angehalten werden: Warten Sie auf seine Meldung.</translation>
+    </message>
+    <message>
+        <source>Quit</source>
+        <translation>Beenden</translation>
+    </message>
+    <message>
+        <source>An upgrade is running on %1. Stopping now may leave it without working firmware. Quit anyway?</source>
+        <translation>Auf %1 läuft eine Aktualisierung. Ein Abbruch jetzt kann das Gerät ohne funktionierende Firmware zurücklassen. Trotzdem beenden?</translation>
+    </message>
+    <message>
+        <source>The unit is installing the uploaded firmware and cannot be stopped.</source>
+        <translation>Das Gerät installiert die hochgeladene Firmware und kann nicht angehalten werden.</translation>
+    </message>
+    <message>
+        <source>WARNING: The upgrade of %1 did not stop within %2 s; quitting while it runs.</source>
+        <translation>WARNING: Die Aktualisierung von %1 hat nicht innerhalb von %2 s angehalten; das Programm wird beendet, während sie läuft.</translation>
+    </message>
+    <message>
+        <source>Closing: the upgrade is asked to stop; the window closes once it has ended.</source>
+        <translation>Schließen: Die Aktualisierung wird zum Anhalten aufgefordert; das Fenster schließt, sobald sie beendet ist.</translation>
     </message>
 </context>
 <context>
@@ -452,6 +688,14 @@ Möchten Sie sie entfernen?</translation>
         <source>DHCP:</source>
         <translation>DHCP:</translation>
     </message>
+    <message>
+        <source>%1 may not reach this unit&apos;s web interface: %2
+
+Give the unit an address in the subnet of a selected interface first (the Config page proposes one). Open it anyway?</source>
+        <translation>Unter %1 ist die Weboberfläche dieses Geräts möglicherweise nicht erreichbar: %2
+
+Geben Sie dem Gerät zuerst eine Adresse im Subnetz einer ausgewählten Schnittstelle (die Seite „Konfig.“ schlägt eine vor). Trotzdem öffnen?</translation>
+    </message>
 </context>
 <context>
     <name>MainWindow</name>
@@ -494,10 +738,6 @@ Möchten Sie sie entfernen?</translation>
     <message>
         <source>Filter</source>
         <translation>Filter</translation>
-    </message>
-    <message>
-        <source>Show one family of devices (Ctrl+F)</source>
-        <translation>Eine Gerätefamilie anzeigen (Strg+F)</translation>
     </message>
     <message>
         <source>Power Supplies</source>
@@ -644,100 +884,128 @@ Möchten Sie sie entfernen?</translation>
         <translation>Die neuen Einstellungen an das Gerät senden</translation>
     </message>
     <message>
-        <source>File</source>
-        <translation>Datei</translation>
-    </message>
-    <message>
-        <source>View</source>
-        <translation>Ansicht</translation>
-    </message>
-    <message>
-        <source>Tools</source>
-        <translation>Werkzeuge</translation>
-    </message>
-    <message>
-        <source>Help</source>
-        <translation>Hilfe</translation>
-    </message>
-    <message>
-        <source>New Scan</source>
-        <translation>Neue Suche</translation>
-    </message>
-    <message>
         <source>Space</source>
         <translation>Space</translation>
-    </message>
-    <message>
-        <source>Quit</source>
-        <translation>Beenden</translation>
     </message>
     <message>
         <source>Ctrl+Q</source>
         <translation>Ctrl+Q</translation>
     </message>
     <message>
-        <source>Toggle Full Screen</source>
-        <translation>Vollbild umschalten</translation>
-    </message>
-    <message>
         <source>F11</source>
         <translation>F11</translation>
-    </message>
-    <message>
-        <source>Apply Filter</source>
-        <translation>Filter anwenden</translation>
-    </message>
-    <message>
-        <source>Ctrl+F</source>
-        <translation>Ctrl+F</translation>
-    </message>
-    <message>
-        <source>Check for updates</source>
-        <translation>Nach Aktualisierungen suchen</translation>
-    </message>
-    <message>
-        <source>Select network interfaces</source>
-        <translation>Netzwerkschnittstellen auswählen</translation>
-    </message>
-    <message>
-        <source>Settings</source>
-        <translation>Einstellungen</translation>
-    </message>
-    <message>
-        <source>Device(s) Network Configuration</source>
-        <translation>Netzwerkkonfiguration der Geräte</translation>
-    </message>
-    <message>
-        <source>Import network configuration…</source>
-        <translation>Netzwerkkonfiguration importieren…</translation>
-    </message>
-    <message>
-        <source>Export network configuration…</source>
-        <translation>Netzwerkkonfiguration exportieren…</translation>
     </message>
     <message>
         <source>Changelog</source>
         <translation>Änderungsprotokoll</translation>
     </message>
     <message>
-        <source>Show supported devices</source>
-        <translation>Unterstützte Geräte anzeigen</translation>
-    </message>
-    <message>
         <source>About</source>
         <translation>Über</translation>
-    </message>
-    <message>
-        <source>Show Normal</source>
-        <translation>Normal anzeigen</translation>
     </message>
     <message>
         <source>Supported Devices</source>
         <translation>Unterstützte Geräte</translation>
     </message>
     <message>
-        <source>Toogle Full Screen</source>
-        <translation>Vollbild umschalten</translation>
+        <source>Show one family of devices (Ctrl+Shift+F)</source>
+        <translation>Eine Gerätefamilie anzeigen (Strg+Umschalt+F)</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>Abbrechen</translation>
+    </message>
+    <message>
+        <source>Stop the running upgrade at its next safe point (Esc)</source>
+        <translation>Die laufende Aktualisierung am nächsten sicheren Punkt anhalten (Esc)</translation>
+    </message>
+    <message>
+        <source>Clear Log</source>
+        <translation>Protokoll leeren</translation>
+    </message>
+    <message>
+        <source>Empty the upgrade log shown here (its file stays)</source>
+        <translation>Das hier angezeigte Aktualisierungsprotokoll leeren (seine Datei bleibt erhalten)</translation>
+    </message>
+    <message>
+        <source>&amp;File</source>
+        <translation>&amp;Datei</translation>
+    </message>
+    <message>
+        <source>&amp;View</source>
+        <translation>&amp;Ansicht</translation>
+    </message>
+    <message>
+        <source>&amp;Tools</source>
+        <translation>&amp;Werkzeuge</translation>
+    </message>
+    <message>
+        <source>&amp;Help</source>
+        <translation>&amp;Hilfe</translation>
+    </message>
+    <message>
+        <source>&amp;New Scan</source>
+        <translation>&amp;Neue Suche</translation>
+    </message>
+    <message>
+        <source>&amp;Quit</source>
+        <translation>&amp;Beenden</translation>
+    </message>
+    <message>
+        <source>Toggle &amp;Full Screen</source>
+        <translation>&amp;Vollbild umschalten</translation>
+    </message>
+    <message>
+        <source>Apply F&amp;ilter</source>
+        <translation>&amp;Filter anwenden</translation>
+    </message>
+    <message>
+        <source>Ctrl+Shift+F</source>
+        <translation>Ctrl+Shift+F</translation>
+    </message>
+    <message>
+        <source>Check for &amp;updates</source>
+        <translation>Nach &amp;Aktualisierungen suchen</translation>
+    </message>
+    <message>
+        <source>Select network &amp;interfaces</source>
+        <translation>Netzwerk&amp;schnittstellen auswählen</translation>
+    </message>
+    <message>
+        <source>&amp;Settings</source>
+        <translation>&amp;Einstellungen</translation>
+    </message>
+    <message>
+        <source>&amp;Device(s) Network Configuration</source>
+        <translation>Netzwerkkonfiguration der &amp;Geräte</translation>
+    </message>
+    <message>
+        <source>I&amp;mport network configuration…</source>
+        <translation>Netzwerkkonfiguration &amp;importieren…</translation>
+    </message>
+    <message>
+        <source>&amp;Export network configuration…</source>
+        <translation>Netzwerkkonfiguration e&amp;xportieren…</translation>
+    </message>
+    <message>
+        <source>&amp;Changelog</source>
+        <translation>Änderungs&amp;protokoll</translation>
+    </message>
+    <message>
+        <source>Show supported &amp;devices</source>
+        <translation>&amp;Unterstützte Geräte anzeigen</translation>
+    </message>
+    <message>
+        <source>&amp;About</source>
+        <translation>Ü&amp;ber</translation>
+    </message>
+    <message>
+        <source>Show &amp;Normal</source>
+        <translation>&amp;Normal anzeigen</translation>
+    </message>
+    <message>
+        <source>Toogle &amp;Full Screen</source>
+        <translation>&amp;Vollbild umschalten</translation>
     </message>
 </context>
 <context>
@@ -812,6 +1080,41 @@ Möchten Sie sie entfernen?</translation>
     <message>
         <source>Wait for the network configurations to be updated...</source>
         <translation>Warten Sie, bis die Netzwerkkonfigurationen übernommen sind...</translation>
+    </message>
+    <message>
+        <source>&amp;Number the selected rows from:</source>
+        <translation>Ausgewählte Zeilen &amp;nummerieren ab:</translation>
+    </message>
+    <message>
+        <source>first address, e.g. 10.0.0.20</source>
+        <translation>erste Adresse, z. B. 10.0.0.20</translation>
+    </message>
+    <message>
+        <source>&amp;Fill addresses</source>
+        <translation>Adressen &amp;eintragen</translation>
+    </message>
+    <message>
+        <source>Give the selected rows consecutive addresses, skipping those in use; nothing is sent before Apply</source>
+        <translation>Den ausgewählten Zeilen fortlaufende Adressen geben, belegte werden übersprungen; vor „Übernehmen“ wird nichts gesendet</translation>
+    </message>
+    <message>
+        <source>Select the rows to number first.</source>
+        <translation>Wählen Sie zuerst die zu nummerierenden Zeilen aus.</translation>
+    </message>
+    <message>
+        <source>&quot;%1&quot; is not an IP address.</source>
+        <translation>„%1“ ist keine IP-Adresse.</translation>
+    </message>
+    <message numerus="yes">
+        <source>%n row(s) numbered from %1 to %2; Apply shows them before sending.</source>
+        <translation>
+            <numerusform>%n Zeile von %1 bis %2 nummeriert; „Übernehmen“ zeigt sie vor dem Senden an.</numerusform>
+            <numerusform>%n Zeilen von %1 bis %2 nummeriert; „Übernehmen“ zeigt sie vor dem Senden an.</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>Only %1 of %2 rows could be numbered: no free address left.</source>
+        <translation>Nur %1 von %2 Zeilen konnten nummeriert werden: Keine freie Adresse mehr.</translation>
     </message>
 </context>
 <context>
@@ -910,6 +1213,22 @@ Möchten Sie sie entfernen?</translation>
     <message>
         <source>ERROR: verify failed!</source>
         <translation>ERROR: Überprüfung fehlgeschlagen!</translation>
+    </message>
+    <message>
+        <source>ERROR: The bootloader did not answer the erase.</source>
+        <translation>ERROR: Der Bootloader hat auf das Löschen nicht geantwortet.</translation>
+    </message>
+    <message>
+        <source>ERROR: The bootloader answered the erase with &quot;%1&quot;.</source>
+        <translation>ERROR: Der Bootloader hat das Löschen mit „%1“ beantwortet.</translation>
+    </message>
+    <message>
+        <source>ERROR: The upgrade was stopped before the block at word address %1 was complete.</source>
+        <translation>ERROR: Die Aktualisierung wurde angehalten, bevor der Block an Wortadresse %1 vollständig war.</translation>
+    </message>
+    <message>
+        <source>ERROR: The bootloader refused the block at word address %1: &quot;%2&quot;</source>
+        <translation>ERROR: Der Bootloader hat den Block an Wortadresse %1 abgelehnt: „%2“</translation>
     </message>
 </context>
 <context>
@@ -1081,20 +1400,23 @@ Bitte wählen Sie einen kleineren Bereich.</translation>
         <source>Scanning...</source>
         <translation>Suche läuft...</translation>
     </message>
+    <message>
+        <source>%1 (%2)</source>
+        <translation>%1 (%2)</translation>
+    </message>
+</context>
+<context>
+    <name>UnitText</name>
+    <message>
+        <source>XPort module — no motor driver answered</source>
+        <translation>XPort-Modul — kein Motortreiber hat geantwortet</translation>
+    </message>
 </context>
 <context>
     <name>Updates</name>
     <message>
         <source>Updates</source>
         <translation>Aktualisierungen</translation>
-    </message>
-    <message>
-        <source>Cannot start maintancetool </source>
-        <translation>Das Wartungsprogramm kann nicht gestartet werden: </translation>
-    </message>
-    <message>
-        <source>, please reinstall the application with ONLINE or OFFLINE installer and if the issue persists contact the support.</source>
-        <translation>. Bitte installieren Sie die Anwendung mit dem ONLINE- oder OFFLINE-Installationsprogramm neu und wenden Sie sich an den Support, wenn das Problem bestehen bleibt.</translation>
     </message>
     <message>
         <source>The process failed to start. Either the invoked program is missing, or you may have insufficient permissions to invoke the program.</source>
@@ -1143,6 +1465,83 @@ Bitte wählen Sie einen kleineren Bereich.</translation>
     <message>
         <source> is reachable (i.e. firewall or proxy is blocking it) and try again later; if the issue persists contact the support.</source>
         <translation> erreichbar ist (etwa ob eine Firewall oder ein Proxy es sperrt), und versuchen Sie es später erneut; wenden Sie sich an den Support, wenn das Problem bestehen bleibt.</translation>
+    </message>
+    <message>
+        <source>This copy of Kestrion was not installed with the Kestrion installer (it comes from a system package or runs from its build directory), so it cannot update itself. Updates come through the system&apos;s package manager.</source>
+        <translation>Diese Kestrion-Kopie wurde nicht mit dem Kestrion-Installationsprogramm installiert (sie stammt aus einem Systempaket oder läuft aus ihrem Build-Verzeichnis) und kann sich daher nicht selbst aktualisieren. Aktualisierungen erhalten Sie über die Paketverwaltung des Systems.</translation>
+    </message>
+</context>
+<context>
+    <name>UpgradeRunReport</name>
+    <message>
+        <source>%1: upgraded</source>
+        <translation>%1: aktualisiert</translation>
+    </message>
+    <message>
+        <source>%1: failed</source>
+        <translation>%1: fehlgeschlagen</translation>
+    </message>
+    <message>
+        <source>%1: cancelled</source>
+        <translation>%1: abgebrochen</translation>
+    </message>
+    <message>
+        <source>%1: not started</source>
+        <translation>%1: nicht gestartet</translation>
+    </message>
+</context>
+<context>
+    <name>UpgradeSelection</name>
+    <message>
+        <source>%1 looks like %2; the selected units are %3, which take %4 images</source>
+        <translation>%1 sieht aus wie %2; die ausgewählten Geräte sind %3 und erwarten %4-Images</translation>
+    </message>
+    <message>
+        <source>an S-record image</source>
+        <translation>ein S-Record-Image</translation>
+    </message>
+    <message>
+        <source>an Intel HEX image</source>
+        <translation>ein Intel-HEX-Image</translation>
+    </message>
+    <message>
+        <source>a binary power-supply image</source>
+        <translation>ein binäres Netzgeräte-Image</translation>
+    </message>
+    <message>
+        <source>power supplies (a manual address)</source>
+        <translation>Netzgeräte (manuelle Adresse)</translation>
+    </message>
+    <message>
+        <source>motor drivers</source>
+        <translation>Motortreiber</translation>
+    </message>
+    <message>
+        <source>Vesk power supplies</source>
+        <translation>Vesk-Netzgeräte</translation>
+    </message>
+    <message>
+        <source>power supplies</source>
+        <translation>Netzgeräte</translation>
+    </message>
+    <message>
+        <source>beamline instruments</source>
+        <translation>Strahlrohr-Instrumente</translation>
+    </message>
+</context>
+<context>
+    <name>UpgradeVerification</name>
+    <message>
+        <source>unknown</source>
+        <translation>unbekannt</translation>
+    </message>
+    <message>
+        <source>WARNING: %1 did not answer the scan after its upgrade: its new firmware version is not known.</source>
+        <translation>WARNING: %1 hat nach der Aktualisierung nicht auf die Suche geantwortet: Die neue Firmware-Version ist unbekannt.</translation>
+    </message>
+    <message>
+        <source>WARNING: %1: the unit still reports version %2: the new firmware may not have been taken.</source>
+        <translation>WARNING: %1: Das Gerät meldet weiterhin Version %2: Die neue Firmware wurde möglicherweise nicht übernommen.</translation>
     </message>
 </context>
 <context>
@@ -1217,6 +1616,14 @@ Bitte wählen Sie einen kleineren Bereich.</translation>
     <message>
         <source>ERROR: Bootloader File not found!</source>
         <translation>ERROR: Bootloader-Datei nicht gefunden!</translation>
+    </message>
+    <message>
+        <source>ERROR: The boot ROM did not echo the bootloader (%1 bytes sent, none came back).</source>
+        <translation>ERROR: Das Boot-ROM hat den Bootloader nicht zurückgesendet (%1 Bytes gesendet, keines zurückgekommen).</translation>
+    </message>
+    <message>
+        <source>ERROR: The boot ROM&apos;s echo of the bootloader differs from what was sent: %1 bytes sent, %2 came back, the first %3 of them as sent.</source>
+        <translation>ERROR: Das Echo des Bootloaders vom Boot-ROM weicht vom Gesendeten ab: %1 Bytes gesendet, %2 zurückgekommen, davon die ersten %3 wie gesendet.</translation>
     </message>
 </context>
 <context>
@@ -1523,6 +1930,90 @@ WARNING: NEUSTART NICHT MÖGLICH! BITTE STARTEN SIE MANUELL NEU</translation>
         <source>CRITICAL: the DC link voltage %1V should be less than %2V</source>
         <translation>CRITICAL: Die Zwischenkreisspannung %1V sollte kleiner als %2V sein</translation>
     </message>
+    <message>
+        <source>ERROR: the unit refused identification: &quot;%1&quot;</source>
+        <translation>ERROR: Das Gerät hat die Identifizierung abgelehnt: „%1“</translation>
+    </message>
+    <message>
+        <source>ERROR: The firmware file was refused before anything was sent to the unit.</source>
+        <translation>ERROR: Die Firmware-Datei wurde abgewiesen, bevor etwas an das Gerät gesendet wurde.</translation>
+    </message>
+    <message>
+        <source>the erase of sector %1</source>
+        <translation>Löschen von Sektor %1</translation>
+    </message>
+    <message>
+        <source>image line %1</source>
+        <translation>Image-Zeile %1</translation>
+    </message>
+    <message>
+        <source>ERROR: the unit refused %1: &quot;%2&quot;</source>
+        <translation>ERROR: Das Gerät hat den Schritt „%1“ abgelehnt: „%2“</translation>
+    </message>
+    <message>
+        <source>ERROR: the unit did not confirm %1; it answered &quot;%2&quot;</source>
+        <translation>ERROR: Das Gerät hat den Schritt „%1“ nicht bestätigt; es antwortete „%2“</translation>
+    </message>
+    <message>
+        <source>ERROR: The upgrade was stopped before %1.</source>
+        <translation>ERROR: Die Aktualisierung wurde vor dem Schritt „%1“ angehalten.</translation>
+    </message>
+    <message>
+        <source>ERROR: The unit&apos;s flash is incomplete: the restart was not sent. Upgrade it again with a good image before it is restarted.</source>
+        <translation>ERROR: Der Flash-Speicher des Geräts ist unvollständig: Der Neustart wurde nicht gesendet. Aktualisieren Sie das Gerät erneut mit einem einwandfreien Image, bevor es neu gestartet wird.</translation>
+    </message>
+    <message>
+        <source>ERROR: The upgrade was stopped before the module was touched.</source>
+        <translation>ERROR: Die Aktualisierung wurde angehalten, bevor das Modul verändert wurde.</translation>
+    </message>
+    <message>
+        <source>ERROR: %1 is named for the control DSP: choose it in the &quot;Control Firmware&quot; row.</source>
+        <translation>ERROR: Der Name von %1 weist die Datei dem Steuerungs-DSP zu: Wählen Sie sie in der Zeile „Steuerungs-Firmware“.</translation>
+    </message>
+    <message>
+        <source>ERROR: %1 is named for the communication DSP: choose it in the &quot;Communication Firmware&quot; row.</source>
+        <translation>ERROR: Der Name von %1 weist die Datei dem Kommunikations-DSP zu: Wählen Sie sie in der Zeile „Kommunikations-Firmware“.</translation>
+    </message>
+    <message>
+        <source>ERROR: Which DSP %1 is for is not known: its name holds neither &quot;%2&quot; nor &quot;%3&quot;. Choose it in the row of its DSP on the firmware page, or give --dsp on the command line.</source>
+        <translation>ERROR: Für welchen DSP %1 bestimmt ist, ist unbekannt: Der Name enthält weder „%2“ noch „%3“. Wählen Sie die Datei in der Zeile ihres DSP auf der Seite „Firmware-Aktualisierung“, oder geben Sie auf der Kommandozeile --dsp an.</translation>
+    </message>
+    <message>
+        <source>the bootloader was loaded</source>
+        <translation>Laden des Bootloaders</translation>
+    </message>
+    <message>
+        <source>the flash was erased</source>
+        <translation>Löschen des Flash-Speichers</translation>
+    </message>
+    <message>
+        <source>WARNING: The upload had ended when the upgrade was stopped: the supply is installing the image and cannot be stopped. Check it once it has restarted.</source>
+        <translation>WARNING: Das Hochladen war bereits beendet, als die Aktualisierung angehalten wurde: Das Netzgerät installiert das Image und kann nicht angehalten werden. Prüfen Sie es nach seinem Neustart.</translation>
+    </message>
+    <message>
+        <source>CRITICAL: update error: the supply&apos;s report ended neither with #ACK nor with #NAK: &quot;%1&quot;</source>
+        <translation>CRITICAL: Aktualisierungsfehler: Die Meldung des Netzgeräts endete weder mit #ACK noch mit #NAK: „%1“</translation>
+    </message>
+    <message>
+        <source>ERROR: The supply did not answer its status request (MST): its output may be on. Nothing was sent.</source>
+        <translation>ERROR: Das Netzgerät hat auf die Statusabfrage (MST) nicht geantwortet: Sein Ausgang ist möglicherweise eingeschaltet. Es wurde nichts gesendet.</translation>
+    </message>
+    <message>
+        <source>ERROR: The supply refused its status request (MST): &quot;%1&quot;. Nothing was sent.</source>
+        <translation>ERROR: Das Netzgerät hat die Statusabfrage (MST) abgelehnt: „%1“. Es wurde nichts gesendet.</translation>
+    </message>
+    <message>
+        <source>ERROR: The supply&apos;s status answer cannot be read: &quot;%1&quot;; its output may be on. Nothing was sent.</source>
+        <translation>ERROR: Die Statusantwort des Netzgeräts ist nicht lesbar: „%1“; sein Ausgang ist möglicherweise eingeschaltet. Es wurde nichts gesendet.</translation>
+    </message>
+    <message>
+        <source>WARNING: The supply answered the reboot request with &quot;%1&quot;.</source>
+        <translation>WARNING: Das Netzgerät hat die Neustartanforderung mit „%1“ beantwortet.</translation>
+    </message>
+    <message>
+        <source>ERROR: The installation report did not end within %1 ms.</source>
+        <translation>ERROR: Die Installationsmeldung endete nicht innerhalb von %1 ms.</translation>
+    </message>
 </context>
 <context>
     <name>xPortConfiguration</name>
@@ -1537,6 +2028,10 @@ WARNING: NEUSTART NICHT MÖGLICH! BITTE STARTEN SIE MANUELL NEU</translation>
     <message>
         <source>ERROR: XPort setup menu did not show &quot;%1&quot;!</source>
         <translation>ERROR: Das XPort-Setup-Menü hat „%1“ nicht gezeigt!</translation>
+    </message>
+    <message>
+        <source>ERROR: The XPort setup menu never fell silent within %1 ms: there was no menu to answer.</source>
+        <translation>ERROR: Das XPort-Setup-Menü ist innerhalb von %1 ms nicht verstummt: Es gab kein Menü, auf das geantwortet werden konnte.</translation>
     </message>
 </context>
 </TS>

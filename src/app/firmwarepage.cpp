@@ -59,7 +59,7 @@ FirmwarePage::~FirmwarePage()
         return;
     disconnect(m_worker, nullptr, this, nullptr);
     m_worker->requestInterruption();
-    if (m_worker->wait(closeWaitMs)) {
+    if (!m_abandoned && m_worker->wait(closeWaitMs)) {
         delete m_worker.data();
         return;
     }
@@ -73,10 +73,8 @@ QPushButton* FirmwarePage::pageButton() const
     return ui().updateBtn;
 }
 
-void FirmwarePage::aboutToShow()
-{
-    restartFirmwareLog();
-}
+// A run's log stays until the next run starts or the user clears it, whichever page was shown meanwhile.
+void FirmwarePage::aboutToShow() {}
 
 void FirmwarePage::setControlsEnabled(bool enable)
 {
@@ -85,6 +83,12 @@ void FirmwarePage::setControlsEnabled(bool enable)
                                       ui().checkBoxManualIP,   ui().lineEditSetManualIP};
     for (QWidget* control : controls)
         control->setEnabled(enable);
+    setCancelEnabled(!enable && upgradeRunning());
+}
+
+void FirmwarePage::setCancelEnabled(bool enable)
+{
+    ui().cancelFwBtn->setEnabled(enable);
 }
 
 void FirmwarePage::prepare()
@@ -95,6 +99,7 @@ void FirmwarePage::prepare()
 
 void FirmwarePage::restartFirmwareLog()
 {
+    setBusy(false);
     ui().progressBarFirmware->setValue(progressReset);
     m_pendingLog.clear();
     ui().plainTextEditFirmware->clear();
@@ -134,7 +139,6 @@ void FirmwarePage::setFwDirectoryFromFile(const QString& path)
 {
     m_fwDefaultDir = QFileInfo(path).absolutePath();
     m_settings.setFwDefaultDir(path);
-    restartFirmwareLog();
 }
 
 void FirmwarePage::chooseFirmware(const QObject* button)
@@ -391,6 +395,11 @@ void FirmwarePage::updateFirmware(QString firmwarePath)
     }
     if (!manualAddressAccepted() || !imageAccepted(firmwarePath))
         return;
+    restartFirmwareLog();
+    m_logFile.start();
+    m_report.begin(manual ? QStringList() : selectedUnitNames());
+    m_cancelRequested = false;
+    m_abandoned = false;
     m_completedUnits.clear();
     // Every device of the run takes this file, whichever row's button started it.
     m_sequencePath = firmwarePath;
@@ -405,8 +414,8 @@ void FirmwarePage::startNextDevice()
     const int index = firstSelectedIndex();
     const QList<Device_t>& devices = context().devices;
     const Device_t target = index >= 0 && index < devices.size() ? devices.at(index) : Device_t();
-    m_currentDevice = index >= 0 ? QStringList({target.group, target.ip}).join(QLatin1Char(' ')).trimmed()
-                                 : tr("manual address %1").arg(manual);
+    m_currentDevice = index >= 0 ? unitName(target) : tr("manual address %1").arg(manual);
+    m_report.started(m_currentDevice);
     m_currentUnit = target;
     ++m_sequencePosition;
     m_outcome = Outcome::None;
@@ -421,6 +430,7 @@ void FirmwarePage::startNextDevice()
     connectWorker(worker);
     worker->start();
     startWatchdog();
+    setCancelEnabled(true);
     emit signalStatus(
         tr("Upgrading device %1 of %2: %3").arg(m_sequencePosition).arg(m_sequenceTotal).arg(m_currentDevice));
 }
@@ -460,6 +470,8 @@ void FirmwarePage::writeFwUpLog(const QString& message)
 {
     if (!message.trimmed().isEmpty())
         m_lastWorkerLine = message.trimmed();
+    m_report.noteLogLine(message);
+    followInstallation(message);
     appendLog(message);
 }
 
@@ -476,13 +488,21 @@ void FirmwarePage::flushLog()
     m_logFlush->stop();
     if (m_pendingLog.isEmpty())
         return;
-    ui().plainTextEditFirmware->appendPlainText(m_pendingLog.join(QLatin1Char('\n')));
+    const QString text = m_pendingLog.join(QLatin1Char('\n'));
+    ui().plainTextEditFirmware->appendPlainText(text);
     m_pendingLog.clear();
+    m_logFile.append(text);
 }
 
 void FirmwarePage::changeFwProgressBar(int value)
 {
     QProgressBar* bar = ui().progressBarFirmware;
+    // A step is added to the bar; a stage sets it. While a supply installs, steps tell nothing.
+    const bool stage = firmwareUpgrade::nextProgress(1, value) == value;
+    if (m_installing && !stage)
+        return;
+    if (stage)
+        setBusy(false);
     bar->setValue(firmwareUpgrade::nextProgress(bar->value(), value));
 }
 
@@ -516,22 +536,42 @@ void FirmwarePage::onWorkerFinished()
 {
     const Outcome outcome = m_outcome;
     releaseWorker();
-    flushLog();
+    setBusy(false);
     if (m_closeRequested) {
+        if (outcome == Outcome::Completed)
+            m_report.upgraded();
+        else
+            m_report.cancelled();
+        appendLog(tr("The upgrade was stopped for quitting; the log is in %1.").arg(logFilePath()));
+        flushLog();
         emit signalCloseWindow();
+        return;
+    }
+    flushLog();
+    if (m_cancelRequested) {
+        if (outcome == Outcome::Completed) {
+            m_report.upgraded();
+            if (!m_currentUnit.mac.isEmpty())
+                m_completedUnits << m_currentUnit;
+        } else
+            m_report.cancelled();
+        finishCancelled();
         return;
     }
     switch (outcome) {
     case Outcome::Completed:
+        m_report.upgraded();
         if (!m_currentUnit.mac.isEmpty())
             m_completedUnits << m_currentUnit;
         continueSequence();
         break;
     case Outcome::Failed:
+        m_report.failed();
         finishWithFailure();
         break;
     case Outcome::None:
         reportEndWithoutResult();
+        m_report.failed();
         finishWithFailure();
         break;
     }
@@ -548,6 +588,7 @@ void FirmwarePage::releaseWorker()
     if (m_worker)
         m_worker->deleteLater();
     m_worker = nullptr;
+    setCancelEnabled(false);
 }
 
 void FirmwarePage::continueSequence()
@@ -569,16 +610,15 @@ void FirmwarePage::finishWithSuccess()
     m_sequenceTotal = 0;
     m_sequencePath.clear();
     const QStringList versions = verifyUpgradedUnits();
-    QString text = tr("Device succesfuly updated!");
-    if (!versions.isEmpty())
-        text += QLatin1String("\n\n") + versions.join(QLatin1Char('\n'));
+    const QString text = runEndText(tr("Device succesfuly updated!"), versions);
     context().prompts.information(context().window, tr("Firmware Upgrade"), text);
     // A unit upgraded at a typed address has no record to compare; the table is brought up to date all the same.
     if (versions.isEmpty())
         emit signalScanDevices();
     // After the rescan, which puts its own report on the status bar.
     if (updated > 0)
-        emit signalStatus(tr("Upgrade complete: %1 of %2 updated").arg(updated).arg(updated));
+        emit signalStatus(
+            tr("Upgrade complete: %1 of %2 updated; log: %3").arg(updated).arg(updated).arg(logFilePath()));
     ui().checkBoxManualIP->setChecked(false);
     emit signalEnableUI(true);
 }
@@ -587,20 +627,94 @@ void FirmwarePage::finishWithFailure()
 {
     flushLog();
     if (m_sequenceTotal > 0)
-        emit signalStatus(tr("Upgrade failed on device %1 of %2: %3")
+        emit signalStatus(tr("Upgrade failed on device %1 of %2: %3; log: %4")
                               .arg(m_sequencePosition)
                               .arg(m_sequenceTotal)
-                              .arg(m_currentDevice));
+                              .arg(m_currentDevice, logFilePath()));
     m_sequenceTotal = 0;
     m_sequencePath.clear();
     // The units upgraded before the failure show their new versions.
     const QStringList versions = verifyUpgradedUnits();
     emit signalEnableUI(true);
-    QString text = tr("ERROR: Updating failed!");
+    context().prompts.critical(context().window, tr("Firmware Upgrade"),
+                               runEndText(tr("ERROR: Updating failed!"), versions));
+}
+
+void FirmwarePage::finishCancelled()
+{
+    emit signalStatus(tr("Upgrade cancelled on device %1 of %2: %3; log: %4")
+                          .arg(m_sequencePosition)
+                          .arg(m_sequenceTotal)
+                          .arg(m_currentDevice, logFilePath()));
+    m_sequenceTotal = 0;
+    m_sequencePath.clear();
+    const QStringList versions = verifyUpgradedUnits();
+    emit signalEnableUI(true);
+    context().prompts.warning(context().window, tr("Firmware Upgrade"),
+                              runEndText(tr("WARNING: The upgrade was cancelled."), versions));
+}
+
+// The headline, every unit of the run with its outcome, the versions seen after the run and the log's file.
+QString FirmwarePage::runEndText(const QString& headline, const QStringList& versions) const
+{
+    QStringList parts = {headline};
+    if (!m_report.isEmpty())
+        parts << m_report.lines().join(QLatin1Char('\n'));
     if (!versions.isEmpty())
-        text += QLatin1String("\n\n") + tr("Upgraded before the failure:") + QLatin1Char('\n') +
-                versions.join(QLatin1Char('\n'));
-    context().prompts.critical(context().window, tr("Firmware Upgrade"), text);
+        parts << versions.join(QLatin1Char('\n'));
+    if (!logFilePath().isEmpty())
+        parts << tr("Log: %1").arg(logFilePath());
+    return parts.join(QLatin1String("\n\n"));
+}
+
+QString FirmwarePage::unitName(const Device_t& unit) const
+{
+    return QStringList({unit.group, unit.ip}).join(QLatin1Char(' ')).trimmed();
+}
+
+// In the order the run takes them: the lowest device index first.
+QStringList FirmwarePage::selectedUnitNames() const
+{
+    QStringList names;
+    const QList<bool>& selected = context().selected;
+    const int count = qMin(context().table.rowCount(), selected.size());
+    for (int i = 0; i < count && i < context().devices.size(); ++i) {
+        if (selected.at(i))
+            names << unitName(context().devices.at(i));
+    }
+    return names;
+}
+
+void FirmwarePage::followInstallation(const QString& message)
+{
+    if (message.contains(QLatin1String("Install new firmware:"))) {
+        m_installing = true;
+        setBusy(true);
+    }
+}
+
+void FirmwarePage::setBusy(bool busy)
+{
+    if (!busy)
+        m_installing = false;
+    QProgressBar* bar = ui().progressBarFirmware;
+    if (busy)
+        bar->setRange(0, 0);
+    else if (bar->maximum() == 0)
+        bar->setRange(0, 100);
+}
+
+void FirmwarePage::cancelUpgrade()
+{
+    if (!m_worker || m_cancelRequested)
+        return;
+    m_cancelRequested = true;
+    setCancelEnabled(false);
+    appendLog(
+        tr("Cancel: the upgrade of %1 stops at its next safe point; no further unit is started.").arg(m_currentDevice));
+    if (m_installing)
+        appendLog(tr("The unit is installing the uploaded firmware and cannot be stopped: wait for its report."));
+    m_worker->requestInterruption();
 }
 
 // Rescans and compares each upgraded unit's version with the one it had before: only a changed version
@@ -630,16 +744,42 @@ void FirmwarePage::reportEndWithoutResult()
     appendLog(tr("ERROR: The upgrade ended without a result: %1.").arg(what));
 }
 
-bool FirmwarePage::holdCloseUntilIdle()
+bool FirmwarePage::holdCloseUntilIdle(bool ask)
+{
+    if (!upgradeRunning() || m_abandoned)
+        return false;
+    if (m_closeRequested)
+        return true;
+    if (ask) {
+        const QMessageBox::StandardButton answer = context().prompts.question(
+            context().window, tr("Quit"),
+            tr("An upgrade is running on %1. Stopping now may leave it without working firmware. Quit anyway?")
+                .arg(m_currentDevice),
+            QMessageBox::Yes | QMessageBox::No, QMessageBox::No);
+        if (answer != QMessageBox::Yes || !upgradeRunning())
+            return upgradeRunning();
+    }
+    m_closeRequested = true;
+    appendLog(tr("Closing: the upgrade is asked to stop; the window closes once it has ended."));
+    if (m_installing)
+        appendLog(tr("The unit is installing the uploaded firmware and cannot be stopped."));
+    flushLog();
+    m_worker->requestInterruption();
+    QTimer::singleShot(m_quitWaitMs, this, &FirmwarePage::onQuitWaitOver);
+    return true;
+}
+
+// The worker did not reach a safe point in time: its log is saved and the window goes regardless.
+void FirmwarePage::onQuitWaitOver()
 {
     if (!upgradeRunning())
-        return false;
-    if (!m_closeRequested) {
-        m_closeRequested = true;
-        appendLog(tr("Closing: the upgrade is asked to stop; the window closes once it has ended."));
-        m_worker->requestInterruption();
-    }
-    return true;
+        return;
+    m_abandoned = true;
+    appendLog(tr("WARNING: The upgrade of %1 did not stop within %2 s; quitting while it runs.")
+                  .arg(m_currentDevice)
+                  .arg(m_quitWaitMs / 1000));
+    flushLog();
+    emit signalCloseWindow();
 }
 
 void FirmwarePage::downloadLog()

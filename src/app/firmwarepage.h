@@ -3,6 +3,8 @@
 #pragma once
 
 #include "app/devicepage.h"
+#include "app/upgradelogfile.h"
+#include "app/upgraderunreport.h"
 #include "app/upgradeworkerfactory.h"
 #include "firmware/firmwareimagecheck.h"
 
@@ -63,6 +65,16 @@ public:
     void updateFirmware(QString firmwarePath);
     void downloadLog();
     void restartFirmwareLog();
+    // The user's Clear Log: the page's copy only, the run's file stays.
+    void clearLog() { restartFirmwareLog(); }
+    // Stops the running unit at its next safe point; no further unit is started.
+    void cancelUpgrade();
+    // The file the last run's log is written to; empty before the first run.
+    QString logFilePath() const { return m_logFile.path(); }
+    // The name of the unit being upgraded, for questions about it.
+    QString currentUnit() const { return m_currentDevice; }
+    // How long a quit waits for the running unit's safe point before the window goes regardless.
+    void setQuitWaitMs(int ms) { m_quitWaitMs = ms; }
 
     // What the running worker reports.
     void writeFwUpLog(const QString& message);
@@ -72,8 +84,10 @@ public:
     void removeSelectedDev(int index);
 
     bool upgradeRunning() const { return !m_worker.isNull(); }
-    // True while a worker runs: it is asked to stop and the page asks the window to close once it has ended.
-    bool holdCloseUntilIdle();
+    // True while a worker runs and the window must stay. With `ask`, the user is asked first whether to
+    // stop the run (No keeps it running); then the worker is asked to stop and the page asks the window
+    // to close once it has ended, or once the quit wait is over.
+    bool holdCloseUntilIdle(bool ask = true);
 
 signals:
     void signalEnableUI(bool enable);
@@ -111,6 +125,14 @@ private:
     void reportEndWithoutResult();
     void appendLog(const QString& message);
     void flushLog();
+    void finishCancelled();
+    QString runEndText(const QString& headline, const QStringList& versions) const;
+    QString unitName(const Device_t& unit) const;
+    QStringList selectedUnitNames() const;
+    void followInstallation(const QString& message);
+    void setBusy(bool busy);
+    void setCancelEnabled(bool enable);
+    void onQuitWaitOver();
 
     AppSettings& m_settings;
     QString& m_fwDefaultDir;
@@ -140,4 +162,11 @@ private:
     QStringList m_pendingLog;
     QTimer* m_logFlush = nullptr;
     QString m_lastWorkerLine;
+    UpgradeLogFile m_logFile;
+    UpgradeRunReport m_report;
+    bool m_cancelRequested = false;
+    // A supply installing its new firmware reports nothing the bar could show: the bar is busy meanwhile.
+    bool m_installing = false;
+    bool m_abandoned = false;
+    int m_quitWaitMs = 30000;
 };

@@ -1,6 +1,7 @@
 // SPDX-FileCopyrightText: 2026 Kestrion developers
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/mainwindow.h"
+#include "app/terminationsignal.h"
 #include "app/translations.h"
 
 #include <QApplication>
@@ -12,6 +13,8 @@ int main(int argc, char* argv[])
     QApplication::setApplicationName(QStringLiteral("Kestrion"));
     Translations::install(app);
     MainWindow window;
+    TerminationSignal termination;
+    QObject::connect(&termination, &TerminationSignal::received, &window, &MainWindow::onTerminate);
     window.show();
     return app.exec();
 }

@@ -151,6 +151,11 @@ void MainWindow::connectFirmwarePage()
     connect(m_firmwarePage.get(), &FirmwarePage::signalScanDevices, this, &MainWindow::onScanDevices);
     connect(m_firmwarePage.get(), &FirmwarePage::signalCloseWindow, this, &QWidget::close);
     connect(m_firmwarePage.get(), &FirmwarePage::signalStatus, this, &MainWindow::showStatus);
+    connect(ui->cancelFwBtn, &QPushButton::released, m_firmwarePage.get(), &FirmwarePage::cancelUpgrade);
+    connect(ui->clearLogBtn, &QPushButton::released, m_firmwarePage.get(), &FirmwarePage::clearLog);
+    auto* cancel =
+        new QShortcut(QKeySequence(Qt::Key_Escape), ui->pageUpdate, nullptr, nullptr, Qt::WidgetWithChildrenShortcut);
+    connect(cancel, &QShortcut::activated, m_firmwarePage.get(), &FirmwarePage::cancelUpgrade);
 }
 
 void MainWindow::connectMenuActions()
@@ -184,6 +189,9 @@ void MainWindow::onCurrentDeviceChanged()
     onEnableSave();
     onChangeFilterLabel();
     onShowWebInterface();
+    // The configuration page enables its sending buttons for a new current device: not during a run.
+    if (m_firmwarePage->upgradeRunning())
+        m_configurationPage->setControlsEnabled(false);
 }
 
 void MainWindow::showPage(int index)
@@ -221,7 +229,7 @@ void MainWindow::showRightPage(DevicePage& page)
 void MainWindow::onScanDevices()
 {
     // The progress slot lets events in while a scan runs; a second scan must not start inside the first.
-    if (m_scanRunning)
+    if (m_scanRunning || upgradeHoldsSending())
         return;
     m_scanRunning = true;
     setScanControlsEnabled(false);
@@ -246,9 +254,22 @@ void MainWindow::showStatus(const QString& text)
 
 void MainWindow::setScanControlsEnabled(bool enable)
 {
-    const bool allowed = enable && !m_scanRunning;
+    const bool allowed = enable && !m_scanRunning && !m_firmwarePage->upgradeRunning();
     ui->scanBtn->setEnabled(allowed);
     ui->actionNew_Scan->setEnabled(allowed);
+}
+
+bool MainWindow::upgradeHoldsSending() const
+{
+    return m_firmwarePage->upgradeRunning();
+}
+
+// Everything that sends to units or rescans waits while an upgrade runs, menus and their shortcuts too.
+void MainWindow::setSendingActionsEnabled(bool enable)
+{
+    for (QAction* action : {ui->actionSelect_network_interfaces, ui->actionAdvanced_network_config,
+                            ui->actionImport_network_configuration})
+        action->setEnabled(enable);
 }
 
 void MainWindow::clearDevicePages()
@@ -335,6 +356,10 @@ void MainWindow::changeStyleFilter(bool selected)
 
 void MainWindow::enableUI(bool enable)
 {
+    // Only the end of the last worker gives the window back, not a rescan or a page in between.
+    if (enable && m_firmwarePage->upgradeRunning())
+        return;
+    setSendingActionsEnabled(enable);
     if (!ui->checkBoxManualIP->isChecked())
         ui->tableWidgetDeviceFirstTable->setEnabled(enable);
     setScanControlsEnabled(enable);
@@ -355,14 +380,21 @@ bool MainWindow::event(QEvent* event)
     return ButtonKeyFilter::letSpaceTickCheckBox(event) || QMainWindow::event(event);
 }
 
-// A running upgrade keeps the window open until its thread has ended; the window's place is saved
-// when it really closes.
+// A running upgrade keeps the window open until the user agrees to stop it and its thread has ended
+// (or the quit wait is over); the window's place is saved when it really closes.
 void MainWindow::closeEvent(QCloseEvent* event)
 {
-    if (m_firmwarePage->holdCloseUntilIdle()) {
+    if (m_firmwarePage->holdCloseUntilIdle(!m_terminating)) {
         event->ignore();
         return;
     }
     WindowGeometry::save(*this, m_settings);
     QMainWindow::closeEvent(event);
+}
+
+void MainWindow::onTerminate()
+{
+    m_terminating = true;
+    if (close())
+        QCoreApplication::quit();
 }

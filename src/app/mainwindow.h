@@ -122,6 +122,8 @@ public slots:
     void onShowSupportedDev();
     void onFullScreen();
     void onQuit();
+    // SIGTERM: as Quit, without the question; a running upgrade is still stopped at its safe point first.
+    void onTerminate();
 
     void onShowSettings();
     void onCheckForUpdates();
@@ -165,6 +167,9 @@ private:
     void connectFirmwarePage();
     void connectMenuActions();
     void setScanControlsEnabled(bool enable);
+    void setSendingActionsEnabled(bool enable);
+    // While an upgrade runs nothing else may send to units or rescan, whatever asks for it.
+    bool upgradeHoldsSending() const;
     void clearDevicePages();
     QList<DevicePage*> pages() const;
     void showRightPage(DevicePage& page);
@@ -180,6 +185,7 @@ private:
     bool m_noSelectionYet = true;
     bool m_flagManualIP = false;
     bool m_scanRunning = false;
+    bool m_terminating = false;
     int m_updateTimeout = defaultUpdateTimeoutMs;
     QString m_fwDefaultDir;
     QString m_firmwareFilter;

@@ -15,6 +15,8 @@
 
 void MainWindow::onShowNetworksTable()
 {
+    if (upgradeHoldsSending())
+        return;
     auto* dialog = new NetworkInterfaces(this);
     connect(dialog, &NetworkInterfaces::signalUpdateNetworkList, this, [this, dialog](QList<interfaces_t> list) {
         onSaveNetworkList(list);
@@ -153,11 +155,15 @@ void MainWindow::onEnableSave()
 
 void MainWindow::onSaveNewConfiguration()
 {
+    if (upgradeHoldsSending())
+        return;
     m_configurationPage->saveNewConfiguration();
 }
 
 void MainWindow::onShowAdvancedNetwConf()
 {
+    if (upgradeHoldsSending())
+        return;
     m_configurationPage->showAdvancedNetwConf();
 }
 
@@ -168,6 +174,8 @@ void MainWindow::applyNewNetwConfig(QList<QList<QString>> rows)
 
 void MainWindow::onImportNetworkConfiguration()
 {
+    if (upgradeHoldsSending())
+        return;
     m_configurationPage->importNetworkConfiguration();
 }
 

@@ -143,7 +143,11 @@ void TestFirmwarePage::pageAttributes()
     QVERIFY(ui.frameDevIP->isHidden());
     ui.plainTextEditFirmware->appendPlainText(QStringLiteral("old run"));
     ui.progressBarFirmware->setValue(70);
+    // A run's log and bar stay until the next run starts or the user clears them, whichever page was shown.
     page->aboutToShow();
+    QCOMPARE(ui.plainTextEditFirmware->toPlainText(), QStringLiteral("old run"));
+    QCOMPARE(ui.progressBarFirmware->value(), 70);
+    page->clearLog();
     QVERIFY(ui.plainTextEditFirmware->toPlainText().isEmpty());
     QCOMPARE(ui.progressBarFirmware->value(), 0);
     const QList<QWidget*> controls = {ui.updateFwBtn,        ui.updateFw2Btn,       ui.chooseFirmwareBtn,
@@ -237,8 +241,9 @@ void TestFirmwarePage::chooserFillsItsRow()
     QVERIFY(ui.lineEditFirmware2->text().isEmpty());
     QCOMPARE(m_fwDefaultDir, QDir(dataDir).absolutePath());
     QCOMPARE(AppSettings().getFwDefaultDir(), QDir(dataDir).absolutePath());
-    QVERIFY(ui.plainTextEditFirmware->toPlainText().isEmpty());
-    QCOMPARE(ui.progressBarFirmware->value(), 0);
+    // The last run's log stays: only a new run or the user clears it.
+    QCOMPARE(ui.plainTextEditFirmware->toPlainText(), QStringLiteral("old run"));
+    QCOMPARE(ui.progressBarFirmware->value(), 95);
     // The second chooser fills the second row and opens where the first file was.
     prompts.fileName = driverImage;
     page->chooseFirmware(ui.chooseFirmware2Btn);
@@ -275,7 +280,7 @@ void TestFirmwarePage::droppedFileBecomesItsPath()
     QCOMPARE(ui.lineEditFirmware2->text(), driverImage);
     QCOMPARE(m_fwDefaultDir, QDir(dataDir).absolutePath());
     QCOMPARE(AppSettings().getFwDefaultDir(), QDir(dataDir).absolutePath());
-    QVERIFY(ui.plainTextEditFirmware->toPlainText().isEmpty());
+    QCOMPARE(ui.plainTextEditFirmware->toPlainText(), QStringLiteral("old run"));
     // The chooser then opens in the dropped file's directory.
     page->chooseFirmware(ui.chooseFirmwareBtn);
     QCOMPARE(m_harness->prompts.openDialogs.last().path, QDir(dataDir).absolutePath());

@@ -267,7 +267,7 @@ void TestFirmwareRun::sequenceOverSelectedDevices()
     for (int i = 0; i < supplies.size(); ++i)
         expectedStatus
             << QStringLiteral("Upgrading device %1 of 3: Group 1100 %2").arg(i + 1).arg(devices.at(supplies.at(i)).ip);
-    expectedStatus << QStringLiteral("Upgrade complete: 3 of 3 updated");
+    expectedStatus << QStringLiteral("Upgrade complete: 3 of 3 updated; log: ") + m_page->logFilePath();
     QCOMPARE(m_status, expectedStatus);
 }
 
@@ -296,7 +296,8 @@ void TestFirmwareRun::failureStopsTheSequenceAndResumes()
     QVERIFY(!boxOf(1)->isChecked());
     QVERIFY(boxOf(2)->isChecked());
     QVERIFY(logLines().contains(QStringLiteral("CRITICAL: scripted failure")));
-    QCOMPARE(m_status.last(), QStringLiteral("Upgrade failed on device 2 of 3: Group 1100 10.0.0.12"));
+    QCOMPARE(m_status.last(),
+             QStringLiteral("Upgrade failed on device 2 of 3: Group 1100 10.0.0.12; log: ") + m_page->logFilePath());
 
     // Pressed again, the button resumes with what is left.
     m_page->buttonUpFwPressed();
@@ -309,7 +310,7 @@ void TestFirmwareRun::failureStopsTheSequenceAndResumes()
     QCOMPARE(m_scanRequests, 2);
     QCOMPARE(m_status.mid(m_status.size() - 2),
              (QStringList{QStringLiteral("Upgrading device 1 of 1: Group 1100 10.0.0.13"),
-                          QStringLiteral("Upgrade complete: 1 of 1 updated")}));
+                          QStringLiteral("Upgrade complete: 1 of 1 updated; log: ") + m_page->logFilePath()}));
 }
 
 void TestFirmwareRun::outcomes_data()
@@ -631,13 +632,16 @@ void TestFirmwareRun::closeIsHeldUntilTheWorkerEnds()
     tick({0});
     m_harness->ui.lineEditFirmware1->setText(supplyImage);
     m_page->buttonUpFwPressed();
+    // Asked once; the user agrees to stop the run.
+    m_harness->prompts.answer = QMessageBox::Yes;
     QVERIFY(m_page->holdCloseUntilIdle());
     QVERIFY(m_page->holdCloseUntilIdle());
     QTRY_COMPARE(m_closeRequests, 1);
     QVERIFY(!m_page->upgradeRunning());
     QCOMPARE(m_workers->interruptedRuns(), 1);
-    // Closing wins over the run's own end: no box, no rescan, no next device.
-    QVERIFY(m_harness->prompts.boxes.isEmpty());
+    // Closing wins over the run's own end: no box but the question, no rescan, no next device.
+    QCOMPARE(m_harness->prompts.boxes.size(), 1);
+    QCOMPARE(m_harness->prompts.boxes.first().kind, QStringLiteral("question"));
     QCOMPARE(m_scanRequests, 0);
     QCOMPARE(
         logLines().count(QStringLiteral("Closing: the upgrade is asked to stop; the window closes once it has ended.")),

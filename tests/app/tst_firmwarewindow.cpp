@@ -137,14 +137,17 @@ void TestFirmwareWindow::watchdogTimeComesFromTheSettings()
     QCOMPARE(m_workers->interruptedRuns(), 1);
     QCOMPARE(m_prompts->boxes.size(), 1);
     QCOMPARE(m_prompts->boxes.first().title, QStringLiteral("Firmware Upgrade"));
-    QCOMPARE(m_prompts->boxes.first().text, QStringLiteral("ERROR: Updating failed!"));
+    // The failure, then what became of the unit and where the run's log is.
+    QVERIFY(m_prompts->boxes.first().text.startsWith(QStringLiteral("ERROR: Updating failed!\n\n"
+                                                                    "Group 1100 10.77.9.10: failed (CRITICAL: ")));
+    QVERIFY(m_prompts->boxes.first().text.contains(QStringLiteral("Log: ")));
     QVERIFY(windowEnabled());
     QVERIFY(child<QPlainTextEdit>("plainTextEditFirmware")
                 ->toPlainText()
                 .contains(QStringLiteral("WARNING: No result after 300 ms: the upgrade is asked to stop.\n"
                                          "CRITICAL: update error: Timeout Error!")));
-    QCOMPARE(m_window->statusBar()->currentMessage(),
-             QStringLiteral("Upgrade failed on device 1 of 1: Group 1100 10.77.9.10"));
+    QVERIFY(m_window->statusBar()->currentMessage().startsWith(
+        QStringLiteral("Upgrade failed on device 1 of 1: Group 1100 10.77.9.10; log: ")));
     // The device that failed is off the selection; the table still shows it.
     QCOMPARE(m_window->selectedForUpgrade(), (QList<bool>{false, false}));
     QCOMPARE(m_window->devices().size(), 2);
@@ -156,15 +159,17 @@ void TestFirmwareWindow::successRescansAndFreesTheWindow()
     QTRY_VERIFY_WITH_TIMEOUT(!m_window->firmwarePage().upgradeRunning() && !m_prompts->boxes.isEmpty(), runBoundMs);
     QCOMPARE(m_prompts->boxes.first().kind, QStringLiteral("information"));
     // The unit is not in the lab: the rescan cannot confirm its new version.
-    QVERIFY(m_prompts->boxes.first().text.startsWith(QStringLiteral("Device succesfuly updated!\n\nWARNING: ")));
-    QVERIFY(m_prompts->boxes.first().text.endsWith(
-        QStringLiteral("did not answer the scan after its upgrade: its new firmware version is not known.")));
+    QVERIFY(m_prompts->boxes.first().text.startsWith(
+        QStringLiteral("Device succesfuly updated!\n\nGroup 1100 10.77.9.10: upgraded\n\nWARNING: ")));
+    QVERIFY(m_prompts->boxes.first().text.contains(
+        QStringLiteral("did not answer the scan after its upgrade: its new firmware version is not known.\n\nLog: ")));
     // The rescan of the empty lab leaves an empty table.
     QVERIFY(m_window->devices().isEmpty());
     QCOMPARE(child<QTableWidget>("tableWidgetDeviceFirstTable")->rowCount(), 0);
     QVERIFY(windowEnabled());
     QVERIFY(child<QAction>("actionNew_Scan")->isEnabled());
-    QCOMPARE(m_window->statusBar()->currentMessage(), QStringLiteral("Upgrade complete: 1 of 1 updated"));
+    QVERIFY(
+        m_window->statusBar()->currentMessage().startsWith(QStringLiteral("Upgrade complete: 1 of 1 updated; log: ")));
 }
 
 void TestFirmwareWindow::namedSlotsForwardToThePage()
@@ -203,13 +208,16 @@ void TestFirmwareWindow::namedSlotsForwardToThePage()
 void TestFirmwareWindow::closingWaitsForTheWorker()
 {
     startRun(ScriptedWorkers::waitsForInterruption);
-    // Held open while the worker runs; it is asked to stop and the window closes once it has.
+    // Held open while the worker runs; once the user agrees, it is asked to stop and the window closes
+    // once it has.
+    m_prompts->answer = QMessageBox::Yes;
     QVERIFY(!m_window->close());
     QVERIFY(m_window->isVisible());
     QTRY_VERIFY_WITH_TIMEOUT(!m_window->isVisible(), runBoundMs);
     QVERIFY(!m_window->firmwarePage().upgradeRunning());
     QCOMPARE(m_workers->interruptedRuns(), 1);
-    QVERIFY(m_prompts->boxes.isEmpty());
+    QCOMPARE(m_prompts->boxes.size(), 1);
+    QCOMPARE(m_prompts->boxes.first().kind, QStringLiteral("question"));
     QVERIFY(
         child<QPlainTextEdit>("plainTextEditFirmware")
             ->toPlainText()

@@ -30,8 +30,10 @@ const QString toolAddress = QStringLiteral("10.78.1.1");
 
 int configurationDatagramsSince(int mark)
 {
-    const SimLog::Lines heard = SimLog::lines().mid(mark);
-    return SimLog::udpStartingWith(heard, 30719, "Ostravi Set:").size() + SimLog::udpHeard(heard, 30718).size();
+    // The discovery queries share the ports: only the set packet and the module's IP-SETUP count.
+    const QByteArray ipSetup = QByteArray::fromHex("000000fc49502d5345545550");
+    return SimLog::udpStartingWith(SimLog::lines().mid(mark), 30719, "Ostravi Set:").size() +
+           SimLog::udpStartingWith(SimLog::lines().mid(mark), 30718, ipSetup).size();
 }
 } // namespace
 

@@ -269,7 +269,9 @@ void TestFirmwarePageSafety::versionsBeforeAndAfter()
     upgradeWith(good, flashImage(QStringLiteral("lumen"), QStringLiteral("1.2.03")));
     const QString change = QStringLiteral("BL30 (00:A0:3B:00:09:30): %1 \u2192 1.2.03").arg(version);
     QCOMPARE(m_lab->lastBox().kind, QStringLiteral("information"));
-    QCOMPARE(m_lab->lastBox().text, successText + QStringLiteral("\n\n") + change);
+    // The run's units, then the versions the rescan found, then where the run's log is.
+    QCOMPARE(m_lab->lastBox().text, successText + QStringLiteral("\n\nLumen 10.77.9.30: upgraded\n\n") + change +
+                                        QStringLiteral("\n\nLog: ") + m_lab->window->firmwarePage().logFilePath());
     QVERIFY2(m_lab->log().endsWith(change), qPrintable(m_lab->log()));
     QCOMPARE(m_lab->firmwareShown(good), QStringLiteral("1.2.03"));
 }
@@ -282,7 +284,7 @@ void TestFirmwarePageSafety::unchangedVersionIsAWarning()
                                            "the new firmware may not have been taken.")
                                 .arg(version);
     QCOMPARE(m_lab->lastBox().kind, QStringLiteral("information"));
-    QVERIFY2(m_lab->lastBox().text.endsWith(warning), qPrintable(m_lab->lastBox().text));
+    QVERIFY2(m_lab->lastBox().text.contains(warning + QStringLiteral("\n\nLog: ")), qPrintable(m_lab->lastBox().text));
     QVERIFY(m_lab->log().endsWith(warning));
 }
 

@@ -35,8 +35,8 @@ constexpr auto noFirmwareChosen = "/...";
 constexpr auto logFileName = "update_log_%1.txt";
 constexpr auto logTimeFormat = "yyyy_MM_dd_HH_mm";
 constexpr int progressReset = 0;
-// How long destroying the window waits for a worker asked to stop: the power-supply procedure stops
-// within one of its waits, the beamline and motor-driver procedures do not look and run on to their end.
+// How long destroying the window waits for a worker asked to stop: every procedure stops at its next
+// safe point, and a supply that is installing finishes first; the bound covers a unit that hangs there.
 constexpr unsigned long closeWaitMs = 30000;
 } // namespace
 

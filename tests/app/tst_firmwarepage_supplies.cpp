@@ -396,7 +396,11 @@ void TestFirmwarePageSupplies::watchdogEndsASilentSupply()
     const WorkerRecorder::Run run = m_lab->recorder.last();
     QCOMPARE(run.errors, 1);
     QCOMPARE(run.completions, 0);
+    // The upload had ended: the supply is said to be installing, beyond the stop's reach.
     const QStringList end = {QStringLiteral("Update Socket Closed!"),
+                             QStringLiteral("WARNING: The upload had ended when the upgrade was stopped: the supply "
+                                            "is installing the image and cannot be stopped. Check it once it has "
+                                            "restarted."),
                              QStringLiteral("CRITICAL: update error: Timeout Error!"),
                              QStringLiteral("\nERROR: Unexpected Error")};
     QCOMPARE(run.logs.mid(run.logs.size() - end.size()), end);

@@ -44,6 +44,16 @@ const QString fileHeader = QStringLiteral("[Ostravi]\n[Kestrion - Network Config
                                           "file to change the network configurations of the devices in the list "
                                           "**\n\nKey,Family,Serial Number,MAC Address,IP Address,Subnet Mask,"
                                           "Gateway\n");
+// The command line's CSV carries DHCP as a last column, which the configuration file has not.
+const QString csvHeader = QString(fileHeader).replace(QStringLiteral("Gateway\n"), QStringLiteral("Gateway,DHCP\n"));
+
+// A unit's DHCP word in the command line's output, from what the lab file gives it.
+QString dhcpWord(const QString& dhcp)
+{
+    return dhcp == QLatin1String("1")   ? QStringLiteral("on")
+           : dhcp == QLatin1String("0") ? QStringLiteral("off")
+                                        : QStringLiteral("unknown");
+}
 
 struct CatalogEntry
 {
@@ -279,6 +289,7 @@ QJsonObject TestCliLab::expectedRecord(const QJsonObject& unit) const
         record["GATEWAY"] = QStringLiteral("192.168.0.1");
         record["DHCP"] = QStringLiteral("NA");
     }
+    record["DHCP"] = dhcpWord(record.value("DHCP").toString());
     const CatalogEntry entry = catalog.value(record.value("CODE").toString());
     record["catalogFamily"] = entry.family;
     record["catalogGroup"] = entry.group;
@@ -371,15 +382,15 @@ void TestCliLab::csvIsTheConfigurationFile()
     const CliRunner::Result result = run({"scan", "--csv"});
     QCOMPARE(result.exitCode, 0);
     const QString output = QString::fromUtf8(result.out);
-    QVERIFY(output.startsWith(fileHeader));
+    QVERIFY(output.startsWith(csvHeader));
     QSet<QString> rows;
-    for (const QString& row : output.mid(fileHeader.size()).split(QLatin1Char('\n'), Qt::SkipEmptyParts))
+    for (const QString& row : output.mid(csvHeader.size()).split(QLatin1Char('\n'), Qt::SkipEmptyParts))
         rows.insert(row);
     QSet<QString> expected;
     for (const QString& name : answeringUnits()) {
         const QJsonObject record = expectedRecord(unitNamed(name));
         QStringList fields;
-        for (const char* key : {"CODE", "FAMILY", "SN", "MAC", "IP", "NETMASK", "GATEWAY"})
+        for (const char* key : {"CODE", "FAMILY", "SN", "MAC", "IP", "NETMASK", "GATEWAY", "DHCP"})
             fields << record.value(QLatin1String(key)).toString();
         expected.insert(fields.join(QLatin1Char(',')));
     }
@@ -403,9 +414,13 @@ void TestCliLab::exportWritesWhatCsvPrints()
     const CliRunner::Result printed = run({"scan", "--csv"});
     QCOMPARE(printed.exitCode, 0);
     QVERIFY(written.startsWith(fileHeader));
-    // Two scans may list the units in another order.
+    // Two scans may list the units in another order; the file has no DHCP column.
     QStringList writtenRows = written.split(QLatin1Char('\n'));
-    QStringList printedRows = QString::fromUtf8(printed.out).split(QLatin1Char('\n'));
+    QStringList printedRows;
+    const QString printedFile = QString::fromUtf8(printed.out);
+    QVERIFY(printedFile.startsWith(csvHeader));
+    for (const QString& row : QString(fileHeader + printedFile.mid(csvHeader.size())).split(QLatin1Char('\n')))
+        printedRows << (row.count(QLatin1Char(',')) == 7 ? row.section(QLatin1Char(','), 0, 6) : row);
     writtenRows.sort();
     printedRows.sort();
     QCOMPARE(writtenRows, printedRows);
@@ -757,7 +772,7 @@ void TestCliLab::setSwitchesDhcpOff()
     QCOMPARE(lines(result.out).last(), ps1Mac + ": answers from 10.79.1.110, DHCP off");
     for (const QJsonValue& record : scanJson({"--interface", "kc0"})) {
         if (record.toObject().value("MAC").toString() == ps1Mac)
-            QCOMPARE(record.toObject().value("DHCP").toString(), QStringLiteral("0"));
+            QCOMPARE(record.toObject().value("DHCP").toString(), QStringLiteral("off"));
     }
 }
 

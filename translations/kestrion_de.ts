@@ -796,10 +796,6 @@ Geben Sie dem Gerät zuerst eine Adresse im Subnetz einer ausgewählten Schnitts
         <translation>IP-Adresse:</translation>
     </message>
     <message>
-        <source>192.168.0.10</source>
-        <translation>192.168.0.10</translation>
-    </message>
-    <message>
         <source>Select Firmware</source>
         <translation>Firmware auswählen</translation>
     </message>

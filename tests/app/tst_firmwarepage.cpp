@@ -420,6 +420,9 @@ void TestFirmwarePage::upgradeButtons()
     if (tick)
         boxOf(0)->setChecked(true);
     ui.checkBoxManualIP->setChecked(manual);
+    // The field starts empty: the address is always one the user typed. The workers here are scripted.
+    if (manual)
+        ui.lineEditSetManualIP->setText(QStringLiteral("10.0.0.99"));
     (button == 1 ? ui.lineEditFirmware1 : ui.lineEditFirmware2)->setText(path);
     (button == 1 ? ui.lineEditFirmware2 : ui.lineEditFirmware1)->setText(supplyImage);
     if (button == 1)

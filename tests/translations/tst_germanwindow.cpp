@@ -71,14 +71,21 @@ void TestGermanWindow::cleanup()
     m_prompts.reset();
 }
 
+// A menu text without its access letter's mark, which each language places where it fits.
+static QString withoutAccessMark(QString text)
+{
+    return text.remove(QLatin1Char('&'));
+}
+
 void TestGermanWindow::menusAndHeadersAreGerman()
 {
-    QCOMPARE(widget<QMenu>("menuFile")->title(), QStringLiteral("Datei"));
-    QCOMPARE(widget<QMenu>("menuView")->title(), QStringLiteral("Ansicht"));
-    QCOMPARE(widget<QMenu>("menuTools")->title(), QStringLiteral("Werkzeuge"));
-    QCOMPARE(widget<QMenu>("menuHelp")->title(), QStringLiteral("Hilfe"));
-    QCOMPARE(widget<QAction>("actionNew_Scan")->text(), QStringLiteral("Neue Suche"));
-    QCOMPARE(widget<QAction>("actionApply_Filter")->text(), QStringLiteral("Filter anwenden"));
+    QCOMPARE(withoutAccessMark(widget<QMenu>("menuFile")->title()), QStringLiteral("Datei"));
+    QCOMPARE(withoutAccessMark(widget<QMenu>("menuView")->title()), QStringLiteral("Ansicht"));
+    QCOMPARE(withoutAccessMark(widget<QMenu>("menuTools")->title()), QStringLiteral("Werkzeuge"));
+    QCOMPARE(withoutAccessMark(widget<QMenu>("menuHelp")->title()), QStringLiteral("Hilfe"));
+    QVERIFY(widget<QMenu>("menuFile")->title().contains(QLatin1Char('&')));
+    QCOMPARE(withoutAccessMark(widget<QAction>("actionNew_Scan")->text()), QStringLiteral("Neue Suche"));
+    QCOMPARE(withoutAccessMark(widget<QAction>("actionApply_Filter")->text()), QStringLiteral("Filter anwenden"));
 
     auto* table = widget<QTableWidget>("tableWidgetDeviceFirstTable");
     QStringList headers;
@@ -107,7 +114,7 @@ void TestGermanWindow::logLevelsAndShortcutsStay()
 {
     QCOMPARE(widget<QAction>("actionNew_Scan")->shortcut(), QKeySequence(Qt::Key_Space));
     QCOMPARE(widget<QAction>("actionQuit")->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_Q));
-    QCOMPARE(widget<QAction>("actionApply_Filter")->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_F));
+    QCOMPARE(widget<QAction>("actionApply_Filter")->shortcut(), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_F));
     QVERIFY(QCoreApplication::translate("firmwareUpgrade", "ERROR: Device unconnected").startsWith("ERROR: "));
 }
 

@@ -3,6 +3,7 @@
 #include "common/firmwareimages.h"
 #include "common/simlog.h"
 #include "common/testhome.h"
+#include "common/widgetanimations.h"
 #include "firmwarepagelab.h"
 
 #include <QTemporaryDir>
@@ -28,6 +29,7 @@ private slots:
     void initTestCase();
     void init();
     void cleanup();
+    void cleanupTestCase();
 
     void damagedImageReachesNoUnit_data();
     void damagedImageReachesNoUnit();
@@ -76,6 +78,12 @@ void TestFirmwarePageSafety::cleanup()
 {
     m_lab.reset();
     FirmwarePacing::setCurrent(FirmwarePacing());
+}
+
+// The last test clears a file field mid-fade of its clear button.
+void TestFirmwarePageSafety::cleanupTestCase()
+{
+    letWidgetAnimationsEnd();
 }
 
 QString TestFirmwarePageSafety::flashImage(const QString& name, const QString& version, int lines)

@@ -1,0 +1,28 @@
+// SPDX-FileCopyrightText: 2026 Kestrion developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "journal/journalrecord.h"
+
+#include <QDateTime>
+#include <QString>
+
+// Which changes of the journal to show. Every part left empty lets every change through.
+struct JournalFilter
+{
+    // Found, whatever its letter case, in the unit (MAC, serial, IP, code, family, device), the user,
+    // the message or any old, new or result value (a firmware file's path, an address).
+    QString text;
+    // The unit's MAC, with ":" or "-" and in any letter case.
+    QString mac;
+    // Changes begun at or after since and before until.
+    QDateTime since;
+    QDateTime until;
+
+    bool matches(const JournalRecord& record) const;
+
+    static QString normalisedMac(const QString& mac);
+
+private:
+    bool matchesText(const JournalRecord& record) const;
+};

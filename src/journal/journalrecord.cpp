@@ -1,0 +1,169 @@
+// SPDX-FileCopyrightText: 2026 Kestrion developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "journal/journalrecord.h"
+
+namespace {
+constexpr auto lineKey = "record";
+constexpr auto idKey = "id";
+constexpr auto timeUtcKey = "timeUtc";
+constexpr auto timeLocalKey = "timeLocal";
+constexpr auto userKey = "user";
+constexpr auto kindKey = "kind";
+constexpr auto undoesKey = "undoes";
+constexpr auto unitKey = "unit";
+constexpr auto oldKey = "old";
+constexpr auto newKey = "new";
+constexpr auto outcomeKey = "outcome";
+constexpr auto messageKey = "message";
+constexpr auto resultKey = "result";
+constexpr auto completedUtcKey = "completedUtc";
+constexpr auto completedLocalKey = "completedLocal";
+
+QLatin1String key(const char* name)
+{
+    return QLatin1String(name);
+}
+
+QString utcText(const QDateTime& time)
+{
+    return time.toUTC().toString(Qt::ISODateWithMs);
+}
+
+// With the offset written out, so that the line tells the wall-clock time the user saw.
+QString localText(const QDateTime& time)
+{
+    const QDateTime local = time.toLocalTime();
+    return local.toOffsetFromUtc(local.offsetFromUtc()).toString(Qt::ISODateWithMs);
+}
+
+QDateTime timeFrom(const QJsonObject& object, const char* name)
+{
+    return QDateTime::fromString(object.value(key(name)).toString(), Qt::ISODateWithMs).toUTC();
+}
+
+void insertTimes(QJsonObject& object, const char* utcKey, const char* localKey, const QDateTime& time)
+{
+    object.insert(key(utcKey), utcText(time));
+    object.insert(key(localKey), localText(time));
+}
+} // namespace
+
+QJsonObject JournalRecord::begunJson() const
+{
+    QJsonObject object{{key(lineKey), key(begunLine)}, {key(idKey), id}};
+    insertTimes(object, timeUtcKey, timeLocalKey, begun);
+    object.insert(key(userKey), user);
+    object.insert(key(kindKey), kindName(kind));
+    if (!undoes.isEmpty())
+        object.insert(key(undoesKey), undoes);
+    object.insert(key(unitKey), unit.toJson());
+    object.insert(key(oldKey), before);
+    object.insert(key(newKey), after);
+    return object;
+}
+
+QJsonObject JournalRecord::completionJson(const QString& id, const QDateTime& time, Outcome outcome,
+                                          const QString& message, const QJsonObject& result)
+{
+    QJsonObject object{{key(lineKey), key(completedLine)}, {key(idKey), id}};
+    insertTimes(object, timeUtcKey, timeLocalKey, time);
+    object.insert(key(outcomeKey), outcomeName(outcome));
+    object.insert(key(messageKey), message);
+    if (!result.isEmpty())
+        object.insert(key(resultKey), result);
+    return object;
+}
+
+QJsonObject JournalRecord::toJson() const
+{
+    QJsonObject object = begunJson();
+    object.remove(key(lineKey));
+    object.insert(key(outcomeKey), outcomeName(outcome));
+    object.insert(key(messageKey), message);
+    object.insert(key(resultKey), result);
+    if (completed.isValid())
+        insertTimes(object, completedUtcKey, completedLocalKey, completed);
+    return object;
+}
+
+QString JournalRecord::lineType(const QJsonObject& object)
+{
+    const QString type = object.value(key(lineKey)).toString();
+    return type == key(begunLine) || type == key(completedLine) ? type : QString();
+}
+
+QString JournalRecord::idOf(const QJsonObject& line)
+{
+    return line.value(key(idKey)).toString();
+}
+
+std::optional<JournalRecord> JournalRecord::fromBegunJson(const QJsonObject& object)
+{
+    const std::optional<Kind> kind = kindFromName(object.value(key(kindKey)).toString());
+    JournalRecord record;
+    record.id = object.value(key(idKey)).toString();
+    record.begun = timeFrom(object, timeUtcKey);
+    if (!kind || record.id.isEmpty() || !record.begun.isValid())
+        return std::nullopt;
+    record.kind = *kind;
+    record.user = object.value(key(userKey)).toString();
+    record.undoes = object.value(key(undoesKey)).toString();
+    record.unit = JournalUnit::fromJson(object.value(key(unitKey)).toObject());
+    record.before = object.value(key(oldKey)).toObject();
+    record.after = object.value(key(newKey)).toObject();
+    return record;
+}
+
+void JournalRecord::complete(const QJsonObject& completion)
+{
+    outcome = outcomeFromName(completion.value(key(outcomeKey)).toString());
+    completed = timeFrom(completion, timeUtcKey);
+    message = completion.value(key(messageKey)).toString();
+    result = completion.value(key(resultKey)).toObject();
+}
+
+QString JournalRecord::kindName(Kind kind)
+{
+    switch (kind) {
+    case Kind::NetworkSettings:
+        return QStringLiteral("network");
+    case Kind::FirmwareUpgrade:
+        return QStringLiteral("firmware");
+    case Kind::Undo:
+        return QStringLiteral("undo");
+    }
+    return QString();
+}
+
+std::optional<JournalRecord::Kind> JournalRecord::kindFromName(const QString& name)
+{
+    for (Kind kind : {Kind::NetworkSettings, Kind::FirmwareUpgrade, Kind::Undo}) {
+        if (kindName(kind) == name)
+            return kind;
+    }
+    return std::nullopt;
+}
+
+QString JournalRecord::outcomeName(Outcome outcome)
+{
+    switch (outcome) {
+    case Outcome::Unfinished:
+        return QStringLiteral("unfinished");
+    case Outcome::Succeeded:
+        return QStringLiteral("succeeded");
+    case Outcome::Failed:
+        return QStringLiteral("failed");
+    case Outcome::Cancelled:
+        return QStringLiteral("cancelled");
+    }
+    return QString();
+}
+
+JournalRecord::Outcome JournalRecord::outcomeFromName(const QString& name)
+{
+    for (Outcome outcome : {Outcome::Succeeded, Outcome::Failed, Outcome::Cancelled}) {
+        if (outcomeName(outcome) == name)
+            return outcome;
+    }
+    return Outcome::Unfinished;
+}

@@ -5,6 +5,7 @@
 #include "cli/clicontext.h"
 #include "cli/cliexit.h"
 #include "cli/cliexportcommand.h"
+#include "cli/clihistorycommand.h"
 #include "cli/cliimportcommand.h"
 #include "cli/cliinterfacescommand.h"
 #include "cli/clioutput.h"
@@ -66,6 +67,7 @@ CliApplication::CliApplication() : m_out(stdout), m_err(stderr)
     m_commands.push_back(std::make_unique<CliExportCommand>());
     m_commands.push_back(std::make_unique<CliImportCommand>());
     m_commands.push_back(std::make_unique<CliUpgradeCommand>());
+    m_commands.push_back(std::make_unique<CliHistoryCommand>());
 }
 
 CliApplication::~CliApplication()

@@ -11,7 +11,7 @@
 #include <QtTest>
 
 namespace {
-const QStringList commands{"interfaces", "scan", "set", "export", "import", "upgrade"};
+const QStringList commands{"interfaces", "scan", "set", "export", "import", "upgrade", "history"};
 const QString manualPath = QStringLiteral(KESTRION_SOURCE_DIR "/docs/kestrion-cli.1");
 
 // The long options listed in a help text's Options section.

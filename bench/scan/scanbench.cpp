@@ -7,8 +7,8 @@
 //       -- build/bench/scan/bench_scan [scanTime-ms]
 // (one command line). bench/scan/lab-2000.json is the same mix ten times larger
 // (written by bench/scan/make-lab.py).
+#include "dialogs/networkinterfaces.h"
 #include "discovery/client.h"
-#include "discovery/networkinterfaces.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

@@ -4,15 +4,15 @@
 
 #include "app/devicetable.h"
 #include "dialogs/addressdelegate.h"
+#include "dialogs/networkinterfaces.h"
+#include "dialogs/newnetwsettings.h"
 #include "dialogs/userprompts.h"
-#include "discovery/networkinterfaces.h"
 #include "model/device.h"
 #include "model/wellknownports.h"
 #include "netconf/addressconflicts.h"
 #include "netconf/addresstext.h"
 #include "netconf/changedeviceconfigurations.h"
 #include "netconf/configurationdiff.h"
-#include "netconf/newnetwsettings.h"
 #include "ui_mainwindow.h"
 
 #include <QCheckBox>

@@ -6,8 +6,8 @@
 #include "app/housekeeping.h"
 #include "app/mainwindow.h"
 #include "app/settingslink.h"
+#include "dialogs/networkinterfaces.h"
 #include "dialogs/settings.h"
-#include "discovery/networkinterfaces.h"
 #include "ui_mainwindow.h"
 #include "updates/updates.h"
 

@@ -4,9 +4,9 @@
 #include "common/pageharness.h"
 #include "common/privatenetwork.h"
 #include "common/sampledevices.h"
-#include "discovery/networkinterfaces.h"
+#include "dialogs/networkinterfaces.h"
+#include "dialogs/newnetwsettings.h"
 #include "model/wellknownports.h"
-#include "netconf/newnetwsettings.h"
 #include "ui_mainwindow.h"
 
 #include <QApplication>

@@ -3,7 +3,7 @@
 #include "app/mainwindow.h"
 #include "common/fakeprompts.h"
 #include "common/testhome.h"
-#include "netconf/newnetwsettings.h"
+#include "dialogs/newnetwsettings.h"
 
 #include <QAction>
 #include <QApplication>

@@ -7,9 +7,9 @@
 #include "common/sampledevices.h"
 #include "common/testhome.h"
 #include "dialogs/dialog.h"
+#include "dialogs/networkinterfaces.h"
 #include "dialogs/settings.h"
 #include "discovery/client.h"
-#include "discovery/networkinterfaces.h"
 #include "model/device.h"
 
 #include <QAction>

@@ -3,8 +3,8 @@
 #include "app/mainwindow.h"
 #include "common/fakeprompts.h"
 #include "common/testhome.h"
+#include "dialogs/networkinterfaces.h"
 #include "discovery/client.h"
-#include "discovery/networkinterfaces.h"
 
 #include <QAction>
 #include <QCheckBox>

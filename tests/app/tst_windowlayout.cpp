@@ -5,8 +5,8 @@
 #include "common/privatenetwork.h"
 #include "common/sampledevices.h"
 #include "common/testhome.h"
-#include "discovery/networkinterfaces.h"
-#include "netconf/newnetwsettings.h"
+#include "dialogs/networkinterfaces.h"
+#include "dialogs/newnetwsettings.h"
 
 #include <QAction>
 #include <QApplication>

@@ -3,8 +3,8 @@
 // Runs on the tool side of the lab tests/labs/discovery-edges.json; the expected
 // records below are written by hand from that file.
 #include "common/simlog.h"
+#include "dialogs/networkinterfaces.h"
 #include "discovery/client.h"
-#include "discovery/networkinterfaces.h"
 #include "model/wellknownports.h"
 
 #include <QCoreApplication>

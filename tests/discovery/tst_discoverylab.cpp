@@ -2,8 +2,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Runs on the tool side of the lab tests/labs/discovery-full.json; the expected
 // records below are written by hand from that file.
+#include "dialogs/networkinterfaces.h"
 #include "discovery/client.h"
-#include "discovery/networkinterfaces.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

@@ -1,7 +1,7 @@
 // SPDX-FileCopyrightText: 2026 Kestrion developers
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "common/privatenetwork.h"
-#include "discovery/networkinterfaces.h"
+#include "dialogs/networkinterfaces.h"
 
 #include <QApplication>
 #include <QCheckBox>

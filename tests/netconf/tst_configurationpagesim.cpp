@@ -5,9 +5,9 @@
 #include "common/fakeprompts.h"
 #include "common/simlog.h"
 #include "common/testhome.h"
+#include "dialogs/newnetwsettings.h"
 #include "discovery/client.h"
 #include "netconf/configurationdiff.h"
-#include "netconf/newnetwsettings.h"
 
 #include <QAction>
 #include <QApplication>

@@ -1,8 +1,8 @@
 // SPDX-FileCopyrightText: 2026 Kestrion developers
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "common/simlog.h"
+#include "dialogs/networkinterfaces.h"
 #include "discovery/client.h"
-#include "discovery/networkinterfaces.h"
 #include "netconf/changedeviceconfigurations.h"
 
 #include <QApplication>

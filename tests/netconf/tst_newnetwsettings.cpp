@@ -1,6 +1,6 @@
 // SPDX-FileCopyrightText: 2026 Kestrion developers
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "netconf/newnetwsettings.h"
+#include "dialogs/newnetwsettings.h"
 
 #include <QLabel>
 #include <QLineEdit>

@@ -5,8 +5,8 @@
 #include "app/translations.h"
 #include "common/fakeprompts.h"
 #include "common/testhome.h"
+#include "dialogs/networkinterfaces.h"
 #include "discovery/client.h"
-#include "discovery/networkinterfaces.h"
 
 #include <QAction>
 #include <QDialogButtonBox>

@@ -6,7 +6,6 @@
 
 #include <QDialog>
 #include <QList>
-#include <QMetaType>
 #include <QNetworkInterface>
 
 #include <memory>
@@ -49,6 +48,3 @@ private:
     std::unique_ptr<Ui::NetworkInterfaces> ui;
     QList<interfaces_t> m_interfaces;
 };
-
-Q_DECLARE_METATYPE(interfaces_t)
-Q_DECLARE_METATYPE(QList<interfaces_t>)

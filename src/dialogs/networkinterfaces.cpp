@@ -1,6 +1,6 @@
 // SPDX-FileCopyrightText: 2026 Kestrion developers
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "discovery/networkinterfaces.h"
+#include "dialogs/networkinterfaces.h"
 
 #include "dialogs/columnfit.h"
 #include "discovery/hostinterfaces.h"

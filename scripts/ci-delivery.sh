@@ -40,6 +40,14 @@ package_checks() {
     for size in 16 32 48 64 128 256; do
         file "$staged/usr/share/icons/hicolor/${size}x${size}/apps/"*.png | grep -q "PNG image data, $size x $size"
     done
+    # Both programs, each with its manual page.
+    local program
+    for program in kestrion kestrion-cli; do
+        if [ ! -x "$staged/usr/bin/$program" ] || [ ! -s "$staged/usr/share/man/man1/$program.1.gz" ]; then
+            echo "ci-delivery: $program or its manual page is not installed" >&2
+            return 1
+        fi
+    done
     rm -rf "$staged"
 }
 
@@ -50,6 +58,8 @@ smoke_start_installed() {
     deb="$(ls -t "$BUILD_DIR"/kestrion_*.deb | head -1)"
     # Without the recommended packages: the check is about what the package itself needs.
     DEBIAN_FRONTEND=noninteractive apt-get install -y --no-install-recommends "./$deb"
+    # The command-line program starts without a display and without the window's libraries.
+    env -i PATH=/usr/bin:/bin /usr/bin/kestrion-cli --version
     home="$(mktemp -d)"
     chown nobody:nogroup "$home"
     unshare --net -- setpriv --reuid=nobody --regid=nogroup --clear-groups --inh-caps=-all --bounding-set=-all \

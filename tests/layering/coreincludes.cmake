@@ -10,7 +10,7 @@
 
 cmake_minimum_required(VERSION 3.16)
 
-set(engine_folders model discovery netconf firmware cli)
+set(engine_folders model discovery netconf firmware journal cli)
 set(window_folders dialogs app updates forms resources)
 
 set(qt_window_dirs "")

@@ -37,7 +37,10 @@ firmwareUpgrade::firmwareUpgrade(QObject* parent, QString firmwarePath, int devi
     : QThread(parent), m_firmwarePath(std::move(firmwarePath)), m_deviceCount(deviceCount),
       m_selected(std::move(selected)), m_devices(std::move(devices)), m_manualIp(std::move(manualIp)),
       m_deviceCode(QStringLiteral(""))
-{}
+{
+    // Whatever part of the run reports it, the first error line is the reason a failure gives.
+    connect(this, &firmwareUpgrade::signalPrintMessage, this, &firmwareUpgrade::noteErrorLine, Qt::DirectConnection);
+}
 
 firmwareUpgrade::~firmwareUpgrade()
 {
@@ -83,6 +86,23 @@ void firmwareUpgrade::run()
     // The default slack makes the beamline's 1 ms pause per line last 1.1 ms: 2 s more on a 20,000-line image.
     prctl(PR_SET_TIMERSLACK, sleepSlackNs);
 #endif
+    m_outcome = UpgradeOutcome();
+    m_firstErrorLine.clear();
+    m_stoppedOnRequest = false;
+    const bool deviceTaken = upgradeFirstSelected();
+    // A failed unit ends the run: the manual address is not tried after it.
+    if (!m_manualIp.isEmpty() && !m_outcome.failed())
+        upgradeManualAddress();
+    if (!deviceTaken && m_manualIp.isEmpty()) {
+        log(tr("ERROR: No device to upgrade: none is selected and no address was given."));
+        fail();
+    }
+    announceOutcome();
+}
+
+// False when no device is selected.
+bool firmwareUpgrade::upgradeFirstSelected()
+{
     for (int i = 0; i < m_deviceCount && i < m_devices.size() && i < m_selected.size(); ++i) {
         m_deviceCode = m_devices.at(i).code;
         if (!m_selected.at(i))
@@ -93,21 +113,60 @@ void firmwareUpgrade::run()
         // A family without a procedure is refused by identification, with its own message.
         const std::optional<FirmwareImageKind> kind = UpgradeSelection::imageKindFor(m_deviceCode);
         if (kind && !imageIsSound(*kind))
-            return;
+            return true;
         if (device::isXport(m_deviceCode))
             firmwareKolvexUpdate();
         else if (device::isPsRecovery(m_deviceCode))
             firmwareUpdatePowerSupplies(false);
         else
             connectTcpClient();
-        break;
+        return true;
     }
-    if (!m_manualIp.isEmpty()) {
-        logBanner(m_manualIp);
-        m_deviceIp = m_manualIp;
-        if (imageIsSound(UpgradeSelection::manualImageKind()))
-            firmwareUpdatePowerSupplies(false);
+    return false;
+}
+
+void firmwareUpgrade::upgradeManualAddress()
+{
+    logBanner(m_manualIp);
+    m_deviceIp = m_manualIp;
+    if (imageIsSound(UpgradeSelection::manualImageKind()))
+        firmwareUpdatePowerSupplies(false);
+}
+
+void firmwareUpgrade::complete()
+{
+    if (!m_outcome.failed())
+        m_outcome = UpgradeOutcome::upgraded();
+}
+
+void firmwareUpgrade::fail()
+{
+    if (m_outcome.failed())
+        return;
+    const QString reason = m_firstErrorLine.isEmpty() ? tr("the upgrade failed") : m_firstErrorLine;
+    m_outcome = UpgradeOutcome::failure(reason, m_stoppedOnRequest);
+}
+
+// A procedure that ended without saying how is a failure too: the page and the command line wait for a result.
+void firmwareUpgrade::announceOutcome()
+{
+    if (!m_outcome.hasResult()) {
+        log(tr("ERROR: The upgrade ended without a result."));
+        // Gone quiet after a stop was asked for, it stopped as asked.
+        if (isInterruptionRequested())
+            markStoppedOnRequest();
+        fail();
     }
+    if (m_outcome.succeeded())
+        emit signalProcedureCompleted();
+    else
+        emit signalErrorDetected();
+}
+
+void firmwareUpgrade::noteErrorLine(const QString& message)
+{
+    if (m_firstErrorLine.isEmpty())
+        m_firstErrorLine = UpgradeOutcome::errorLineOf(message);
 }
 
 QString firmwareUpgrade::sendCommand(QTcpSocket* socket, QString command)
@@ -152,7 +211,7 @@ void firmwareUpgrade::connectTcpClient()
         // A connection still being set up after the wait is no more use than a refused one.
         socket.abort();
         log(tr("Device Unconnected! exit..."));
-        emit signalErrorDetected();
+        fail();
         return;
     }
     log(tr("Device Connected!"));
@@ -162,7 +221,7 @@ void firmwareUpgrade::connectTcpClient()
     if (command.isEmpty()) {
         log(device::isCurrentTr(m_deviceCode) ? tr("ERROR: Current Transdurers are not supported!")
                                               : tr("ERROR: Unrecognized device family!"));
-        emit signalErrorDetected();
+        fail();
         return;
     }
     const QString answer = sendCommand(&socket, command);
@@ -172,12 +231,12 @@ void firmwareUpgrade::connectTcpClient()
     // A run that stops here must say so: the page and the command line wait for its outcome.
     if (answer.isEmpty()) {
         log(tr("No response from device"));
-        emit signalErrorDetected();
+        fail();
         return;
     }
     if (answer.contains(QLatin1String(refusal))) {
         log(tr("ERROR: the unit refused identification: \"%1\"").arg(UnitAnswer::quote(answer.toUtf8())));
-        emit signalErrorDetected();
+        fail();
         return;
     }
     log(tr("Device name: ") + answer);
@@ -231,7 +290,7 @@ bool firmwareUpgrade::imageIsSound(FirmwareImageKind wanted)
         return true;
     log(result.message);
     log(tr("ERROR: The firmware file was refused before anything was sent to the unit."));
-    emit signalErrorDetected();
+    fail();
     return false;
 }
 

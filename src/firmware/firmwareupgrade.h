@@ -4,6 +4,7 @@
 
 #include "firmware/firmwareimagecheck.h"
 #include "firmware/unitanswer.h"
+#include "firmware/upgradeoutcome.h"
 #include "model/device_t.h"
 
 #include <QFile>
@@ -15,8 +16,8 @@ class QTcpSocket;
 
 // Upgrades the firmware of one device on a thread of its own: picks the first selected device (then the
 // manual address, if any), identifies it on its command port and runs the procedure of its family.
-// Everything it has to say reaches the page as signals; a run ends with exactly one of
-// signalProcedureCompleted() or signalErrorDetected(), except for the few quiet exits of identification.
+// Everything it has to say reaches the page as signals; every run ends with exactly one of
+// signalProcedureCompleted() or signalErrorDetected(), and outcome() then tells how it ended and why.
 class firmwareUpgrade : public QThread
 {
     Q_OBJECT
@@ -38,6 +39,9 @@ public:
     // the row it was chosen in says; normalMode leaves it to the file's name. Set before start().
     void setMotorDriverDsp(int dsp) { m_dspRow = dsp; }
 
+    // How the last run ended; read it once the thread has finished.
+    UpgradeOutcome outcome() const { return m_outcome; }
+
 signals:
     void signalPrintMessage(QString message, bool append = true);
     void signalProgressBarUpdate(int value);
@@ -54,6 +58,14 @@ public slots:
 
 protected:
     void run() override;
+
+    // The run's outcome is decided here only: the first failure stays and outweighs a completion.
+    void complete();
+    void fail();
+    // The failure that follows is the run stopping at a safe point because it was asked to.
+    void markStoppedOnRequest() { m_stoppedOnRequest = true; }
+    // The one final signal of a run, from its outcome.
+    void announceOutcome();
 
     QString sendCommand(QTcpSocket* socket, QString command);
     void connectTcpClient();
@@ -90,6 +102,13 @@ private:
     static void discardPendingInput(QTcpSocket& socket);
     void log(const QString& message);
     void logBanner(const QString& address);
+    void noteErrorLine(const QString& message);
+    bool upgradeFirstSelected();
+    void upgradeManualAddress();
+
+    UpgradeOutcome m_outcome;
+    QString m_firstErrorLine;
+    bool m_stoppedOnRequest = false;
     QString identificationCommand();
     bool imageIsSound(FirmwareImageKind wanted);
     int motorDriverDsp();

@@ -37,7 +37,7 @@ void firmwareUpgrade::firmwareUpdateBeamline()
     socket.close();
     log(tr("Remote update succesful!"));
     log(tr("Kestrion has finished to update the device with success."));
-    emit signalProcedureCompleted();
+    complete();
 }
 
 // An instrument that cannot be reached is found out by the first command, which gets no answer.
@@ -73,13 +73,13 @@ bool firmwareUpgrade::readSectors(QList<qint8>& sectors)
         log(tr("ERROR: the firmware file writes at or above address 800000 (hexadecimal), beyond the "
                "flash sectors this tool can erase; nothing was sent"));
         m_firmwareFile.close();
-        emit signalErrorDetected();
+        fail();
         return false;
     }
     log(opened ? tr("ERROR: the firmware file holds no S1, S2 or S3 record with a readable address")
                : tr("ERROR: cannot read the firmware file, ") + m_firmwareFile.errorString());
     m_firmwareFile.close();
-    emit signalErrorDetected();
+    fail();
     return false;
 }
 
@@ -106,7 +106,7 @@ bool firmwareUpgrade::eraseSectors(QTcpSocket& socket, const QList<qint8>& secto
     if (!m_firmwareFile.open(QIODevice::ReadOnly)) {
         log(tr("ERROR: cannot read the firmware file, ") + m_firmwareFile.errorString());
         reportFlashIncomplete();
-        emit signalErrorDetected();
+        fail();
         return false;
     }
     sendToBeamline(socket, writeModeCommand);
@@ -179,7 +179,7 @@ bool firmwareUpgrade::beamlineConfirmed(QTcpSocket& socket, const QString& step,
         break;
     }
     reportFlashIncomplete();
-    emit signalErrorDetected();
+    fail();
     return false;
 }
 
@@ -191,7 +191,8 @@ bool firmwareUpgrade::stoppedBefore(const QString& step)
         return false;
     log(tr("ERROR: The upgrade was stopped before %1.").arg(step));
     reportFlashIncomplete();
-    emit signalErrorDetected();
+    markStoppedOnRequest();
+    fail();
     return true;
 }
 

@@ -27,7 +27,7 @@ void firmwareUpgrade::firmwareKolvexUpdate()
     emit signalPrintMessage(tr("Update Kolvex Firmware:"), true);
     const int dsp = motorDriverDsp();
     if (dsp == dspProgMode::normalMode) {
-        emit signalErrorDetected();
+        fail();
         return;
     }
     emit signalPrintMessage(dsp == dspProgMode::programCommunication
@@ -37,14 +37,15 @@ void firmwareUpgrade::firmwareKolvexUpdate()
 
     if (isInterruptionRequested()) {
         log(tr("ERROR: The upgrade was stopped before the module was touched."));
-        emit signalErrorDetected();
+        markStoppedOnRequest();
+        fail();
         return;
     }
     emit signalPrintMessage(tr("Set Baudrate to 38400..."), true);
     m_errorDetected = false;
     // Nothing is stored by the module until the menu's save: a failure here leaves it as it was.
     if (!setXportBaudRate(programmingBaudRate)) {
-        emit signalErrorDetected();
+        fail();
         return;
     }
     m_dspSelector = dsp;
@@ -87,7 +88,7 @@ void firmwareUpgrade::updateDspKolvex(QString ip, QString firmwarePath, int dsp)
 {
     if (!programDsp(ip, firmwarePath, dsp)) {
         restoreKolvexModule(true);
-        emit signalErrorDetected();
+        fail();
         return;
     }
     emit signalProgressBarUpdate(progressTransferred);
@@ -95,7 +96,7 @@ void firmwareUpgrade::updateDspKolvex(QString ip, QString firmwarePath, int dsp)
     emit signalPrintMessage(tr("Set Baudrate to 921600..."), true);
     if (!setXportBaudRate(normalBaudRate)) {
         restoreKolvexModule(true);
-        emit signalErrorDetected();
+        fail();
         return;
     }
     emit signalPrintMessage(tr("Done!"), true);
@@ -116,12 +117,12 @@ void firmwareUpgrade::onLantronixTimeoutReset()
     }
     if (m_errorDetected) {
         restoreKolvexModule(false);
-        emit signalErrorDetected();
+        fail();
         return;
     }
     emit signalProgressBarUpdate(progressComplete);
     emit signalPrintMessage(tr("Process completed! wait for restart..."), true);
-    emit signalProcedureCompleted();
+    complete();
 }
 
 // Reports arrive directly on this thread, so m_errorDetected already tells the outcome on return.
@@ -163,6 +164,7 @@ bool firmwareUpgrade::programDsp(const QString& ip, const QString& firmwarePath,
     const auto stopped = [this](const QString& step) {
         if (!isInterruptionRequested())
             return false;
+        markStoppedOnRequest();
         onErrorDetected(tr("ERROR: The upgrade was stopped before %1.").arg(step));
         return true;
     };
@@ -178,8 +180,12 @@ bool firmwareUpgrade::programDsp(const QString& ip, const QString& firmwarePath,
     emit signalPrintMessage(tr("Done!"), true);
     emit signalPrintMessage(tr("Program..."), true);
     transfer.readAndSendFirmware(firmwarePath, ip);
-    if (m_errorDetected)
+    if (m_errorDetected) {
+        // The transfer stops between two frames once asked to, and says so.
+        if (isInterruptionRequested())
+            markStoppedOnRequest();
         return false;
+    }
     emit signalPrintMessage(tr("Done!"), true);
     return true;
 }

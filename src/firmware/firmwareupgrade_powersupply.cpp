@@ -67,12 +67,15 @@ void firmwareUpgrade::firmwareUpdatePowerSupplies(bool checkDcLink)
     log(tr("Update Socket Closed!"));
 
     if (timedOut) {
+        // Only the installation report's own bound is a failure of the supply's.
+        if (interrupted || isInterruptionRequested())
+            markStoppedOnRequest();
         if (!interrupted)
             log(tr("WARNING: The upload had ended when the upgrade was stopped: the supply is installing the image "
                    "and cannot be stopped. Check it once it has restarted."));
         log(tr("CRITICAL: update error: Timeout Error!"));
         log(tr("\nERROR: Unexpected Error"));
-        emit signalErrorDetected();
+        fail();
         return;
     }
     if (!PowerSupplyAnswers::isAccepted(reply)) {
@@ -82,13 +85,13 @@ void firmwareUpgrade::firmwareUpdatePowerSupplies(bool checkDcLink)
                 : tr("CRITICAL: update error: the supply's report ended neither with #ACK nor with #NAK: \"%1\"")
                       .arg(UnitAnswer::quote(reply.toUtf8())));
         log(tr("\nERROR: Unexpected Error"));
-        emit signalErrorDetected();
+        fail();
         return;
     }
     log(tr("Firmware Updated!"));
     emit signalProgressBarUpdate(fullProgress);
     rebootPowerSupply();
-    emit signalProcedureCompleted();
+    complete();
 }
 
 // The output must be off and, where asked, the DC link within its limit; a supply that does not
@@ -102,13 +105,13 @@ bool firmwareUpgrade::powerSupplyIsIdle(bool checkDcLink)
     if (!outputOn) {
         reportUnreadableStatus(status);
         command.close();
-        emit signalErrorDetected();
+        fail();
         return false;
     }
     if (*outputOn) {
         log(tr("CRITICAL: module is in ON mode! PLEASE PUT IT IN OFF BEFORE TO PERFORM A FIRMWARE UPDATE"));
         command.close();
-        emit signalErrorDetected();
+        fail();
         return false;
     }
     if (checkDcLink) {
@@ -118,7 +121,7 @@ bool firmwareUpgrade::powerSupplyIsIdle(bool checkDcLink)
         if (check.verdict != PowerSupplyAnswers::DcLink::Within) {
             log(check.message);
             command.close();
-            emit signalErrorDetected();
+            fail();
             return false;
         }
     }
@@ -148,7 +151,7 @@ bool firmwareUpgrade::openFirmwareFile()
     if (!m_firmwareFile.open(QIODevice::ReadOnly)) {
         m_firmwareFile.close();
         log(tr("CRITICAL: error in file opening, ") + m_firmwareFile.errorString());
-        emit signalErrorDetected();
+        fail();
         return false;
     }
     log(tr("Firmware Opened!"));
@@ -165,7 +168,7 @@ bool firmwareUpgrade::connectUploadPort(QTcpSocket& upload)
         log(tr("Please check that your device is connected and try again..."));
         upload.close();
         m_firmwareFile.close();
-        emit signalErrorDetected();
+        fail();
         return false;
     }
     log(tr("Socket Connection to ") + m_deviceIp);
@@ -214,7 +217,7 @@ bool firmwareUpgrade::writeUploadChunks(QTcpSocket& upload, QByteArray& pending)
         log(tr("CRITICAL: Packet transmitted with erros"));
         upload.close();
         m_firmwareFile.close();
-        emit signalErrorDetected();
+        fail();
         return false;
     }
     pending.clear();
@@ -262,7 +265,7 @@ bool firmwareUpgrade::waitForInstallation(QTcpSocket& upload, int progress, bool
         if (isWaitError(upload)) {
             log(tr("CRITICAL: socket error, ") + upload.errorString());
             upload.close();
-            emit signalErrorDetected();
+            fail();
             return false;
         }
         target = qMax(target, PowerSupplyAnswers::progress(reply).value_or(target));

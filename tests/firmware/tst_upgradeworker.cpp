@@ -173,6 +173,10 @@ private slots:
         QCOMPARE(run.events.finalSignals(), 1);
         QCOMPARE(run.events.errors, 1);
         QCOMPARE(instrument.connections(), 1);
+        const UpgradeOutcome outcome = run.worker.outcome();
+        QVERIFY(outcome.failed());
+        QVERIFY(!outcome.stoppedOnRequest());
+        QCOMPARE(outcome.reason(), last.startsWith("ERROR") ? last : QStringLiteral("the upgrade failed"));
     }
 
     void familiesWithoutProcedureAreRefused_data()
@@ -200,6 +204,7 @@ private slots:
                  QStringList({"Try to connect...", "Device Connected!", "Check version...", message}));
         QCOMPARE(run.events.events.last(), QStringLiteral("error"));
         QCOMPARE(run.events.finalSignals(), 1);
+        QCOMPARE(run.worker.outcome().reason(), message);
         QCOMPARE(instrument.connections(), 1);
         QVERIFY(instrument.commands().isEmpty());
     }
@@ -245,6 +250,7 @@ private slots:
         QCOMPARE(run.events.logs.mid(3), QStringList({"Try to connect...", "Device Unconnected! exit..."}));
         QCOMPARE(run.events.events.last(), QStringLiteral("error"));
         QCOMPARE(run.events.finalSignals(), 1);
+        QVERIFY(run.worker.outcome().failed());
     }
 
     void onlyTheFirstSelectedDeviceIsUpgraded()
@@ -277,7 +283,9 @@ private slots:
         WorkerEvents events(worker);
         worker.start();
         QTRY_VERIFY(events.finished);
-        QVERIFY(events.events.isEmpty());
+        QCOMPARE(events.events, QStringList({"log:ERROR: No device to upgrade: none is selected and no address was "
+                                             "given.",
+                                             "error"}));
         QCOMPARE(instrument.connections(), 0);
     }
 
@@ -334,16 +342,23 @@ private slots:
         QVERIFY(run.runToEnd());
         const QStringList banners = run.events.logs.filter("Device IP: ");
         QCOMPARE(banners, QStringList({"Device IP: " + deviceA, "Device IP: " + manualAddress}));
-        QCOMPARE(run.events.completions, 2);
+        // Both units upgraded, and the run still ends with one signal.
+        QCOMPARE(run.events.completions, 1);
+        QCOMPARE(run.events.finalSignals(), 1);
+        QVERIFY(run.worker.outcome().succeeded());
         QCOMPARE(listedUpload.received(), QByteArray("image"));
         QCOMPARE(manualUpload.received(), QByteArray("image"));
     }
 
-    void nothingSelectedAndNoManualAddressDoesNothing()
+    void nothingSelectedAndNoManualAddressSendsNothing()
     {
+        FakeCommandPort instrument(deviceA);
         UpgradeRun run({device("1100", deviceA)}, {false}, missingFile);
         QVERIFY(run.runToEnd());
-        QVERIFY(run.events.events.isEmpty());
+        QCOMPARE(run.events.events,
+                 QStringList({"log:ERROR: No device to upgrade: none is selected and no address was given.", "error"}));
+        QCOMPARE(instrument.connections(), 0);
+        QVERIFY(run.worker.outcome().failed());
     }
 
     void commandExchange_data()

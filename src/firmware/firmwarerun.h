@@ -1,0 +1,62 @@
+// SPDX-FileCopyrightText: 2026 Kestrion developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "firmware/upgradeoutcome.h"
+
+#include <QObject>
+#include <QPointer>
+#include <QString>
+
+class QTimer;
+class firmwareUpgrade;
+
+// The upgrade of one unit by one worker thread, for the firmware page and the command line alike: it passes
+// on what the worker says, asks it to stop when its time is up or when cancelled (the worker stops at its
+// next safe point), and once the thread has ended emits finished() exactly once with the run's outcome.
+class FirmwareRun : public QObject
+{
+    Q_OBJECT
+
+public:
+    // Takes the worker, not yet started; `timeoutMs` is the watchdog's time.
+    FirmwareRun(firmwareUpgrade* worker, int timeoutMs, QObject* parent = nullptr);
+    // A worker still running is asked to stop and waited for (see stopAndWait()).
+    ~FirmwareRun() override;
+
+    firmwareUpgrade* worker() const { return m_worker; }
+    void start();
+    // Asks the worker to stop at its next safe point.
+    void cancel();
+    bool isRunning() const;
+    // The watchdog fired while the worker ran.
+    bool timedOut() const { return m_timedOut; }
+    // Asks a running worker to stop and waits for it at most `waitMs`. False when it still runs: it is then
+    // let go to end with the process, since destroying a running thread would abort the program.
+    bool stopAndWait(unsigned long waitMs);
+
+    // What a worker that never said how it ended is taken to have done: an error outweighs a completion.
+    static UpgradeOutcome outcomeFromSignals(bool errorSeen, bool completionSeen, const QString& firstErrorLine);
+
+signals:
+    void message(const QString& text);
+    void progress(int value);
+    // The watchdog asked the worker to stop.
+    void watchdogExpired(int timeoutMs);
+    void finished(const UpgradeOutcome& outcome);
+
+private:
+    void connectWorker();
+    void onWatchdog();
+    void onWorkerFinished();
+    void onMessage(const QString& text);
+
+    QPointer<firmwareUpgrade> m_worker;
+    QTimer* m_watchdog;
+    int m_timeoutMs;
+    bool m_timedOut = false;
+    bool m_errorSeen = false;
+    bool m_completionSeen = false;
+    bool m_finished = false;
+    QString m_firstErrorLine;
+};

@@ -268,7 +268,14 @@ void TestFirmwarePageSupplies::failureStopsTheSequenceAndResumes()
     QVERIFY(m_lab->upgrade(1, runBoundMs));
     QCOMPARE(m_lab->lastBox().kind, QStringLiteral("critical"));
     QCOMPARE(m_lab->lastBox().title, QStringLiteral("Firmware Upgrade"));
-    QVERIFY2(m_lab->lastBox().text.startsWith(failureText), qPrintable(m_lab->lastBox().text));
+    const QString box = m_lab->lastBox().text;
+    QVERIFY2(box.startsWith(failureText), qPrintable(box));
+    // The end box names every unit of the run with its outcome, the failure with the unit's first error.
+    QVERIFY2(box.contains(QStringLiteral(" 10.77.2.23: upgraded\n")), qPrintable(box));
+    QVERIFY2(box.contains(QStringLiteral(" 10.77.2.24: failed (CRITICAL: module is in ON mode!")), qPrintable(box));
+    QVERIFY2(box.contains(QStringLiteral(" 10.77.2.25: not started\n")), qPrintable(box));
+    // The failure's rescan already shows the unit upgraded before it with its new version.
+    QCOMPARE(m_lab->firmwareShown(a), QStringLiteral("2.3.00"));
     QVERIFY(m_lab->windowEnabled());
     QCOMPARE(m_lab->recorder.runs().size(), 2);
     QCOMPARE(m_lab->recorder.runs().at(1).errors, 1);

@@ -1,5 +1,6 @@
 // SPDX-FileCopyrightText: 2026 Kestrion developers
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "app/terminationsignal.h"
 #include "common/firmwareimages.h"
 #include "common/simlog.h"
 #include "common/testhome.h"
@@ -9,6 +10,9 @@
 #include <QAction>
 #include <QTemporaryDir>
 #include <QtTest>
+
+#include <csignal>
+#include <unistd.h>
 
 namespace {
 constexpr int runBoundMs = 30000;
@@ -31,6 +35,7 @@ private slots:
 
     void cancelWhileInstallingStartsNoOtherUnit();
     void quitAnsweredYesEndsWithTheLogSaved();
+    void sigtermEndsWithTheLogSavedAndAsksNothing();
 
 private:
     void startOnSilentSupply(const QStringList& ips);
@@ -123,6 +128,33 @@ void TestUpgradeControlLab::quitAnsweredYesEndsWithTheLogSaved()
     m_lab->window->close();
     QTRY_VERIFY_WITH_TIMEOUT(!m_lab->window->isVisible(), quitBoundMs + 2000);
     QVERIFY(clock.elapsed() < quitBoundMs + 2000);
+    QFile file(m_lab->window->firmwarePage().logFilePath());
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QString saved = QString::fromUtf8(file.readAll());
+    QVERIFY2(saved.contains(QStringLiteral("Install new firmware:")), qPrintable(saved));
+    QVERIFY2(saved.contains(QStringLiteral("The upgrade was stopped for quitting")), qPrintable(saved));
+}
+
+// A real SIGTERM to this process, as a session manager or `kill` sends it: nobody is there to answer a
+// question, so the run is stopped at its safe point without one, the log is saved and the window closes.
+void TestUpgradeControlLab::sigtermEndsWithTheLogSavedAndAsksNothing()
+{
+    TerminationSignal termination;
+    QObject::connect(&termination, &TerminationSignal::received, m_lab->window.get(), &MainWindow::onTerminate);
+    startOnSilentSupply({silentSupply});
+    m_lab->window->firmwarePage().setQuitWaitMs(quitBoundMs);
+    const auto questions = [this]() {
+        return std::count_if(m_lab->prompts->boxes.cbegin(), m_lab->prompts->boxes.cend(),
+                             [](const FakePrompts::Box& box) { return box.kind == QLatin1String("question"); });
+    };
+    const auto questionsBefore = questions();
+    QElapsedTimer clock;
+    clock.start();
+    QCOMPARE(::kill(::getpid(), SIGTERM), 0);
+    QTRY_VERIFY_WITH_TIMEOUT(!m_lab->window->isVisible(), quitBoundMs + 2000);
+    QVERIFY(clock.elapsed() < quitBoundMs + 2000);
+    QCOMPARE(questions(), questionsBefore);
+    QVERIFY(!m_lab->window->firmwarePage().upgradeRunning());
     QFile file(m_lab->window->firmwarePage().logFilePath());
     QVERIFY(file.open(QIODevice::ReadOnly));
     const QString saved = QString::fromUtf8(file.readAll());

@@ -11,7 +11,10 @@ namespace {
 QString comparable(const Device_t& device, EnumFieldMandatory field)
 {
     const QString text = deviceField(device, field);
-    return field == DHCP ? UnitText::dhcpWord(text) : text;
+    if (field == DHCP)
+        return UnitText::dhcpWord(text);
+    // Units and files write MACs in either case and with either separator.
+    return field == MAC ? text.toUpper().replace(QLatin1Char('-'), QLatin1Char(':')) : text;
 }
 } // namespace
 

@@ -9,7 +9,7 @@
 #include <QStringList>
 
 // Runs the real kestrion-cli binary (KESTRION_CLI_BIN) with a home and a
-// configuration directory of the caller's, so that no test sees another's settings.
+// configuration and data directory of the caller's, so that no test sees another's settings or journal.
 class CliRunner
 {
 public:
@@ -26,6 +26,9 @@ public:
 
     static QString program() { return QStringLiteral(KESTRION_CLI_BIN); }
     static QString configDirectory(const QString& home) { return home + QStringLiteral("/.config"); }
+    // The journal and the last scan: the home's own, whatever the caller's environment says.
+    static QString dataHome(const QString& home) { return home + QStringLiteral("/.local/share"); }
+    static QString dataDirectory(const QString& home) { return dataHome(home) + QStringLiteral("/Ostravi/Kestrion"); }
     static QString settingsPath(const QString& home)
     {
         return configDirectory(home) + QStringLiteral("/Ostravi/Kestrion/kestrionConfig.ini");
@@ -37,6 +40,7 @@ public:
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         environment.insert(QStringLiteral("HOME"), home);
         environment.insert(QStringLiteral("XDG_CONFIG_HOME"), configDirectory(home));
+        environment.insert(QStringLiteral("XDG_DATA_HOME"), dataHome(home));
         process.setProcessEnvironment(environment);
         process.start(program(), arguments);
         Result result;

@@ -101,7 +101,7 @@ void TestCliHelp::commandHelp_data()
     QTest::addColumn<QString>("command");
     QTest::addColumn<QStringList>("options");
     QTest::newRow("interfaces") << "interfaces" << QStringList{"help", "interface"};
-    QTest::newRow("scan") << "scan" << QStringList{"help", "json", "csv", "interface", "range", "time"};
+    QTest::newRow("scan") << "scan" << QStringList{"help", "json", "csv", "diff", "interface", "range", "time"};
     QTest::newRow("set") << "set"
                          << QStringList{"help",      "ip",    "mask", "gateway", "dhcp", "no-verify", "allow-duplicate",
                                         "interface", "range", "time"};
@@ -110,6 +110,7 @@ void TestCliHelp::commandHelp_data()
                             << QStringList{"help", "dry-run", "allow-duplicate", "interface", "range", "time"};
     QTest::newRow("upgrade") << "upgrade" << QStringList{"help",  "mac", "ip",        "file",  "timeout", "json",
                                                          "force", "dsp", "interface", "range", "time"};
+    QTest::newRow("history") << "history" << QStringList{"help", "device", "since", "search", "json"};
 }
 
 void TestCliHelp::commandHelp()

@@ -3,7 +3,6 @@
 #include "firmware/dspprogmode.h"
 
 #include "firmware/firmwarepacing.h"
-#include "model/wellknownports.h"
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
@@ -60,28 +59,29 @@ void processPendingEvents()
 }
 } // namespace
 
-QList<QByteArray> dspProgMode::commands = {
-    pinCommand(setDirections, bootPins, allOutputs),
-    pinCommand(setActiveLevels, bootPins, activeHigh),
-    pinCommand(setCurrentStates, bootPins, allInactive),
-    QByteArray(9, '\0'),
-};
+dspProgMode::dspProgMode(const FirmwarePacing& pacing, const UpgradePorts& ports, QObject* parent)
+    : QObject(parent), m_pacing(pacing), m_ports(ports),
+      m_commands{
+          pinCommand(setDirections, bootPins, allOutputs),
+          pinCommand(setActiveLevels, bootPins, activeHigh),
+          pinCommand(setCurrentStates, bootPins, allInactive),
+          QByteArray(9, '\0'),
+      },
+      m_responses{
+          pinReply(setDirections, allOutputs),
+          pinReply(setActiveLevels, activeHigh),
+          pinReply(setCurrentStates, allInactive),
+          QByteArray(5, '\0'),
+      },
+      m_descriptions{
+          QStringLiteral("Set directions: Output"),
+          QStringLiteral("Set active levels: Active High"),
+          QStringLiteral("Set current states: Reset"),
+          QString(),
+      }
+{}
 
-QList<QByteArray> dspProgMode::responses = {
-    pinReply(setDirections, allOutputs),
-    pinReply(setActiveLevels, activeHigh),
-    pinReply(setCurrentStates, allInactive),
-    QByteArray(5, '\0'),
-};
-
-QStringList dspProgMode::descriptions = {
-    QStringLiteral("Set directions: Output"),
-    QStringLiteral("Set active levels: Active High"),
-    QStringLiteral("Set current states: Reset"),
-    QString(),
-};
-
-dspProgMode::dspProgMode(QObject* parent) : QObject(parent) {}
+dspProgMode::dspProgMode(QObject* parent) : dspProgMode(FirmwarePacing::current(), UpgradePorts(), parent) {}
 
 void dspProgMode::step()
 {
@@ -94,19 +94,19 @@ void dspProgMode::setProgMode(int mode, QString ip)
     m_ip = ip;
     switch (mode) {
     case normalMode:
-        commands[pinInstallStep] = pinCommand(setCurrentStates, bootPins, normalPattern);
-        responses[pinInstallStep] = pinReply(setCurrentStates, normalPattern);
-        descriptions[pinInstallStep] = QStringLiteral("Set current states: NORMAL");
+        m_commands[pinInstallStep] = pinCommand(setCurrentStates, bootPins, normalPattern);
+        m_responses[pinInstallStep] = pinReply(setCurrentStates, normalPattern);
+        m_descriptions[pinInstallStep] = QStringLiteral("Set current states: NORMAL");
         break;
     case programCommunication:
-        commands[pinInstallStep] = pinCommand(setCurrentStates, bootPins, programCommunicationPattern);
-        responses[pinInstallStep] = pinReply(setCurrentStates, programCommunicationPattern);
-        descriptions[pinInstallStep] = QStringLiteral("Set current states: Prog. Communication");
+        m_commands[pinInstallStep] = pinCommand(setCurrentStates, bootPins, programCommunicationPattern);
+        m_responses[pinInstallStep] = pinReply(setCurrentStates, programCommunicationPattern);
+        m_descriptions[pinInstallStep] = QStringLiteral("Set current states: Prog. Communication");
         break;
     case programControl:
-        commands[pinInstallStep] = pinCommand(setCurrentStates, bootPins, programControlPattern);
-        responses[pinInstallStep] = pinReply(setCurrentStates, programControlPattern);
-        descriptions[pinInstallStep] = QStringLiteral("Set current states: Prog. Control");
+        m_commands[pinInstallStep] = pinCommand(setCurrentStates, bootPins, programControlPattern);
+        m_responses[pinInstallStep] = pinReply(setCurrentStates, programControlPattern);
+        m_descriptions[pinInstallStep] = QStringLiteral("Set current states: Prog. Control");
         break;
     default:
         break;
@@ -116,12 +116,12 @@ void dspProgMode::setProgMode(int mode, QString ip)
 
 void dspProgMode::sendCommands()
 {
-    const FirmwarePacing& pacing = FirmwarePacing::current();
+    const FirmwarePacing& pacing = m_pacing;
     bool connected = false;
     for (int attempt = 0; attempt < pacing.pinConnectAttempts && !connected; ++attempt) {
         step();
         m_socket.abort();
-        m_socket.connectToHost(m_ip, port::pinControl);
+        m_socket.connectToHost(m_ip, m_ports.pinControl);
         connected = m_socket.waitForConnected(pacing.pinConnectWaitMs);
     }
     if (!connected) {
@@ -131,9 +131,9 @@ void dspProgMode::sendCommands()
     }
     for (int j = 0; j < pinSteps; ++j) {
         QThread::usleep(ulong(pacing.pinStepPauseUs));
-        writeData(commands.at(j));
+        writeData(m_commands.at(j));
         // A wrong reply does not stop the sequence: the remaining pins are still set.
-        checkResponse(responses.at(j));
+        checkResponse(m_responses.at(j));
         step();
     }
     m_socket.disconnectFromHost();
@@ -141,7 +141,7 @@ void dspProgMode::sendCommands()
 
 void dspProgMode::writeData(QByteArray command)
 {
-    const FirmwarePacing& pacing = FirmwarePacing::current();
+    const FirmwarePacing& pacing = m_pacing;
     QThread::msleep(ulong(pacing.pinCommandPauseMs));
     // A service that has hung up gets nothing; its missing reply is reported by the check.
     if (m_socket.state() != QAbstractSocket::ConnectedState)
@@ -161,13 +161,13 @@ bool dspProgMode::checkResponse(QByteArray expected)
 
 void dspProgMode::loadBootloader()
 {
-    const FirmwarePacing& pacing = FirmwarePacing::current();
+    const FirmwarePacing& pacing = m_pacing;
     bool connected = false;
     for (int attempt = 0; attempt < pacing.tunnelConnectAttempts && !connected; ++attempt) {
         if (attempt > 0)
             step();
         m_socket.abort();
-        m_socket.connectToHost(m_ip, port::command);
+        m_socket.connectToHost(m_ip, m_ports.command);
         connected = m_socket.waitForConnected(pacing.pinConnectWaitMs);
     }
     if (!connected) {
@@ -236,9 +236,9 @@ void dspProgMode::readWithTimeout(int seconds)
 QByteArray dspProgMode::drain(int seconds, qint64 keep)
 {
     QByteArray kept;
-    const QDeadlineTimer deadline(FirmwarePacing::current().echoDrainTotalMs);
+    const QDeadlineTimer deadline(m_pacing.echoDrainTotalMs);
     // The pacing holds the silence of the loader's five-second drain; other lengths scale with it.
-    const int silenceMs = seconds * FirmwarePacing::current().echoDrainSilenceMs / echoDrainSeconds;
+    const int silenceMs = seconds * m_pacing.echoDrainSilenceMs / echoDrainSeconds;
     int steps = 0;
     for (;;) {
         if (steps < drainProgressSteps) {

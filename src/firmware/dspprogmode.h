@@ -2,6 +2,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "firmware/firmwarepacing.h"
+#include "firmware/upgradeports.h"
+
 #include <QByteArray>
 #include <QList>
 #include <QObject>
@@ -21,6 +24,9 @@ public:
     static constexpr int pinSteps = 4;
     static constexpr char bootloaderResource[] = ":/files/resources/Kolvex_Bootloader.hex";
 
+    // Paced and reaching the module as its worker says.
+    dspProgMode(const FirmwarePacing& pacing, const UpgradePorts& ports, QObject* parent = nullptr);
+    // On its own: FirmwarePacing::current() and the well-known ports.
     explicit dspProgMode(QObject* parent = nullptr);
 
     void setProgMode(int mode, QString ip);
@@ -31,9 +37,9 @@ public:
     void readWithTimeout(int seconds);
 
     // Pin commands, expected replies and their names, step by step; step 3 is the last mode set.
-    static QList<QByteArray> commands;
-    static QList<QByteArray> responses;
-    static QStringList descriptions;
+    const QList<QByteArray>& commands() const { return m_commands; }
+    const QList<QByteArray>& responses() const { return m_responses; }
+    const QStringList& descriptions() const { return m_descriptions; }
 
 signals:
     void signalIncreaseProgressBar();
@@ -45,6 +51,11 @@ private:
     static QString echoMismatch(const QByteArray& sent, const QByteArray& echo);
     void step();
 
+    FirmwarePacing m_pacing;
+    UpgradePorts m_ports;
+    QList<QByteArray> m_commands;
+    QList<QByteArray> m_responses;
+    QStringList m_descriptions;
     QTcpSocket m_socket;
     QString m_ip = QStringLiteral("192.168.10.10");
 };

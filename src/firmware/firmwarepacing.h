@@ -3,8 +3,8 @@
 #pragma once
 
 // Every fixed pause and bounded wait of the firmware chain, in one place. The defaults are the
-// instruments' own pacing; tests shorten them with setCurrent() before a run starts (a run reads
-// them on the worker thread, so they must not change while one is going on).
+// instruments' own pacing. Each worker holds its own copy, handed to the helpers it makes, so that
+// runs side by side never share one.
 struct FirmwarePacing
 {
     // Worker and power-supply procedure.
@@ -63,6 +63,8 @@ struct FirmwarePacing
     int replyTenthMs = 100;
     int blockPauseMs = 1000;
 
+    // The pacing a worker (or a helper made on its own) copies when it is made: a new worker reads it
+    // once, and what changes it afterwards reaches only the workers made after the change.
     static const FirmwarePacing& current();
     static void setCurrent(const FirmwarePacing& pacing);
 };

@@ -5,7 +5,6 @@
 #include "firmware/firmwarepacing.h"
 #include "firmware/upgradeselection.h"
 #include "model/device.h"
-#include "model/wellknownports.h"
 
 #include <QElapsedTimer>
 #include <QTcpSocket>
@@ -171,7 +170,7 @@ void firmwareUpgrade::noteErrorLine(const QString& message)
 
 QString firmwareUpgrade::sendCommand(QTcpSocket* socket, QString command)
 {
-    const FirmwarePacing& pacing = FirmwarePacing::current();
+    const FirmwarePacing& pacing = m_pacing;
     QString answer;
     discardPendingInput(*socket);
     if (socket->state() != QAbstractSocket::ConnectedState)
@@ -206,8 +205,8 @@ void firmwareUpgrade::connectTcpClient()
     m_connected = false;
     log(tr("Try to connect..."));
     QTcpSocket socket;
-    socket.connectToHost(m_deviceIp, port::command, QIODevice::ReadWrite, QAbstractSocket::AnyIPProtocol);
-    if (!socket.waitForConnected(FirmwarePacing::current().connectWaitMs)) {
+    socket.connectToHost(m_deviceIp, m_ports.command, QIODevice::ReadWrite, QAbstractSocket::AnyIPProtocol);
+    if (!socket.waitForConnected(m_pacing.connectWaitMs)) {
         // A connection still being set up after the wait is no more use than a refused one.
         socket.abort();
         log(tr("Device Unconnected! exit..."));

@@ -3,8 +3,10 @@
 #pragma once
 
 #include "firmware/firmwareimagecheck.h"
+#include "firmware/firmwarepacing.h"
 #include "firmware/unitanswer.h"
 #include "firmware/upgradeoutcome.h"
+#include "firmware/upgradeports.h"
 #include "model/device_t.h"
 
 #include <QFile>
@@ -38,6 +40,12 @@ public:
     // Which motor-driver DSP the file is for (dspProgMode::programCommunication or programControl), as
     // the row it was chosen in says; normalMode leaves it to the file's name. Set before start().
     void setMotorDriverDsp(int dsp) { m_dspRow = dsp; }
+    // The pauses and bounds of this run; a new worker starts with FirmwarePacing::current(). Set before start().
+    void setPacing(const FirmwarePacing& pacing) { m_pacing = pacing; }
+    const FirmwarePacing& pacing() const { return m_pacing; }
+    // The ports this run reaches the unit on; a new worker starts with the well-known ones. Set before start().
+    void setPorts(const UpgradePorts& ports) { m_ports = ports; }
+    const UpgradePorts& ports() const { return m_ports; }
 
     // How the last run ended; read it once the thread has finished.
     UpgradeOutcome outcome() const { return m_outcome; }
@@ -75,6 +83,8 @@ protected:
     void firmwareKolvexUpdate();
     void updateDspKolvex(QString ip, QString firmwarePath, int dsp);
 
+    FirmwarePacing m_pacing = FirmwarePacing::current();
+    UpgradePorts m_ports;
     QString m_firmwarePath;
     int m_deviceCount;
     QList<bool> m_selected;

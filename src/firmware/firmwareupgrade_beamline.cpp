@@ -8,7 +8,6 @@
 #include "firmware/firmwareupgrade.h"
 #include "firmware/srecordscan.h"
 #include "firmware/unitanswer.h"
-#include "model/wellknownports.h"
 
 #include <QTcpSocket>
 
@@ -43,9 +42,9 @@ void firmwareUpgrade::firmwareUpdateBeamline()
 // An instrument that cannot be reached is found out by the first command, which gets no answer.
 void firmwareUpgrade::connectBeamline(QTcpSocket& socket)
 {
-    const FirmwarePacing& pacing = FirmwarePacing::current();
+    const FirmwarePacing& pacing = m_pacing;
     for (int attempt = 0; attempt < pacing.beamlineConnectAttempts; ++attempt) {
-        socket.connectToHost(m_deviceIp, port::command, QIODevice::ReadWrite, QAbstractSocket::AnyIPProtocol);
+        socket.connectToHost(m_deviceIp, m_ports.command, QIODevice::ReadWrite, QAbstractSocket::AnyIPProtocol);
         const bool connected = socket.waitForConnected(pacing.connectWaitMs);
         QThread::msleep(pacing.beamlineConnectPauseMs);
         if (connected)
@@ -90,7 +89,7 @@ bool firmwareUpgrade::eraseSectors(QTcpSocket& socket, const QList<qint8>& secto
             m_firmwareFile.close();
             return false;
         }
-        QThread::msleep(FirmwarePacing::current().sectorErasePauseMs);
+        QThread::msleep(m_pacing.sectorErasePauseMs);
         emit signalProgressBarUpdate(1);
         // From the first erase on, the flash no longer holds the old firmware.
         if (sendToBeamline(socket, eraseCommand + QByteArray::number(sector) + flashCommandEnd))
@@ -124,7 +123,7 @@ bool firmwareUpgrade::writeImage(QTcpSocket& socket)
             m_firmwareFile.close();
             return false;
         }
-        QThread::msleep(FirmwarePacing::current().linePauseMs);
+        QThread::msleep(m_pacing.linePauseMs);
         if (linesSent == 0)
             log(tr("Programming Device memory..."));
         sendToBeamline(socket, m_firmwareFile.readLine());
@@ -162,7 +161,7 @@ bool firmwareUpgrade::sendToBeamline(QTcpSocket& socket, const QByteArray& comma
 // The answer must confirm the step: a refusal, silence or anything else ends the run with the unit's words.
 bool firmwareUpgrade::beamlineConfirmed(QTcpSocket& socket, const QString& step, UnitAnswer::Expect expect)
 {
-    const FirmwarePacing& pacing = FirmwarePacing::current();
+    const FirmwarePacing& pacing = m_pacing;
     const UnitAnswer answer = UnitAnswer::read(socket, pacing.answerTries, pacing.answerWaitMs,
                                                pacing.answerTries * pacing.answerWaitMs, pacing.commandMaxBytes);
     switch (answer.verdict(expect)) {

@@ -107,7 +107,7 @@ void firmwareUpgrade::updateDspKolvex(QString ip, QString firmwarePath, int dsp)
 void firmwareUpgrade::onLantronixTimeoutReset()
 {
     {
-        dspProgMode pins;
+        dspProgMode pins(m_pacing, m_ports);
         connect(&pins, &dspProgMode::signalIncreaseProgressBar, this, &firmwareUpgrade::onIncreaseProgressBar,
                 Qt::DirectConnection);
         connect(&pins, &dspProgMode::signalError, this, &firmwareUpgrade::onErrorDetected, Qt::DirectConnection);
@@ -128,7 +128,7 @@ void firmwareUpgrade::onLantronixTimeoutReset()
 // Reports arrive directly on this thread, so m_errorDetected already tells the outcome on return.
 bool firmwareUpgrade::setXportBaudRate(int baudRate)
 {
-    xPortConfiguration configuration;
+    xPortConfiguration configuration(m_pacing, m_ports);
     connect(&configuration, &xPortConfiguration::signalIncreaseProgressBar, this,
             &firmwareUpgrade::onIncreaseProgressBar, Qt::DirectConnection);
     connect(&configuration, &xPortConfiguration::signalError, this, &firmwareUpgrade::onErrorDetected,
@@ -139,7 +139,7 @@ bool firmwareUpgrade::setXportBaudRate(int baudRate)
 
 void firmwareUpgrade::waitForXportRestart()
 {
-    const FirmwarePacing& pacing = FirmwarePacing::current();
+    const FirmwarePacing& pacing = m_pacing;
     for (int i = 0; i < pacing.restartSteps; ++i) {
         QCoreApplication::processEvents(QEventLoop::AllEvents, pacing.restartEventsMs);
         QThread::msleep(ulong(pacing.restartStepMs));
@@ -148,8 +148,8 @@ void firmwareUpgrade::waitForXportRestart()
 
 bool firmwareUpgrade::programDsp(const QString& ip, const QString& firmwarePath, int dsp)
 {
-    dspProgMode pins;
-    SendFirmware transfer;
+    dspProgMode pins(m_pacing, m_ports);
+    SendFirmware transfer(m_pacing, m_ports);
     connect(&pins, &dspProgMode::signalIncreaseProgressBar, this, &firmwareUpgrade::onIncreaseProgressBar,
             Qt::DirectConnection);
     connect(&pins, &dspProgMode::signalError, this, &firmwareUpgrade::onErrorDetected, Qt::DirectConnection);
@@ -201,7 +201,7 @@ void firmwareUpgrade::restoreKolvexModule(bool serialSpeedToo)
     };
     if (serialSpeedToo) {
         emit signalPrintMessage(tr("Restoring the module: serial speed back to 921600..."), true);
-        xPortConfiguration configuration;
+        xPortConfiguration configuration(m_pacing, m_ports);
         connect(&configuration, &xPortConfiguration::signalError, this, noteFailure, Qt::DirectConnection);
         configuration.connectAndConfigure(m_deviceIp, normalBaudRate);
         if (restored) {
@@ -211,7 +211,7 @@ void firmwareUpgrade::restoreKolvexModule(bool serialSpeedToo)
     }
     emit signalPrintMessage(tr("Restoring the module: pins back to normal operation..."), true);
     {
-        dspProgMode pins;
+        dspProgMode pins(m_pacing, m_ports);
         connect(&pins, &dspProgMode::signalError, this, noteFailure, Qt::DirectConnection);
         pins.setProgMode(dspProgMode::normalMode, m_deviceIp);
     }

@@ -5,7 +5,6 @@
 #include "firmware/firmwarepacing.h"
 #include "firmware/firmwareupgrade.h"
 #include "firmware/powersupplyanswers.h"
-#include "model/wellknownports.h"
 
 #include <QDeadlineTimer>
 #include <QTcpSocket>
@@ -24,10 +23,10 @@ constexpr auto dcLinkVoltageCommand = "MRP\r\n";
 constexpr auto dcLinkLimitCommand = "MRG:83\r\n";
 constexpr auto rebootCommand = "MREBOOT\r\n";
 
-void connectTo(QTcpSocket& socket, const QString& address, quint16 port)
+void connectTo(QTcpSocket& socket, const QString& address, quint16 port, int waitMs)
 {
     socket.connectToHost(address, port, QIODevice::ReadWrite, QAbstractSocket::AnyIPProtocol);
-    socket.waitForConnected(FirmwarePacing::current().connectWaitMs);
+    socket.waitForConnected(waitMs);
 }
 
 bool isWaitError(const QTcpSocket& socket)
@@ -99,7 +98,7 @@ void firmwareUpgrade::firmwareUpdatePowerSupplies(bool checkDcLink)
 bool firmwareUpgrade::powerSupplyIsIdle(bool checkDcLink)
 {
     QTcpSocket command;
-    connectTo(command, m_deviceIp, port::command);
+    connectTo(command, m_deviceIp, m_ports.command, m_pacing.connectWaitMs);
     const QString status = sendCommand(&command, QLatin1String(statusCommand));
     const std::optional<bool> outputOn = PowerSupplyAnswers::outputOn(status);
     if (!outputOn) {
@@ -162,7 +161,7 @@ bool firmwareUpgrade::openFirmwareFile()
 bool firmwareUpgrade::connectUploadPort(QTcpSocket& upload)
 {
     log(tr("\nCreate socket to update firmware..."));
-    connectTo(upload, m_deviceIp, port::upload);
+    connectTo(upload, m_deviceIp, m_ports.upload, m_pacing.connectWaitMs);
     if (upload.state() != QAbstractSocket::ConnectedState) {
         log(tr("CRITICAL: socket error, ") + upload.errorString());
         log(tr("Please check that your device is connected and try again..."));
@@ -229,7 +228,7 @@ bool firmwareUpgrade::writeUploadChunks(QTcpSocket& upload, QByteArray& pending)
 bool firmwareUpgrade::waitUntilDrained(QTcpSocket& upload)
 {
     while (upload.bytesToWrite() > 0 && upload.state() == QAbstractSocket::ConnectedState) {
-        upload.waitForBytesWritten(FirmwarePacing::current().chunkWrittenWaitMs);
+        upload.waitForBytesWritten(m_pacing.chunkWrittenWaitMs);
         if (isInterruptionRequested())
             return false;
     }
@@ -243,19 +242,18 @@ bool firmwareUpgrade::waitForInstallation(QTcpSocket& upload, int progress, bool
     int target = installTargetStart;
     // A supply that reports for ever is no more use than a silent one: the wait has a bound of its own
     // behind the page's watchdog.
-    const QDeadlineTimer deadline(FirmwarePacing::current().installTotalMs);
+    const QDeadlineTimer deadline(m_pacing.installTotalMs);
     while (true) {
         if (deadline.hasExpired()) {
-            log(tr("ERROR: The installation report did not end within %1 ms.")
-                    .arg(FirmwarePacing::current().installTotalMs));
+            log(tr("ERROR: The installation report did not end within %1 ms.").arg(m_pacing.installTotalMs));
             timedOut = true;
             return true;
         }
         const bool interrupted = isInterruptionRequested();
         reply.clear();
         // Data may already have come in while the last chunk drained.
-        if (upload.bytesAvailable() > 0 || upload.waitForReadyRead(FirmwarePacing::current().installWaitMs)) {
-            reply = QString::fromUtf8(upload.read(FirmwarePacing::current().commandMaxBytes));
+        if (upload.bytesAvailable() > 0 || upload.waitForReadyRead(m_pacing.installWaitMs)) {
+            reply = QString::fromUtf8(upload.read(m_pacing.commandMaxBytes));
             if (PowerSupplyAnswers::isFinal(reply)) {
                 completeFinalLine(upload, reply);
                 timedOut = interrupted;
@@ -285,7 +283,7 @@ bool firmwareUpgrade::waitForInstallation(QTcpSocket& upload, int progress, bool
 // The final answer may arrive in pieces ("#AC", "K\r\n"): it is read on, within bounds, until its line ends.
 void firmwareUpgrade::completeFinalLine(QTcpSocket& upload, QString& reply)
 {
-    const FirmwarePacing& pacing = FirmwarePacing::current();
+    const FirmwarePacing& pacing = m_pacing;
     for (int attempt = 0; attempt < pacing.answerTries && !PowerSupplyAnswers::finalLineEnded(reply); ++attempt) {
         if (reply.size() >= pacing.commandMaxBytes)
             break;
@@ -297,7 +295,7 @@ void firmwareUpgrade::completeFinalLine(QTcpSocket& upload, QString& reply)
 void firmwareUpgrade::rebootPowerSupply()
 {
     QTcpSocket command;
-    connectTo(command, m_deviceIp, port::command);
+    connectTo(command, m_deviceIp, m_ports.command, m_pacing.connectWaitMs);
     const QString answer = sendCommand(&command, QLatin1String(rebootCommand));
     log(tr("\nFIRMWARE SUCCESSFULLY UPDATED!"));
     command.close();

@@ -54,8 +54,6 @@ unsigned char byteSum(const QByteArray& bytes)
 }
 } // namespace
 
-quint32 ParseHex::extAddress = 0;
-
 ParseHex::ParseHex(QObject* parent) : QObject(parent) {}
 
 int ParseHex::refuseLine(const QString& reason)
@@ -97,15 +95,15 @@ int ParseHex::parseHexLine(char* line, unsigned length)
     switch (type) {
     case dataRecord:
         m_recordData.append(data);
-        m_recordAddresses.append(extAddress + addressField);
+        m_recordAddresses.append(m_extAddress + addressField);
         return lineAccepted;
     case endOfFileRecord:
         return lineAccepted;
     case extendedLinearAddressRecord:
         if (addressField != 0 || count != extendedAddressBytes)
             return refuseLine(tr("an extended address record needs address 0000 and two data bytes"));
-        extAddress = quint32(static_cast<unsigned char>(data.at(0))) << 24 |
-                     quint32(static_cast<unsigned char>(data.at(1))) << 16;
+        m_extAddress = quint32(static_cast<unsigned char>(data.at(0))) << 24 |
+                       quint32(static_cast<unsigned char>(data.at(1))) << 16;
         return lineAccepted;
     default:
         return refuseLine(tr("record type %1 is not supported")
@@ -131,7 +129,7 @@ int ParseHex::parseAllFile(QString path)
     m_recordAddresses.clear();
     m_failureReason.clear();
     // Each image places itself: nothing is inherited from the file read before.
-    extAddress = 0;
+    m_extAddress = 0;
 
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {

@@ -38,9 +38,9 @@ public:
     // Why the last parseAllFile() or parseHexLine() refused its input; empty after success.
     QString failureReason() const { return m_failureReason; }
 
-    // Upper address part set by the last extended linear address record; shared by every parser
-    // and started from 0 by each parseAllFile().
-    static quint32 extAddress;
+    // Upper address part set by the last extended linear address record; 0 in a new parser and at the
+    // start of each parseAllFile().
+    quint32 extAddress() const { return m_extAddress; }
 
 private:
     int refuseLine(const QString& reason);
@@ -49,4 +49,5 @@ private:
     QList<QByteArray> m_recordData;
     QList<quint32> m_recordAddresses;
     QString m_failureReason;
+    quint32 m_extAddress = 0;
 };

@@ -5,7 +5,6 @@
 #include "firmware/firmwarepacing.h"
 #include "firmware/parsehex.h"
 #include "firmware/unitanswer.h"
-#include "model/wellknownports.h"
 
 #include <QDeadlineTimer>
 #include <QHostAddress>
@@ -32,7 +31,11 @@ QByteArray frame(const QByteArray& body)
 }
 } // namespace
 
-SendFirmware::SendFirmware(QObject* parent) : QObject(parent) {}
+SendFirmware::SendFirmware(const FirmwarePacing& pacing, const UpgradePorts& ports, QObject* parent)
+    : QObject(parent), m_pacing(pacing), m_ports(ports)
+{}
+
+SendFirmware::SendFirmware(QObject* parent) : SendFirmware(FirmwarePacing::current(), UpgradePorts(), parent) {}
 
 SendFirmware::~SendFirmware() = default;
 
@@ -74,7 +77,7 @@ bool SendFirmware::checkAddressRange(unsigned address)
 
 void SendFirmware::readAndSendFirmware(QString fileName, QString ip)
 {
-    const FirmwarePacing& pacing = FirmwarePacing::current();
+    const FirmwarePacing& pacing = m_pacing;
     emit signalIncreaseProgressBar();
     m_parser = std::make_unique<ParseHex>();
     const int parsed = m_parser->parseAllFile(fileName);
@@ -86,7 +89,7 @@ void SendFirmware::readAndSendFirmware(QString fileName, QString ip)
     }
 
     QTcpSocket socket;
-    socket.connectToHost(ip, port::command, QIODevice::ReadWrite, QAbstractSocket::AnyIPProtocol);
+    socket.connectToHost(ip, m_ports.command, QIODevice::ReadWrite, QAbstractSocket::AnyIPProtocol);
     if (!socket.waitForConnected(pacing.tunnelConnectWaitMs)) {
         emit signalErrorDetected(tr("ERROR: Connection Failed!!"));
         return;
@@ -129,7 +132,7 @@ void SendFirmware::writeOrVerify(bool write, QTcpSocket* socket)
 
 void SendFirmware::writeSection(unsigned address, QByteArray data, bool write, QTcpSocket* socket)
 {
-    const FirmwarePacing& pacing = FirmwarePacing::current();
+    const FirmwarePacing& pacing = m_pacing;
     int position = 0;
     int framesSinceStep = 0;
     while (position < data.size()) {
@@ -218,12 +221,12 @@ void SendFirmware::sendPacketToHost(QByteArray packet, QTcpSocket* socket)
         return;
     socket->write(packet);
     socket->flush();
-    socket->waitForBytesWritten(FirmwarePacing::current().writtenWaitMs);
+    socket->waitForBytesWritten(m_pacing.writtenWaitMs);
 }
 
 QString SendFirmware::readWithTimeout(int tenths, QTcpSocket* socket)
 {
-    const FirmwarePacing& pacing = FirmwarePacing::current();
+    const FirmwarePacing& pacing = m_pacing;
     socket->waitForReadyRead(pacing.firstReplyWaitMs);
     QByteArray reply;
     // A bootloader that never falls silent is cut off after twice its silence wait, and what it says is

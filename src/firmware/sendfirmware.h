@@ -2,6 +2,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "firmware/firmwarepacing.h"
+#include "firmware/upgradeports.h"
+
 #include <QByteArray>
 #include <QObject>
 #include <QString>
@@ -31,6 +34,9 @@ public:
     // A section's progress steps: one before every data frame that follows this many.
     static constexpr int framesBeforeStep = 50;
 
+    // Paced and reaching the tunnel as its worker says.
+    SendFirmware(const FirmwarePacing& pacing, const UpgradePorts& ports, QObject* parent = nullptr);
+    // On its own: FirmwarePacing::current() and the well-known ports.
     explicit SendFirmware(QObject* parent = nullptr);
     ~SendFirmware() override;
 
@@ -62,6 +68,8 @@ private:
     bool blockRefused(unsigned address, QTcpSocket* socket);
     void fail(const QString& message);
 
+    FirmwarePacing m_pacing;
+    UpgradePorts m_ports;
     std::unique_ptr<ParseHex> m_parser;
     bool m_failed = false;
 };

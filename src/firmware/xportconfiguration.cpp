@@ -3,7 +3,6 @@
 #include "firmware/xportconfiguration.h"
 
 #include "firmware/firmwarepacing.h"
-#include "model/wellknownports.h"
 
 #include <QDeadlineTimer>
 #include <QThread>
@@ -14,13 +13,19 @@ const QString enterKey = QStringLiteral("\r\n");
 const QString bannerAnswer = QStringLiteral("\n\r");
 } // namespace
 
-xPortConfiguration::xPortConfiguration(QObject* parent) : QObject(parent) {}
+xPortConfiguration::xPortConfiguration(const FirmwarePacing& pacing, const UpgradePorts& ports, QObject* parent)
+    : QObject(parent), m_pacing(pacing), m_ports(ports)
+{}
+
+xPortConfiguration::xPortConfiguration(QObject* parent)
+    : xPortConfiguration(FirmwarePacing::current(), UpgradePorts(), parent)
+{}
 
 void xPortConfiguration::connectAndConfigure(QString ip, int baudRate)
 {
     m_baudRate = QString::number(baudRate);
-    m_socket.connectToHost(ip, port::setupMenu);
-    if (!m_socket.waitForConnected(FirmwarePacing::current().menuConnectWaitMs)) {
+    m_socket.connectToHost(ip, m_ports.setupMenu);
+    if (!m_socket.waitForConnected(m_pacing.menuConnectWaitMs)) {
         m_socket.abort();
         emit signalError(tr("ERROR: Connection to port 9999 failed!"));
         return;
@@ -67,7 +72,7 @@ void xPortConfiguration::saveAndExit()
     m_lineEnd = true;
     sendAndSearch(QString::fromLatin1(saveAndExitChoice), QString());
     // The module stores the settings and restarts; the caller waits for it to come back.
-    QThread::msleep(ulong(FirmwarePacing::current().saveExitPauseMs));
+    QThread::msleep(ulong(m_pacing.saveExitPauseMs));
 }
 
 void xPortConfiguration::sendAndSearch(QString text, QString prompt)
@@ -93,7 +98,7 @@ void xPortConfiguration::sendData(QString text)
             bytes = (text + enterKey).toLocal8Bit();
             m_lineEnd = false;
         }
-        const FirmwarePacing& pacing = FirmwarePacing::current();
+        const FirmwarePacing& pacing = m_pacing;
         QThread::msleep(ulong(pacing.menuSendPauseMs));
         m_socket.write(bytes);
         m_socket.waitForBytesWritten(pacing.writtenWaitMs);
@@ -108,7 +113,7 @@ void xPortConfiguration::recData()
     m_receiveBuffer.clear();
     if (m_failed)
         return;
-    const FirmwarePacing& pacing = FirmwarePacing::current();
+    const FirmwarePacing& pacing = m_pacing;
     const QDeadlineTimer deadline(pacing.menuReadTotalMs);
     for (;;) {
         const bool arrived = m_socket.waitForReadyRead(
@@ -146,7 +151,7 @@ void xPortConfiguration::searchTermChar(QString prompt)
 
 void xPortConfiguration::awaitNextPrompt()
 {
-    m_searchesLeft = FirmwarePacing::current().menuPromptAttempts;
+    m_searchesLeft = m_pacing.menuPromptAttempts;
 }
 
 void xPortConfiguration::fail(const QString& message)

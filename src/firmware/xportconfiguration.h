@@ -2,6 +2,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "firmware/firmwarepacing.h"
+#include "firmware/upgradeports.h"
+
 #include <QByteArray>
 #include <QObject>
 #include <QString>
@@ -21,6 +24,9 @@ public:
     static constexpr char serialMenuChoice[] = "1";
     static constexpr char saveAndExitChoice[] = "9";
 
+    // Paced and reaching the menu as its worker says.
+    xPortConfiguration(const FirmwarePacing& pacing, const UpgradePorts& ports, QObject* parent = nullptr);
+    // On its own: FirmwarePacing::current() and the well-known ports.
     explicit xPortConfiguration(QObject* parent = nullptr);
 
     void connectAndConfigure(QString ip, int baudRate);
@@ -41,6 +47,8 @@ private:
     void awaitNextPrompt();
     void fail(const QString& message);
 
+    FirmwarePacing m_pacing;
+    UpgradePorts m_ports;
     QTcpSocket m_socket;
     QByteArray m_receiveBuffer;
     QString m_baudRate;

@@ -1,6 +1,5 @@
 // SPDX-FileCopyrightText: 2026 Kestrion developers
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "common/privatenetwork.h"
 #include "fakexport.h"
 #include "firmware/dspprogmode.h"
 #include "firmware/firmwarepacing.h"
@@ -81,10 +80,11 @@ private slots:
 
 void TestDspProgMode::stepThreeBeforeAnyMode()
 {
-    QCOMPARE(dspProgMode::commands.at(3), QByteArray(9, '\0'));
-    QCOMPARE(dspProgMode::responses.at(3), QByteArray(5, '\0'));
-    QVERIFY(dspProgMode::descriptions.at(3).isEmpty());
-    QCOMPARE(dspProgMode::descriptions.mid(0, 3),
+    const dspProgMode programMode;
+    QCOMPARE(programMode.commands().at(3), QByteArray(9, '\0'));
+    QCOMPARE(programMode.responses().at(3), QByteArray(5, '\0'));
+    QVERIFY(programMode.descriptions().at(3).isEmpty());
+    QCOMPARE(programMode.descriptions().mid(0, 3),
              (QStringList{"Set directions: Output", "Set active levels: Active High", "Set current states: Reset"}));
 }
 
@@ -115,7 +115,7 @@ void TestDspProgMode::pinCommandsPerMode()
     QFETCH(quint32, pins);
     FakeXport fake;
     QVERIFY(fake.listening());
-    dspProgMode programMode;
+    dspProgMode programMode(FirmwarePacing::current(), fake.ports());
     Transcript transcript(programMode);
 
     programMode.setProgMode(mode, QString::fromLatin1(loopback));
@@ -126,14 +126,14 @@ void TestDspProgMode::pinCommandsPerMode()
     QCOMPARE(fake.record().pinCommands, expected);
     QCOMPARE(fake.record().pinStates, pins);
     QCOMPARE(fake.record().pinDirections, 0x07u);
-    QCOMPARE(dspProgMode::responses, hexList({"1907000000", "1A00000000", "1B00000000", patternReply}));
-    QCOMPARE(dspProgMode::descriptions.at(3), description);
+    QCOMPARE(programMode.responses(), hexList({"1907000000", "1A00000000", "1B00000000", patternReply}));
+    QCOMPARE(programMode.descriptions().at(3), description);
 }
 
 void TestDspProgMode::otherModeKeepsLastPattern()
 {
     FakeXport fake;
-    dspProgMode programMode;
+    dspProgMode programMode(FirmwarePacing::current(), fake.ports());
     Transcript transcript(programMode);
     programMode.setProgMode(2, QString::fromLatin1(loopback));
     programMode.setProgMode(7, QString::fromLatin1(loopback));
@@ -149,7 +149,7 @@ void TestDspProgMode::commandsArePaced()
     pacing.pinCommandPauseMs = 80;
     FirmwarePacing::setCurrent(pacing);
     FakeXport fake;
-    dspProgMode programMode;
+    dspProgMode programMode(FirmwarePacing::current(), fake.ports());
     QElapsedTimer clock;
     clock.start();
     programMode.setProgMode(1, QString::fromLatin1(loopback));
@@ -173,7 +173,7 @@ void TestDspProgMode::replyMismatch()
     options.splitDelayMs = 600;
     options.silentCommand = silentCommand;
     FakeXport fake(options);
-    dspProgMode programMode;
+    dspProgMode programMode(FirmwarePacing::current(), fake.ports());
     Transcript transcript(programMode);
 
     programMode.setProgMode(1, QString::fromLatin1(loopback));
@@ -188,7 +188,7 @@ void TestDspProgMode::replyInTwoPiecesAtFirstStep()
     options.splitReplyCommand = 0;
     options.splitDelayMs = 150;
     FakeXport fake(options);
-    dspProgMode programMode;
+    dspProgMode programMode(FirmwarePacing::current(), fake.ports());
     Transcript transcript(programMode);
 
     // The late piece spoils a later reply too; the sequence is still sent to its end.
@@ -203,7 +203,7 @@ void TestDspProgMode::pinServiceUnreachable()
     FakeXport::Options options;
     options.pinService = false;
     FakeXport fake(options);
-    dspProgMode programMode;
+    dspProgMode programMode(FirmwarePacing::current(), fake.ports());
     Transcript transcript(programMode);
 
     programMode.setProgMode(1, QString::fromLatin1(loopback));
@@ -214,7 +214,7 @@ void TestDspProgMode::pinServiceUnreachable()
 void TestDspProgMode::bootloaderSentUnchanged()
 {
     FakeXport fake;
-    dspProgMode programMode;
+    dspProgMode programMode(FirmwarePacing::current(), fake.ports());
     Transcript transcript(programMode);
     programMode.setProgMode(1, QString::fromLatin1(loopback));
     transcript.progress = 0;
@@ -244,7 +244,7 @@ void TestDspProgMode::autobaudFailure()
     FakeXport::Options options;
     options.autobaudReply = reply;
     FakeXport fake(options);
-    dspProgMode programMode;
+    dspProgMode programMode(FirmwarePacing::current(), fake.ports());
     Transcript transcript(programMode);
     programMode.setProgMode(2, QString::fromLatin1(loopback));
 
@@ -260,7 +260,7 @@ void TestDspProgMode::tunnelConnectionBounded()
     FakeXport::Options options;
     options.tunnelService = false;
     FakeXport fake(options);
-    dspProgMode programMode;
+    dspProgMode programMode(FirmwarePacing::current(), fake.ports());
     Transcript transcript(programMode);
     programMode.setProgMode(2, QString::fromLatin1(loopback));
     transcript.progress = 0;
@@ -306,14 +306,6 @@ void TestDspProgMode::bootloaderMadeByScript()
     QVERIFY(made.readAll() == bootloader());
 }
 
-int main(int argc, char** argv)
-{
-    // Before any thread exists: the namespace is per thread and inherited by new ones.
-    if (!enterPrivateNetwork())
-        return exitCodeWithoutNamespace();
-    QCoreApplication app(argc, argv);
-    TestDspProgMode test;
-    return QTest::qExec(&test, argc, argv);
-}
+QTEST_GUILESS_MAIN(TestDspProgMode)
 
 #include "tst_dspprogmode.moc"

@@ -326,7 +326,7 @@ void TestParseHex::extendedAddressStartsAtZeroForEachFile()
         first.parseAllFile(write(lines({HexImages::extendedAddressRecord(0x003F),
                                         HexImages::record(0, 0x8000, bytesOf(2, 1)), HexImages::endOfFileRecord()}))),
         0);
-    QCOMPARE(ParseHex::extAddress, quint32(0x3F0000));
+    QCOMPARE(first.extAddress(), quint32(0x3F0000));
     ParseHex second;
     QCOMPARE(
         second.parseAllFile(write(lines({HexImages::record(0, 0x8000, bytesOf(2, 1)), HexImages::endOfFileRecord()}))),

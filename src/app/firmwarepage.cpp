@@ -6,7 +6,9 @@
 #include "dialogs/userprompts.h"
 #include "firmware/dspprogmode.h"
 #include "firmware/firmwarepacing.h"
+#include "firmware/firmwarerun.h"
 #include "firmware/firmwareupgrade.h"
+#include "firmware/upgradeoutcome.h"
 #include "firmware/upgradeselection.h"
 #include "firmware/upgradeverification.h"
 #include "model/appsettings.h"
@@ -54,18 +56,12 @@ FirmwarePage::FirmwarePage(const PageContext& context, AppSettings& settings, QS
 
 FirmwarePage::~FirmwarePage()
 {
-    delete m_watchdog.data();
-    if (!m_worker)
+    if (!m_run)
         return;
-    disconnect(m_worker, nullptr, this, nullptr);
-    m_worker->requestInterruption();
-    if (!m_abandoned && m_worker->wait(closeWaitMs)) {
-        delete m_worker.data();
-        return;
-    }
-    // Destroying a running thread would abort the program: it is left to end with the process.
-    m_worker->setParent(nullptr);
-    qWarning("The firmware upgrade was still running when the window closed.");
+    disconnect(m_run, nullptr, this, nullptr);
+    if (!m_run->stopAndWait(m_abandoned ? 0 : closeWaitMs))
+        qWarning("The firmware upgrade was still running when the window closed.");
+    delete m_run.data();
 }
 
 QPushButton* FirmwarePage::pageButton() const
@@ -207,30 +203,19 @@ void FirmwarePage::forgetFileOfOtherFamily()
                           .arg(UpgradeSelection::fileEnding(*kind)));
 }
 
+// A box may be ticked only where the units ticked with it could be upgraded in one run.
 void FirmwarePage::disableCheckBox()
 {
     const DeviceTable& table = context().table;
-    QString reference;
+    QList<Device_t> ticked;
     for (int row = 0; row < table.rowCount(); ++row) {
-        if (table.selectionBox(row) && table.selectionBox(row)->isChecked()) {
-            reference = deviceOfRow(row).code;
-            break;
-        }
+        if (table.selectionBox(row) && table.selectionBox(row)->isChecked())
+            ticked << deviceOfRow(row);
     }
     for (int row = 0; row < table.rowCount(); ++row) {
         QCheckBox* box = table.selectionBox(row);
-        if (!box)
-            continue;
-        const QString code = deviceOfRow(row).code;
-        if (reference.isEmpty())
-            box->setEnabled(!device::isCurrentTr(code));
-        else if (device::isKolvex(reference)) {
-            // Only one motor driver at a time.
-            if (!box->isChecked())
-                box->setEnabled(false);
-        } else if (code != reference)
-            // One sequence upgrades devices of one catalog code only.
-            box->setEnabled(false);
+        if (box && !box->isChecked())
+            box->setEnabled(UpgradeSelection::selectionProblem(QList<Device_t>(ticked) << deviceOfRow(row)).isEmpty());
     }
 }
 
@@ -418,52 +403,38 @@ void FirmwarePage::startNextDevice()
     m_report.started(m_currentDevice);
     m_currentUnit = target;
     ++m_sequencePosition;
-    m_outcome = Outcome::None;
     m_lastWorkerLine.clear();
 
     emit signalEnableUI(false);
     firmwareUpgrade* worker =
         m_workers(context().window, m_sequencePath, context().table.rowCount(), context().selected, devices, manual);
-    m_worker = worker;
     worker->setAcceptOtherImageKind(m_acceptOtherImageKind);
     worker->setMotorDriverDsp(m_sequenceDsp);
-    connectWorker(worker);
-    worker->start();
-    startWatchdog();
+    // The window's child, as the worker always was: the window outlives the page's part in a run.
+    auto* run = new FirmwareRun(worker, m_updateTimeout, context().window);
+    m_run = run;
+    connectRun(run);
+    run->start();
     setCancelEnabled(true);
     emit signalStatus(
         tr("Upgrading device %1 of %2: %3").arg(m_sequencePosition).arg(m_sequenceTotal).arg(m_currentDevice));
 }
 
-void FirmwarePage::connectWorker(firmwareUpgrade* worker)
+void FirmwarePage::connectRun(FirmwareRun* run)
 {
-    connect(worker, &firmwareUpgrade::signalPrintMessage, this, &FirmwarePage::writeFwUpLog);
-    connect(worker, &firmwareUpgrade::signalProgressBarUpdate, this, &FirmwarePage::changeFwProgressBar);
-    connect(worker, &firmwareUpgrade::signalErrorDetected, this, &FirmwarePage::stopUpdateProcedure);
-    connect(worker, &firmwareUpgrade::signalProcedureCompleted, this, &FirmwarePage::updateNextDevice);
-    connect(worker, &firmwareUpgrade::signalRemoveSelectedDevice, this, &FirmwarePage::removeSelectedDev);
-    // Queued behind everything the worker sent: its outcome is known by then.
-    connect(worker, &QThread::finished, this, [this, worker]() {
-        if (worker == m_worker)
-            onWorkerFinished();
+    connect(run, &FirmwareRun::message, this, &FirmwarePage::writeFwUpLog);
+    connect(run, &FirmwareRun::progress, this, &FirmwarePage::changeFwProgressBar);
+    connect(run, &FirmwareRun::watchdogExpired, this, &FirmwarePage::onWatchdogExpired);
+    connect(run->worker(), &firmwareUpgrade::signalRemoveSelectedDevice, this, &FirmwarePage::removeSelectedDev);
+    connect(run, &FirmwareRun::finished, this, [this, run](const UpgradeOutcome& outcome) {
+        if (run == m_run)
+            onRunFinished(outcome);
     });
 }
 
-void FirmwarePage::startWatchdog()
+void FirmwarePage::onWatchdogExpired(int timeoutMs)
 {
-    auto* watchdog = new QTimer(context().window);
-    watchdog->setSingleShot(true);
-    connect(watchdog, &QTimer::timeout, this, &FirmwarePage::onWatchdogExpired);
-    m_watchdog = watchdog;
-    watchdog->start(m_updateTimeout);
-}
-
-void FirmwarePage::onWatchdogExpired()
-{
-    if (!m_worker || !m_worker->isRunning())
-        return;
-    appendLog(tr("WARNING: No result after %1 ms: the upgrade is asked to stop.").arg(m_updateTimeout));
-    m_worker->requestInterruption();
+    appendLog(tr("WARNING: No result after %1 ms: the upgrade is asked to stop.").arg(timeoutMs));
 }
 
 void FirmwarePage::writeFwUpLog(const QString& message)
@@ -506,18 +477,14 @@ void FirmwarePage::changeFwProgressBar(int value)
     bar->setValue(firmwareUpgrade::nextProgress(bar->value(), value));
 }
 
-// An error outweighs a completion from the same worker; without a worker the failure is shown at once.
 void FirmwarePage::stopUpdateProcedure()
 {
-    m_outcome = Outcome::Failed;
     if (!upgradeRunning())
         finishWithFailure();
 }
 
 void FirmwarePage::updateNextDevice()
 {
-    if (m_outcome == Outcome::None)
-        m_outcome = Outcome::Completed;
     if (!upgradeRunning())
         continueSequence();
 }
@@ -532,13 +499,12 @@ void FirmwarePage::removeSelectedDev(int index)
         selected[index] = false;
 }
 
-void FirmwarePage::onWorkerFinished()
+void FirmwarePage::onRunFinished(const UpgradeOutcome& outcome)
 {
-    const Outcome outcome = m_outcome;
-    releaseWorker();
+    releaseRun();
     setBusy(false);
     if (m_closeRequested) {
-        if (outcome == Outcome::Completed)
+        if (outcome.succeeded())
             m_report.upgraded();
         else
             m_report.cancelled();
@@ -549,7 +515,7 @@ void FirmwarePage::onWorkerFinished()
     }
     flushLog();
     if (m_cancelRequested) {
-        if (outcome == Outcome::Completed) {
+        if (outcome.succeeded()) {
             m_report.upgraded();
             if (!m_currentUnit.mac.isEmpty())
                 m_completedUnits << m_currentUnit;
@@ -558,18 +524,18 @@ void FirmwarePage::onWorkerFinished()
         finishCancelled();
         return;
     }
-    switch (outcome) {
-    case Outcome::Completed:
+    switch (outcome.result()) {
+    case UpgradeOutcome::Result::Upgraded:
         m_report.upgraded();
         if (!m_currentUnit.mac.isEmpty())
             m_completedUnits << m_currentUnit;
         continueSequence();
         break;
-    case Outcome::Failed:
+    case UpgradeOutcome::Result::Failed:
         m_report.failed();
         finishWithFailure();
         break;
-    case Outcome::None:
+    case UpgradeOutcome::Result::NoResult:
         reportEndWithoutResult();
         m_report.failed();
         finishWithFailure();
@@ -577,17 +543,12 @@ void FirmwarePage::onWorkerFinished()
     }
 }
 
-// The worker has finished: it may go, with its watchdog.
-void FirmwarePage::releaseWorker()
+// The worker has finished: the run may go, with its worker and watchdog.
+void FirmwarePage::releaseRun()
 {
-    if (m_watchdog) {
-        m_watchdog->stop();
-        m_watchdog->deleteLater();
-    }
-    m_watchdog = nullptr;
-    if (m_worker)
-        m_worker->deleteLater();
-    m_worker = nullptr;
+    if (m_run)
+        m_run->deleteLater();
+    m_run = nullptr;
     setCancelEnabled(false);
 }
 
@@ -706,7 +667,7 @@ void FirmwarePage::setBusy(bool busy)
 
 void FirmwarePage::cancelUpgrade()
 {
-    if (!m_worker || m_cancelRequested)
+    if (!m_run || m_cancelRequested)
         return;
     m_cancelRequested = true;
     setCancelEnabled(false);
@@ -714,7 +675,7 @@ void FirmwarePage::cancelUpgrade()
         tr("Cancel: the upgrade of %1 stops at its next safe point; no further unit is started.").arg(m_currentDevice));
     if (m_installing)
         appendLog(tr("The unit is installing the uploaded firmware and cannot be stopped: wait for its report."));
-    m_worker->requestInterruption();
+    m_run->cancel();
 }
 
 // Rescans and compares each upgraded unit's version with the one it had before: only a changed version
@@ -764,7 +725,7 @@ bool FirmwarePage::holdCloseUntilIdle(bool ask)
     if (m_installing)
         appendLog(tr("The unit is installing the uploaded firmware and cannot be stopped."));
     flushLog();
-    m_worker->requestInterruption();
+    m_run->cancel();
     QTimer::singleShot(m_quitWaitMs, this, &FirmwarePage::onQuitWaitOver);
     return true;
 }

@@ -16,15 +16,17 @@
 
 class AppSettings;
 class QLineEdit;
+class FirmwareRun;
 class QTimer;
+class UpgradeOutcome;
 class firmwareUpgrade;
 
 // The firmware page: the devices ticked in the table's selection column (or an address typed by
 // hand), the firmware files chosen or dropped for them, the upgrade buttons and the upgrade log.
 //
-// An upgrade run takes the selected devices one after another, one worker thread and one watchdog
-// each. The page acts on a worker's outcome once its thread has ended, so that no two workers ever
-// run together and a worker that ends without saying how still gives the window back.
+// An upgrade run takes the selected devices one after another, one FirmwareRun (a worker thread under
+// its watchdog) each. The page acts on a run's outcome once its thread has ended, so that no two workers
+// ever run together and a worker that ends without saying how still gives the window back.
 class FirmwarePage : public DevicePage
 {
     Q_OBJECT
@@ -79,11 +81,12 @@ public:
     // What the running worker reports.
     void writeFwUpLog(const QString& message);
     void changeFwProgressBar(int value);
+    // A failure or completion told from outside a run; while a run goes on, its own outcome decides.
     void stopUpdateProcedure();
     void updateNextDevice();
     void removeSelectedDev(int index);
 
-    bool upgradeRunning() const { return !m_worker.isNull(); }
+    bool upgradeRunning() const { return !m_run.isNull(); }
     // True while a worker runs and the window must stay. With `ask`, the user is asked first whether to
     // stop the run (No keeps it running); then the worker is asked to stop and the page asks the window
     // to close once it has ended, or once the quit wait is over.
@@ -97,8 +100,6 @@ signals:
     void signalCloseWindow();
 
 private:
-    enum class Outcome { None, Completed, Failed };
-
     void setFwDirectoryFromFile(const QString& path);
     void checkAndUpgrade(const QString& path, int dsp);
     bool manualAddressAccepted();
@@ -114,11 +115,10 @@ private:
     int firstSelectedIndex() const;
     QString manualAddress() const;
     void startNextDevice();
-    void connectWorker(firmwareUpgrade* worker);
-    void startWatchdog();
-    void onWatchdogExpired();
-    void onWorkerFinished();
-    void releaseWorker();
+    void connectRun(FirmwareRun* run);
+    void onWatchdogExpired(int timeoutMs);
+    void onRunFinished(const UpgradeOutcome& outcome);
+    void releaseRun();
     void continueSequence();
     void finishWithSuccess();
     void finishWithFailure();
@@ -140,9 +140,7 @@ private:
     const int& m_updateTimeout;
     UpgradeWorkerFactory m_workers;
 
-    QPointer<firmwareUpgrade> m_worker;
-    QPointer<QTimer> m_watchdog;
-    Outcome m_outcome = Outcome::None;
+    QPointer<FirmwareRun> m_run;
     bool m_closeRequested = false;
     // The run over the selected devices: its firmware file, its length and where it stands.
     QString m_sequencePath;

@@ -13,7 +13,6 @@
 #include "firmware/upgradeselection.h"
 #include "firmware/upgradeverification.h"
 #include "model/appsettings.h"
-#include "model/device.h"
 
 #include <QCommandLineParser>
 #include <QFile>
@@ -40,12 +39,6 @@ constexpr int maxTimeoutMs = 999000;
 QString option(const char* name)
 {
     return QString::fromLatin1(name);
-}
-
-// Only the families that the upgrade worker has a procedure for.
-bool hasFirmwareProcedure(const QString& code)
-{
-    return device::isPowerSupply(code) || device::isBeamline(code);
 }
 } // namespace
 
@@ -213,22 +206,6 @@ int CliUpgradeCommand::checkImage(CliContext& context, const QString& code)
     return cliExit::badUsage;
 }
 
-QString CliUpgradeCommand::selectionProblem(const QList<Device_t>& devices)
-{
-    for (const Device_t& device : devices) {
-        if (device::isCurrentTr(device.code))
-            return tr("%1 is a current transducer: their firmware cannot be upgraded").arg(device.mac);
-        if (!hasFirmwareProcedure(device.code))
-            return tr("%1 (code %2) has no firmware upgrade procedure").arg(device.mac, device.code);
-        if (device::isKolvex(device.code) && devices.size() > 1)
-            return tr("%1 is a motor driver: it is upgraded alone").arg(device.mac);
-        if (device.code.compare(devices.first().code, Qt::CaseInsensitive) != 0)
-            return tr("one catalog code per run: %1 is %2, %3 is %4")
-                .arg(devices.first().mac, devices.first().code, device.mac, device.code);
-    }
-    return {};
-}
-
 int CliUpgradeCommand::run(CliContext& context)
 {
     // An upgrade is not broken off half way because whoever read its log has gone (a closed pipe).
@@ -292,7 +269,7 @@ int CliUpgradeCommand::findDevices(CliContext& context, QList<Device_t>& devices
                           .arg(missing.join(QStringLiteral(", "))));
         return cliExit::nothingFound;
     }
-    const QString problem = selectionProblem(devices);
+    const QString problem = UpgradeSelection::selectionProblem(devices);
     if (!problem.isEmpty()) {
         context.error(problem + tr("; nothing was sent"));
         return cliExit::badUsage;

@@ -33,11 +33,6 @@ public:
     QString takeArguments(const QCommandLineParser& parser) override;
     int run(CliContext& context) override;
 
-    // Empty when these devices may be upgraded in one run, as the page allows them to be selected together
-    // (one catalog code, a motor driver only alone, no current transducer) and each has a firmware procedure;
-    // else why not.
-    static QString selectionProblem(const QList<Device_t>& devices);
-
 private:
     using Runs = std::vector<std::unique_ptr<CliUpgradeRun>>;
 

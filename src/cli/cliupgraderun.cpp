@@ -3,10 +3,11 @@
 #include "cli/cliupgraderun.h"
 
 #include "cli/cliupgradereport.h"
+#include "firmware/firmwarerun.h"
 #include "firmware/firmwareupgrade.h"
+#include "firmware/upgradeoutcome.h"
 
 #include <QEventLoop>
-#include <QTimer>
 
 CliUpgradeRun::CliUpgradeRun(const Device_t& device, const QString& manualIp, const QString& firmwarePath,
                              int timeoutMs)
@@ -27,44 +28,37 @@ bool CliUpgradeRun::run(CliUpgradeReport& report, QString& reason)
 {
     const bool manual = !m_manualIp.isEmpty();
     // As the page hands it over: the device selected in a list of one, or no device and the manual address.
-    firmwareUpgrade worker(nullptr, m_firmwarePath, manual ? 0 : 1, manual ? QList<bool>() : QList<bool>{true},
-                           manual ? QList<Device_t>() : QList<Device_t>{m_device}, m_manualIp);
-    worker.setAcceptOtherImageKind(m_acceptOtherImageKind);
-    worker.setMotorDriverDsp(m_dsp);
+    auto* worker =
+        new firmwareUpgrade(nullptr, m_firmwarePath, manual ? 0 : 1, manual ? QList<bool>() : QList<bool>{true},
+                            manual ? QList<Device_t>() : QList<Device_t>{m_device}, m_manualIp);
+    worker->setAcceptOtherImageKind(m_acceptOtherImageKind);
+    worker->setMotorDriverDsp(m_dsp);
+    FirmwareRun upgrade(worker, m_timeoutMs);
     const QString device = name();
-    bool completed = false;
-    bool failed = false;
-    bool timedOut = false;
-    connect(&worker, &firmwareUpgrade::signalPrintMessage, this,
-            [&](const QString& message) { report.log(device, message); });
-    connect(&worker, &firmwareUpgrade::signalProgressBarUpdate, this,
-            [&](int value) { report.progress(device, value); });
-    connect(&worker, &firmwareUpgrade::signalProcedureCompleted, this, [&] { completed = !failed; });
-    connect(&worker, &firmwareUpgrade::signalErrorDetected, this, [&] { failed = !completed; });
-
+    connect(&upgrade, &FirmwareRun::message, this, [&](const QString& message) { report.log(device, message); });
+    connect(&upgrade, &FirmwareRun::progress, this, [&](int value) { report.progress(device, value); });
+    UpgradeOutcome outcome;
     QEventLoop loop;
-    // Queued behind every signal the worker sent before its thread ended.
-    connect(&worker, &QThread::finished, &loop, &QEventLoop::quit, Qt::QueuedConnection);
-    QTimer watchdog;
-    watchdog.setSingleShot(true);
-    connect(&watchdog, &QTimer::timeout, this, [&] {
-        if (worker.isRunning()) {
-            timedOut = true;
-            worker.requestInterruption();
-        }
+    connect(&upgrade, &FirmwareRun::finished, &loop, [&](const UpgradeOutcome& ended) {
+        outcome = ended;
+        loop.quit();
     });
-    worker.start();
-    watchdog.start(m_timeoutMs);
+    upgrade.start();
     loop.exec();
-    watchdog.stop();
 
-    if (completed)
+    if (outcome.succeeded())
         return true;
-    if (timedOut)
-        reason = tr("no result within %1 ms: the upgrade was asked to stop").arg(m_timeoutMs);
-    else if (failed)
-        reason = tr("the upgrade failed (see the log)");
-    else
-        reason = tr("the upgrade ended without a result (see the log)");
+    reason = reasonFor(outcome, upgrade.timedOut(), m_timeoutMs);
     return false;
+}
+
+QString CliUpgradeRun::reasonFor(const UpgradeOutcome& outcome, bool timedOut, int timeoutMs)
+{
+    if (outcome.failed() && !outcome.stoppedOnRequest())
+        return tr("the upgrade failed (see the log)");
+    if (timedOut)
+        return tr("no result within %1 ms: the upgrade was asked to stop").arg(timeoutMs);
+    if (outcome.failed())
+        return tr("the upgrade failed (see the log)");
+    return tr("the upgrade ended without a result (see the log)");
 }

@@ -9,9 +9,10 @@
 #include <QString>
 
 class CliUpgradeReport;
+class UpgradeOutcome;
 
-// The upgrade of one device by the window's upgrade worker, run on this thread's event loop (the worker's
-// signals arrive queued, in order) under a watchdog that asks the worker to stop after the time-out.
+// The upgrade of one device as the window runs it (a FirmwareRun: the worker under its watchdog), on this
+// thread's event loop, where the worker's signals arrive queued and in order.
 class CliUpgradeRun : public QObject
 {
     Q_DECLARE_TR_FUNCTIONS(CliUpgradeRun)
@@ -26,6 +27,10 @@ public:
 
     // True when the worker reported success. `reason` tells why not.
     bool run(CliUpgradeReport& report, QString& reason);
+
+    // Why a run that did not succeed failed. Its own failure comes first, even when the watchdog fired too;
+    // the time-out is the reason only of a run that ended without a failure of its own after it.
+    static QString reasonFor(const UpgradeOutcome& outcome, bool timedOut, int timeoutMs);
 
     // How the device is named in the output: its MAC, or the manual address.
     QString name() const;

@@ -22,6 +22,23 @@ std::optional<FirmwareImageKind> UpgradeSelection::imageKindFor(const QString& c
     return std::nullopt;
 }
 
+QString UpgradeSelection::selectionProblem(const QList<Device_t>& units)
+{
+    for (const Device_t& unit : units) {
+        if (device::isCurrentTr(unit.code))
+            return tr("%1 is a current transducer: their firmware cannot be upgraded").arg(unit.mac);
+        if (!imageKindFor(unit.code))
+            return tr("%1 (code %2) has no firmware upgrade procedure").arg(unit.mac, unit.code);
+        if (device::isKolvex(unit.code) && units.size() > 1)
+            return tr("%1 is a motor driver: it is upgraded alone").arg(unit.mac);
+        // Codes are compared as given: a sequence takes units of exactly one catalog code.
+        if (unit.code != units.first().code)
+            return tr("one catalog code per run: %1 is %2, %3 is %4")
+                .arg(units.first().mac, units.first().code, unit.mac, unit.code);
+    }
+    return {};
+}
+
 QString UpgradeSelection::mismatch(const QString& path, FirmwareImageKind content, const QString& code)
 {
     const std::optional<FirmwareImageKind> wanted = code.isEmpty() ? manualImageKind() : imageKindFor(code);

@@ -3,8 +3,10 @@
 #pragma once
 
 #include "firmware/firmwareimagecheck.h"
+#include "model/device_t.h"
 
 #include <QCoreApplication>
+#include <QList>
 #include <QString>
 
 #include <optional>
@@ -20,6 +22,11 @@ class UpgradeSelection
 public:
     // Nothing for a family without a firmware procedure (current transducers, unknown codes).
     static std::optional<FirmwareImageKind> imageKindFor(const QString& code);
+
+    // Empty when these units may be upgraded in one run: each has a firmware procedure (current transducers
+    // have none), they share one catalog code, and a motor driver goes alone; else why not. The page lets
+    // only such a selection be ticked, the command line refuses any other.
+    static QString selectionProblem(const QList<Device_t>& units);
     // The kind a manually typed address takes: it is upgraded by the power-supply procedure.
     static FirmwareImageKind manualImageKind() { return FirmwareImageKind::PowerSupplyImage; }
 

@@ -2,14 +2,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "fakecommandport.h"
 
-#include "model/wellknownports.h"
-
 #include <QTcpSocket>
 #include <QTimer>
 
-FakeCommandPort::FakeCommandPort(const QString& address, QObject* parent) : QObject(parent)
+FakeCommandPort::FakeCommandPort(const QString& address, quint16 listenPort, QObject* parent) : QObject(parent)
 {
-    m_server.listen(QHostAddress(address), port::command);
+    m_server.listen(QHostAddress(address), listenPort);
     connect(&m_server, &QTcpServer::newConnection, this, &FakeCommandPort::onNewConnection);
 }
 

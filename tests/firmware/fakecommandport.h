@@ -2,6 +2,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "model/wellknownports.h"
+
 #include <QByteArray>
 #include <QHash>
 #include <QList>
@@ -15,9 +17,11 @@ class QTcpSocket;
 class FakeCommandPort : public QObject
 {
 public:
-    explicit FakeCommandPort(const QString& address, QObject* parent = nullptr);
+    // Listens on the given port, 0 for one that the system picks.
+    explicit FakeCommandPort(const QString& address, quint16 listenPort = port::command, QObject* parent = nullptr);
 
     bool isListening() const { return m_server.isListening(); }
+    quint16 listeningPort() const { return m_server.serverPort(); }
     // The reply to one command, given with its terminator; an empty reply leaves it unanswered.
     void answer(const QByteArray& command, const QByteArray& reply) { m_answers.insert(command, {reply}); }
     // A reply written in several parts, gapMs apart.

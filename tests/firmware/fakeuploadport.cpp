@@ -2,17 +2,15 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "fakeuploadport.h"
 
-#include "model/wellknownports.h"
-
 #include <QTimer>
 
 namespace {
 constexpr int stalledBufferBytes = 4096;
 }
 
-FakeUploadPort::FakeUploadPort(const QString& address, QObject* parent) : QObject(parent)
+FakeUploadPort::FakeUploadPort(const QString& address, quint16 listenPort, QObject* parent) : QObject(parent)
 {
-    m_server.listen(QHostAddress(address), port::upload);
+    m_server.listen(QHostAddress(address), listenPort);
     connect(&m_server, &QTcpServer::newConnection, this, &FakeUploadPort::onNewConnection);
 }
 

@@ -2,6 +2,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "model/wellknownports.h"
+
 #include <QByteArray>
 #include <QList>
 #include <QObject>
@@ -14,9 +16,11 @@
 class FakeUploadPort : public QObject
 {
 public:
-    explicit FakeUploadPort(const QString& address, QObject* parent = nullptr);
+    // Listens on the given port, 0 for one that the system picks.
+    explicit FakeUploadPort(const QString& address, quint16 listenPort = port::upload, QObject* parent = nullptr);
 
     bool isListening() const { return m_server.isListening(); }
+    quint16 listeningPort() const { return m_server.serverPort(); }
     // The size of the file; the report starts once this many bytes came in (never when negative).
     void expectBytes(qint64 bytes) { m_expected = bytes; }
     // Each reply is written on its own, the next one gapMs after the previous.

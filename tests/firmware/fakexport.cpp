@@ -2,8 +2,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "fakexport.h"
 
-#include "model/wellknownports.h"
-
 #include <QHash>
 #include <QHostAddress>
 #include <QMutexLocker>
@@ -60,20 +58,22 @@ public:
         : m_options(options), m_mutex(mutex), m_record(record)
     {}
 
-    bool listen()
+    // Each service on a port that the system picks; a service left out gets a port where nothing listens.
+    bool listen(UpgradePorts& ports)
     {
         const QHostAddress loopback(QHostAddress::LocalHost);
-        bool ok = true;
-        if (m_options.pinService)
-            ok = serve(port::pinControl, &FakeXportServices::pinSession, loopback) && ok;
-        if (m_options.menuService)
-            ok = serve(port::setupMenu, &FakeXportServices::menuSession, loopback) && ok;
-        if (m_options.tunnelService)
-            ok = serve(port::command, &FakeXportServices::tunnelSession, loopback) && ok;
+        bool ok =
+            serve(Service::pins, m_options.pinService, &FakeXportServices::pinSession, loopback, ports.pinControl);
+        ok = serve(Service::menu, m_options.menuService, &FakeXportServices::menuSession, loopback, ports.setupMenu) &&
+             ok;
+        ok = serve(Service::tunnel, m_options.tunnelService, &FakeXportServices::tunnelSession, loopback,
+                   ports.command) &&
+             ok;
         return ok;
     }
 
 private:
+    enum class Service { pins, menu, tunnel };
     enum class Menu { banner, choice, baudRate, question, stuck };
     enum class Tunnel { unknown, bootRom, loader };
     struct Session
@@ -89,26 +89,30 @@ private:
 
     using Handler = void (FakeXportServices::*)(QTcpSocket*, Session&);
 
-    bool serve(quint16 port, Handler handler, const QHostAddress& address)
+    bool serve(Service service, bool offered, Handler handler, const QHostAddress& address, quint16& port)
     {
         auto* server = new QTcpServer(this);
-        connect(server, &QTcpServer::newConnection, this, [this, server, handler, port] {
+        connect(server, &QTcpServer::newConnection, this, [this, server, handler, service] {
             while (QTcpSocket* socket = server->nextPendingConnection())
-                accept(socket, handler, port);
+                accept(socket, handler, service);
         });
-        return server->listen(address, port);
+        const bool listening = server->listen(address, 0);
+        port = server->serverPort();
+        if (!offered)
+            server->close();
+        return listening;
     }
 
-    void accept(QTcpSocket* socket, Handler handler, quint16 port)
+    void accept(QTcpSocket* socket, Handler handler, Service service)
     {
         int served = 0;
         int limit = -1;
         {
             QMutexLocker lock(&m_mutex);
-            if (port == port::pinControl) {
+            if (service == Service::pins) {
                 served = ++m_record.pinConnections;
                 limit = m_options.pinSessions;
-            } else if (port == port::setupMenu) {
+            } else if (service == Service::menu) {
                 served = ++m_record.menuConnections;
                 limit = m_options.menuSessions;
             } else {
@@ -120,9 +124,9 @@ private:
             socket->disconnectFromHost();
             return;
         }
-        connect(socket, &QTcpSocket::readyRead, this, [this, socket, handler, port] {
+        connect(socket, &QTcpSocket::readyRead, this, [this, socket, handler, service] {
             const QByteArray chunk = socket->readAll();
-            if (port == port::setupMenu) {
+            if (service == Service::menu) {
                 QMutexLocker lock(&m_mutex);
                 m_record.menuReceived.append(chunk);
             }
@@ -132,7 +136,7 @@ private:
         });
         connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
         connect(socket, &QObject::destroyed, this, [this, socket] { m_sessions.remove(socket); });
-        if (port == port::setupMenu && m_options.banner)
+        if (service == Service::menu && m_options.banner)
             socket->write(bannerText);
     }
 
@@ -380,7 +384,7 @@ FakeXport::FakeXport(const Options& options) : m_options(options)
     m_services = new FakeXportServices(m_options, m_mutex, m_record);
     m_services->moveToThread(&m_thread);
     QMetaObject::invokeMethod(
-        m_services, [this] { m_listening = m_services->listen(); }, Qt::BlockingQueuedConnection);
+        m_services, [this] { m_listening = m_services->listen(m_ports); }, Qt::BlockingQueuedConnection);
 }
 
 FakeXport::~FakeXport()

@@ -2,6 +2,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "firmware/upgradeports.h"
+
 #include <QByteArray>
 #include <QList>
 #include <QMutex>
@@ -9,10 +11,10 @@
 
 class FakeXportServices;
 
-// An XPort with a motor driver behind it, on 127.0.0.1 of the test's private network namespace: the
-// configurable pins (30704), the setup menu (9999) and the serial tunnel (10001) to a DSP that waits
-// in its boot ROM or runs the bootloader. Served from a thread of its own, so that it answers while the
-// test's thread blocks in the code under test. Read what it saw once that code has returned.
+// An XPort with a motor driver behind it, on 127.0.0.1: the configurable pins, the setup menu and the
+// serial tunnel to a DSP that waits in its boot ROM or runs the bootloader, each on a port that the system
+// picks (ports() tells them, to hand to the code under test). Served from a thread of its own, so that it answers while
+// the test's thread blocks in the code under test. Read what it saw once that code has returned.
 class FakeXport
 {
 public:
@@ -77,6 +79,7 @@ public:
     FakeXport& operator=(const FakeXport&) = delete;
 
     bool listening() const { return m_listening; }
+    const UpgradePorts& ports() const { return m_ports; }
     Record record() const;
     void setBaudRate(int baudRate);
 
@@ -87,4 +90,5 @@ private:
     QThread m_thread;
     FakeXportServices* m_services = nullptr;
     bool m_listening = false;
+    UpgradePorts m_ports;
 };

@@ -1,8 +1,7 @@
 // SPDX-FileCopyrightText: 2026 Kestrion developers
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The beamline upgrade (also taken by Vesk supplies) against a scripted instrument in a network namespace
-// of the test's own.
-#include "common/privatenetwork.h"
+// The beamline upgrade (also taken by Vesk supplies) against a scripted instrument on 127.0.0.1, on a port
+// that the system picks.
 #include "fakecommandport.h"
 #include "firmware/firmwareupgrade.h"
 #include "srecordimage.h"
@@ -17,7 +16,7 @@ using upgradetest::device;
 Q_DECLARE_METATYPE(Record)
 
 namespace {
-const QString instrumentAddress = QStringLiteral("127.0.0.3");
+const QString instrumentAddress = QStringLiteral("127.0.0.1");
 const QString afterIdentification = QStringLiteral("Device name: #VER:Lumen 3.0\r\n");
 constexpr int answerDelayMs = 2;
 
@@ -66,11 +65,17 @@ QList<Record> recordsIn(const QList<int>& sectors, int count)
 // to the previous one would be seen.
 struct Instrument
 {
-    Instrument() : port(instrumentAddress)
+    Instrument() : port(instrumentAddress, 0)
     {
         port.answer("VER\r\n", "#VER:Lumen 3.0\r\n");
         port.answerOthers("#AK\r\n");
         port.setAnswerDelayMs(answerDelayMs);
+    }
+    UpgradePorts ports() const
+    {
+        UpgradePorts ports;
+        ports.command = port.listeningPort();
+        return ports;
     }
     FakeCommandPort port;
 };
@@ -119,6 +124,8 @@ private slots:
         const QString path = writeImage(image);
 
         UpgradeRun run({device("2100", instrumentAddress)}, {true}, path);
+
+        run.worker.setPorts(instrument.ports());
         QVERIFY(run.runToEnd(60000));
 
         QList<QByteArray> expectedCommands{"VER\r\n"};
@@ -148,6 +155,7 @@ private slots:
         Instrument instrument;
         const QByteArray image = srecordimage::image(recordsIn({4}, 3), '2');
         UpgradeRun run({device("1600", instrumentAddress)}, {true}, writeImage(image));
+        run.worker.setPorts(instrument.ports());
         QVERIFY(run.runToEnd());
         QList<QByteArray> expectedCommands{"VER\r\n"};
         expectedCommands << erasures({4}) << "EPCSWR\r" << imageLines(image) << "E\r\n";
@@ -178,6 +186,7 @@ private slots:
         Instrument instrument;
         const QByteArray image = srecordimage::image(records, '3');
         UpgradeRun run({device("2100", instrumentAddress)}, {true}, writeImage(image));
+        run.worker.setPorts(instrument.ports());
         QVERIFY(run.runToEnd());
         QList<QByteArray> expectedCommands{"VER\r\n"};
         expectedCommands << erasures(sectors) << "EPCSWR\r" << imageLines(image) << "E\r\n";
@@ -196,6 +205,7 @@ private slots:
             srecordimage::line('0', 0, "HDR", "\r\n") + srecordimage::line('2', 0x30000, data, "\r\n") +
             srecordimage::line('3', 0x30100, srecordimage::filler(120), "\n") + srecordimage::line('8', 0, {}, "\r\n");
         UpgradeRun run({device("2100", instrumentAddress)}, {true}, writeImage(image));
+        run.worker.setPorts(instrument.ports());
         QVERIFY(run.runToEnd());
         QList<QByteArray> expectedCommands{"VER\r\n"};
         expectedCommands << erasures({3}) << "EPCSWR\r" << imageLines(image) << "E\r\n";
@@ -224,6 +234,7 @@ private slots:
         const QByteArray image = srecordimage::image(recordsIn({1, 6}, 2), '2');
         QCOMPARE(imageLines(image).size(), 7);
         UpgradeRun run({device("2100", instrumentAddress)}, {true}, writeImage(image));
+        run.worker.setPorts(instrument.ports());
         QVERIFY(run.runToEnd());
         QCOMPARE(instrument.port.commands().size(), silentFrom + 1);
         // Every silence comes after the first erase: the unit is told to be upgraded again, not restarted.
@@ -263,6 +274,7 @@ private slots:
         for (const QByteArray& line : imageLines(image))
             instrument.port.answer(line, lineAnswer);
         UpgradeRun run({device("2100", instrumentAddress)}, {true}, writeImage(image));
+        run.worker.setPorts(instrument.ports());
         QVERIFY(run.runToEnd());
         QCOMPARE(run.events.finalSignals(), 1);
         QCOMPARE(run.events.completions, error.isEmpty() ? 1 : 0);
@@ -278,6 +290,7 @@ private slots:
         instrument.port.setAnswerDelayMs(10);
         const QByteArray image = srecordimage::image(recordsIn({0}, 200), '2');
         UpgradeRun run({device("2100", instrumentAddress)}, {true}, writeImage(image));
+        run.worker.setPorts(instrument.ports());
         run.worker.start();
         QTRY_VERIFY_WITH_TIMEOUT(instrument.port.commands().size() > 20, 10000);
         run.worker.requestInterruption();
@@ -299,6 +312,7 @@ private slots:
         Instrument instrument;
         const QByteArray image = srecordimage::header() + srecordimage::trailer('1', 0);
         UpgradeRun run({device("2100", instrumentAddress)}, {true}, writeImage(image));
+        run.worker.setPorts(instrument.ports());
         QVERIFY(run.runToEnd());
         expectRefusedBeforeSending(run, instrument, QStringLiteral("no S1, S2 or S3 data record"));
     }
@@ -310,6 +324,7 @@ private slots:
         const QByteArray data = srecordimage::filler(16);
         const QByteArray image = srecordimage::image({{'3', 0x7F0000, data}, {'3', 0x800000, data}}, '3');
         UpgradeRun run({device("2100", instrumentAddress)}, {true}, writeImage(image));
+        run.worker.setPorts(instrument.ports());
         QVERIFY(run.runToEnd());
         expectRefusedBeforeSending(run, instrument, QStringLiteral("800000"));
     }
@@ -318,6 +333,7 @@ private slots:
     {
         Instrument instrument;
         UpgradeRun run({device("2100", instrumentAddress)}, {true}, m_dir.filePath("missing.flash"));
+        run.worker.setPorts(instrument.ports());
         QVERIFY(run.runToEnd());
         expectRefusedBeforeSending(run, instrument, m_dir.filePath("missing.flash"));
     }
@@ -328,6 +344,7 @@ private slots:
         instrument.port.acceptOnly(1);
         const QByteArray image = srecordimage::image(recordsIn({0}, 1), '2');
         UpgradeRun run({device("2100", instrumentAddress)}, {true}, writeImage(image));
+        run.worker.setPorts(instrument.ports());
         QVERIFY(run.runToEnd());
         QStringList expected = logEvents({"ERROR: Device unconnected", "Reading file..."});
         expected << "progress:1" << logEvents({"Done!\n", "Erasing Lumeno memory..."}) << "progress:1"
@@ -346,6 +363,7 @@ private slots:
         for (int i = 0; i < 2; ++i) {
             Instrument instrument;
             UpgradeRun run({device("2100", instrumentAddress)}, {true}, path);
+            run.worker.setPorts(instrument.ports());
             QVERIFY(run.runToEnd());
             QCOMPARE(run.events.completions, 1);
             QStringList writing = run.events.eventsFrom("log:Programming Device memory...");
@@ -362,6 +380,7 @@ private slots:
         Instrument instrument;
         const QByteArray image = srecordimage::image(recordsIn({0}, 20), '2');
         UpgradeRun run({device("2100", instrumentAddress)}, {true}, writeImage(image));
+        run.worker.setPorts(instrument.ports());
         QVERIFY(run.runToEnd());
         const QStringList writing = run.events.eventsFrom("log:Programming Device memory...");
         QCOMPARE(writing.at(1), QStringLiteral("progress:100"));
@@ -373,14 +392,6 @@ private:
     int m_files = 0;
 };
 
-int main(int argc, char** argv)
-{
-    // Before any thread exists: the namespace is per thread and inherited by new ones.
-    if (!upgradetest::enterTestNetwork())
-        return exitCodeWithoutNamespace();
-    QCoreApplication app(argc, argv);
-    TestBeamlineUpgrade test;
-    return QTest::qExec(&test, argc, argv);
-}
+QTEST_GUILESS_MAIN(TestBeamlineUpgrade)
 
 #include "tst_beamlineupgrade.moc"

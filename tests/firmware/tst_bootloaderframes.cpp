@@ -1,11 +1,9 @@
 // SPDX-FileCopyrightText: 2026 Kestrion developers
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "common/heximages.h"
-#include "common/privatenetwork.h"
 #include "fakexport.h"
 #include "firmware/firmwarepacing.h"
 #include "firmware/sendfirmware.h"
-#include "model/wellknownports.h"
 #include "motorpacing.h"
 
 #include <QElapsedTimer>
@@ -35,9 +33,9 @@ struct Transcript
     int progress = 0;
 };
 
-bool connectTunnel(QTcpSocket& socket)
+bool connectTunnel(QTcpSocket& socket, const FakeXport& fake)
 {
-    socket.connectToHost(QString::fromLatin1(loopback), port::command);
+    socket.connectToHost(QString::fromLatin1(loopback), fake.ports().command);
     return socket.waitForConnected(5000);
 }
 
@@ -159,8 +157,8 @@ void TestBootloaderFrames::thousandBytesAtRangeStart()
     pacing.blockPauseMs = 150;
     FirmwarePacing::setCurrent(pacing);
     QTcpSocket socket;
-    QVERIFY(connectTunnel(socket));
-    SendFirmware transfer;
+    QVERIFY(connectTunnel(socket, fake));
+    SendFirmware transfer(FirmwarePacing::current(), fake.ports());
     Transcript transcript(transfer);
     const QByteArray data = HexImages::pattern(1000, 7);
 
@@ -192,8 +190,8 @@ void TestBootloaderFrames::sectionStartOutsideRange()
     QFETCH(bool, sent);
     FakeXport fake;
     QTcpSocket socket;
-    QVERIFY(connectTunnel(socket));
-    SendFirmware transfer;
+    QVERIFY(connectTunnel(socket, fake));
+    SendFirmware transfer(FirmwarePacing::current(), fake.ports());
     Transcript transcript(transfer);
 
     transfer.writeSection(address, HexImages::pattern(64, 3), true, &socket);
@@ -213,8 +211,8 @@ void TestBootloaderFrames::blockStartingInRangeSentWhole()
 {
     FakeXport fake;
     QTcpSocket socket;
-    QVERIFY(connectTunnel(socket));
-    SendFirmware transfer;
+    QVERIFY(connectTunnel(socket, fake));
+    SendFirmware transfer(FirmwarePacing::current(), fake.ports());
     Transcript transcript(transfer);
     const QByteArray data = HexImages::pattern(1024, 5);
 
@@ -230,8 +228,8 @@ void TestBootloaderFrames::dataFrameLengthByte()
 {
     FakeXport fake;
     QTcpSocket socket;
-    QVERIFY(connectTunnel(socket));
-    SendFirmware transfer;
+    QVERIFY(connectTunnel(socket, fake));
+    SendFirmware transfer(FirmwarePacing::current(), fake.ports());
     const QByteArray data = HexImages::pattern(1337, 9);
 
     transfer.writeSection(SendFirmware::rangeStart, data, true, &socket);
@@ -266,8 +264,8 @@ void TestBootloaderFrames::progressPerSection()
     QFETCH(int, steps);
     FakeXport fake;
     QTcpSocket socket;
-    QVERIFY(connectTunnel(socket));
-    SendFirmware transfer;
+    QVERIFY(connectTunnel(socket, fake));
+    SendFirmware transfer(FirmwarePacing::current(), fake.ports());
     Transcript transcript(transfer);
 
     transfer.writeSection(SendFirmware::rangeStart, HexImages::pattern(32 * frames, 1), true, &socket);
@@ -279,8 +277,8 @@ void TestBootloaderFrames::verifyPassSendsVerifyFrames()
 {
     FakeXport fake;
     QTcpSocket socket;
-    QVERIFY(connectTunnel(socket));
-    SendFirmware transfer;
+    QVERIFY(connectTunnel(socket, fake));
+    SendFirmware transfer(FirmwarePacing::current(), fake.ports());
     Transcript transcript(transfer);
 
     transfer.writeSection(SendFirmware::rangeStart, HexImages::pattern(600, 1), false, &socket);
@@ -292,7 +290,7 @@ void TestBootloaderFrames::verifyPassSendsVerifyFrames()
 void TestBootloaderFrames::transferWritesImage()
 {
     FakeXport fake;
-    SendFirmware transfer;
+    SendFirmware transfer(FirmwarePacing::current(), fake.ports());
     Transcript transcript(transfer);
     const QList<HexImages::Section> image{{0x3E8000, HexImages::pattern(700, 1)},
                                           {0x3F0000, HexImages::pattern(90, 2)}};
@@ -331,7 +329,7 @@ void TestBootloaderFrames::eraseReplyMustBeExact()
     FakeXport::Options options;
     options.eraseReply = reply;
     FakeXport fake(options);
-    SendFirmware transfer;
+    SendFirmware transfer(FirmwarePacing::current(), fake.ports());
     Transcript transcript(transfer);
 
     transfer.readAndSendFirmware(imageFile(HexImages::versionedImage(QStringLiteral("1.00"))),
@@ -351,8 +349,8 @@ void TestBootloaderFrames::earlyEraseReplyCounts()
     pacing.firstReplyWaitMs = 400;
     FirmwarePacing::setCurrent(pacing);
     QTcpSocket socket;
-    QVERIFY(connectTunnel(socket));
-    SendFirmware transfer;
+    QVERIFY(connectTunnel(socket, fake));
+    SendFirmware transfer(FirmwarePacing::current(), fake.ports());
 
     // The bootloader may answer before the collector's first wait is over; that answer still counts.
     QCOMPARE(transfer.sendErasePacket(0x0B, &socket), QStringLiteral("ACK\n"));
@@ -361,7 +359,7 @@ void TestBootloaderFrames::earlyEraseReplyCounts()
 void TestBootloaderFrames::parseFailureSendsNothing()
 {
     FakeXport fake;
-    SendFirmware transfer;
+    SendFirmware transfer(FirmwarePacing::current(), fake.ports());
     Transcript transcript(transfer);
     QByteArray text = HexImages::toHex(HexImages::versionedImage(QStringLiteral("1.00")));
     text.replace(":00000001FF", ":0000000100");
@@ -382,7 +380,7 @@ void TestBootloaderFrames::tunnelUnreachable()
     FakeXport::Options options;
     options.tunnelService = false;
     FakeXport fake(options);
-    SendFirmware transfer;
+    SendFirmware transfer(FirmwarePacing::current(), fake.ports());
     Transcript transcript(transfer);
 
     transfer.readAndSendFirmware(imageFile(HexImages::versionedImage(QStringLiteral("1.00"))),
@@ -393,7 +391,7 @@ void TestBootloaderFrames::tunnelUnreachable()
 void TestBootloaderFrames::imageOutsideRangeStillErases()
 {
     FakeXport fake;
-    SendFirmware transfer;
+    SendFirmware transfer(FirmwarePacing::current(), fake.ports());
     Transcript transcript(transfer);
     const QList<HexImages::Section> image{{0x000100, HexImages::pattern(64, 1)}, {0x3F9000, HexImages::pattern(64, 2)}};
 
@@ -406,14 +404,6 @@ void TestBootloaderFrames::imageOutsideRangeStillErases()
     QCOMPARE(fake.record().frames.size(), 1);
 }
 
-int main(int argc, char** argv)
-{
-    // Before any thread exists: the namespace is per thread and inherited by new ones.
-    if (!enterPrivateNetwork())
-        return exitCodeWithoutNamespace();
-    QCoreApplication app(argc, argv);
-    TestBootloaderFrames test;
-    return QTest::qExec(&test, argc, argv);
-}
+QTEST_GUILESS_MAIN(TestBootloaderFrames)
 
 #include "tst_bootloaderframes.moc"

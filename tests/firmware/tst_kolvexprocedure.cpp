@@ -1,7 +1,6 @@
 // SPDX-FileCopyrightText: 2026 Kestrion developers
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "common/heximages.h"
-#include "common/privatenetwork.h"
 #include "fakexport.h"
 #include "firmware/dspprogmode.h"
 #include "firmware/firmwarepacing.h"
@@ -30,10 +29,11 @@ const QString notRestored = QStringLiteral(
 class KolvexWorker : public firmwareUpgrade
 {
 public:
-    KolvexWorker(const QString& firmwarePath, const QString& ip)
+    KolvexWorker(const QString& firmwarePath, const QString& ip, const UpgradePorts& ports)
         : firmwareUpgrade(nullptr, firmwarePath, 0, {}, {}, QString())
     {
         m_deviceIp = ip;
+        setPorts(ports);
     }
 
 protected:
@@ -67,10 +67,10 @@ struct Run
 };
 
 // `dsp`: the DSP of the page's row the file was chosen in; normalMode leaves it to the file's name.
-Run runProcedure(const QString& firmwarePath, int dsp = dspProgMode::normalMode)
+Run runProcedure(const FakeXport& fake, const QString& firmwarePath, int dsp = dspProgMode::normalMode)
 {
     Run run;
-    KolvexWorker worker(firmwarePath, QString::fromLatin1(loopback));
+    KolvexWorker worker(firmwarePath, QString::fromLatin1(loopback), fake.ports());
     worker.setMotorDriverDsp(dsp);
     QObject context;
     // Recorded on the worker's thread as they are emitted; read only after the thread has ended.
@@ -201,7 +201,7 @@ void TestKolvexProcedure::successfulRun()
 {
     FakeXport fake(realistic());
     QVERIFY(fake.listening());
-    const Run run = runProcedure(imageFile(QStringLiteral("Kolvex_Communication_DSP_2.31.hex")));
+    const Run run = runProcedure(fake, imageFile(QStringLiteral("Kolvex_Communication_DSP_2.31.hex")));
 
     QCOMPARE(run.logs(), successLog);
     QCOMPARE(run.count(QStringLiteral("completed")), 1);
@@ -241,7 +241,7 @@ void TestKolvexProcedure::fileNameMarkers()
     QFETCH(QString, announced);
     QFETCH(int, bootPattern);
     FakeXport fake(realistic());
-    const Run run = runProcedure(imageFile(path));
+    const Run run = runProcedure(fake, imageFile(path));
 
     QCOMPARE(run.logs().value(1), announced);
     QCOMPARE(run.events.last(), QStringLiteral("completed"));
@@ -252,7 +252,7 @@ void TestKolvexProcedure::wrongFirmwareTouchesNothing()
 {
     FakeXport fake(realistic());
     // The markers are case-sensitive.
-    const Run run = runProcedure(imageFile(QStringLiteral("kolvex_control_dsp.hex")));
+    const Run run = runProcedure(fake, imageFile(QStringLiteral("kolvex_control_dsp.hex")));
 
     QCOMPARE(run.events.mid(0, 3),
              (QStringList{"progress: 0", "log: Update Kolvex Firmware:", "log: ERROR: wrong Firmware!"}));
@@ -294,7 +294,7 @@ void TestKolvexProcedure::rowDecidesTheDsp()
     // Stops right after the announcement: the module's setup menu is not there.
     options.menuService = false;
     FakeXport fake(options);
-    const Run run = runProcedure(imageFile(name), row);
+    const Run run = runProcedure(fake, imageFile(name), row);
     QCOMPARE(run.events.value(2), announced);
     QCOMPARE(run.events.last(), QStringLiteral("error"));
     if (announced.startsWith(QStringLiteral("log: ERROR:")))
@@ -306,7 +306,7 @@ void TestKolvexProcedure::bootloaderErrorStopsBeforeErase()
     FakeXport::Options options = realistic();
     options.autobaudReply = "A";
     FakeXport fake(options);
-    const Run run = runProcedure(imageFile(QStringLiteral("Kolvex_Control_DSP.hex")));
+    const Run run = runProcedure(fake, imageFile(QStringLiteral("Kolvex_Control_DSP.hex")));
 
     const QStringList logs = run.logs();
     QVERIFY(logs.contains(QStringLiteral("ERROR: autobaud failed!")));
@@ -344,7 +344,7 @@ void TestKolvexProcedure::failuresRestoreTheModule()
     QByteArray content = HexImages::toHex(m_image);
     if (brokenFile)
         content.replace(":00000001FF", ":02000002FFFFFE");
-    const Run run = runProcedure(imageFile(QStringLiteral("Kolvex_Control_DSP.hex"), content));
+    const Run run = runProcedure(fake, imageFile(QStringLiteral("Kolvex_Control_DSP.hex"), content));
 
     QVERIFY2(run.logs().contains(failure), qPrintable(run.logs().join('\n')));
     QCOMPARE(fake.record().erases, erases);
@@ -357,7 +357,7 @@ void TestKolvexProcedure::firstSpeedChangeFails()
     FakeXport::Options options = realistic();
     options.menuService = false;
     FakeXport fake(options);
-    const Run run = runProcedure(imageFile(QStringLiteral("Kolvex_Control_DSP.hex")));
+    const Run run = runProcedure(fake, imageFile(QStringLiteral("Kolvex_Control_DSP.hex")));
 
     // Nothing was changed yet: there is nothing to restore.
     QCOMPARE(run.logs(), (QStringList{"Update Kolvex Firmware:", "The 'Control DSP' will be programmed...",
@@ -372,7 +372,7 @@ void TestKolvexProcedure::secondSpeedChangeFailsAndRestoreCannot()
     FakeXport::Options options = realistic();
     options.menuSessions = 1;
     FakeXport fake(options);
-    const Run run = runProcedure(imageFile(QStringLiteral("Kolvex_Control_DSP.hex")));
+    const Run run = runProcedure(fake, imageFile(QStringLiteral("Kolvex_Control_DSP.hex")));
 
     const QStringList logs = run.logs();
     QVERIFY2(logs.contains(QStringLiteral("ERROR: Connection to port 9999 lost!")), qPrintable(logs.join('\n')));
@@ -391,7 +391,7 @@ void TestKolvexProcedure::finalResetFails()
     FakeXport::Options options = realistic();
     options.pinSessions = 1;
     FakeXport fake(options);
-    const Run run = runProcedure(imageFile(QStringLiteral("Kolvex_Control_DSP.hex")));
+    const Run run = runProcedure(fake, imageFile(QStringLiteral("Kolvex_Control_DSP.hex")));
 
     const QStringList logs = run.logs();
     QVERIFY(logs.contains(QStringLiteral("Reset DSP...")));
@@ -405,14 +405,6 @@ void TestKolvexProcedure::finalResetFails()
     QVERIFY(!run.progressValues().contains(100));
 }
 
-int main(int argc, char** argv)
-{
-    // Before any thread exists: the namespace is per thread and inherited by new ones.
-    if (!enterPrivateNetwork())
-        return exitCodeWithoutNamespace();
-    QCoreApplication app(argc, argv);
-    TestKolvexProcedure test;
-    return QTest::qExec(&test, argc, argv);
-}
+QTEST_GUILESS_MAIN(TestKolvexProcedure)
 
 #include "tst_kolvexprocedure.moc"

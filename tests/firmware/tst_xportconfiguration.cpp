@@ -1,6 +1,5 @@
 // SPDX-FileCopyrightText: 2026 Kestrion developers
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "common/privatenetwork.h"
 #include "fakexport.h"
 #include "firmware/firmwarepacing.h"
 #include "firmware/xportconfiguration.h"
@@ -59,7 +58,7 @@ void TestXportConfiguration::serialSpeedDialogue()
     FirmwarePacing pacing = shortMotorPacing();
     pacing.menuPromptAttempts = questions + 2;
     FirmwarePacing::setCurrent(pacing);
-    xPortConfiguration configuration;
+    xPortConfiguration configuration(FirmwarePacing::current(), fake.ports());
     Transcript transcript(configuration);
 
     configuration.connectAndConfigure(QString::fromLatin1(loopback), baudRate);
@@ -80,7 +79,7 @@ void TestXportConfiguration::menuRefused()
     FakeXport::Options options;
     options.menuService = false;
     FakeXport fake(options);
-    xPortConfiguration configuration;
+    xPortConfiguration configuration(FirmwarePacing::current(), fake.ports());
     Transcript transcript(configuration);
 
     configuration.connectAndConfigure(QString::fromLatin1(loopback), 38400);
@@ -112,7 +111,7 @@ void TestXportConfiguration::promptNeverComes()
     options.menuReturns = false;
     options.questionsAfterBaud = 0;
     FakeXport fake(options);
-    xPortConfiguration configuration;
+    xPortConfiguration configuration(FirmwarePacing::current(), fake.ports());
     Transcript transcript(configuration);
 
     configuration.connectAndConfigure(QString::fromLatin1(loopback), 38400);
@@ -122,14 +121,6 @@ void TestXportConfiguration::promptNeverComes()
     QVERIFY(fake.record().storedBaudRates.isEmpty());
 }
 
-int main(int argc, char** argv)
-{
-    // Before any thread exists: the namespace is per thread and inherited by new ones.
-    if (!enterPrivateNetwork())
-        return exitCodeWithoutNamespace();
-    QCoreApplication app(argc, argv);
-    TestXportConfiguration test;
-    return QTest::qExec(&test, argc, argv);
-}
+QTEST_GUILESS_MAIN(TestXportConfiguration)
 
 #include "tst_xportconfiguration.moc"

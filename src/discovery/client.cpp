@@ -132,6 +132,10 @@ QList<Device_t> Client::startScan(QList<interfaces_t>& interfaces)
     {
         QMutexLocker locker(&lantronixMutex);
         lantronixDevices.clear();
+        m_motorRecords.clear();
+        applyThreadCount();
+        m_motorPhaseDeadline = QDeadlineTimer(qint64(qMax(0, scanTime)) + motorQueryBound());
+        m_queryWhileListening = true;
     }
     if (flagSendUnicast)
         sendUnicast(generateIpList(startIp, endIp));
@@ -152,15 +156,45 @@ QList<Device_t> Client::startScan(QList<interfaces_t>& interfaces)
 // Candidates get the room that the distinct decoded answers leave under maxScanRecords.
 void Client::queryMotorDrivers()
 {
-    applyThreadCount();
+    const QList<Device_t> records = finishMotorQueries();
     discardDevice();
-    QVector<Device_t> candidates = lantronixCandidates().toVector();
     const int room = qMax(0, maxScanRecords - devices().size());
-    if (candidates.size() > room) {
-        candidates.resize(room);
+    if (records.size() > room)
         m_answersIgnored = true;
+    for (int i = 0; i < qMin(room, records.size()); ++i)
+        addDevice(records.at(i));
+}
+
+// Called with lantronixMutex held, from the decoding of a module's answer.
+void Client::startMotorQuery(const Device_t& candidate)
+{
+    const QDeadlineTimer deadline = m_motorPhaseDeadline;
+    m_motorQueries.append(QtConcurrent::run(QThreadPool::globalInstance(), [this, candidate, deadline] {
+        const Device_t record = xportRecord(candidate.ip, candidate.mac, deadline);
+        QMutexLocker locker(&lantronixMutex);
+        m_motorRecords.insert(candidate.mac, record);
+    }));
+}
+
+// Waits for the queries still running (each ends by the phase's deadline) and gives their records in
+// the order of the candidates.
+QList<Device_t> Client::finishMotorQueries()
+{
+    QList<QFuture<void>> running;
+    {
+        QMutexLocker locker(&lantronixMutex);
+        m_queryWhileListening = false;
+        running.swap(m_motorQueries);
     }
-    processKolvexDevices(candidates);
+    for (QFuture<void>& query : running)
+        query.waitForFinished();
+    QMutexLocker locker(&lantronixMutex);
+    QList<Device_t> records;
+    records.reserve(lantronixDevices.size());
+    for (auto candidate = lantronixDevices.cbegin(); candidate != lantronixDevices.cend(); ++candidate)
+        records.append(m_motorRecords.value(candidate.key()));
+    m_motorRecords.clear();
+    return records;
 }
 
 void Client::takeSettings(AppSettings& settings)
@@ -713,6 +747,8 @@ void Client::parseKolvexResponse(const QNetworkDatagram& datagram)
         return;
     }
     lantronixDevices.insert(candidate.mac, candidate);
+    if (m_queryWhileListening)
+        startMotorQuery(candidate);
 }
 
 QList<Device_t> Client::lantronixCandidates() const
@@ -753,6 +789,11 @@ int waitWithin(int wait, const QDeadlineTimer& deadline)
 
 void Client::readXportInfo(QString ip, QString mac, QDeadlineTimer phaseDeadline)
 {
+    addDevice(xportRecord(ip, mac, phaseDeadline));
+}
+
+Device_t Client::xportRecord(const QString& ip, const QString& mac, QDeadlineTimer phaseDeadline)
+{
     Device_t record;
     record.code = xportCode;
     record.mac = mac.toUpper();
@@ -761,23 +802,20 @@ void Client::readXportInfo(QString ip, QString mac, QDeadlineTimer phaseDeadline
     record.gateway = QLatin1String(kolvexNetwork::fixedGateway);
     record.dhcp = xportDhcp;
     if (phaseDeadline.hasExpired()) {
-        addDevice(record);
-        return;
+        return record;
     }
 
     QTcpSocket socket;
     socket.connectToHost(ip, port::command, QIODevice::ReadWrite, QAbstractSocket::AnyIPProtocol);
     if (!socket.waitForConnected(waitWithin(waitConnected, phaseDeadline))) {
-        addDevice(record);
-        return;
+        return record;
     }
     socket.write(textBytes(versionCommand));
     socket.waitForBytesWritten(waitWithin(waitWritten, phaseDeadline));
     const QString version = readAnswerLine(socket, waitRead, phaseDeadline);
     if (!version.startsWith(versionAnswerTag)) {
         socket.disconnectFromHost();
-        addDevice(record);
-        return;
+        return record;
     }
     const QStringList fields = version.split(QLatin1Char(':'));
     if (fields.size() == 4 && fields.at(0) == versionAnswerTag && fields.at(1) == motorDriverModel) {
@@ -791,7 +829,7 @@ void Client::readXportInfo(QString ip, QString mac, QDeadlineTimer phaseDeadline
     socket.disconnectFromHost();
     record.group = getName(record.code);
     record.description = getDescription(record.code);
-    addDevice(record);
+    return record;
 }
 
 // Ends at the first CR, when no data comes for timeout ms, when the line grows past

@@ -7,6 +7,7 @@
 
 #include <QByteArray>
 #include <QDeadlineTimer>
+#include <QFuture>
 #include <QHash>
 #include <QHostAddress>
 #include <QList>
@@ -128,6 +129,8 @@ public:
     void readXportInfo(QString ip, QString mac);
     // The same, with every wait cut at the deadline of the whole motor-driver phase.
     void readXportInfo(QString ip, QString mac, QDeadlineTimer phaseDeadline);
+    // The record one module's query gives: a motor driver's, or the plain module's when no driver answers.
+    Device_t xportRecord(const QString& ip, const QString& mac, QDeadlineTimer phaseDeadline);
     QList<Device_t> lantronixCandidates() const;
 
 signals:
@@ -147,6 +150,8 @@ private:
     void waitForResponses(int steps);
     void releaseScanSockets();
     void queryMotorDrivers();
+    void startMotorQuery(const Device_t& candidate);
+    QList<Device_t> finishMotorQueries();
     bool recordsFull() const;
     bool decodeTurnOver(int handled) const;
     void handleAnswerDatagram(QUdpSocket* socket, const QNetworkDatagram& datagram);
@@ -173,6 +178,13 @@ private:
     mutable QMutex devicesMutex;
     mutable QMutex lantronixMutex;
     QHash<QString, Device_t> lantronixDevices;
+    // During a scan each module is queried as soon as it answers, while the scan still listens, so that
+    // what is left after the listening time is only the queries of the last modules to answer. The
+    // records wait here (under lantronixMutex) and join the list after the listening time.
+    bool m_queryWhileListening = false;
+    QDeadlineTimer m_motorPhaseDeadline;
+    QList<QFuture<void>> m_motorQueries;
+    QHash<QString, Device_t> m_motorRecords;
     QList<QUdpSocket*> lantronixSockets;
     // One per queried interface, on its address and the discovery port, for units
     // that answer the query's source directly instead of by broadcast.

@@ -35,6 +35,13 @@ bool Journal::append(const QJsonObject& object)
 
 QString Journal::userName()
 {
+    // Looked up once: the account database may be a file read anew at every call.
+    static const QString name = lookUpUserName();
+    return name;
+}
+
+QString Journal::lookUpUserName()
+{
     // The reentrant call: sending paths may begin their records from worker threads.
     passwd entry{};
     passwd* account = nullptr;

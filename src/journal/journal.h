@@ -50,6 +50,7 @@ public:
 
 private:
     bool append(const QJsonObject& object);
+    static QString lookUpUserName();
 
     JournalFile m_file;
     QString m_lastError;

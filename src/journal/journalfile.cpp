@@ -3,17 +3,16 @@
 #include "journal/journalfile.h"
 
 #include "journal/datalocation.h"
+#include "journal/journallock.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QLockFile>
 
 #include <fcntl.h>
 #include <unistd.h>
 
 namespace {
-constexpr auto lockName = "journal.lock";
 constexpr auto rotatedPrefix = "journal-";
 constexpr auto rotatedSuffix = ".jsonl";
 // Sorts as it reads, and has no colon, which some file systems and tools dislike.
@@ -45,17 +44,9 @@ QString JournalFile::append(const QByteArray& line) const
 {
     if (!DataLocation::ensure(m_directory))
         return tr("the journal's directory %1 cannot be made").arg(m_directory);
-    QLockFile lock(lockPath());
-    if (!lock.tryLock(m_lockTimeoutMs)) {
-        qint64 pid = 0;
-        QString host;
-        QString application;
-        lock.getLockInfo(&pid, &host, &application);
-        return tr("the journal is locked by %1 (process %2) and stayed locked for %3 ms")
-            .arg(application.isEmpty() ? tr("another program") : application)
-            .arg(pid)
-            .arg(m_lockTimeoutMs);
-    }
+    const JournalLock lock(m_directory, m_lockTimeoutMs);
+    if (!lock.isLocked())
+        return lock.error();
     return appendLocked(line);
 }
 
@@ -106,11 +97,6 @@ QString JournalFile::rotatedPath(QDateTime time) const
 QString JournalFile::currentPath() const
 {
     return QDir(m_directory).filePath(QLatin1String(currentName));
-}
-
-QString JournalFile::lockPath() const
-{
-    return QDir(m_directory).filePath(QLatin1String(lockName));
 }
 
 QStringList JournalFile::files(const QString& directory)

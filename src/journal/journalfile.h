@@ -35,7 +35,6 @@ public:
 
 private:
     QString currentPath() const;
-    QString lockPath() const;
     QString appendLocked(const QByteArray& line) const;
     QString rotateIfFull(qint64 adding) const;
     QString rotatedPath(QDateTime time) const;

@@ -3,9 +3,26 @@
 #include "journal/journalfilter.h"
 
 #include <QJsonArray>
+#include <QString>
+
 #include <QJsonObject>
+#include <algorithm>
+#include <cctype>
 
 namespace {
+bool containsIgnoringCase(const QByteArray& haystack, const QByteArray& needle)
+{
+    const auto found = std::search(haystack.begin(), haystack.end(), needle.begin(), needle.end(), [](char a, char b) {
+        return std::tolower(static_cast<unsigned char>(a)) == std::tolower(static_cast<unsigned char>(b));
+    });
+    return found != haystack.end();
+}
+
+QByteArray utcText(const QDateTime& time)
+{
+    return time.toUTC().toString(Qt::ISODateWithMs).toLatin1();
+}
+
 bool contains(const QString& haystack, const QString& needle)
 {
     return haystack.contains(needle, Qt::CaseInsensitive);
@@ -43,6 +60,33 @@ bool JournalFilter::matches(const JournalRecord& record) const
     if (!mac.isEmpty() && normalisedMac(record.unit.mac) != normalisedMac(mac))
         return false;
     return text.isEmpty() || matchesText(record);
+}
+
+bool JournalFilter::mayMatchLine(const QByteArray& line) const
+{
+    if (since.isValid() || until.isValid()) {
+        // Times are written in UTC with milliseconds, so their texts sort as the times do.
+        const QByteArray time = rawValue(line, "timeUtc");
+        if (since.isValid() && !time.isEmpty() && time < utcText(since))
+            return false;
+        if (until.isValid() && !time.isEmpty() && time >= utcText(until))
+            return false;
+    }
+    if (mac.isEmpty())
+        return true;
+    const QByteArray colons = normalisedMac(mac).toLatin1();
+    return containsIgnoringCase(line, colons) || containsIgnoringCase(line, QByteArray(colons).replace(':', '-'));
+}
+
+QByteArray JournalFilter::rawValue(const QByteArray& line, const char* key)
+{
+    const QByteArray opening = QByteArray("\"") + key + "\":\"";
+    const int start = line.indexOf(opening);
+    if (start < 0)
+        return QByteArray();
+    const int valueStart = start + opening.size();
+    const int end = line.indexOf('"', valueStart);
+    return end < 0 ? QByteArray() : line.mid(valueStart, end - valueStart);
 }
 
 bool JournalFilter::matchesText(const JournalRecord& record) const

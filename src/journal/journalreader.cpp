@@ -10,12 +10,22 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QJsonParseError>
+#include <QSet>
+
+namespace {
+// How a completion line is written; inside a string value the quotes would be escaped.
+const QByteArray completedMarker = QByteArrayLiteral("\"record\":\"completed\"");
+// The last key of a begun line as written (keys are written in order): a line without it was cut off.
+const QByteArray lastBegunKey = QByteArrayLiteral("\"user\":\"");
+} // namespace
 
 // The changes read so far, and where each id's record sits among them.
 struct JournalReader::Lines
 {
     QList<JournalRecord> records;
     QHash<QString, int> indexOfId;
+    // Changes the filter left out unparsed: their completions are skipped without a word.
+    QSet<QByteArray> leftOut;
 };
 
 JournalReader::JournalReader(const QString& directory) : m_directory(directory) {}
@@ -25,7 +35,7 @@ JournalReader::Result JournalReader::read(const JournalFilter& filter) const
     Lines lines;
     Result result;
     for (const QString& path : JournalFile::files(m_directory))
-        readFile(path, lines, result.warnings);
+        readFile(path, filter, lines, result.warnings);
     // The filter looks at the outcome too, so it is applied once every completion is in.
     for (const JournalRecord& record : qAsConst(lines.records)) {
         if (filter.matches(record))
@@ -34,7 +44,8 @@ JournalReader::Result JournalReader::read(const JournalFilter& filter) const
     return result;
 }
 
-void JournalReader::readFile(const QString& path, Lines& lines, QStringList& warnings) const
+void JournalReader::readFile(const QString& path, const JournalFilter& filter, Lines& lines,
+                             QStringList& warnings) const
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
@@ -50,11 +61,26 @@ void JournalReader::readFile(const QString& path, Lines& lines, QStringList& war
         if (end < 0)
             end = content.size();
         ++lineNumber;
-        if (end > start)
-            takeLine(content.mid(start, end - start), QStringLiteral("%1:%2").arg(name).arg(lineNumber), lines,
-                     warnings);
+        // A view into the content: most lines are looked at, not kept.
+        const QByteArray line = QByteArray::fromRawData(content.constData() + start, end - start);
+        if (end > start && !leftOut(line, filter, lines))
+            takeLine(line, QStringLiteral("%1:%2").arg(name).arg(lineNumber), lines, warnings);
         start = end + 1;
     }
+}
+
+bool JournalReader::leftOut(const QByteArray& line, const JournalFilter& filter, Lines& lines)
+{
+    // A line cut off is always parsed, so that it is reported whatever the filter.
+    const QByteArray id = JournalFilter::rawValue(line, "id");
+    if (id.isEmpty() || !line.endsWith('}'))
+        return false;
+    if (line.contains(completedMarker))
+        return lines.leftOut.contains(id);
+    if (!line.contains(lastBegunKey) || filter.mayMatchLine(line))
+        return false;
+    lines.leftOut.insert(id);
+    return true;
 }
 
 void JournalReader::takeLine(const QByteArray& line, const QString& where, Lines& lines, QStringList& warnings) const

@@ -33,7 +33,9 @@ public:
 
 private:
     struct Lines;
-    void readFile(const QString& path, Lines& lines, QStringList& warnings) const;
+    void readFile(const QString& path, const JournalFilter& filter, Lines& lines, QStringList& warnings) const;
+    // Whether a line belongs to a change the filter has left out, judged from its bytes alone.
+    static bool leftOut(const QByteArray& line, const JournalFilter& filter, Lines& lines);
     void takeLine(const QByteArray& line, const QString& where, Lines& lines, QStringList& warnings) const;
 
     QString m_directory;

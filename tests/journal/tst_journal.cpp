@@ -5,6 +5,7 @@
 // Started with "--append DIR TAG COUNT" the binary is one of those writers instead of the test.
 #include "journal/journal.h"
 #include "journal/journalfile.h"
+#include "journal/journallock.h"
 #include "journal/journalreader.h"
 #include "journal/journaltext.h"
 #include "journal/journalvalues.h"
@@ -252,8 +253,8 @@ void TestJournal::rotatesAtTheSizeAndReadsEveryFile()
 
 void TestJournal::lockedJournalGivesAClearError()
 {
-    QLockFile other(m_directory->filePath("journal.lock"));
-    QVERIFY(other.lock());
+    auto other = std::make_unique<JournalLock>(m_directory->path(), 0);
+    QVERIFY(other->isLocked());
     Journal journal(m_directory->path());
     journal.setLockTimeoutMs(200);
     QElapsedTimer timer;
@@ -261,7 +262,7 @@ void TestJournal::lockedJournalGivesAClearError()
     QVERIFY(journal.begin(networkChange("02:C1:00:00:00:01", "10.0.0.1", "10.0.0.2")).isEmpty());
     QVERIFY(timer.elapsed() < 5000);
     QVERIFY2(journal.lastError().contains("locked"), qPrintable(journal.lastError()));
-    other.unlock();
+    other.reset();
     QVERIFY(!journal.begin(networkChange("02:C1:00:00:00:01", "10.0.0.1", "10.0.0.2")).isEmpty());
 }
 

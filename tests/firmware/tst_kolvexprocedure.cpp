@@ -37,7 +37,12 @@ public:
     }
 
 protected:
-    void run() override { firmwareKolvexUpdate(); }
+    // Ends as the worker's own run() does: with the one final signal of the outcome.
+    void run() override
+    {
+        firmwareKolvexUpdate();
+        announceOutcome();
+    }
 };
 
 // What the worker emitted, in order: "log: ...", "progress: n", "error", "completed".

@@ -2,11 +2,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/translations.h"
 
+#include "model/qtcompat.h"
 #include "resources/appresources.h"
 
 #include <QCoreApplication>
 #include <QDir>
-#include <QLibraryInfo>
 #include <QTranslator>
 
 namespace {
@@ -32,8 +32,7 @@ QStringList Translations::install(QCoreApplication& app, const QLocale& locale)
         }
         QStringList loaded;
         auto* qt = new QTranslator(&app);
-        if (qt->load(language, QLatin1String(qtName), QStringLiteral("_"),
-                     QLibraryInfo::location(QLibraryInfo::TranslationsPath)) &&
+        if (qt->load(language, QLatin1String(qtName), QStringLiteral("_"), qtcompat::qtTranslationsPath()) &&
             QCoreApplication::installTranslator(qt))
             loaded << qt->filePath();
         else

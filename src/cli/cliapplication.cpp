@@ -13,6 +13,7 @@
 #include "cli/cliscanner.h"
 #include "cli/clisetcommand.h"
 #include "cli/cliupgradecommand.h"
+#include "model/qtcompat.h"
 
 #include <cstdio>
 
@@ -22,7 +23,6 @@ constexpr auto helpShortOption = "h";
 constexpr auto versionOption = "version";
 constexpr auto versionShortOption = "v";
 constexpr auto usagePrefix = "Usage: ";
-constexpr auto outputCodec = "UTF-8";
 constexpr int helpWidth = 79;
 
 QString program()
@@ -59,8 +59,8 @@ bool isOneOf(const QString& argument, const char* longName, const char* shortNam
 CliApplication::CliApplication() : m_out(stdout), m_err(stderr)
 {
     // JSON is UTF-8 whatever the locale, and so is everything else printed.
-    m_out.setCodec(outputCodec);
-    m_err.setCodec(outputCodec);
+    qtcompat::writeUtf8(m_out);
+    qtcompat::writeUtf8(m_err);
     m_commands.push_back(std::make_unique<CliInterfacesCommand>());
     m_commands.push_back(std::make_unique<CliScanCommand>());
     m_commands.push_back(std::make_unique<CliSetCommand>());

@@ -4,16 +4,11 @@
 
 #include "cli/cliarguments.h"
 #include "discovery/hostinterfaces.h"
+#include "model/qtcompat.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QHostAddress>
-#include <QSharedPointer>
-
-QT_WARNING_PUSH
-QT_WARNING_DISABLE_DEPRECATED
-#include <QNetworkSession>
-QT_WARNING_POP
 
 namespace {
 constexpr auto interfaceOption = "interface";
@@ -41,10 +36,7 @@ QStringList interfaceNames(const QList<interfaces_t>& interfaces)
 // a race that Qt reports on stderr; registered here first, on the main thread, there is no race.
 void registerSocketSessionType()
 {
-    QT_WARNING_PUSH
-    QT_WARNING_DISABLE_DEPRECATED
-    qMetaTypeId<QSharedPointer<QNetworkSession>>();
-    QT_WARNING_POP
+    qtcompat::registerNetworkSessionType();
 }
 } // namespace
 

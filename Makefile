@@ -1,7 +1,14 @@
-BUILD_DIR ?= build
 JOBS ?= $(shell nproc)
 # Extra configure options for a new build folder, e.g. CMAKE_ARGS=-DKESTRION_STRICT=ON (as CI does).
 CMAKE_ARGS ?=
+# QT=6 builds against Qt 6 instead of Qt 5.15, in a folder of its own so that both builds can stay.
+QT ?= 5
+ifeq ($(QT),6)
+BUILD_DIR ?= build-qt6
+override CMAKE_ARGS += -DKESTRION_QT_MAJOR=6
+else
+BUILD_DIR ?= build
+endif
 FORMATTED := find src tests sim bench scripts fuzz -name '*.cpp' -o -name '*.h'
 
 .PHONY: all deps configure build run test format check-format demo clean test-sanitize test-clang fuzz package test-unprivileged translations
@@ -9,7 +16,7 @@ FORMATTED := find src tests sim bench scripts fuzz -name '*.cpp' -o -name '*.h'
 all: build
 
 deps:
-	@scripts/install-deps.sh
+	@QT=$(QT) scripts/install-deps.sh
 
 $(BUILD_DIR)/CMakeCache.txt: | deps
 	cmake -S . -B $(BUILD_DIR) -DCMAKE_BUILD_TYPE=RelWithDebInfo $(CMAKE_ARGS)

@@ -1,11 +1,11 @@
 // SPDX-FileCopyrightText: 2026 Kestrion developers
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/translations.h"
+#include "model/qtcompat.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
-#include <QLibraryInfo>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QStandardPaths>
@@ -233,7 +233,7 @@ void TestTranslationFiles::localeChoosesTheFiles()
 
     const QStringList german = Translations::install(*app, QLocale(QLocale::German, QLocale::Austria));
     QVERIFY2(german.contains(QStringLiteral(":/i18n/kestrion_de.qm")), qPrintable(german.join(QLatin1Char(' '))));
-    const QString qtGerman = QLibraryInfo::location(QLibraryInfo::TranslationsPath) + QLatin1String("/qtbase_de.qm");
+    const QString qtGerman = qtcompat::qtTranslationsPath() + QLatin1String("/qtbase_de.qm");
     if (QFile::exists(qtGerman))
         QVERIFY(german.contains(qtGerman));
     // The field labels are marked in the model and translated where the page shows them.

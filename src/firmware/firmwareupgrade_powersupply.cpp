@@ -82,7 +82,7 @@ void firmwareUpgrade::firmwareUpdatePowerSupplies(bool checkDcLink)
         log(PowerSupplyAnswers::isRefused(reply)
                 ? tr("CRITICAL: update error: ") + PowerSupplyAnswers::refusalReason(reply)
                 : tr("CRITICAL: update error: the supply's report ended neither with #ACK nor with #NAK: \"%1\"")
-                      .arg(UnitAnswer::quote(reply.toUtf8())));
+                      .arg(UnitAnswer::quote(PowerSupplyAnswers::finalLine(reply).toUtf8())));
         log(tr("\nERROR: Unexpected Error"));
         fail();
         return;

@@ -121,9 +121,16 @@ bool PowerSupplyAnswers::finalLineEnded(const QString& reply)
     return mark >= 0 && (reply.indexOf(QLatin1Char('\r'), mark) >= 0 || reply.indexOf(QLatin1Char('\n'), mark) >= 0);
 }
 
+QString PowerSupplyAnswers::finalLine(const QString& reply)
+{
+    const int mark = reply.indexOf(QLatin1Char(finalMark));
+    return mark < 0 ? reply : reply.mid(mark);
+}
+
+// Progress lines that came in the same read as the final answer are no part of the reason.
 QString PowerSupplyAnswers::refusalReason(const QString& reply)
 {
-    return QString(reply).remove(QLatin1String(refusedTag));
+    return finalLine(reply).remove(QLatin1String(refusedTag));
 }
 
 bool PowerSupplyAnswers::rebootAcknowledged(const QString& answer)

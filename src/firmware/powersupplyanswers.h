@@ -33,6 +33,8 @@ public:
     static bool isFinal(const QString& reply);
     // The line that holds the final mark has its line end: a report cut short is not read as final.
     static bool finalLineEnded(const QString& reply);
+    // The report from its final mark on, without the progress lines that came in the same read.
+    static QString finalLine(const QString& reply);
     static bool isAccepted(const QString& reply);
     static bool isRefused(const QString& reply);
     static QString refusalReason(const QString& reply);

@@ -116,10 +116,14 @@ void xPortConfiguration::recData()
     const FirmwarePacing& pacing = m_pacing;
     const QDeadlineTimer deadline(pacing.menuReadTotalMs);
     for (;;) {
-        const bool arrived = m_socket.waitForReadyRead(
-            int(qMin<qint64>(pacing.menuSilenceMs, qMax<qint64>(0, deadline.remainingTime()))));
+        const int wait = int(qMin<qint64>(pacing.menuSilenceMs, qMax<qint64>(0, deadline.remainingTime())));
+        const bool arrived = m_socket.waitForReadyRead(wait);
         m_receiveBuffer.append(m_socket.read(qMax(0, pacing.menuReadMaxBytes - m_receiveBuffer.size())));
-        if (!arrived)
+        // Only a whole silence ends the menu's text: a wait cut short by the bound says nothing about the
+        // module, which may be between two pieces of a line that never ends.
+        const bool fellSilent =
+            !arrived && (wait >= pacing.menuSilenceMs || m_socket.state() != QAbstractSocket::ConnectedState);
+        if (fellSilent)
             return;
         if (deadline.hasExpired() || m_receiveBuffer.size() >= pacing.menuReadMaxBytes)
             break;

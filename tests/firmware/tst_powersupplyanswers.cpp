@@ -140,6 +140,12 @@ private slots:
         QCOMPARE(PowerSupplyAnswers::refusalReason(QStringLiteral("#NAK:bad checksum\r\n")),
                  QStringLiteral("bad checksum\r\n"));
         QCOMPARE(PowerSupplyAnswers::refusalReason(QStringLiteral("#what")), QStringLiteral("#what"));
+        // A loaded machine reads the last progress line and the final answer at once: the reason and the
+        // quoted final line are the supply's last words only.
+        QCOMPARE(PowerSupplyAnswers::refusalReason(QStringLiteral("$:100\n#NAK:bad checksum\r\n")),
+                 QStringLiteral("bad checksum\r\n"));
+        QCOMPARE(PowerSupplyAnswers::finalLine(QStringLiteral("$:100\n#\r\n")), QStringLiteral("#\r\n"));
+        QCOMPARE(PowerSupplyAnswers::finalLine(QStringLiteral("$:100\n")), QStringLiteral("$:100\n"));
         QVERIFY(PowerSupplyAnswers::isRefused(QStringLiteral("$:90\n#NAK:bad\r\n")));
         QVERIFY(!PowerSupplyAnswers::isRefused(QStringLiteral("#\r\n")));
         QVERIFY(PowerSupplyAnswers::finalLineEnded(QStringLiteral("$:90\n#ACK\r\n")));

@@ -18,7 +18,6 @@ const interfaces_t lab2{QStringLiteral("kq1"), QStringLiteral("192.168.7.5"), QS
 } // namespace
 
 Q_DECLARE_METATYPE(QList<Device_t>)
-Q_DECLARE_METATYPE(QList<interfaces_t>)
 
 // Which devices lie outside every selected subnet or share an address, and where one outside would move.
 class TestAddressHealth : public QObject

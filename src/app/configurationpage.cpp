@@ -7,12 +7,15 @@
 #include "dialogs/networkinterfaces.h"
 #include "dialogs/newnetwsettings.h"
 #include "dialogs/userprompts.h"
+#include "journal/journalvalues.h"
 #include "model/device.h"
+#include "model/unittext.h"
 #include "model/wellknownports.h"
 #include "netconf/addressconflicts.h"
 #include "netconf/addresstext.h"
 #include "netconf/changedeviceconfigurations.h"
 #include "netconf/configurationdiff.h"
+#include "netconf/networkchangejournal.h"
 #include "ui_mainwindow.h"
 
 #include <QCheckBox>
@@ -334,11 +337,16 @@ void ConfigurationPage::sendShownSettings(bool conflictsConfirmed)
         mask = ipv4Number(QLatin1String(kolvexNetwork::fixedMask));
         gateway = ipv4Number(QLatin1String(kolvexNetwork::fixedGateway));
     }
+    NetworkChangeJournal journal;
+    const QString id = journal.begin(device, networkValues(address, mask, gateway, dhcp != 0));
     changeNetworkConfiguration sender(this);
     const bool sent = sender.sendNewConfig(m_networkInterfaces.interfaces(), device.mac, port::command, address, mask,
                                            gateway, dhcp, QHostAddress(device.ip));
     emit signalEnableUI(true);
     if (!sent) {
+        journal.failed(id, sender.lastError());
+        if (const QString warnings = journalWarnings(journal); !warnings.isEmpty())
+            emit signalStatus(warnings);
         context().prompts.critical(context().window, title, tr("Nothing was sent: %1").arg(sender.lastError()));
         return;
     }
@@ -349,9 +357,41 @@ void ConfigurationPage::sendShownSettings(bool conflictsConfirmed)
     // The rescan rebuilt the table: the device the user changed stays the one shown.
     context().table.selectDeviceWithMac(device.mac);
     const QString label = ConfigurationDiff::deviceLabel(device);
-    emit signalStatus(answersAt(device.mac, newIp)
-                          ? tr("New settings sent to %1; it answers at %2.").arg(label, newIp)
-                          : tr("New settings sent to %1; the rescan did not find it at %2 yet.").arg(label, newIp));
+    const bool answers = answersAt(device.mac, newIp);
+    completeSent(journal, id, device, answers, newIp);
+    emit signalStatus(withJournalWarnings(
+        answers ? tr("New settings sent to %1; it answers at %2.").arg(label, newIp)
+                : tr("New settings sent to %1; the rescan did not find it at %2 yet.").arg(label, newIp),
+        journal));
+}
+
+void ConfigurationPage::completeSent(NetworkChangeJournal& journal, const QString& id, const Device_t& device,
+                                     bool answers, const QString& newIp) const
+{
+    // A Dravo test tool moves only when it restarts: the rescan cannot tell yet.
+    if (device::isDravoTester(device.code))
+        journal.succeeded(id, tr("sent; the unit takes the new address when it restarts"));
+    else
+        journal.completeAfterRescan(id, answers, newIp);
+}
+
+QJsonObject ConfigurationPage::networkValues(quint32 ip, quint32 mask, quint32 gateway, bool dhcp)
+{
+    return JournalValues::network(QHostAddress(ip).toString(), QHostAddress(mask).toString(),
+                                  QHostAddress(gateway).toString(),
+                                  QLatin1String(dhcp ? UnitText::dhcpOn : UnitText::dhcpOff));
+}
+
+QString ConfigurationPage::journalWarnings(NetworkChangeJournal& journal)
+{
+    return journal.takeWarnings().join(QLatin1Char(' '));
+}
+
+// What was not recorded is said after what was sent: the change itself went out either way.
+QString ConfigurationPage::withJournalWarnings(const QString& text, NetworkChangeJournal& journal)
+{
+    const QString warnings = journalWarnings(journal);
+    return warnings.isEmpty() ? text : text + QLatin1Char(' ') + warnings;
 }
 
 bool ConfigurationPage::answersAt(const QString& mac, const QString& ip) const
@@ -411,27 +451,52 @@ bool ConfigurationPage::sendChangedRows(const QList<QList<QString>>& rows, const
         return false;
     emit signalEnableUI(false);
     QCoreApplication::processEvents();
-    const QString refused = sendChanges(diff);
+    NetworkChangeJournal journal;
+    QStringList ids;
+    const QString refused = sendChanges(diff, journal, ids);
     emit signalEnableUI(true);
     reportUpload(refused.isEmpty(), refused);
     emit signalScanDevices();
-    emit signalStatus(afterRescanText(diff));
+    for (int i = 0; i < ids.size(); ++i) {
+        const ConfigurationDiff::Change& change = diff.changes().at(i);
+        journal.completeAfterRescan(ids.at(i), answersAt(change.mac, change.after.at(0)), change.after.at(0));
+    }
+    emit signalStatus(withJournalWarnings(afterRescanText(diff), journal));
     return true;
 }
 
-QString ConfigurationPage::sendChanges(const ConfigurationDiff& diff)
+QString ConfigurationPage::sendChanges(const ConfigurationDiff& diff, NetworkChangeJournal& journal, QStringList& ids)
 {
     changeNetworkConfiguration sender(this);
     QStringList refused;
     for (const ConfigurationDiff::Change& change : diff.changes()) {
+        const quint32 ip = ipv4Number(change.after.at(0));
+        const quint32 mask = ipv4Number(change.after.at(1));
+        const quint32 gateway = ipv4Number(change.after.at(2));
+        QString id = journal.begin(deviceWithMac(change.mac), networkValues(ip, mask, gateway, false));
         // An address change takes the device off DHCP, as the confirmation said.
-        const bool sent = sender.sendNewConfig(m_networkInterfaces.interfaces(), change.mac, port::command,
-                                               ipv4Number(change.after.at(0)), ipv4Number(change.after.at(1)),
-                                               ipv4Number(change.after.at(2)), 0, QHostAddress(change.before.at(0)));
-        if (!sent)
+        const bool sent = sender.sendNewConfig(m_networkInterfaces.interfaces(), change.mac, port::command, ip, mask,
+                                               gateway, 0, QHostAddress(change.before.at(0)));
+        if (!sent) {
             refused << QStringLiteral("%1: %2").arg(change.device, sender.lastError());
+            journal.failed(id, sender.lastError());
+            // Its outcome is known: the rescan has nothing to add.
+            id.clear();
+        }
+        ids << id;
     }
     return refused.join(QLatin1Char('\n'));
+}
+
+Device_t ConfigurationPage::deviceWithMac(const QString& mac) const
+{
+    for (const Device_t& device : qAsConst(context().devices)) {
+        if (device.mac.compare(mac, Qt::CaseInsensitive) == 0)
+            return device;
+    }
+    Device_t unknown;
+    unknown.mac = mac;
+    return unknown;
 }
 
 QString ConfigurationPage::afterRescanText(const ConfigurationDiff& diff) const

@@ -5,6 +5,7 @@
 #include "app/devicepage.h"
 #include "discovery/addresshealth.h"
 
+#include <QJsonObject>
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -12,6 +13,7 @@
 #include <optional>
 
 class ConfigurationDiff;
+class NetworkChangeJournal;
 class NetworkInterfaces;
 class NewNetwSettings;
 class QCheckBox;
@@ -85,7 +87,14 @@ private:
     QStringList refusals(const Device_t& device) const;
     bool sendChangedRows(const QList<QList<QString>>& rows, const QString& title);
     // Each change by unicast to the device's present address and by broadcast; why any was refused.
-    QString sendChanges(const ConfigurationDiff& diff);
+    // `ids`: each change's journal entry, in order, empty for those already completed.
+    QString sendChanges(const ConfigurationDiff& diff, NetworkChangeJournal& journal, QStringList& ids);
+    Device_t deviceWithMac(const QString& mac) const;
+    void completeSent(NetworkChangeJournal& journal, const QString& id, const Device_t& device, bool answers,
+                      const QString& newIp) const;
+    static QJsonObject networkValues(quint32 ip, quint32 mask, quint32 gateway, bool dhcp);
+    static QString journalWarnings(NetworkChangeJournal& journal);
+    static QString withJournalWarnings(const QString& text, NetworkChangeJournal& journal);
     void reportUpload(bool ok, const QString& reason);
     // After the rescan: does the device of this MAC answer at this address now?
     bool answersAt(const QString& mac, const QString& ip) const;

@@ -7,8 +7,11 @@
 #include "cli/cliexit.h"
 #include "cli/clioutput.h"
 #include "cli/cliscanner.h"
+#include "journal/journalvalues.h"
+#include "model/unittext.h"
 #include "netconf/addressconflicts.h"
 #include "netconf/changedeviceconfigurations.h"
+#include "netconf/networkchangejournal.h"
 
 #include <QCommandLineParser>
 #include <QFileInfo>
@@ -131,6 +134,7 @@ int CliImportCommand::run(CliContext& context)
 {
     const QList<Device_t> devices = context.scanner().scan();
     QList<QList<QString>> changing;
+    QList<Device_t> changingDevices;
     int found = 0;
     for (const QList<QString>& row : qAsConst(m_rows)) {
         const QString& mac = row.at(macEntry);
@@ -143,8 +147,10 @@ int CliImportCommand::run(CliContext& context)
         const QStringList changes = differences(devices.at(index), row);
         context.out() << mac << ": " << (changes.isEmpty() ? tr("unchanged") : changes.join(QStringLiteral(", ")))
                       << '\n';
-        if (!changes.isEmpty())
+        if (!changes.isEmpty()) {
             changing.append(row);
+            changingDevices.append(devices.at(index));
+        }
     }
     if (found == 0) {
         context.error(tr("no instrument of the file answered; nothing was sent"));
@@ -157,7 +163,7 @@ int CliImportCommand::run(CliContext& context)
         context.out() << tr("Dry run: %n row(s) would be sent; nothing was sent.", nullptr, changing.size()) << '\n';
         return cliExit::success;
     }
-    return send(context, changing);
+    return send(context, changing, changingDevices);
 }
 
 bool CliImportCommand::refusedAsDuplicate(CliContext& context, const QList<Device_t>& devices,
@@ -177,17 +183,50 @@ bool CliImportCommand::refusedAsDuplicate(CliContext& context, const QList<Devic
     return true;
 }
 
-int CliImportCommand::send(CliContext& context, const QList<QList<QString>>& rows) const
+int CliImportCommand::send(CliContext& context, const QList<QList<QString>>& rows, const QList<Device_t>& devices) const
 {
     if (rows.isEmpty()) {
         context.out() << tr("Nothing to send.") << '\n';
         return cliExit::success;
     }
+    NetworkChangeJournal journal;
+    const QStringList ids = beginJournal(journal, rows, devices);
+    reportJournal(context, journal);
     changeNetworkConfiguration sender;
-    if (!sender.uploadNetwConf(context.scanner().interfaces(), rows)) {
+    const bool sent = sender.uploadNetwConf(context.scanner().interfaces(), rows);
+    // The rows were checked before: a refusal names its row, and the journal keeps it for every row.
+    for (const QString& id : ids) {
+        if (sent)
+            journal.succeeded(id, tr("sent; not checked by a rescan"));
+        else
+            journal.failed(id, sender.lastError());
+    }
+    reportJournal(context, journal);
+    if (!sent) {
         context.error(sender.lastError());
         return cliExit::failed;
     }
     context.out() << tr("Sent %n row(s).", nullptr, rows.size()) << '\n';
     return cliExit::success;
+}
+
+// A file row carries no DHCP column: what it sends switches DHCP off.
+QStringList CliImportCommand::beginJournal(NetworkChangeJournal& journal, const QList<QList<QString>>& rows,
+                                           const QList<Device_t>& devices)
+{
+    QStringList ids;
+    for (int i = 0; i < rows.size(); ++i) {
+        const QList<QString>& row = rows.at(i);
+        ids << journal.begin(devices.at(i),
+                             JournalValues::network(row.at(ipEntry).trimmed(), row.at(maskEntry).trimmed(),
+                                                    row.at(gatewayEntry).trimmed(), QLatin1String(UnitText::dhcpOff)));
+    }
+    return ids;
+}
+
+// The rows are sent whether or not the journal takes them; the user hears of what it missed.
+void CliImportCommand::reportJournal(CliContext& context, NetworkChangeJournal& journal)
+{
+    for (const QString& warning : journal.takeWarnings())
+        context.error(tr("warning: %1").arg(warning));
 }

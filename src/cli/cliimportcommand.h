@@ -5,6 +5,8 @@
 #include "cli/clicommand.h"
 #include "model/device_t.h"
 
+class NetworkChangeJournal;
+
 #include <QCoreApplication>
 #include <QList>
 #include <QString>
@@ -35,7 +37,11 @@ private:
     // Says who else would answer at a new address of the rows, if anyone; nothing is sent then.
     static bool refusedAsDuplicate(CliContext& context, const QList<Device_t>& devices,
                                    const QList<QList<QString>>& rows);
-    int send(CliContext& context, const QList<QList<QString>>& rows) const;
+    // `devices`: the unit of each row, as the scan found it.
+    int send(CliContext& context, const QList<QList<QString>>& rows, const QList<Device_t>& devices) const;
+    static QStringList beginJournal(NetworkChangeJournal& journal, const QList<QList<QString>>& rows,
+                                    const QList<Device_t>& devices);
+    static void reportJournal(CliContext& context, NetworkChangeJournal& journal);
 
     QList<QList<QString>> m_rows;
     bool m_dryRun = false;

@@ -7,10 +7,12 @@
 #include "cli/cliexit.h"
 #include "cli/clioutput.h"
 #include "cli/cliscanner.h"
+#include "journal/journalvalues.h"
 #include "model/device.h"
 #include "model/wellknownports.h"
 #include "netconf/addressconflicts.h"
 #include "netconf/changedeviceconfigurations.h"
+#include "netconf/networkchangejournal.h"
 
 #include <QCommandLineParser>
 #include <QHostAddress>
@@ -148,14 +150,49 @@ int CliSetCommand::run(CliContext& context)
     }
     if (!m_allowDuplicate && refusedAsDuplicate(context, devices, device, settings))
         return cliExit::badUsage;
-    if (!send(context, device, settings))
+    NetworkChangeJournal journal;
+    const QString id = journal.begin(device, journalValues(settings));
+    reportJournal(context, journal);
+    const int code = sendAndCheck(context, device, settings, journal, id);
+    reportJournal(context, journal);
+    return code;
+}
+
+int CliSetCommand::sendAndCheck(CliContext& context, const Device_t& device, const NetworkSettings& settings,
+                                NetworkChangeJournal& journal, const QString& id) const
+{
+    QString refusal;
+    if (!send(context, device, settings, refusal)) {
+        journal.failed(id, refusal);
         return cliExit::failed;
+    }
     // A Dravo test tool takes its new address only when it restarts: no rescan can see it yet.
     if (device::isDravoTester(device.code)) {
         context.out() << tr(dravoRebootNotice) << '\n';
+        journal.succeeded(id, tr("sent; the unit takes the new address when it restarts"));
         return cliExit::success;
     }
-    return m_verify ? verify(context, settings) : cliExit::success;
+    if (!m_verify) {
+        journal.succeeded(id, tr("sent; not checked by a rescan"));
+        return cliExit::success;
+    }
+    const int code = verify(context, settings);
+    journal.completeAfterRescan(id, code == cliExit::success,
+                                settings.dhcp ? tr("its DHCP address") : dotted(settings.ip));
+    return code;
+}
+
+QJsonObject CliSetCommand::journalValues(const NetworkSettings& settings)
+{
+    return JournalValues::network(dotted(settings.ip), dotted(settings.mask), dotted(settings.gateway),
+                                  onOff(settings.dhcp));
+}
+
+// The change is sent whether or not the journal takes it; the user hears of what it missed.
+void CliSetCommand::reportJournal(CliContext& context, NetworkChangeJournal& journal)
+{
+    for (const QString& warning : journal.takeWarnings())
+        context.error(tr("warning: %1").arg(warning));
 }
 
 bool CliSetCommand::refusedAsDuplicate(CliContext& context, const QList<Device_t>& devices, const Device_t& device,
@@ -220,14 +257,16 @@ QString CliSetCommand::takeAddress(const Typed& typed, const QString& present, c
     return {};
 }
 
-bool CliSetCommand::send(CliContext& context, const Device_t& device, const NetworkSettings& settings) const
+bool CliSetCommand::send(CliContext& context, const Device_t& device, const NetworkSettings& settings,
+                         QString& refusal) const
 {
     changeNetworkConfiguration sender;
     const bool sent =
         sender.sendNewConfig(context.scanner().interfaces(), device.mac, port::command, settings.ip, settings.mask,
                              settings.gateway, settings.dhcp ? 1 : 0, QHostAddress(device.ip));
     if (!sent) {
-        context.error(tr("nothing was sent: %1").arg(sender.lastError()));
+        refusal = sender.lastError();
+        context.error(tr("nothing was sent: %1").arg(refusal));
         return false;
     }
     context.out() << tr("%1: sent %2, %3, %4, DHCP %5")

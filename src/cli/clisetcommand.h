@@ -5,7 +5,10 @@
 #include "cli/clicommand.h"
 #include "model/device_t.h"
 
+class NetworkChangeJournal;
+
 #include <QCoreApplication>
+#include <QJsonObject>
 #include <QList>
 #include <QString>
 #include <QtGlobal>
@@ -51,7 +54,12 @@ private:
     // Says who else answers at the new address, if anyone; nothing is sent then.
     bool refusedAsDuplicate(CliContext& context, const QList<Device_t>& devices, const Device_t& device,
                             const NetworkSettings& settings) const;
-    bool send(CliContext& context, const Device_t& device, const NetworkSettings& settings) const;
+    // Sends, checks and completes the journal entry `id` with the outcome; the exit code.
+    int sendAndCheck(CliContext& context, const Device_t& device, const NetworkSettings& settings,
+                     NetworkChangeJournal& journal, const QString& id) const;
+    bool send(CliContext& context, const Device_t& device, const NetworkSettings& settings, QString& refusal) const;
+    static QJsonObject journalValues(const NetworkSettings& settings);
+    static void reportJournal(CliContext& context, NetworkChangeJournal& journal);
     int verify(CliContext& context, const NetworkSettings& settings) const;
     static bool answersAsSet(const Device_t& device, const NetworkSettings& settings);
 

@@ -12,6 +12,7 @@
 #include "cli/cliscancommand.h"
 #include "cli/cliscanner.h"
 #include "cli/clisetcommand.h"
+#include "cli/cliundocommand.h"
 #include "cli/cliupgradecommand.h"
 #include "model/qtcompat.h"
 
@@ -68,6 +69,7 @@ CliApplication::CliApplication() : m_out(stdout), m_err(stderr)
     m_commands.push_back(std::make_unique<CliImportCommand>());
     m_commands.push_back(std::make_unique<CliUpgradeCommand>());
     m_commands.push_back(std::make_unique<CliHistoryCommand>());
+    m_commands.push_back(std::make_unique<CliUndoCommand>());
 }
 
 CliApplication::~CliApplication()

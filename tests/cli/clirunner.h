@@ -34,7 +34,8 @@ public:
         return configDirectory(home) + QStringLiteral("/Ostravi/Kestrion/kestrionConfig.ini");
     }
 
-    static Result run(const QStringList& arguments, const QString& home)
+    // `input` is all the program reads on standard input; it then sees its end, and never waits for more.
+    static Result run(const QStringList& arguments, const QString& home, const QByteArray& input = {})
     {
         QProcess process;
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
@@ -43,6 +44,8 @@ public:
         environment.insert(QStringLiteral("XDG_DATA_HOME"), dataHome(home));
         process.setProcessEnvironment(environment);
         process.start(program(), arguments);
+        process.write(input);
+        process.closeWriteChannel();
         Result result;
         result.finished = process.waitForStarted(timeoutMs) && process.waitForFinished(timeoutMs);
         if (!result.finished)

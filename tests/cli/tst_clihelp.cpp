@@ -11,7 +11,7 @@
 #include <QtTest>
 
 namespace {
-const QStringList commands{"interfaces", "scan", "set", "export", "import", "upgrade", "history"};
+const QStringList commands{"interfaces", "scan", "set", "export", "import", "upgrade", "history", "undo"};
 const QString manualPath = QStringLiteral(KESTRION_SOURCE_DIR "/docs/kestrion-cli.1");
 
 // The long options listed in a help text's Options section.
@@ -111,6 +111,7 @@ void TestCliHelp::commandHelp_data()
     QTest::newRow("upgrade") << "upgrade" << QStringList{"help",  "mac", "ip",        "file",  "timeout", "json",
                                                          "force", "dsp", "interface", "range", "time"};
     QTest::newRow("history") << "history" << QStringList{"help", "device", "since", "search", "json"};
+    QTest::newRow("undo") << "undo" << QStringList{"help", "yes", "allow-duplicate", "interface", "range", "time"};
 }
 
 void TestCliHelp::commandHelp()

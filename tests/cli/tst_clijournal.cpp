@@ -1,0 +1,176 @@
+// SPDX-FileCopyrightText: 2026 Kestrion developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Runs the real kestrion-cli on the tool side of the lab tests/labs/cli-journal.json: every change it
+// sends is journalled, and undo gives a unit its old address back unless someone else has it now.
+// The tests build on each other's moves, in their order.
+#include "clirunner.h"
+#include "common/simlog.h"
+#include "journal/journal.h"
+
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QTemporaryDir>
+#include <QtTest>
+
+namespace {
+const QString bl1 = QStringLiteral("02:CE:00:00:00:01");
+const QString bl2 = QStringLiteral("02:CE:00:00:00:02");
+const QString ct1 = QStringLiteral("02:CE:00:00:00:03");
+const QString fileHeader = QStringLiteral("[Ostravi]\n[Kestrion - Network Configurations]\n\n** You can edit this "
+                                          "file to change the network configurations of the devices in the list "
+                                          "**\n\nKey,Family,Serial Number,MAC Address,IP Address,Subnet Mask,"
+                                          "Gateway\n");
+} // namespace
+
+class TestCliJournal : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void setIsJournalledWithOldAndNewValues();
+    void undoGivesTheUnitItsOldAddressBack();
+    void undoOfTheUndoMovesItAgain();
+    void undoIsRefusedWhenTheOldAddressIsTaken();
+    void importIsJournalledPerRow();
+    void firmwareAndUnknownChangesAreNotUndone();
+
+private:
+    CliRunner::Result run(const QStringList& arguments, const QByteArray& input = {}) const;
+    // The journal as history --json prints it, newest first.
+    QJsonArray history() const;
+    QString ipOf(const QString& mac) const;
+
+    QTemporaryDir m_home;
+    QTemporaryDir m_files;
+};
+
+void TestCliJournal::initTestCase()
+{
+    if (!SimLog::available())
+        QSKIP("runs only inside the namespace harness (scripts/netns-lab.sh)");
+    QVERIFY(m_home.isValid());
+    QVERIFY(m_files.isValid());
+}
+
+CliRunner::Result TestCliJournal::run(const QStringList& arguments, const QByteArray& input) const
+{
+    return CliRunner::run(arguments, m_home.path(), input);
+}
+
+QJsonArray TestCliJournal::history() const
+{
+    const CliRunner::Result result = run({"history", "--json"});
+    return result.exitCode == 0 ? QJsonDocument::fromJson(result.out).array() : QJsonArray();
+}
+
+QString TestCliJournal::ipOf(const QString& mac) const
+{
+    const QJsonArray units = QJsonDocument::fromJson(run({"scan", "--json"}).out).array();
+    for (const QJsonValue& unit : units) {
+        if (unit.toObject().value("MAC").toString().compare(mac, Qt::CaseInsensitive) == 0)
+            return unit.toObject().value("IP").toString();
+    }
+    return QString();
+}
+
+void TestCliJournal::setIsJournalledWithOldAndNewValues()
+{
+    const CliRunner::Result result = run({"set", bl1, "--ip", "10.81.1.41"});
+    QCOMPARE(result.exitCode, 0);
+    QVERIFY2(result.err.isEmpty(), result.err.constData());
+    const QJsonArray records = history();
+    QCOMPARE(records.size(), 1);
+    const QJsonObject record = records.first().toObject();
+    QCOMPARE(record.value("kind").toString(), QStringLiteral("network"));
+    QCOMPARE(record.value("unit").toObject().value("mac").toString().toUpper(), bl1);
+    QCOMPARE(record.value("old").toObject().value("ip").toString(), QStringLiteral("10.81.1.21"));
+    QCOMPARE(record.value("new").toObject().value("ip").toString(), QStringLiteral("10.81.1.41"));
+    QCOMPARE(record.value("old").toObject().value("mask").toString(),
+             record.value("new").toObject().value("mask").toString());
+    QCOMPARE(record.value("outcome").toString(), QStringLiteral("succeeded"));
+    QVERIFY2(record.value("message").toString().contains("10.81.1.41"), qPrintable(record.value("message").toString()));
+}
+
+void TestCliJournal::undoGivesTheUnitItsOldAddressBack()
+{
+    const QString id = history().first().toObject().value("id").toString();
+    QVERIFY(!id.isEmpty());
+    const CliRunner::Result result = run({"undo", id, "--yes"});
+    QCOMPARE(result.exitCode, 0);
+    QVERIFY2(QString::fromUtf8(result.out).contains("10.81.1.41 → 10.81.1.21"), result.out.constData());
+    QCOMPARE(ipOf(bl1), QStringLiteral("10.81.1.21"));
+    const QJsonObject undo = history().first().toObject();
+    QCOMPARE(undo.value("kind").toString(), QStringLiteral("undo"));
+    QCOMPARE(undo.value("undoes").toString(), id);
+    QCOMPARE(undo.value("old").toObject().value("ip").toString(), QStringLiteral("10.81.1.41"));
+    QCOMPARE(undo.value("new").toObject().value("ip").toString(), QStringLiteral("10.81.1.21"));
+    QCOMPARE(undo.value("outcome").toString(), QStringLiteral("succeeded"));
+}
+
+void TestCliJournal::undoOfTheUndoMovesItAgain()
+{
+    const QString id = history().first().toObject().value("id").toString();
+    // Without --yes it asks: no answer, or any but yes, sends nothing.
+    for (const QByteArray& answer : {QByteArray(), QByteArray("n\n")}) {
+        const CliRunner::Result declined = run({"undo", id}, answer);
+        QCOMPARE(declined.exitCode, 1);
+        QVERIFY2(declined.out.contains("Send the old settings? [y/N]"), declined.out.constData());
+        QVERIFY2(declined.err.contains("not confirmed; nothing was sent"), declined.err.constData());
+    }
+    QCOMPARE(history().first().toObject().value("id").toString(), id);
+    QCOMPARE(run({"undo", id}, "y\n").exitCode, 0);
+    QCOMPARE(ipOf(bl1), QStringLiteral("10.81.1.41"));
+    QCOMPARE(history().first().toObject().value("undoes").toString(), id);
+}
+
+void TestCliJournal::undoIsRefusedWhenTheOldAddressIsTaken()
+{
+    QCOMPARE(run({"set", bl2, "--ip", "10.81.1.42"}).exitCode, 0);
+    const QString moveOfBl2 = history().first().toObject().value("id").toString();
+    QCOMPARE(run({"set", ct1, "--ip", "10.81.1.22"}).exitCode, 0);
+    const int journalled = history().size();
+    const CliRunner::Result result = run({"undo", moveOfBl2, "--yes"});
+    QCOMPARE(result.exitCode, 2);
+    const QString error = QString::fromUtf8(result.err);
+    QVERIFY2(error.contains("10.81.1.22 is already used by") && error.contains(ct1) &&
+                 error.contains("nothing was sent"),
+             qPrintable(error));
+    QCOMPARE(history().size(), journalled);
+    QCOMPARE(ipOf(bl2), QStringLiteral("10.81.1.42"));
+}
+
+void TestCliJournal::importIsJournalledPerRow()
+{
+    const QString path = m_files.filePath("lab.csv");
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write((fileHeader + "2102,Lumen,0002," + bl2 + ",10.81.1.52,255.255.255.0,10.81.1.1\n").toUtf8());
+    file.close();
+    QCOMPARE(run({"import", path}).exitCode, 0);
+    const QJsonObject record = history().first().toObject();
+    QCOMPARE(record.value("unit").toObject().value("mac").toString().toUpper(), bl2);
+    QCOMPARE(record.value("old").toObject().value("ip").toString(), QStringLiteral("10.81.1.42"));
+    QCOMPARE(record.value("new").toObject().value("ip").toString(), QStringLiteral("10.81.1.52"));
+    QCOMPARE(record.value("new").toObject().value("dhcp").toString(), QStringLiteral("off"));
+    QCOMPARE(record.value("outcome").toString(), QStringLiteral("succeeded"));
+}
+
+void TestCliJournal::firmwareAndUnknownChangesAreNotUndone()
+{
+    Journal journal(CliRunner::dataDirectory(m_home.path()));
+    JournalRecord upgrade;
+    upgrade.kind = JournalRecord::Kind::FirmwareUpgrade;
+    upgrade.unit.mac = bl1;
+    const QString id = journal.begin(upgrade);
+    QVERIFY2(!id.isEmpty(), qPrintable(journal.lastError()));
+    const CliRunner::Result firmware = run({"undo", id, "--yes"});
+    QCOMPARE(firmware.exitCode, 2);
+    QVERIFY2(firmware.err.contains("firmware is not undone"), firmware.err.constData());
+    QCOMPARE(run({"undo", "no-such-change", "--yes"}).exitCode, 3);
+}
+
+QTEST_GUILESS_MAIN(TestCliJournal)
+#include "tst_clijournal.moc"

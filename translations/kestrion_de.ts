@@ -280,6 +280,10 @@ Zwei Netzwerkteilnehmer unter einer Adresse sind beide nicht zuverlässig erreic
         <source>Send the new settings anyway?</source>
         <translation>Die neuen Einstellungen trotzdem senden?</translation>
     </message>
+    <message>
+        <source>sent; the unit takes the new address when it restarts</source>
+        <translation>gesendet; das Gerät übernimmt die neue Adresse beim Neustart</translation>
+    </message>
 </context>
 <context>
     <name>DeviceSearch</name>
@@ -698,6 +702,102 @@ Geben Sie dem Gerät zuerst eine Adresse im Subnetz einer ausgewählten Schnitts
     </message>
 </context>
 <context>
+    <name>JournalFile</name>
+    <message>
+        <source>the journal&apos;s directory %1 cannot be made</source>
+        <translation>das Verzeichnis des Journals %1 kann nicht angelegt werden</translation>
+    </message>
+    <message>
+        <source>the journal %1 cannot be opened: %2</source>
+        <translation>das Journal %1 kann nicht geöffnet werden: %2</translation>
+    </message>
+    <message>
+        <source>the journal %1 cannot be written: %2</source>
+        <translation>das Journal %1 kann nicht geschrieben werden: %2</translation>
+    </message>
+    <message>
+        <source>the full journal %1 cannot be renamed to %2</source>
+        <translation>das volle Journal %1 kann nicht in %2 umbenannt werden</translation>
+    </message>
+</context>
+<context>
+    <name>JournalLock</name>
+    <message>
+        <source>the journal&apos;s lock file %1 cannot be opened</source>
+        <translation>die Sperrdatei des Journals %1 kann nicht geöffnet werden</translation>
+    </message>
+    <message>
+        <source>the journal is locked by another program and stayed locked for %1 ms</source>
+        <translation>das Journal ist von einem anderen Programm gesperrt und blieb %1 ms lang gesperrt</translation>
+    </message>
+</context>
+<context>
+    <name>JournalReader</name>
+    <message>
+        <source>%1: cannot be read: %2</source>
+        <translation>%1: kann nicht gelesen werden: %2</translation>
+    </message>
+    <message>
+        <source>%1: an incomplete record was skipped (a write was cut off)</source>
+        <translation>%1: ein unvollständiger Eintrag wurde übersprungen (ein Schreibvorgang wurde abgebrochen)</translation>
+    </message>
+    <message>
+        <source>%1: the completion of a change that was never begun was skipped</source>
+        <translation>%1: der Abschluss einer nie begonnenen Änderung wurde übersprungen</translation>
+    </message>
+    <message>
+        <source>%1: a record without id, time or kind was skipped</source>
+        <translation>%1: ein Eintrag ohne ID, Zeit oder Art wurde übersprungen</translation>
+    </message>
+</context>
+<context>
+    <name>JournalText</name>
+    <message>
+        <source>unknown unit</source>
+        <translation>unbekanntes Gerät</translation>
+    </message>
+    <message>
+        <source>network settings</source>
+        <translation>Netzwerkeinstellungen</translation>
+    </message>
+    <message>
+        <source>firmware upgrade</source>
+        <translation>Firmware-Aktualisierung</translation>
+    </message>
+    <message>
+        <source>undo</source>
+        <translation>Rückgängig</translation>
+    </message>
+    <message>
+        <source>file %1</source>
+        <translation>Datei %1</translation>
+    </message>
+    <message>
+        <source>no change</source>
+        <translation>keine Änderung</translation>
+    </message>
+    <message>
+        <source>IP</source>
+        <translation>IP</translation>
+    </message>
+    <message>
+        <source>mask</source>
+        <translation>Maske</translation>
+    </message>
+    <message>
+        <source>gateway</source>
+        <translation>Gateway</translation>
+    </message>
+    <message>
+        <source>DHCP</source>
+        <translation>DHCP</translation>
+    </message>
+    <message>
+        <source>firmware</source>
+        <translation>Firmware</translation>
+    </message>
+</context>
+<context>
     <name>MainWindow</name>
     <message>
         <source>Kestrion</source>
@@ -1005,6 +1105,25 @@ Geben Sie dem Gerät zuerst eine Adresse im Subnetz einer ausgewählten Schnitts
     </message>
 </context>
 <context>
+    <name>NetworkChangeJournal</name>
+    <message>
+        <source>The change of %1 is sent but not recorded in the journal: %2</source>
+        <translation>Die Änderung von %1 wird gesendet, aber nicht im Journal vermerkt: %2</translation>
+    </message>
+    <message>
+        <source>sent; the unit answers at %1</source>
+        <translation>gesendet; das Gerät antwortet unter %1</translation>
+    </message>
+    <message>
+        <source>sent, but the rescan did not find the unit at %1</source>
+        <translation>gesendet, aber die erneute Suche hat das Gerät nicht unter %1 gefunden</translation>
+    </message>
+    <message>
+        <source>The outcome of change %1 is not recorded in the journal: %2</source>
+        <translation>Das Ergebnis der Änderung %1 ist nicht im Journal vermerkt: %2</translation>
+    </message>
+</context>
+<context>
     <name>NetworkInterfaces</name>
     <message>
         <source>Network Interfaces</source>
@@ -1029,6 +1148,25 @@ Geben Sie dem Gerät zuerst eine Adresse im Subnetz einer ausgewählten Schnitts
     <message>
         <source>Apply</source>
         <translation>Übernehmen</translation>
+    </message>
+</context>
+<context>
+    <name>NetworkUndo</name>
+    <message>
+        <source>firmware is not undone: upgrade with the old image instead</source>
+        <translation>Firmware wird nicht rückgängig gemacht: aktualisieren Sie stattdessen mit dem alten Image</translation>
+    </message>
+    <message>
+        <source>change %1 holds no old settings that could be sent</source>
+        <translation>Änderung %1 enthält keine alten Einstellungen, die gesendet werden könnten</translation>
+    </message>
+    <message>
+        <source>the journal holds no change %1</source>
+        <translation>das Journal enthält keine Änderung %1</translation>
+    </message>
+    <message>
+        <source>its DHCP address</source>
+        <translation>seiner DHCP-Adresse</translation>
     </message>
 </context>
 <context>
@@ -1166,6 +1304,21 @@ Geben Sie dem Gerät zuerst eine Adresse im Subnetz einer ausgewählten Schnitts
     <message>
         <source>the file holds no data records</source>
         <translation>Die Datei enthält keine Datensätze</translation>
+    </message>
+</context>
+<context>
+    <name>ScanSnapshot</name>
+    <message>
+        <source>the last scan %1 cannot be read and is left out</source>
+        <translation>die letzte Suche %1 kann nicht gelesen werden und wird ausgelassen</translation>
+    </message>
+    <message>
+        <source>the directory %1 cannot be made</source>
+        <translation>das Verzeichnis %1 kann nicht angelegt werden</translation>
+    </message>
+    <message>
+        <source>the last scan cannot be saved to %1: %2</source>
+        <translation>die letzte Suche kann nicht in %1 gespeichert werden: %2</translation>
     </message>
 </context>
 <context>
@@ -1468,6 +1621,13 @@ Bitte wählen Sie einen kleineren Bereich.</translation>
     </message>
 </context>
 <context>
+    <name>UpgradeOutcome</name>
+    <message>
+        <source>the upgrade failed</source>
+        <translation>die Aktualisierung ist fehlgeschlagen</translation>
+    </message>
+</context>
+<context>
     <name>UpgradeRunReport</name>
     <message>
         <source>%1: upgraded</source>
@@ -1523,6 +1683,22 @@ Bitte wählen Sie einen kleineren Bereich.</translation>
     <message>
         <source>beamline instruments</source>
         <translation>Strahlrohr-Instrumente</translation>
+    </message>
+    <message>
+        <source>%1 is a current transducer: their firmware cannot be upgraded</source>
+        <translation>%1 ist ein Stromwandler: seine Firmware kann nicht aktualisiert werden</translation>
+    </message>
+    <message>
+        <source>%1 (code %2) has no firmware upgrade procedure</source>
+        <translation>für %1 (Code %2) gibt es kein Verfahren zur Firmware-Aktualisierung</translation>
+    </message>
+    <message>
+        <source>%1 is a motor driver: it is upgraded alone</source>
+        <translation>%1 ist ein Motortreiber: er wird allein aktualisiert</translation>
+    </message>
+    <message>
+        <source>one catalog code per run: %1 is %2, %3 is %4</source>
+        <translation>ein Katalogcode pro Durchlauf: %1 ist %2, %3 ist %4</translation>
     </message>
 </context>
 <context>
@@ -2009,6 +2185,18 @@ WARNING: NEUSTART NICHT MÖGLICH! BITTE STARTEN SIE MANUELL NEU</translation>
     <message>
         <source>ERROR: The installation report did not end within %1 ms.</source>
         <translation>ERROR: Die Installationsmeldung endete nicht innerhalb von %1 ms.</translation>
+    </message>
+    <message>
+        <source>ERROR: No device to upgrade: none is selected and no address was given.</source>
+        <translation>ERROR: Kein Gerät zu aktualisieren: keines ist ausgewählt und keine Adresse angegeben.</translation>
+    </message>
+    <message>
+        <source>the upgrade failed</source>
+        <translation>die Aktualisierung ist fehlgeschlagen</translation>
+    </message>
+    <message>
+        <source>ERROR: The upgrade ended without a result.</source>
+        <translation>ERROR: Die Aktualisierung endete ohne Ergebnis.</translation>
     </message>
 </context>
 <context>

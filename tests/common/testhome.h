@@ -6,7 +6,7 @@
 #include <QFile>
 #include <QTemporaryDir>
 
-// Gives the test a home of its own: the settings file, the firmware and log directories and the
+// Gives the test a home of its own: the settings file, the journal, the firmware and log directories and the
 // previous-installation check then see nothing of the real user's. Names the application as main()
 // does, which places the settings file under the home's configuration directory.
 //
@@ -17,6 +17,7 @@ inline void useTestHome(const QTemporaryDir& home)
 {
     qputenv("HOME", QFile::encodeName(home.path()));
     qputenv("XDG_CONFIG_HOME", QFile::encodeName(home.path() + QStringLiteral("/.config")));
+    qputenv("XDG_DATA_HOME", QFile::encodeName(home.path() + QStringLiteral("/.local/share")));
     QCoreApplication::setOrganizationName(QStringLiteral("Ostravi"));
     QCoreApplication::setApplicationName(QStringLiteral("Kestrion"));
 }

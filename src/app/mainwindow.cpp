@@ -11,6 +11,7 @@
 #include "app/viewkeeper.h"
 #include "app/windowgeometry.h"
 #include "dialogs/buttonkeyfilter.h"
+#include "dialogs/historydialog.h"
 #include "dialogs/networkinterfaces.h"
 #include "dialogs/userprompts.h"
 #include "discovery/client.h"
@@ -172,6 +173,7 @@ void MainWindow::connectMenuActions()
             &MainWindow::onImportNetworkConfiguration);
     connect(ui->actionExport_network_configuration, &QAction::triggered, this,
             &MainWindow::onExportNetworkConfiguration);
+    connect(ui->actionHistory, &QAction::triggered, this, &MainWindow::onShowHistory);
     connect(ui->actionChangelog, &QAction::triggered, this, &MainWindow::onShowChangelog);
     connect(ui->actionShow_supported_devices, &QAction::triggered, this, &MainWindow::onShowSupportedDev);
     connect(ui->actionAbout, &QAction::triggered, this, &MainWindow::onShowAbout);
@@ -270,6 +272,8 @@ void MainWindow::setSendingActionsEnabled(bool enable)
     for (QAction* action : {ui->actionSelect_network_interfaces, ui->actionAdvanced_network_config,
                             ui->actionImport_network_configuration})
         action->setEnabled(enable);
+    if (m_history)
+        m_history->setSendingAllowed(enable);
 }
 
 void MainWindow::clearDevicePages()

@@ -13,6 +13,7 @@
 
 #include <QList>
 #include <QMainWindow>
+#include <QPointer>
 #include <QString>
 
 #include <memory>
@@ -24,6 +25,7 @@ class MainWindow;
 class Client;
 class CompactView;
 class DeviceSearch;
+class HistoryDialog;
 class Housekeeping;
 class NetworkInterfaces;
 class QTimer;
@@ -127,6 +129,7 @@ public slots:
 
     void onShowSettings();
     void onCheckForUpdates();
+    void onShowHistory();
 
     void onShowConfigureDevicePage();
     void onShowDeviceNetwSet();
@@ -170,6 +173,8 @@ private:
     void setSendingActionsEnabled(bool enable);
     // While an upgrade runs nothing else may send to units or rescan, whatever asks for it.
     bool upgradeHoldsSending() const;
+    // A scan for the history's undo, which leaves the window's device list as it is.
+    QList<Device_t> scanForHistory();
     void clearDevicePages();
     QList<DevicePage*> pages() const;
     void showRightPage(DevicePage& page);
@@ -198,6 +203,7 @@ private:
     std::unique_ptr<SettingsLink> m_settingsLink;
     std::unique_ptr<StatusReporter> m_statusReporter;
     std::unique_ptr<DeviceSearch> m_deviceSearch;
+    QPointer<HistoryDialog> m_history;
     std::unique_ptr<CompactView> m_compactView;
     std::unique_ptr<ViewKeeper> m_viewKeeper;
 };

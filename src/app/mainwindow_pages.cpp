@@ -6,6 +6,7 @@
 #include "app/housekeeping.h"
 #include "app/mainwindow.h"
 #include "app/settingslink.h"
+#include "dialogs/historydialog.h"
 #include "dialogs/networkinterfaces.h"
 #include "dialogs/settings.h"
 #include "ui_mainwindow.h"
@@ -110,6 +111,37 @@ void MainWindow::onCheckForUpdates()
 {
     auto* updates = new Updates(this, m_prompts.get());
     updates->checkUpdates();
+}
+
+// The history's undo scans through the window's engine, so it waits for a window scan and stops one
+// from starting while it runs.
+void MainWindow::onShowHistory()
+{
+    if (m_history) {
+        m_history->reload();
+        m_history->raise();
+        m_history->activateWindow();
+        return;
+    }
+    m_history = new HistoryDialog(this, m_prompts.get());
+    m_history->setAttribute(Qt::WA_DeleteOnClose);
+    m_history->setScanner({[this] { return scanForHistory(); }, [this] { return m_networkInterfaces->interfaces(); }});
+    m_history->setSendingAllowed(!upgradeHoldsSending());
+    m_history->show();
+}
+
+QList<Device_t> MainWindow::scanForHistory()
+{
+    if (m_scanRunning)
+        return {};
+    m_scanRunning = true;
+    setScanControlsEnabled(false);
+    m_networkInterfaces->scanInterfaces();
+    const QList<Device_t> found = m_client->startScan(m_networkInterfaces->interfaces());
+    m_client->clearDevicesList();
+    m_scanRunning = false;
+    setScanControlsEnabled(true);
+    return found;
 }
 
 void MainWindow::onShowConfigureDevicePage()

@@ -1,0 +1,80 @@
+// SPDX-FileCopyrightText: 2026 Kestrion developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "journal/datalocation.h"
+#include "journal/journalrecord.h"
+#include "model/device_t.h"
+#include "model/interfaces_t.h"
+
+#include <QDialog>
+#include <QList>
+#include <QString>
+
+#include <functional>
+
+class NetworkUndo;
+class QDateTimeEdit;
+class QLabel;
+class QLineEdit;
+class QPlainTextEdit;
+class QPushButton;
+class QTableWidget;
+class UserPrompts;
+
+// The journal of changes sent to units, newest first, with a filter, a CSV export and the undo of a
+// network change. The window hands in how to scan, so that the undo can check the old address and
+// see the unit answer from it, and says when sending must wait (an upgrade runs).
+class HistoryDialog : public QDialog
+{
+    Q_OBJECT
+
+public:
+    enum Column { columnTime, columnUser, columnUnit, columnKind, columnChange, columnOutcome, columnCount };
+    static constexpr int verifyScans = 3;
+
+    struct Scanner
+    {
+        std::function<QList<Device_t>()> scan;
+        std::function<QList<interfaces_t>()> interfaces;
+    };
+
+    HistoryDialog(QWidget* parent, UserPrompts* prompts, const QString& directory = DataLocation::directory());
+
+    void setScanner(Scanner scanner);
+    void setSendingAllowed(bool allowed);
+    // The records shown, newest first, in the table's order.
+    const QList<JournalRecord>& records() const { return m_records; }
+
+public slots:
+    void reload();
+    void exportCsv();
+    void undoSelected();
+
+private:
+    void buildLayout();
+    QWidget* buildFilterRow();
+    QWidget* buildButtonRow();
+    void fillTable();
+    void showSelected();
+    void updateUndoButton();
+    const JournalRecord* selectedRecord() const;
+    QString csvText() const;
+    bool verifyAnswer(NetworkUndo& undo) const;
+    void reportUndo(NetworkUndo& undo, bool answered);
+    QStringList rowTexts(const JournalRecord& record) const;
+
+    UserPrompts* m_prompts;
+    QString m_directory;
+    Scanner m_scanner;
+    bool m_sendingAllowed = true;
+    QList<JournalRecord> m_records;
+    QLineEdit* m_filter = nullptr;
+    QDateTimeEdit* m_since = nullptr;
+    QDateTimeEdit* m_until = nullptr;
+    QTableWidget* m_table = nullptr;
+    QPlainTextEdit* m_details = nullptr;
+    QLabel* m_status = nullptr;
+    QPushButton* m_export = nullptr;
+    QPushButton* m_undo = nullptr;
+};

@@ -596,6 +596,176 @@ Zwei Netzwerkteilnehmer unter einer Adresse sind beide nicht zuverlässig erreic
     </message>
 </context>
 <context>
+    <name>HistoryDetails</name>
+    <message>
+        <source>Id: %1</source>
+        <translation>Id: %1</translation>
+    </message>
+    <message>
+        <source>Begun: %1</source>
+        <translation>Begonnen: %1</translation>
+    </message>
+    <message>
+        <source>Completed: %1</source>
+        <translation>Abgeschlossen: %1</translation>
+    </message>
+    <message>
+        <source>never</source>
+        <translation>nie</translation>
+    </message>
+    <message>
+        <source>User: %1</source>
+        <translation>Benutzer: %1</translation>
+    </message>
+    <message>
+        <source>Kind: %1</source>
+        <translation>Art: %1</translation>
+    </message>
+    <message>
+        <source>Undoes: %1</source>
+        <translation>Macht rückgängig: %1</translation>
+    </message>
+    <message>
+        <source>Unit: MAC %1, serial %2, IP %3</source>
+        <translation>Gerät: MAC %1, Seriennummer %2, IP %3</translation>
+    </message>
+    <message>
+        <source>Device: %1 (code %2, family %3)</source>
+        <translation>Gerätetyp: %1 (Code %2, Familie %3)</translation>
+    </message>
+    <message>
+        <source>Change: %1</source>
+        <translation>Änderung: %1</translation>
+    </message>
+    <message>
+        <source>Before: %1</source>
+        <translation>Vorher: %1</translation>
+    </message>
+    <message>
+        <source>After: %1</source>
+        <translation>Nachher: %1</translation>
+    </message>
+    <message>
+        <source>Outcome: %1</source>
+        <translation>Ergebnis: %1</translation>
+    </message>
+    <message>
+        <source>Log file: %1</source>
+        <translation>Protokolldatei: %1</translation>
+    </message>
+    <message>
+        <source>Result: %1</source>
+        <translation>Rückmeldung: %1</translation>
+    </message>
+</context>
+<context>
+    <name>HistoryDialog</name>
+    <message>
+        <source>History</source>
+        <translation>Verlauf</translation>
+    </message>
+    <message>
+        <source>Time</source>
+        <translation>Zeit</translation>
+    </message>
+    <message>
+        <source>User</source>
+        <translation>Benutzer</translation>
+    </message>
+    <message>
+        <source>Unit</source>
+        <translation>Gerät</translation>
+    </message>
+    <message>
+        <source>Kind</source>
+        <translation>Art</translation>
+    </message>
+    <message>
+        <source>Change</source>
+        <translation>Änderung</translation>
+    </message>
+    <message>
+        <source>Outcome</source>
+        <translation>Ergebnis</translation>
+    </message>
+    <message>
+        <source>MAC, serial, IP or file</source>
+        <translation>MAC, Seriennummer, IP oder Datei</translation>
+    </message>
+    <message>
+        <source>&amp;Filter:</source>
+        <translation>&amp;Filter:</translation>
+    </message>
+    <message>
+        <source>any</source>
+        <translation>beliebig</translation>
+    </message>
+    <message>
+        <source>S&amp;ince:</source>
+        <translation>&amp;Seit:</translation>
+    </message>
+    <message>
+        <source>U&amp;ntil:</source>
+        <translation>&amp;Bis:</translation>
+    </message>
+    <message>
+        <source>&amp;Export CSV…</source>
+        <translation>CSV e&amp;xportieren…</translation>
+    </message>
+    <message>
+        <source>&amp;Undo</source>
+        <translation>&amp;Rückgängig</translation>
+    </message>
+    <message>
+        <source>&amp;Close</source>
+        <translation>S&amp;chließen</translation>
+    </message>
+    <message>
+        <source>Export history</source>
+        <translation>Verlauf exportieren</translation>
+    </message>
+    <message>
+        <source>CSV files (*.csv)</source>
+        <translation>CSV-Dateien (*.csv)</translation>
+    </message>
+    <message>
+        <source>Could not write %1: %2</source>
+        <translation>%1 konnte nicht geschrieben werden: %2</translation>
+    </message>
+    <message>
+        <source>Undo</source>
+        <translation>Rückgängig</translation>
+    </message>
+    <message>
+        <source>Send %1 its old network settings?
+
+%2</source>
+        <translation>%1 seine alten Netzwerkeinstellungen senden?
+
+%2</translation>
+    </message>
+    <message>
+        <source>%1; nothing was sent.</source>
+        <translation>%1; es wurde nichts gesendet.</translation>
+    </message>
+    <message>
+        <source>Nothing was sent: %1</source>
+        <translation>Nichts gesendet: %1</translation>
+    </message>
+    <message>
+        <source>with DHCP on</source>
+        <translation>mit eingeschaltetem DHCP</translation>
+    </message>
+    <message>
+        <source>%1 answers %2 again.</source>
+        <translation>%1 antwortet wieder unter %2.</translation>
+    </message>
+    <message>
+        <source>%1 does not answer %2 after the undo.</source>
+        <translation>%1 antwortet nach dem Rückgängigmachen nicht unter %2.</translation>
+    </message>
+</context>
+<context>
     <name>Housekeeping</name>
     <message>
         <source>Previous Installation Found</source>
@@ -1102,6 +1272,10 @@ Geben Sie dem Gerät zuerst eine Adresse im Subnetz einer ausgewählten Schnitts
     <message>
         <source>Toogle &amp;Full Screen</source>
         <translation>&amp;Vollbild umschalten</translation>
+    </message>
+    <message>
+        <source>&amp;History</source>
+        <translation>&amp;Verlauf</translation>
     </message>
 </context>
 <context>

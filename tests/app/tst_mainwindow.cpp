@@ -7,9 +7,12 @@
 #include "common/sampledevices.h"
 #include "common/testhome.h"
 #include "dialogs/dialog.h"
+#include "dialogs/historydialog.h"
 #include "dialogs/networkinterfaces.h"
 #include "dialogs/settings.h"
 #include "discovery/client.h"
+#include "journal/journal.h"
+#include "journal/journalvalues.h"
 #include "model/device.h"
 
 #include <QAction>
@@ -90,6 +93,7 @@ private slots:
     void firstStartFitsTheScreen();
     void windowGeometryIsRemembered_data();
     void windowGeometryIsRemembered();
+    void historyOpensFromTheToolsMenu();
 
 private:
     void createWindow();
@@ -216,6 +220,9 @@ void TestMainWindow::menuActions_data()
     QTest::newRow("export") << "actionExport_network_configuration"
                             << "&Export network configuration…"
                             << "";
+    QTest::newRow("history") << "actionHistory"
+                             << "&History"
+                             << "";
     QTest::newRow("changelog") << "actionChangelog"
                                << "&Changelog"
                                << "";
@@ -1087,6 +1094,38 @@ void TestMainWindow::windowGeometryIsRemembered()
     QTRY_VERIFY(!m_window->isFullScreen());
     QTRY_COMPARE(m_window->size(), normalSize);
     QFile::remove(file);
+}
+
+// The window's history reads the journal of the user's data directory, here the test's home, and holds
+// its undo back whenever the window holds its sending actions back.
+void TestMainWindow::historyOpensFromTheToolsMenu()
+{
+    Journal journal;
+    JournalRecord change;
+    change.unit.mac = QStringLiteral("00:11:22:33:44:55");
+    change.before = JournalValues::network(QStringLiteral("10.0.0.5"), QStringLiteral("255.255.255.0"),
+                                           QStringLiteral("10.0.0.1"), QStringLiteral("0"));
+    change.after = JournalValues::network(QStringLiteral("10.0.0.9"), QStringLiteral("255.255.255.0"),
+                                          QStringLiteral("10.0.0.1"), QStringLiteral("0"));
+    const QString id = journal.begin(change);
+    QVERIFY2(!id.isEmpty(), qPrintable(journal.lastError()));
+    QVERIFY(journal.complete(id, JournalRecord::Outcome::Succeeded, QString()));
+
+    m_window->findChild<QAction*>(QStringLiteral("actionHistory"))->trigger();
+    auto* history = m_window->findChild<HistoryDialog*>();
+    QVERIFY(history);
+    QVERIFY(history->isVisible());
+    auto* table = history->findChild<QTableWidget*>(QStringLiteral("historyTable"));
+    QVERIFY(table->rowCount() >= 1);
+    QVERIFY(table->item(0, HistoryDialog::columnUnit)->text().contains(QStringLiteral("00:11:22:33:44:55")));
+    table->selectRow(0);
+    auto* undo = history->findChild<QPushButton*>(QStringLiteral("historyUndo"));
+    QVERIFY(undo->isEnabled());
+    m_window->enableUI(false);
+    QVERIFY(!undo->isEnabled());
+    m_window->enableUI(true);
+    QVERIFY(undo->isEnabled());
+    history->close();
 }
 
 QTEST_MAIN(TestMainWindow)

@@ -2,6 +2,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "common/fakeprompts.h"
 #include "common/testhome.h"
+#include "common/widgetanimations.h"
 #include "dialogs/historydialog.h"
 #include "journal/journal.h"
 #include "journal/journalvalues.h"
@@ -29,6 +30,7 @@ private slots:
     void initTestCase();
     void init();
     void cleanup();
+    void cleanupTestCase();
     void showsNewestFirst();
     void reportsTheTornLine();
     void textFilterNarrowsTheRows();
@@ -61,6 +63,12 @@ void TestHistoryDialog::initTestCase()
     QVERIFY(m_journalDir.isValid());
     useTestHome(m_home);
     writeJournal();
+}
+
+// The filter field's clear button fades in when a test types; its animation must end before the exit.
+void TestHistoryDialog::cleanupTestCase()
+{
+    letWidgetAnimationsEnd();
 }
 
 void TestHistoryDialog::writeJournal()

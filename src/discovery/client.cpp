@@ -266,11 +266,18 @@ void Client::sendBroadcast(const QList<interfaces_t>& interfaces)
         if (!scansInterface(hostInterface))
             continue;
         const QHostAddress address(hostInterface.ip);
-        listenForDirectReplies(address);
-        if (!querySocket->bind(address, port::discovery, QUdpSocket::ShareAddress))
+        // The query leaves from the socket that hears the direct answers. A second socket bound to the
+        // same address and port only to send would, until it is closed, take the unicast answers
+        // itself: on a busy machine a unit answers before that close, and its answer is lost with it.
+        if (QUdpSocket* replies = listenForDirectReplies(address)) {
+            replies->writeDatagram(textBytes(discoveryQuery), QHostAddress(QHostAddress::Broadcast), port::discovery);
+        } else if (querySocket->bind(address, port::discovery, QUdpSocket::ShareAddress)) {
+            querySocket->writeDatagram(textBytes(discoveryQuery), QHostAddress(QHostAddress::Broadcast),
+                                       port::discovery);
+            querySocket->close();
+        } else {
             continue;
-        querySocket->writeDatagram(textBytes(discoveryQuery), QHostAddress(QHostAddress::Broadcast), port::discovery);
-        querySocket->close();
+        }
         sendLantronixQuery(address, QHostAddress(hostInterface.mask));
     }
 }
@@ -283,15 +290,16 @@ bool Client::scansInterface(const interfaces_t& hostInterface)
 
 // The broadcast answer socket cannot hear a unit that answers our interface address
 // by unicast; this socket does. Bound before the query leaves, so no answer is early.
-void Client::listenForDirectReplies(const QHostAddress& address)
+QUdpSocket* Client::listenForDirectReplies(const QHostAddress& address)
 {
     auto* socket = new QUdpSocket(this);
     if (!socket->bind(address, port::discovery, QUdpSocket::ShareAddress)) {
         delete socket;
-        return;
+        return nullptr;
     }
     connect(socket, &QUdpSocket::readyRead, this, &Client::onNewResponse);
     replySockets.append(socket);
+    return socket;
 }
 
 void Client::sendLantronixQuery(const QHostAddress& address, const QHostAddress& mask)

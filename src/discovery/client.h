@@ -145,7 +145,7 @@ private:
     void prepareRecvSockets();
     void sendBroadcast(const QList<interfaces_t>& interfaces);
     void sendLantronixQuery(const QHostAddress& address, const QHostAddress& mask);
-    void listenForDirectReplies(const QHostAddress& address);
+    QUdpSocket* listenForDirectReplies(const QHostAddress& address);
     void sendUnicast(const QList<QHostAddress>& list);
     void waitForResponses(int steps);
     void releaseScanSockets();

@@ -99,6 +99,16 @@ void firmwareUpgrade::run()
     announceOutcome();
 }
 
+Device_t firmwareUpgrade::unitToUpgrade() const
+{
+    for (int i = 0; i < m_deviceCount && i < m_devices.size() && i < m_selected.size(); ++i)
+        if (m_selected.at(i))
+            return m_devices.at(i);
+    Device_t manual;
+    manual.ip = m_manualIp;
+    return manual;
+}
+
 // False when no device is selected.
 bool firmwareUpgrade::upgradeFirstSelected()
 {

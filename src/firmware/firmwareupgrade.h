@@ -50,6 +50,11 @@ public:
     // How the last run ended; read it once the thread has finished.
     UpgradeOutcome outcome() const { return m_outcome; }
 
+    // What this run is to upgrade, as a record: the first selected device, or, without one, a record
+    // holding only the manual address. Empty when there is neither.
+    Device_t unitToUpgrade() const;
+    QString firmwarePath() const { return m_firmwarePath; }
+
 signals:
     void signalPrintMessage(QString message, bool append = true);
     void signalProgressBarUpdate(int value);

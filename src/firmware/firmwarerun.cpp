@@ -9,7 +9,8 @@
 #include <climits>
 
 FirmwareRun::FirmwareRun(firmwareUpgrade* worker, int timeoutMs, QObject* parent)
-    : QObject(parent), m_worker(worker), m_watchdog(new QTimer(this)), m_timeoutMs(timeoutMs)
+    : QObject(parent), m_worker(worker), m_watchdog(new QTimer(this)), m_timeoutMs(timeoutMs),
+      m_journal(std::make_unique<UpgradeJournal>())
 {
     qRegisterMetaType<UpgradeOutcome>();
     m_worker->setParent(this);
@@ -21,6 +22,14 @@ FirmwareRun::FirmwareRun(firmwareUpgrade* worker, int timeoutMs, QObject* parent
 FirmwareRun::~FirmwareRun()
 {
     stopAndWait(ULONG_MAX);
+    // A caller that meant to rescan first and never did still leaves a complete record.
+    if (m_finished)
+        completeJournal({});
+}
+
+void FirmwareRun::setJournalDirectory(const QString& directory)
+{
+    m_journal = directory.isEmpty() ? nullptr : std::make_unique<UpgradeJournal>(directory);
 }
 
 void FirmwareRun::connectWorker()
@@ -35,6 +44,7 @@ void FirmwareRun::connectWorker()
 
 void FirmwareRun::start()
 {
+    beginJournal();
     m_worker->start();
     m_watchdog->start(m_timeoutMs);
 }
@@ -86,8 +96,34 @@ void FirmwareRun::onWorkerFinished()
     m_finished = true;
     m_watchdog->stop();
     const UpgradeOutcome reported = m_worker->outcome();
-    emit finished(reported.hasResult() ? reported
-                                       : outcomeFromSignals(m_errorSeen, m_completionSeen, m_firstErrorLine));
+    m_outcome = reported.hasResult() ? reported : outcomeFromSignals(m_errorSeen, m_completionSeen, m_firstErrorLine);
+    if (!m_journalDeferred)
+        completeJournal({});
+    emit finished(m_outcome);
+}
+
+// Before the worker's thread starts, so that the record is on disk before anything is sent.
+void FirmwareRun::beginJournal()
+{
+    if (!m_journal)
+        return;
+    m_journalId = m_journal->begin(m_worker->unitToUpgrade(), m_worker->firmwarePath());
+    passOnJournalWarnings();
+}
+
+void FirmwareRun::completeJournal(const QString& versionAfter)
+{
+    if (!m_journal || !m_finished || m_journalCompleted)
+        return;
+    m_journalCompleted = true;
+    m_journal->complete(m_journalId, m_outcome, versionAfter, m_logFile);
+    passOnJournalWarnings();
+}
+
+void FirmwareRun::passOnJournalWarnings()
+{
+    for (const QString& warning : m_journal->takeWarnings())
+        emit message(warning);
 }
 
 UpgradeOutcome FirmwareRun::outcomeFromSignals(bool errorSeen, bool completionSeen, const QString& firstErrorLine)

@@ -2,11 +2,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "firmware/upgradejournal.h"
 #include "firmware/upgradeoutcome.h"
 
 #include <QObject>
 #include <QPointer>
 #include <QString>
+
+#include <memory>
 
 class QTimer;
 class firmwareUpgrade;
@@ -14,6 +17,8 @@ class firmwareUpgrade;
 // The upgrade of one unit by one worker thread, for the firmware page and the command line alike: it passes
 // on what the worker says, asks it to stop when its time is up or when cancelled (the worker stops at its
 // next safe point), and once the thread has ended emits finished() exactly once with the run's outcome.
+// Every run is recorded in the journal: begun when it starts, completed when it ends, or, for a caller that
+// rescans the unit first, once that caller hands over the version it found.
 class FirmwareRun : public QObject
 {
     Q_OBJECT
@@ -25,6 +30,17 @@ public:
     ~FirmwareRun() override;
 
     firmwareUpgrade* worker() const { return m_worker; }
+
+    // Set before start(). The journal's folder (empty: the run is not recorded); the data location by default.
+    void setJournalDirectory(const QString& directory);
+    // The run's log file, named in the journal.
+    void setLogFile(const QString& path) { m_logFile = path; }
+    // The caller completes the journal entry itself, with the version a rescan found, by completeJournal().
+    void setJournalCompletionDeferred(bool deferred) { m_journalDeferred = deferred; }
+    // Completes the journal entry of a run that has finished; later calls do nothing.
+    void completeJournal(const QString& versionAfter);
+    const UpgradeOutcome& outcome() const { return m_outcome; }
+
     void start();
     // Asks the worker to stop at its next safe point.
     void cancel();
@@ -50,6 +66,8 @@ private:
     void onWatchdog();
     void onWorkerFinished();
     void onMessage(const QString& text);
+    void beginJournal();
+    void passOnJournalWarnings();
 
     QPointer<firmwareUpgrade> m_worker;
     QTimer* m_watchdog;
@@ -59,4 +77,10 @@ private:
     bool m_completionSeen = false;
     bool m_finished = false;
     QString m_firstErrorLine;
+    UpgradeOutcome m_outcome;
+    std::unique_ptr<UpgradeJournal> m_journal;
+    QString m_journalId;
+    QString m_logFile;
+    bool m_journalDeferred = false;
+    bool m_journalCompleted = false;
 };

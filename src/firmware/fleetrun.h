@@ -144,6 +144,7 @@ private:
     void applyVerification(const UpgradeVerification& verification);
     void finishWhenDone();
     void finishNow();
+    bool hasWaitingUnits() const;
 
     QList<Unit> m_units;
     std::vector<std::unique_ptr<Slot>> m_slots;
@@ -160,5 +161,7 @@ private:
     bool m_halted = false;
     bool m_canaryPending = false;
     bool m_checking = false;
+    bool m_closingCheckDone = false;
+    QMetaObject::Connection m_checkConnection;
     QString m_haltReason;
 };

@@ -6,6 +6,7 @@
 
 #include <QCoreApplication>
 #include <QList>
+#include <QMetaType>
 #include <QString>
 
 // What a rescan after an upgrade says about one unit: the firmware version it reported before and the one
@@ -40,3 +41,5 @@ private:
     QString m_after;
     bool m_answered = false;
 };
+
+Q_DECLARE_METATYPE(UpgradeVerification)

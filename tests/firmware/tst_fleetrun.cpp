@@ -1,0 +1,381 @@
+// SPDX-FileCopyrightText: 2026 Kestrion developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The fleet run's scheduling without a network: workers that pretend to upgrade, a version check that
+// answers from a table.
+#include "firmware/firmwareupgrade.h"
+#include "firmware/fleetrun.h"
+#include "firmware/fleetversioncheck.h"
+
+#include <QHash>
+#include <QMutex>
+#include <QSet>
+#include <QSignalSpy>
+#include <QTimer>
+#include <QtTest>
+
+namespace {
+// What the pretend workers did, across their threads.
+struct FleetLedger
+{
+    QMutex mutex;
+    QSet<QString> busy;
+    QStringList started;
+    int inFlight = 0;
+    int peak = 0;
+    bool overlap = false;
+
+    void enter(const QStringList& keys, const QString& mac)
+    {
+        QMutexLocker lock(&mutex);
+        for (const QString& key : keys) {
+            overlap = overlap || busy.contains(key);
+            busy.insert(key);
+        }
+        started << mac;
+        peak = qMax(peak, ++inFlight);
+    }
+    void leave(const QStringList& keys)
+    {
+        QMutexLocker lock(&mutex);
+        for (const QString& key : keys)
+            busy.remove(key);
+        --inFlight;
+    }
+};
+
+class PretendWorker : public firmwareUpgrade
+{
+public:
+    PretendWorker(const Device_t& unit, FleetLedger& ledger, bool fails, int workMs)
+        : firmwareUpgrade(nullptr, QString(), 1, {true}, {unit}, QString()), m_unit(unit), m_ledger(ledger),
+          m_fails(fails), m_workMs(workMs)
+    {}
+
+protected:
+    void run() override
+    {
+        const QStringList keys = FleetRun::exclusivityKeys(m_unit);
+        m_ledger.enter(keys, m_unit.mac);
+        emit signalPrintMessage(QStringLiteral("Try to connect..."), true);
+        emit signalPrintMessage(QStringLiteral("\nFirmware upload in progress..."), true);
+        emit signalProgressBarUpdate(50);
+        QElapsedTimer clock;
+        clock.start();
+        bool stopped = false;
+        while (clock.elapsed() < m_workMs && !stopped) {
+            QThread::msleep(5);
+            stopped = isInterruptionRequested();
+        }
+        m_ledger.leave(keys);
+        if (stopped) {
+            emit signalPrintMessage(QStringLiteral("ERROR: The upgrade was stopped before the install."), true);
+            markStoppedOnRequest();
+            fail();
+        } else if (m_fails) {
+            emit signalPrintMessage(QStringLiteral("CRITICAL: update error: refused"), true);
+            fail();
+        } else {
+            emit signalPrintMessage(QStringLiteral("\nInstall new firmware:"), true);
+            complete();
+        }
+        announceOutcome();
+    }
+
+private:
+    Device_t m_unit;
+    FleetLedger& m_ledger;
+    bool m_fails;
+    int m_workMs;
+};
+
+class TableVersionCheck : public FleetVersionCheck
+{
+public:
+    QHash<QString, QString> versions; // by MAC; a MAC missing here does not answer
+    int asked = 0;
+
+    void start(const QList<Device_t>& units) override
+    {
+        ++asked;
+        QTimer::singleShot(10, this, [this, units] {
+            QList<Device_t> found;
+            for (Device_t unit : units) {
+                if (!versions.contains(unit.mac))
+                    continue;
+                unit.firmwareVersion = versions.value(unit.mac);
+                found << unit;
+            }
+            QList<UpgradeVerification> verifications;
+            for (const Device_t& unit : units)
+                verifications << UpgradeVerification(unit, found);
+            emit finished(verifications);
+        });
+    }
+};
+
+Device_t supply(int number, const QString& ip = QString())
+{
+    Device_t unit;
+    unit.code = QStringLiteral("1001");
+    unit.mac = QStringLiteral("02:00:00:00:00:%1").arg(number, 2, 10, QLatin1Char('0'));
+    unit.ip = ip.isEmpty() ? QStringLiteral("10.0.0.%1").arg(number) : ip;
+    unit.firmwareVersion = QStringLiteral("1.0.0");
+    return unit;
+}
+
+QList<Device_t> supplies(int count)
+{
+    QList<Device_t> units;
+    for (int i = 1; i <= count; ++i)
+        units << supply(i);
+    return units;
+}
+} // namespace
+
+class TestFleetRun : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void runsUpToParallelAtOnce_data();
+    void runsUpToParallelAtOnce();
+    void oneModuleOneUpgradeAtATime();
+    void failureDoesNotStopTheOthers();
+    void failureLimitStartsNoNewUnit();
+    void canaryFailureLeavesTheOthersAlone();
+    void canaryWithUnchangedVersionHalts();
+    void canaryVerifiedLetsTheOthersRun();
+    void cancelStopsUnitsInFlight();
+    void messagesArriveBatched();
+    void stepsFollowTheLog_data();
+    void stepsFollowTheLog();
+
+private:
+    FleetRun::WorkerFactory factory(FleetLedger& ledger, QSet<QString> failing = {}, int workMs = 30)
+    {
+        return [&ledger, failing, workMs](const Device_t& unit) -> firmwareUpgrade* {
+            return new PretendWorker(unit, ledger, failing.contains(unit.mac), workMs);
+        };
+    }
+    static bool runToEnd(FleetRun& run, int withinMs = 20000)
+    {
+        QSignalSpy finished(&run, &FleetRun::finished);
+        run.start();
+        return finished.count() > 0 || finished.wait(withinMs);
+    }
+};
+
+void TestFleetRun::runsUpToParallelAtOnce_data()
+{
+    QTest::addColumn<int>("parallel");
+    QTest::addColumn<int>("expectedPeak");
+    QTest::newRow("one after another") << 1 << 1;
+    QTest::newRow("four at once") << 4 << 4;
+    QTest::newRow("more than units") << 32 << 12;
+    QTest::newRow("clamped below") << 0 << 1;
+}
+
+void TestFleetRun::runsUpToParallelAtOnce()
+{
+    QFETCH(int, parallel);
+    QFETCH(int, expectedPeak);
+    FleetLedger ledger;
+    FleetRun::Options options;
+    options.parallel = parallel;
+    FleetRun run(supplies(12), factory(ledger, {}, 60), options);
+    QVERIFY(runToEnd(run));
+    QCOMPARE(run.finishedCount(), 12);
+    QCOMPARE(run.failedCount(), 0);
+    QCOMPARE(ledger.peak, expectedPeak);
+    QVERIFY(!ledger.overlap);
+    for (int i = 0; i < run.unitCount(); ++i)
+        QCOMPARE(run.unitResult(i).step, FleetRun::Step::Done);
+}
+
+void TestFleetRun::oneModuleOneUpgradeAtATime()
+{
+    // Three motor drivers behind one module and one behind another: the first three wait for each other.
+    QList<Device_t> units = {supply(1, QStringLiteral("10.0.1.1")), supply(2, QStringLiteral("10.0.1.1")),
+                             supply(3, QStringLiteral("10.0.1.1")), supply(4, QStringLiteral("10.0.1.2"))};
+    units[1].mac = units.at(0).mac; // and the same unit twice is never upgraded twice at once
+    FleetLedger ledger;
+    FleetRun::Options options;
+    options.parallel = 4;
+    FleetRun run(units, factory(ledger), options);
+    QVERIFY(runToEnd(run));
+    QCOMPARE(run.finishedCount(), 4);
+    QVERIFY(!ledger.overlap);
+    QCOMPARE(ledger.peak, 2);
+}
+
+void TestFleetRun::failureDoesNotStopTheOthers()
+{
+    FleetLedger ledger;
+    FleetRun::Options options;
+    options.parallel = 3;
+    const QList<Device_t> units = supplies(6);
+    FleetRun run(units, factory(ledger, {units.at(2).mac}), options);
+    QSignalSpy halted(&run, &FleetRun::halted);
+    QVERIFY(runToEnd(run));
+    QCOMPARE(run.finishedCount(), 6);
+    QCOMPARE(run.failedCount(), 1);
+    QCOMPARE(halted.count(), 0);
+    QCOMPARE(run.unitResult(2).step, FleetRun::Step::Failed);
+    QCOMPARE(run.unitResult(2).outcome.reason(), QStringLiteral("CRITICAL: update error: refused"));
+    QCOMPARE(run.unitResult(5).step, FleetRun::Step::Done);
+}
+
+void TestFleetRun::failureLimitStartsNoNewUnit()
+{
+    FleetLedger ledger;
+    FleetRun::Options options;
+    options.parallel = 2;
+    options.maxFailures = 2;
+    const QList<Device_t> units = supplies(8);
+    FleetRun run(units, factory(ledger, {units.at(0).mac, units.at(1).mac}, 100), options);
+    QSignalSpy halted(&run, &FleetRun::halted);
+    QVERIFY(runToEnd(run));
+    QCOMPARE(halted.count(), 1);
+    QCOMPARE(run.failedCount(), 2);
+    // The first failure makes room for a third unit; the second reaches the limit while that one runs on.
+    QCOMPARE(ledger.started.size(), 3);
+    QCOMPARE(run.finishedCount(), 3);
+    QCOMPARE(run.unitResult(2).step, FleetRun::Step::Done);
+    QVERIFY(!run.haltReason().isEmpty());
+    for (int i = 3; i < units.size(); ++i) {
+        QCOMPARE(run.unitResult(i).step, FleetRun::Step::Cancelled);
+        QVERIFY(!run.unitResult(i).outcome.hasResult());
+    }
+}
+
+void TestFleetRun::canaryFailureLeavesTheOthersAlone()
+{
+    FleetLedger ledger;
+    FleetRun::Options options;
+    options.parallel = 4;
+    options.canary = true;
+    const QList<Device_t> units = supplies(6);
+    TableVersionCheck check;
+    FleetRun run(units, factory(ledger, {units.at(0).mac}), options);
+    run.setVersionCheck(&check);
+    QSignalSpy halted(&run, &FleetRun::halted);
+    QVERIFY(runToEnd(run));
+    QCOMPARE(ledger.started, QStringList{units.at(0).mac});
+    QCOMPARE(halted.count(), 1);
+    QVERIFY(halted.at(0).at(0).toString().contains(units.at(0).mac));
+    QCOMPARE(check.asked, 0);
+}
+
+void TestFleetRun::canaryWithUnchangedVersionHalts()
+{
+    FleetLedger ledger;
+    FleetRun::Options options;
+    options.canary = true;
+    const QList<Device_t> units = supplies(5);
+    TableVersionCheck check;
+    check.versions.insert(units.at(0).mac, QStringLiteral("1.0.0"));
+    FleetRun run(units, factory(ledger), options);
+    run.setVersionCheck(&check);
+    QVERIFY(runToEnd(run));
+    QCOMPARE(ledger.started.size(), 1);
+    QVERIFY(run.haltReason().contains(QStringLiteral("1.0.0")));
+    QVERIFY(!run.unitResult(0).verified);
+    QCOMPARE(run.unitResult(1).step, FleetRun::Step::Cancelled);
+}
+
+void TestFleetRun::canaryVerifiedLetsTheOthersRun()
+{
+    FleetLedger ledger;
+    FleetRun::Options options;
+    options.parallel = 4;
+    options.canary = true;
+    const QList<Device_t> units = supplies(6);
+    TableVersionCheck check;
+    for (const Device_t& unit : units)
+        check.versions.insert(unit.mac, QStringLiteral("2.0.0"));
+    FleetRun run(units, factory(ledger), options);
+    run.setVersionCheck(&check);
+    QSignalSpy verified(&run, &FleetRun::unitVerified);
+    QVERIFY(runToEnd(run));
+    QCOMPARE(ledger.started.size(), 6);
+    QCOMPARE(ledger.started.first(), units.at(0).mac);
+    // The canary's check, then one closing check of the other five.
+    QCOMPARE(check.asked, 2);
+    QCOMPARE(verified.count(), 6);
+    for (int i = 0; i < units.size(); ++i) {
+        QVERIFY(run.unitResult(i).verified);
+        QCOMPARE(run.unitResult(i).versionBefore, QStringLiteral("1.0.0"));
+        QCOMPARE(run.unitResult(i).versionAfter, QStringLiteral("2.0.0"));
+    }
+}
+
+void TestFleetRun::cancelStopsUnitsInFlight()
+{
+    FleetLedger ledger;
+    FleetRun::Options options;
+    options.parallel = 3;
+    FleetRun run(supplies(9), factory(ledger, {}, 10000), options);
+    QSignalSpy finished(&run, &FleetRun::finished);
+    run.start();
+    QTRY_COMPARE(run.runningCount(), 3);
+    QElapsedTimer clock;
+    clock.start();
+    run.cancel();
+    QVERIFY(finished.wait(5000));
+    QVERIFY(clock.elapsed() < 5000);
+    QVERIFY(run.wasCancelled());
+    QCOMPARE(ledger.started.size(), 3);
+    QCOMPARE(run.failedCount(), 0);
+    for (int i = 0; i < run.unitCount(); ++i)
+        QCOMPARE(run.unitResult(i).step, FleetRun::Step::Cancelled);
+    QVERIFY(run.unitResult(0).outcome.stoppedOnRequest());
+}
+
+void TestFleetRun::messagesArriveBatched()
+{
+    FleetLedger ledger;
+    FleetRun::Options options;
+    options.parallel = 4;
+    FleetRun run(supplies(4), factory(ledger, {}, 200), options);
+    QHash<int, QStringList> lines;
+    int batches = 0;
+    connect(&run, &FleetRun::unitMessages, this, [&](int index, const QStringList& batch) {
+        lines[index] << batch;
+        ++batches;
+    });
+    QVERIFY(runToEnd(run));
+    // Each unit logs three lines at once: fewer batches than lines, and every line arrives in order.
+    QVERIFY(batches < 12);
+    for (int i = 0; i < 4; ++i) {
+        QCOMPARE(lines.value(i).size(), 3);
+        QCOMPARE(lines.value(i).first(), QStringLiteral("Try to connect..."));
+        QCOMPARE(run.unitResult(i).lastMessage, QStringLiteral("\nInstall new firmware:"));
+        QCOMPARE(run.unitResult(i).progress, 50);
+        QVERIFY(run.unitResult(i).elapsedMs >= 200);
+    }
+}
+
+void TestFleetRun::stepsFollowTheLog_data()
+{
+    QTest::addColumn<QString>("line");
+    QTest::addColumn<FleetRun::Step>("expected");
+    QTest::newRow("identify") << "Try to connect..." << FleetRun::Step::Identifying;
+    QTest::newRow("upload") << "\nFirmware upload in progress..." << FleetRun::Step::Uploading;
+    QTest::newRow("install") << "\nInstall new firmware:" << FleetRun::Step::Installing;
+    QTest::newRow("erase") << "Erasing Lumeno memory..." << FleetRun::Step::Erasing;
+    QTest::newRow("write") << "Programming Device memory..." << FleetRun::Step::Writing;
+    QTest::newRow("bootloader") << "Load Bootloader..." << FleetRun::Step::Erasing;
+    QTest::newRow("program") << "Program..." << FleetRun::Step::Writing;
+    QTest::newRow("restore") << "Restoring the module: serial speed back to 921600..." << FleetRun::Step::Restoring;
+    QTest::newRow("other line") << "Done!" << FleetRun::Step::Uploading;
+}
+
+void TestFleetRun::stepsFollowTheLog()
+{
+    QFETCH(QString, line);
+    QFETCH(FleetRun::Step, expected);
+    QCOMPARE(FleetRun::stepForMessage(FleetRun::Step::Uploading, line), expected);
+}
+
+QTEST_GUILESS_MAIN(TestFleetRun)
+#include "tst_fleetrun.moc"

@@ -31,6 +31,8 @@ void SettingsLink::fill(Settings& dialog) const
     dialog.showWaitForBytesWritten(m_client.waitWritten);
     dialog.showWaitForReadyRead(m_client.waitRead);
     dialog.showWaitForConnected(m_client.waitConnected);
+    dialog.showParallelUpgrades(m_settings.getParallelUpgrades());
+    dialog.showMaxFailures(m_settings.getMaxFailures());
 }
 
 void SettingsLink::follow(Settings& dialog)
@@ -45,6 +47,10 @@ void SettingsLink::follow(Settings& dialog)
         m_manualIpFrame->setVisible(flag);
         m_settings.setFlagManualIP(flag);
     });
+    // The firmware page reads both from the store when a run starts.
+    connect(&dialog, &Settings::signalChangeParallelUpgrades, this,
+            [this](int count) { m_settings.setParallelUpgrades(count); });
+    connect(&dialog, &Settings::signalChangeMaxFailures, this, [this](int count) { m_settings.setMaxFailures(count); });
     followTcpOptions(dialog);
     connect(&dialog, &Settings::signalClose, &dialog, &QObject::deleteLater);
 }

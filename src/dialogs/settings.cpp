@@ -105,6 +105,18 @@ void Settings::showWaitForConnected(int time)
     ui->doubleSpinBoxWaitForConnected->setValue(time);
 }
 
+void Settings::showParallelUpgrades(int count)
+{
+    m_shownParallelUpgrades = count;
+    ui->spinBoxParallel->setValue(count);
+}
+
+void Settings::showMaxFailures(int count)
+{
+    m_shownMaxFailures = count;
+    ui->spinBoxMaxFailures->setValue(count);
+}
+
 void Settings::onChangeBroadcastTime()
 {
     m_editedBroadcastTime = static_cast<float>(ui->doubleSpinBoxBroadcastTime->value() * millisecondsPerSecond);
@@ -262,6 +274,10 @@ void Settings::emitChangedValues()
         emit signalChangeWaitForReadyRead(m_editedWaitForReadyRead);
     if (m_editedWaitForConnected != m_shownWaitForConnected)
         emit signalChangeWaitForConnected(m_editedWaitForConnected);
+    if (ui->spinBoxParallel->value() != m_shownParallelUpgrades)
+        emit signalChangeParallelUpgrades(ui->spinBoxParallel->value());
+    if (ui->spinBoxMaxFailures->value() != m_shownMaxFailures)
+        emit signalChangeMaxFailures(ui->spinBoxMaxFailures->value());
 }
 
 void Settings::emitUnicastSettings()

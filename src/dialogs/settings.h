@@ -42,6 +42,8 @@ public:
     void showWaitForBytesWritten(int time);
     void showWaitForReadyRead(int time);
     void showWaitForConnected(int time);
+    void showParallelUpgrades(int count);
+    void showMaxFailures(int count);
 
 signals:
     void signalChangeBroadcastTime(int time);
@@ -54,6 +56,8 @@ signals:
     void signalChangeWaitForBytesWritten(int time);
     void signalChangeWaitForReadyRead(int time);
     void signalChangeWaitForConnected(int time);
+    void signalChangeParallelUpgrades(int count);
+    void signalChangeMaxFailures(int count);
     void signalClose();
 
 public slots:
@@ -100,4 +104,6 @@ private:
     int m_editedWaitForReadyRead = 0;
     int m_shownWaitForConnected = 0;
     int m_editedWaitForConnected = 0;
+    int m_shownParallelUpgrades = 0;
+    int m_shownMaxFailures = 0;
 };

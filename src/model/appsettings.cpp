@@ -21,6 +21,8 @@ constexpr auto keyThreads = "tcp/nThreads";
 constexpr auto keyWaitWritten = "tcp/waitWritten";
 constexpr auto keyWaitRead = "tcp/waitRead";
 constexpr auto keyWaitConnected = "tcp/waitConnected";
+constexpr auto keyParallel = "update/parallel";
+constexpr auto keyMaxFailures = "update/maxFailures";
 
 constexpr int defaultScanTime = 200;
 constexpr int defaultTimeout = 120000;
@@ -71,6 +73,8 @@ AppSettings::AppSettings(MissingKeys missingKeys) : QSettings(filePath(), QSetti
         {key(keyWaitWritten), defaultWait},
         {key(keyWaitRead), defaultWait},
         {key(keyWaitConnected), defaultWait},
+        {key(keyParallel), defaultParallelUpgrades},
+        {key(keyMaxFailures), defaultMaxFailures},
     };
     bool wrote = false;
     for (const auto& entry : defaults) {
@@ -158,6 +162,14 @@ int AppSettings::getWaitForConnected()
 {
     return intOr(value(key(keyWaitConnected)), maxWait, defaultWait);
 }
+int AppSettings::getParallelUpgrades()
+{
+    return intOr(value(key(keyParallel)), maxParallelUpgrades, defaultParallelUpgrades);
+}
+int AppSettings::getMaxFailures()
+{
+    return intOr(value(key(keyMaxFailures)), maxMaxFailures, defaultMaxFailures);
+}
 
 QString AppSettings::getFwDefaultDir()
 {
@@ -238,4 +250,16 @@ void AppSettings::setWaitForConnected(int ms)
 void AppSettings::save()
 {
     sync();
+}
+
+void AppSettings::setParallelUpgrades(int count)
+{
+    if (inRange(count, maxParallelUpgrades) && count != getParallelUpgrades())
+        setValue(key(keyParallel), count);
+}
+
+void AppSettings::setMaxFailures(int count)
+{
+    if (inRange(count, maxMaxFailures) && count != getMaxFailures())
+        setValue(key(keyMaxFailures), count);
 }

@@ -17,6 +17,11 @@ public:
     enum class MissingKeys { WriteDefaults, LeaveFileAlone };
     // The longest scan time setScanTime takes, in milliseconds.
     static constexpr int maxScanTime = 99000;
+    // How many units an upgrade run takes at once, and after how many failed units it starts no further one.
+    static constexpr int defaultParallelUpgrades = 4;
+    static constexpr int maxParallelUpgrades = 32;
+    static constexpr int defaultMaxFailures = 3;
+    static constexpr int maxMaxFailures = 999;
 
     explicit AppSettings(MissingKeys missingKeys = MissingKeys::WriteDefaults);
 
@@ -31,6 +36,8 @@ public:
     int getWaitForBytesWritten();
     int getWaitForReadyRead();
     int getWaitForConnected();
+    int getParallelUpgrades();
+    int getMaxFailures();
 
     void setScanTime(int ms);
     void setResponseTimeout(int ms);
@@ -43,6 +50,8 @@ public:
     void setWaitForBytesWritten(int ms);
     void setWaitForReadyRead(int ms);
     void setWaitForConnected(int ms);
+    void setParallelUpgrades(int count);
+    void setMaxFailures(int count);
 
     void save();
 

@@ -11,6 +11,7 @@
 #include <QFrame>
 #include <QLineEdit>
 #include <QPointer>
+#include <QSpinBox>
 #include <QtTest>
 
 #include <memory>
@@ -27,6 +28,7 @@ private slots:
     void copiesTheStoreIntoTheEngine();
     void fillsFromTheWorkingValues();
     void changesReachCopiesAndStore();
+    void upgradeRunLimitsGoToTheStore();
     void closeDeletesTheDialog();
 
 private:
@@ -109,6 +111,24 @@ void TestSettingsLink::fillsFromTheWorkingValues()
     QCOMPARE(control<QLineEdit>("lineEditStop")->text(), QStringLiteral("10.1.0.9"));
     QCOMPARE(control<QDoubleSpinBox>("doubleSpinBoxThreadsNumber")->value(), 0.0);
     QCOMPARE(control<QDoubleSpinBox>("doubleSpinBoxWaitForConnected")->value(), 2500.0);
+}
+
+void TestSettingsLink::upgradeRunLimitsGoToTheStore()
+{
+    m_store->setParallelUpgrades(8);
+    m_store->setMaxFailures(5);
+    m_link->fill(*m_dialog);
+    QCOMPARE(control<QSpinBox>("spinBoxParallel")->value(), 8);
+    QCOMPARE(control<QSpinBox>("spinBoxMaxFailures")->value(), 5);
+    m_link->follow(*m_dialog);
+    control<QSpinBox>("spinBoxParallel")->setValue(1);
+    control<QSpinBox>("spinBoxMaxFailures")->setValue(12);
+    m_dialog->onApply();
+    QCOMPARE(m_store->getParallelUpgrades(), 1);
+    QCOMPARE(m_store->getMaxFailures(), 12);
+    QSettings raw(m_store->fileName(), QSettings::IniFormat);
+    QCOMPARE(raw.value(QStringLiteral("update/parallel")).toInt(), 1);
+    QCOMPARE(raw.value(QStringLiteral("update/maxFailures")).toInt(), 12);
 }
 
 void TestSettingsLink::changesReachCopiesAndStore()

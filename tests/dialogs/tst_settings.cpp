@@ -5,6 +5,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSpinBox>
 #include <QtTest>
 
 #include "common/fakeprompts.h"
@@ -16,6 +17,8 @@ namespace {
 constexpr int defaultScanTime = 200;
 constexpr int defaultUpdateTimeout = 120000;
 constexpr int defaultThreads = 10;
+constexpr int defaultParallel = 4;
+constexpr int defaultMaxFailures = 3;
 constexpr int defaultWait = 1000;
 
 } // namespace
@@ -40,6 +43,8 @@ private slots:
     void editedValuesAreEmitted_data();
     void editedValuesAreEmitted();
     void cancelEmitsOnlyClose();
+    void upgradeRunLimits_data();
+    void upgradeRunLimits();
 
     void addressValidationDrivesApply_data();
     void addressValidationDrivesApply();
@@ -102,6 +107,8 @@ void TestSettings::fillWithDefaults()
     m_dialog->showWaitForBytesWritten(defaultWait);
     m_dialog->showWaitForReadyRead(defaultWait);
     m_dialog->showWaitForConnected(defaultWait);
+    m_dialog->showParallelUpgrades(defaultParallel);
+    m_dialog->showMaxFailures(defaultMaxFailures);
 }
 
 void TestSettings::recordSignals()
@@ -126,6 +133,8 @@ void TestSettings::recordSignals()
     connect(m_dialog, &Settings::signalChangeWaitForBytesWritten, this, record("waitWritten"));
     connect(m_dialog, &Settings::signalChangeWaitForReadyRead, this, record("waitRead"));
     connect(m_dialog, &Settings::signalChangeWaitForConnected, this, record("waitConnected"));
+    connect(m_dialog, &Settings::signalChangeParallelUpgrades, this, record("parallel"));
+    connect(m_dialog, &Settings::signalChangeMaxFailures, this, record("maxFailures"));
     connect(m_dialog, &Settings::signalClose, this, [this] { m_emitted << QStringLiteral("close"); });
 }
 
@@ -149,6 +158,10 @@ void TestSettings::formHasItsControls_data()
                                 << "Wait for ready read [ms]";
     QTest::newRow("connected") << "labelWaitForConnected"
                                << "Wait for connected [ms]";
+    QTest::newRow("units at once") << "labelParallel"
+                                   << "Units upgraded at once";
+    QTest::newRow("failure limit") << "labelMaxFailures"
+                                   << "Failed units before no further unit starts";
     QTest::newRow("scan group") << "labelScanOptions"
                                 << "Scan Options";
     QTest::newRow("update group") << "labelFirmwareOptions"
@@ -237,6 +250,8 @@ void TestSettings::tabOrderFollowsTheForm()
                                 child<QDoubleSpinBox>("doubleSpinBoxBroadcastTime"),
                                 child<QDoubleSpinBox>("doubleSpinBoxTimeout"),
                                 child<QCheckBox>("checkBoxEnable"),
+                                child<QSpinBox>("spinBoxParallel"),
+                                child<QSpinBox>("spinBoxMaxFailures"),
                                 child<QPushButton>("closeBtn"),
                                 child<QPushButton>("applyBtn")};
     order.first()->setFocus(Qt::TabFocusReason);
@@ -296,6 +311,35 @@ void TestSettings::cancelEmitsOnlyClose()
     child<QCheckBox>("checkBoxEnableUnicast")->setChecked(true);
     QTest::mouseClick(child<QPushButton>("closeBtn"), Qt::LeftButton);
     QCOMPARE(m_emitted, QStringList({"close"}));
+}
+
+void TestSettings::upgradeRunLimits_data()
+{
+    QTest::addColumn<QString>("control");
+    QTest::addColumn<int>("typed");
+    QTest::addColumn<QStringList>("expected");
+    QTest::newRow("one unit at a time") << "spinBoxParallel" << 1 << QStringList{"parallel(1)"};
+    QTest::newRow("most units at once") << "spinBoxParallel" << 32 << QStringList{"parallel(32)"};
+    QTest::newRow("more than the most") << "spinBoxParallel" << 33 << QStringList{"parallel(3)"};
+    QTest::newRow("default kept") << "spinBoxParallel" << defaultParallel << QStringList{};
+    QTest::newRow("failure limit 10") << "spinBoxMaxFailures" << 10 << QStringList{"maxFailures(10)"};
+    QTest::newRow("failure limit 0") << "spinBoxMaxFailures" << 0 << QStringList{};
+}
+
+// Typed as the user types them: a key that would leave what the store accepts is refused.
+void TestSettings::upgradeRunLimits()
+{
+    QFETCH(QString, control);
+    QFETCH(int, typed);
+    QFETCH(QStringList, expected);
+    auto* box = m_dialog->findChild<QSpinBox*>(control);
+    QVERIFY(box);
+    box->setFocus();
+    box->selectAll();
+    QTest::keyClicks(box, QString::number(typed));
+    box->interpretText();
+    QTest::mouseClick(child<QPushButton>("applyBtn"), Qt::LeftButton);
+    QCOMPARE(m_emitted, expected + QStringList({"unicast(false)", "close"}));
 }
 
 void TestSettings::addressValidationDrivesApply_data()

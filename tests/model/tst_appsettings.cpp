@@ -59,7 +59,7 @@ private slots:
         }
         QVERIFY(QFile::exists(iniPath()));
         QSettings raw(iniPath(), QSettings::IniFormat);
-        QCOMPARE(raw.allKeys().size(), 11);
+        QCOMPARE(raw.allKeys().size(), 13);
         QCOMPARE(raw.value("scan/scanTime").toInt(), 200);
         QCOMPARE(raw.value("update/timeout").toInt(), 120000);
         QCOMPARE(raw.value("update/manualIp").toBool(), false);
@@ -71,6 +71,8 @@ private slots:
         QCOMPARE(raw.value("tcp/waitWritten").toInt(), 1000);
         QCOMPARE(raw.value("tcp/waitRead").toInt(), 1000);
         QCOMPARE(raw.value("tcp/waitConnected").toInt(), 1000);
+        QCOMPARE(raw.value("update/parallel").toInt(), 4);
+        QCOMPARE(raw.value("update/maxFailures").toInt(), 3);
     }
 
     void fileIsWrittenAtConstructionNotOnlyAtExit()
@@ -89,7 +91,7 @@ private slots:
         }
         QSettings raw(iniPath(), QSettings::IniFormat);
         QCOMPARE(raw.value("scan/scanTime").toString(), QStringLiteral("banana"));
-        QCOMPARE(raw.allKeys().size(), 11);
+        QCOMPARE(raw.allKeys().size(), 13);
     }
 
     void readerLeavesAMissingFileMissing()
@@ -184,6 +186,21 @@ private slots:
         QTest::newRow("integer overflow") << "tcp/waitConnected"
                                           << "4294967297"
                                           << "1000";
+        QTest::newRow("no unit at once") << "update/parallel"
+                                         << "0"
+                                         << "4";
+        QTest::newRow("too many units at once") << "update/parallel"
+                                                << "33"
+                                                << "4";
+        QTest::newRow("most units at once") << "update/parallel"
+                                            << "32"
+                                            << "32";
+        QTest::newRow("no failure allowed") << "update/maxFailures"
+                                            << "0"
+                                            << "3";
+        QTest::newRow("failure limit") << "update/maxFailures"
+                                       << "10"
+                                       << "10";
         QTest::newRow("broadcast start") << "scan/startIp"
                                          << "255.255.255.255"
                                          << "192.168.0.1";
@@ -210,6 +227,8 @@ private slots:
             {"tcp/waitRead", [&] { return QString::number(settings.getWaitForReadyRead()); }},
             {"tcp/waitWritten", [&] { return QString::number(settings.getWaitForBytesWritten()); }},
             {"tcp/waitConnected", [&] { return QString::number(settings.getWaitForConnected()); }},
+            {"update/parallel", [&] { return QString::number(settings.getParallelUpgrades()); }},
+            {"update/maxFailures", [&] { return QString::number(settings.getMaxFailures()); }},
             {"scan/startIp", [&] { return settings.getStartIP().toString(); }},
             {"scan/endIp", [&] { return settings.getEndIP().toString(); }},
         };
@@ -229,6 +248,8 @@ private slots:
         QTest::newRow("wait written") << "written" << 999000;
         QTest::newRow("wait read") << "read" << 999000;
         QTest::newRow("wait connected") << "connected" << 999000;
+        QTest::newRow("units at once") << "parallel" << 32;
+        QTest::newRow("failure limit") << "maxFailures" << 999;
     }
 
     void integerSetterLimits()
@@ -245,6 +266,8 @@ private slots:
             {"written", {&AppSettings::setWaitForBytesWritten, &AppSettings::getWaitForBytesWritten}},
             {"read", {&AppSettings::setWaitForReadyRead, &AppSettings::getWaitForReadyRead}},
             {"connected", {&AppSettings::setWaitForConnected, &AppSettings::getWaitForConnected}},
+            {"parallel", {&AppSettings::setParallelUpgrades, &AppSettings::getParallelUpgrades}},
+            {"maxFailures", {&AppSettings::setMaxFailures, &AppSettings::getMaxFailures}},
         };
         const auto call = calls.value(setter);
         const int before = (settings.*call.second)();
@@ -260,7 +283,7 @@ private slots:
         QCOMPARE((settings.*call.second)(), 1);
         settings.save();
         QSettings raw(iniPath(), QSettings::IniFormat);
-        QVERIFY(raw.allKeys().size() == 11);
+        QVERIFY(raw.allKeys().size() == 13);
     }
 
     void addressSetters()

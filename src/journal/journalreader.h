@@ -4,16 +4,19 @@
 
 #include "journal/datalocation.h"
 #include "journal/journalfilter.h"
+#include "journal/journallinescreen.h"
 #include "journal/journalrecord.h"
 
+#include <QByteArray>
 #include <QCoreApplication>
 #include <QList>
+#include <QSet>
 #include <QString>
 #include <QStringList>
 
 // Reads the journal's files, oldest first, and joins each change's begun and completed lines.
 // A line that is no record (cut off by a power failure mid-write) is skipped and reported, and left in
-// the file as it is.
+// the file as it is. The files are read and parsed side by side, one per thread, and joined in order.
 class JournalReader
 {
     Q_DECLARE_TR_FUNCTIONS(JournalReader)
@@ -32,11 +35,11 @@ public:
     Result read(const JournalFilter& filter = {}) const;
 
 private:
-    struct Lines;
-    void readFile(const QString& path, const JournalFilter& filter, Lines& lines, QStringList& warnings) const;
-    // Whether a line belongs to a change the filter has left out, judged from its bytes alone.
-    static bool leftOut(const QByteArray& line, const JournalFilter& filter, Lines& lines);
-    void takeLine(const QByteArray& line, const QString& where, Lines& lines, QStringList& warnings) const;
+    struct FileContent;
+    struct FileLines;
+    static FileContent load(const QString& path, const JournalLineScreen& screen);
+    static FileLines parse(const FileContent& file, const JournalLineScreen& screen, const QSet<QByteArray>& textIds);
+    static void takeLine(const QByteArray& line, int lineNumber, const QString& name, FileLines& lines);
 
     QString m_directory;
 };

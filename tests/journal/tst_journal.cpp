@@ -80,6 +80,7 @@ private slots:
     void filterByMacTextAndTime();
     void tornLastLineIsSkippedReportedAndKept();
     void rotatesAtTheSizeAndReadsEveryFile();
+    void filtersSeeCompletionsInLaterFiles();
     void lockedJournalGivesAClearError();
     void twoProcessesLoseNothing();
     void textSaysWhatChanged();
@@ -249,6 +250,44 @@ void TestJournal::rotatesAtTheSizeAndReadsEveryFile()
         QCOMPARE(result.records.at(i).id, ids.at(i));
         QCOMPARE(result.records.at(i).outcome, JournalRecord::Outcome::Succeeded);
     }
+}
+
+// A change begun in one file and completed in the next: a text in the completion's message alone finds
+// it, a text with letters the journal escapes is still looked for in the values, and a change the MAC
+// filter left out has its completion skipped without a warning.
+void TestJournal::filtersSeeCompletionsInLaterFiles()
+{
+    Journal journal(m_directory->path());
+    journal.setRotationBytes(600);
+    const QString first = journal.begin(networkChange("02:C1:00:00:00:01", "10.0.0.1", "10.0.0.2"));
+    const QString second = journal.begin(networkChange("02:C1:00:00:00:02", "10.0.0.3", "10.0.0.4"));
+    for (int i = 0; i < 4; ++i)
+        QVERIFY(!journal.begin(networkChange("02:C1:00:00:00:03", "10.0.0.5", "10.0.0.6")).isEmpty());
+    QVERIFY(journal.complete(first, JournalRecord::Outcome::Succeeded, "answers from Rack \"B\" now"));
+    QVERIFY(journal.complete(second, JournalRecord::Outcome::Failed, "no answer from the NEW address"));
+    QVERIFY(JournalFile::files(m_directory->path()).size() > 2);
+
+    const JournalReader reader(m_directory->path());
+    JournalFilter byMessage;
+    byMessage.text = "new ADDRESS";
+    JournalReader::Result result = reader.read(byMessage);
+    QVERIFY2(result.warnings.isEmpty(), qPrintable(result.warnings.join('\n')));
+    QCOMPARE(result.records.size(), 1);
+    QCOMPARE(result.records.first().id, second);
+    QCOMPARE(result.records.first().outcome, JournalRecord::Outcome::Failed);
+
+    JournalFilter quoted;
+    quoted.text = "rack \"b\"";
+    result = reader.read(quoted);
+    QCOMPARE(result.records.size(), 1);
+    QCOMPARE(result.records.first().id, first);
+
+    JournalFilter byMac;
+    byMac.mac = "02:c1:00:00:00:01";
+    result = reader.read(byMac);
+    QVERIFY2(result.warnings.isEmpty(), qPrintable(result.warnings.join('\n')));
+    QCOMPARE(result.records.size(), 1);
+    QCOMPARE(result.records.first().outcome, JournalRecord::Outcome::Succeeded);
 }
 
 void TestJournal::lockedJournalGivesAClearError()

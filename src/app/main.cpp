@@ -5,6 +5,10 @@
 #include "app/translations.h"
 
 #include <QApplication>
+#include <QCommandLineOption>
+#include <QCommandLineParser>
+#include <QLabel>
+#include <QTimer>
 
 int main(int argc, char* argv[])
 {
@@ -12,9 +16,27 @@ int main(int argc, char* argv[])
     QApplication::setOrganizationName(QStringLiteral("Ostravi"));
     QApplication::setApplicationName(QStringLiteral("Kestrion"));
     Translations::install(app);
+
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral("Finds, configures and upgrades Ostravi networked instruments."));
+    parser.addHelpOption();
+    const QCommandLineOption scan(QStringLiteral("scan"),
+                                  QStringLiteral("Scans as soon as the window is up, as the Scan button does, and "
+                                                 "prints the status bar's summary of the scan."));
+    parser.addOption(scan);
+    parser.process(app);
+
     MainWindow window;
     TerminationSignal termination;
     QObject::connect(&termination, &TerminationSignal::received, &window, &MainWindow::onTerminate);
     window.show();
+    // Queued: the scan lets events in while it runs, so the window is shown and drawn before it starts.
+    if (parser.isSet(scan)) {
+        QTimer::singleShot(0, &window, [&window] {
+            window.onScanDevices();
+            if (const auto* summary = window.findChild<QLabel*>(QStringLiteral("labelScanSummary")))
+                qInfo("%s", qUtf8Printable(summary->text()));
+        });
+    }
     return app.exec();
 }

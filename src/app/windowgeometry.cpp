@@ -2,9 +2,31 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/windowgeometry.h"
 
+#include <QGuiApplication>
 #include <QScreen>
 #include <QSettings>
 #include <QWidget>
+
+namespace {
+// Wayland leaves a window's place to the compositor: a client can neither read nor set it.
+bool platformPlacesWindows()
+{
+    return QGuiApplication::platformName() != QLatin1String("wayland");
+}
+
+// The size and the maximized state of a stored geometry, without the place: read back through a window that is
+// never shown, so nothing is asked of the compositor.
+bool restoreSizeOnly(QWidget& window, const QByteArray& geometry)
+{
+    QWidget probe;
+    if (!probe.restoreGeometry(geometry))
+        return false;
+    window.resize(probe.normalGeometry().size());
+    if (probe.windowState() & Qt::WindowMaximized)
+        window.setWindowState(window.windowState() | Qt::WindowMaximized);
+    return true;
+}
+} // namespace
 
 void WindowGeometry::save(const QWidget& window, QSettings& settings)
 {
@@ -23,7 +45,9 @@ bool WindowGeometry::restore(QWidget& window, QSettings& settings)
     settings.endGroup();
     // A damaged value is refused by restoreGeometry and leaves the form's size, as a first start does;
     // that size is kept within the screen, which may be smaller than the form.
-    if (geometry.isEmpty() || !window.restoreGeometry(geometry)) {
+    const bool restored = !geometry.isEmpty() && (platformPlacesWindows() ? window.restoreGeometry(geometry)
+                                                                          : restoreSizeOnly(window, geometry));
+    if (!restored) {
         if (const QScreen* screen = window.screen())
             window.resize(window.size().boundedTo(screen->availableGeometry().size()));
     }

@@ -18,7 +18,8 @@ public:
 
     static void save(const QWidget& window, QSettings& settings);
     // Before the window is first shown; without a stored geometry the window keeps the form's size, made
-    // no larger than the screen.
+    // no larger than the screen. On Wayland only the size and the maximized state come back: the compositor
+    // places the window.
     // True when the window is to open full screen.
     static bool restore(QWidget& window, QSettings& settings);
 };

@@ -53,7 +53,11 @@ void DeviceSearch::onTextChanged(const QString& text)
         m_table.setRowFilter([text](const Device_t& device) { return matches(device, text); });
 }
 
-void DeviceSearch::showCount(int shown, int total)
+// Units that did not answer the last scan are no units found: they are counted apart.
+void DeviceSearch::showCount(int shown, int total, int missingShown)
 {
-    m_count->setText(total == 0 ? QString() : tr("%1 of %2 units shown").arg(shown).arg(total));
+    QString text = total == 0 ? QString() : tr("%1 of %2 units shown").arg(shown).arg(total);
+    if (missingShown > 0)
+        text = (text.isEmpty() ? QString() : text + QStringLiteral(", ")) + tr("%n missing", nullptr, missingShown);
+    m_count->setText(text);
 }

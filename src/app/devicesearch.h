@@ -15,7 +15,8 @@ class QWidget;
 
 // The search field above the device table: as the user types, only the units whose shown fields
 // (serial number, MAC, IP, group, module ID, description) contain the text stay in the table, on top
-// of the family filter; the status bar counts the units shown.
+// of the family filter; the status bar counts the units shown, and apart from them the units shown that
+// did not answer the last scan.
 class DeviceSearch : public QObject
 {
     Q_OBJECT
@@ -33,7 +34,7 @@ public:
 
 private:
     void onTextChanged(const QString& text);
-    void showCount(int shown, int total);
+    void showCount(int shown, int total, int missingShown);
 
     DeviceTable& m_table;
     QLineEdit* m_field = nullptr;

@@ -2,6 +2,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/devicetable.h"
 
+#include "app/devicetableitem.h"
 #include "app/iptablewidgetitem.h"
 #include "dialogs/columnfit.h"
 #include "model/device.h"
@@ -11,6 +12,8 @@
 #include <QCheckBox>
 #include <QEvent>
 #include <QHeaderView>
+#include <QIcon>
+#include <QPainter>
 #include <QPixmap>
 #include <QPixmapCache>
 #include <QScrollBar>
@@ -25,6 +28,29 @@ constexpr auto deviceIndexProperty = "deviceIndex";
 constexpr int kolvexFamilyDigit = 4;
 constexpr int powerSupplyFamilyDigit = 1;
 constexpr int markSize = 16;
+constexpr int badgeSize = 10;
+// Which missing unit a row shows (an index into ScanChanges::missing()); such rows have no device index.
+constexpr int missingIndexRole = Qt::UserRole + 2;
+// A row's change since the last scan, which the address column's tool tip keeps beside its own.
+constexpr int changeRole = Qt::UserRole + 3;
+constexpr QRgb newTint = 0xe3f4e1;
+constexpr QRgb newBadge = 0x2e9d47;
+constexpr QRgb changedTint = 0xfcefcf;
+constexpr QRgb changedBadge = 0xd99a00;
+constexpr QRgb missingText = 0x9a9a9a;
+
+// A dot beside the group: the tint alone vanishes under the selection's colour.
+QPixmap badge(QRgb colour)
+{
+    QPixmap pixmap(badgeSize, badgeSize);
+    pixmap.fill(Qt::transparent);
+    QPainter painter(&pixmap);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(QColor(colour));
+    painter.drawEllipse(pixmap.rect());
+    return pixmap;
+}
 
 const QList<EnumBrands> brandOrder = {NORRETH, VALDIS, PEMBRY, TORQUIL};
 } // namespace
@@ -104,7 +130,19 @@ void DeviceTable::fitColumns()
 void DeviceTable::clear()
 {
     widget()->setRowCount(0);
+    m_missingRows = 0;
     reportShownRows();
+}
+
+void DeviceTable::setScanChanges(const ScanChanges& changes)
+{
+    m_changes = changes;
+}
+
+void DeviceTable::setMissingShown(bool shown)
+{
+    m_missingShown = shown;
+    refilter();
 }
 
 void DeviceTable::appendRows(int count)
@@ -115,6 +153,17 @@ void DeviceTable::appendRows(int count)
     table->setUpdatesEnabled(false);
     for (int index : indicesByMac(count))
         appendRow(index);
+    // Missing units in a fixed order too, whatever order the last scan kept them in.
+    QList<int> missing;
+    for (int i = 0; i < m_changes.missing().size(); ++i)
+        missing << i;
+    std::stable_sort(missing.begin(), missing.end(), [this](int left, int right) {
+        return m_changes.missing().at(left).device.mac.compare(m_changes.missing().at(right).device.mac,
+                                                               Qt::CaseInsensitive) < 0;
+    });
+    for (int index : missing)
+        appendMissingRow(index);
+    m_missingRows += missing.size();
     table->setUpdatesEnabled(true);
     table->setSortingEnabled(true);
     fitColumns();
@@ -154,14 +203,20 @@ int DeviceTable::iconSide() const
 
 void DeviceTable::resizeIcons()
 {
-    for (int row = 0; row < rowCount(); ++row) {
+    for (int row = 0; row < widget()->rowCount(); ++row) {
         QTableWidgetItem* item = widget()->item(row, columnIcon);
-        const int index = deviceIndexOf(item);
-        if (index < 0 || index >= m_devices.size())
+        const Device_t* device = deviceOfRow(row);
+        if (!item || !device)
             continue;
-        const QPixmap icon = scaledIcon(deviceIcon(m_devices.at(index).code, m_devices.at(index).brand));
+        const QPixmap icon = unitIcon(*device, DeviceTableItem::isMissing(*item));
         item->setData(Qt::DecorationRole, icon.isNull() ? QVariant() : QVariant(icon));
     }
+}
+
+QPixmap DeviceTable::unitIcon(const Device_t& device, bool missing) const
+{
+    const QPixmap icon = scaledIcon(deviceIcon(device.code, device.brand));
+    return missing && !icon.isNull() ? QIcon(icon).pixmap(icon.size(), QIcon::Disabled) : icon;
 }
 
 void DeviceTable::appendRow(int deviceIndex)
@@ -170,27 +225,80 @@ void DeviceTable::appendRow(int deviceIndex)
     const Device_t& device = m_devices.at(deviceIndex);
     const int row = table->rowCount();
     table->insertRow(row);
-    const QList<QPair<int, QTableWidgetItem*>> items = {{columnSelection, new QTableWidgetItem},
+    const QList<QPair<int, QTableWidgetItem*>> items = {{columnSelection, new DeviceTableItem},
                                                         {columnIcon, makeIconItem(device)},
-                                                        {columnGroup, new QTableWidgetItem(device.group)},
-                                                        {columnModuleId, new QTableWidgetItem(device.moduleId)},
+                                                        {columnGroup, new DeviceTableItem(device.group)},
+                                                        {columnModuleId, new DeviceTableItem(device.moduleId)},
                                                         {columnIp, new IpTableWidgetItem(device.ip)},
-                                                        {columnFirmware, new QTableWidgetItem(device.firmwareVersion)}};
+                                                        {columnFirmware, new DeviceTableItem(device.firmwareVersion)}};
     for (const auto& entry : items) {
         entry.second->setData(Qt::UserRole, deviceIndex);
         if (entry.first >= columnGroup)
             entry.second->setTextAlignment(Qt::AlignCenter);
         table->setItem(row, entry.first, entry.second);
     }
+    markChange(row, device);
     markAddress(items.at(columnIp).second, deviceIndex);
     table->setCellWidget(row, columnSelection, makeSelectionBox(device, deviceIndex));
+}
+
+void DeviceTable::markChange(int row, const Device_t& device)
+{
+    const ScanChanges::Mark mark = m_changes.mark(device);
+    if (mark == ScanChanges::Mark::None)
+        return;
+    const bool isNew = mark == ScanChanges::Mark::New;
+    const QString description = m_changes.description(device);
+    for (int column = 0; column < widget()->columnCount(); ++column) {
+        QTableWidgetItem* item = widget()->item(row, column);
+        if (!item)
+            continue;
+        item->setBackground(QColor(isNew ? newTint : changedTint));
+        item->setData(changeRole, description);
+        item->setToolTip(description);
+    }
+    if (QTableWidgetItem* group = widget()->item(row, columnGroup))
+        group->setData(Qt::DecorationRole, badge(isNew ? newBadge : changedBadge));
+}
+
+// Greyed, without a selection box and with no flags at all, so that no click, key or page can take
+// the unit for an action.
+void DeviceTable::appendMissingRow(int missingIndex)
+{
+    QTableWidget* table = widget();
+    const ScanDifference::Removed& unit = m_changes.missing().at(missingIndex);
+    const Device_t& device = unit.device;
+    const int row = table->rowCount();
+    table->insertRow(row);
+    auto* icon = new DeviceTableItem;
+    const QPixmap picture = unitIcon(device, true);
+    if (!picture.isNull())
+        icon->setData(Qt::DecorationRole, picture);
+    const QString group = tr("%1 (%2)").arg(device.group, ScanChanges::notSeenSince(unit.lastSeen)).trimmed();
+    const QList<QPair<int, QTableWidgetItem*>> items = {
+        {columnSelection, new DeviceTableItem},       {columnIcon, icon},
+        {columnGroup, new DeviceTableItem(group)},    {columnModuleId, new DeviceTableItem(device.moduleId)},
+        {columnIp, new IpTableWidgetItem(device.ip)}, {columnFirmware, new DeviceTableItem(device.firmwareVersion)}};
+    const QString description = ScanChanges::missingDescription(unit);
+    for (const auto& entry : items) {
+        QTableWidgetItem* item = entry.second;
+        item->setData(DeviceTableItem::missingRole, true);
+        item->setData(missingIndexRole, missingIndex);
+        item->setFlags(Qt::NoItemFlags);
+        item->setForeground(QColor(missingText));
+        item->setToolTip(description);
+        if (entry.first >= columnGroup)
+            item->setTextAlignment(Qt::AlignCenter);
+        table->setItem(row, entry.first, item);
+    }
 }
 
 void DeviceTable::judgeAddresses(const QList<interfaces_t>& interfaces)
 {
     m_health = AddressHealth(m_devices, interfaces);
-    for (int row = 0; row < rowCount(); ++row) {
-        if (QTableWidgetItem* item = widget()->item(row, columnIp))
+    for (int row = 0; row < widget()->rowCount(); ++row) {
+        QTableWidgetItem* item = widget()->item(row, columnIp);
+        if (item && !DeviceTableItem::isMissing(*item))
             markAddress(item, deviceIndexOf(item));
     }
     fitColumns();
@@ -199,7 +307,12 @@ void DeviceTable::judgeAddresses(const QList<interfaces_t>& interfaces)
 void DeviceTable::markAddress(QTableWidgetItem* item, int deviceIndex) const
 {
     const QString problem = m_health.description(deviceIndex);
-    item->setToolTip(problem);
+    QStringList tips;
+    for (const QString& tip : {problem, item->data(changeRole).toString()}) {
+        if (!tip.isEmpty())
+            tips << tip;
+    }
+    item->setToolTip(tips.join(QStringLiteral("\n\n")));
     const QIcon warning = widget()->style()->standardIcon(QStyle::SP_MessageBoxWarning);
     // A pixmap keeps its own size; an icon would be drawn at the table's 90-pixel icon size.
     item->setData(Qt::DecorationRole, problem.isEmpty() ? QVariant() : QVariant(warning.pixmap(markSize, markSize)));
@@ -207,8 +320,8 @@ void DeviceTable::markAddress(QTableWidgetItem* item, int deviceIndex) const
 
 QTableWidgetItem* DeviceTable::makeIconItem(const Device_t& device) const
 {
-    auto* item = new QTableWidgetItem;
-    const QPixmap icon = scaledIcon(deviceIcon(device.code, device.brand));
+    auto* item = new DeviceTableItem;
+    const QPixmap icon = unitIcon(device, false);
     if (!icon.isNull())
         item->setData(Qt::DecorationRole, icon);
     return item;
@@ -250,7 +363,25 @@ QString DeviceTable::deviceIcon(const QString& code, const QString& brand)
 
 int DeviceTable::rowCount() const
 {
-    return widget()->rowCount();
+    return qMax(0, widget()->rowCount() - m_missingRows);
+}
+
+const ScanDifference::Removed* DeviceTable::missingUnitOfRow(int row) const
+{
+    const QTableWidgetItem* item = widget()->item(row, columnIcon);
+    if (!item || !DeviceTableItem::isMissing(*item))
+        return nullptr;
+    bool ok = false;
+    const int index = item->data(missingIndexRole).toInt(&ok);
+    return ok && index >= 0 && index < m_changes.missing().size() ? &m_changes.missing().at(index) : nullptr;
+}
+
+const Device_t* DeviceTable::deviceOfRow(int row) const
+{
+    if (const ScanDifference::Removed* missing = missingUnitOfRow(row))
+        return &missing->device;
+    const int index = deviceIndexOf(widget()->item(row, columnIcon));
+    return index >= 0 && index < m_devices.size() ? &m_devices.at(index) : nullptr;
 }
 
 int DeviceTable::deviceIndexOf(const QTableWidgetItem* item)
@@ -319,18 +450,30 @@ void DeviceTable::toggleFilter()
 
 void DeviceTable::showAllRows()
 {
-    for (int row = 0; row < rowCount(); ++row)
-        widget()->setRowHidden(row, !passesRowFilter(row));
+    for (int row = 0; row < widget()->rowCount(); ++row)
+        setRowShown(row, passesRowFilter(row));
     leaveHiddenRow();
     reportShownRows();
+}
+
+void DeviceTable::setRowShown(int row, bool passes)
+{
+    const bool missing = missingUnitOfRow(row) != nullptr;
+    widget()->setRowHidden(row, !passes || (missing && !m_missingShown));
 }
 
 bool DeviceTable::passesRowFilter(int row) const
 {
     if (!m_rowFilter)
         return true;
-    const int index = deviceIndexOf(widget()->item(row, columnIcon));
-    return index < 0 || index >= m_devices.size() || m_rowFilter(m_devices.at(index));
+    const Device_t* device = deviceOfRow(row);
+    return !device || m_rowFilter(*device);
+}
+
+bool DeviceTable::passesFamily(int row, int wanted) const
+{
+    const Device_t* device = deviceOfRow(row);
+    return device && familyDigit(*device) == wanted;
 }
 
 void DeviceTable::setRowFilter(RowFilter filter)
@@ -350,14 +493,22 @@ void DeviceTable::refilter()
 int DeviceTable::shownRowCount() const
 {
     int shown = 0;
-    for (int row = 0; row < rowCount(); ++row)
-        shown += widget()->isRowHidden(row) ? 0 : 1;
+    for (int row = 0; row < widget()->rowCount(); ++row)
+        shown += widget()->isRowHidden(row) || missingUnitOfRow(row) ? 0 : 1;
+    return shown;
+}
+
+int DeviceTable::shownMissingRowCount() const
+{
+    int shown = 0;
+    for (int row = 0; row < widget()->rowCount(); ++row)
+        shown += !widget()->isRowHidden(row) && missingUnitOfRow(row) ? 1 : 0;
     return shown;
 }
 
 void DeviceTable::reportShownRows()
 {
-    emit signalRowsShown(shownRowCount(), rowCount());
+    emit signalRowsShown(shownRowCount(), rowCount(), shownMissingRowCount());
 }
 
 void DeviceTable::hideOtherFamilies()
@@ -365,13 +516,9 @@ void DeviceTable::hideOtherFamilies()
     if (m_filterOff)
         return;
     const int wanted = m_ui.comboBoxDeviceFilter->currentIndex() + 1;
-    for (int row = 0; row < rowCount(); ++row) {
-        const QTableWidgetItem* item = widget()->item(row, columnIcon);
-        if (!item)
-            continue;
-        const int index = deviceIndexOf(item);
-        const bool known = index >= 0 && index < m_devices.size();
-        widget()->setRowHidden(row, !known || familyDigit(m_devices.at(index)) != wanted || !passesRowFilter(row));
+    for (int row = 0; row < widget()->rowCount(); ++row) {
+        if (widget()->item(row, columnIcon))
+            setRowShown(row, passesFamily(row, wanted) && passesRowFilter(row));
     }
     leaveHiddenRow();
     reportShownRows();

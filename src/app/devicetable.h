@@ -2,6 +2,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "app/scanchanges.h"
 #include "discovery/addresshealth.h"
 #include "model/device_t.h"
 #include "model/interfaces_t.h"
@@ -23,6 +24,9 @@ class QTableWidgetItem;
 // The device table of the window: one row per discovered device, the device index carried by every
 // item of a row (and by its selection box) so that it survives sorting, and the family filter.
 // Whoever cares about the selected device listens to signalCurrentDeviceChanged().
+// After a scan compared with the one before it, the rows of new and changed units are marked, and the
+// units that answered then and not now follow greyed in rows of their own, always at the end and never
+// selectable; they carry no device index, and rowCount() leaves them out.
 class DeviceTable : public QObject
 {
     Q_OBJECT
@@ -61,6 +65,12 @@ public:
     void fitColumns();
 
     void clear();
+    // What the next appendRows() marks, and the missing units it lists after the devices.
+    void setScanChanges(const ScanChanges& changes);
+    const ScanChanges& scanChanges() const { return m_changes; }
+    // Whether the rows of missing units show (the filters still apply to them).
+    void setMissingShown(bool shown);
+    bool missingShown() const { return m_missingShown; }
     // Appends rows for the devices 0 to count - 1, sorting off while they go in. They go in by MAC, so
     // that devices that sort equal keep one order from scan to scan, whatever order they answered in.
     void appendRows(int count);
@@ -70,7 +80,11 @@ public:
     int rowHeight() const;
     static QString deviceIcon(const QString& code, const QString& brand);
 
+    // The rows of devices found, which come first; the rows of missing units follow them.
     int rowCount() const;
+    int missingRowCount() const { return m_missingRows; }
+    // The missing unit of a row at or after rowCount(); nullptr for any other row.
+    const ScanDifference::Removed* missingUnitOfRow(int row) const;
     // The device behind the current item; noDevice without one or out of range.
     int currentDeviceIndex() const;
     // Judges the devices' addresses against these interfaces and marks the rows of the devices with a
@@ -97,7 +111,9 @@ public:
     void setRowFilter(RowFilter filter);
     // The family filter and the row filter applied again, as they stand.
     void refilter();
+    // Rows of devices found that the filters let through; missing units are not counted.
     int shownRowCount() const;
+    int shownMissingRowCount() const;
     // With a device selected, the box turns to its family (which hides the others through the box's signal).
     void followCurrentDevice();
 
@@ -106,19 +122,29 @@ signals:
     void signalCurrentDeviceChanged(int deviceIndex);
     // A row's selection box was ticked or unticked.
     void signalSelectionBoxChanged();
-    // After every filtering: how many rows show of how many.
-    void signalRowsShown(int shown, int total);
+    // After every filtering: how many rows of devices found show of how many, and how many rows of
+    // missing units show.
+    void signalRowsShown(int shown, int total, int missingShown);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void appendRow(int deviceIndex);
+    void appendMissingRow(int missingIndex);
+    void markChange(int row, const Device_t& device);
+    // The device of a row, found or missing; nullptr for a row without one.
+    const Device_t* deviceOfRow(int row) const;
     QList<int> indicesByMac(int count) const;
     bool passesRowFilter(int row) const;
+    // The family filter's verdict on a row with the box at `wanted`.
+    bool passesFamily(int row, int wanted) const;
+    void setRowShown(int row, bool passes);
     void reportShownRows();
     int iconSide() const;
     QPixmap scaledIcon(const QString& path) const;
+    // Greyed for a missing unit.
+    QPixmap unitIcon(const Device_t& device, bool missing) const;
     void resizeIcons();
     void leaveHiddenRow();
     void markAddress(QTableWidgetItem* item, int deviceIndex) const;
@@ -132,4 +158,7 @@ private:
     AddressHealth m_health;
     RowFilter m_rowFilter;
     bool m_compact = false;
+    ScanChanges m_changes;
+    bool m_missingShown = true;
+    int m_missingRows = 0;
 };

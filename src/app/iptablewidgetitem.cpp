@@ -6,6 +6,8 @@
 
 bool IpTableWidgetItem::operator<(const QTableWidgetItem& other) const
 {
+    if (const std::optional<bool> order = missingOrder(other))
+        return *order;
     const QHostAddress own(text());
     const QHostAddress theirs(other.text());
     if (own.isNull() || theirs.isNull())

@@ -5,6 +5,7 @@
 #include "app/compactview.h"
 #include "app/devicesearch.h"
 #include "app/housekeeping.h"
+#include "app/missingunitsview.h"
 #include "app/resourcetext.h"
 #include "app/settingslink.h"
 #include "app/statusreporter.h"
@@ -94,6 +95,7 @@ void MainWindow::createViewHelpers()
 {
     m_deviceSearch = std::make_unique<DeviceSearch>(*m_deviceTable, ui->filterBtn, statusBar());
     m_compactView = std::make_unique<CompactView>(*ui->menuView, *m_deviceTable, m_settings);
+    m_missingUnitsView = std::make_unique<MissingUnitsView>(*ui->menuView, *m_deviceTable, m_settings);
     m_viewKeeper = std::make_unique<ViewKeeper>(*m_deviceTable);
     auto* find = new QShortcut(QKeySequence::Find, this);
     connect(find, &QShortcut::activated, m_deviceSearch.get(), &DeviceSearch::focusField);
@@ -243,10 +245,15 @@ void MainWindow::onScanDevices()
     const QList<Device_t> found = m_client->startScan(m_networkInterfaces->interfaces());
     m_client->clearDevicesList();
     m_scanRunning = false;
-    showDevices(found);
+    // The same last scan as the command line's, so either program's previous scan is the baseline.
+    QString problem;
+    const ScanChanges changes = ScanChanges::afterScan(found, &problem);
+    showDevices(found, changes);
     m_viewKeeper->restore(view);
     setScanControlsEnabled(true);
     m_statusReporter->scanFinished(found.size(), m_networkInterfaces->interfaces(), *m_client);
+    if (!problem.isEmpty())
+        showStatus(problem);
 }
 
 void MainWindow::showStatus(const QString& text)
@@ -287,9 +294,10 @@ void MainWindow::clearDevicePages()
     QCoreApplication::processEvents();
 }
 
-void MainWindow::showDevices(const QList<Device_t>& devices)
+void MainWindow::showDevices(const QList<Device_t>& devices, const ScanChanges& changes)
 {
     m_deviceTable->clear();
+    m_deviceTable->setScanChanges(changes);
     m_devices = UnitText::cleaned(devices);
     m_deviceTable->judgeAddresses(m_networkInterfaces->interfaces());
     updateDeviceTable(m_devices.size());

@@ -6,6 +6,7 @@
 #include "app/devicetable.h"
 #include "app/firmwarepage.h"
 #include "app/informationpage.h"
+#include "app/scanchanges.h"
 #include "app/upgradeworkerfactory.h"
 #include "model/appsettings.h"
 #include "model/device_t.h"
@@ -27,6 +28,7 @@ class CompactView;
 class DeviceSearch;
 class HistoryDialog;
 class Housekeeping;
+class MissingUnitsView;
 class NetworkInterfaces;
 class QTimer;
 class SettingsLink;
@@ -77,8 +79,9 @@ public:
     StatusReporter& statusReporter() { return *m_statusReporter; }
     DeviceSearch& deviceSearch() { return *m_deviceSearch; }
 
-    // Replaces the device list and rebuilds the table as a scan would.
-    void showDevices(const QList<Device_t>& devices);
+    // Replaces the device list and rebuilds the table as a scan would, with the marks of what changed
+    // since the scan before.
+    void showDevices(const QList<Device_t>& devices, const ScanChanges& changes = ScanChanges());
 
     void showPage(int index);
     void enableUI(bool enable);
@@ -205,5 +208,6 @@ private:
     std::unique_ptr<DeviceSearch> m_deviceSearch;
     QPointer<HistoryDialog> m_history;
     std::unique_ptr<CompactView> m_compactView;
+    std::unique_ptr<MissingUnitsView> m_missingUnitsView;
     std::unique_ptr<ViewKeeper> m_viewKeeper;
 };

@@ -1,6 +1,8 @@
 JOBS ?= $(shell nproc)
 # Extra configure options for a new build folder, e.g. CMAKE_ARGS=-DKESTRION_STRICT=ON (as CI does).
 CMAKE_ARGS ?=
+# Extra ctest options for make test, e.g. CTEST_ARGS="-LE realpacing" to leave out the tests with real pauses.
+CTEST_ARGS ?=
 # QT=6 builds against Qt 6 instead of Qt 5.15, in a folder of its own so that both builds can stay.
 QT ?= 5
 ifeq ($(QT),6)
@@ -30,7 +32,7 @@ run: build
 	$(BUILD_DIR)/src/kestrion
 
 test: build
-	cd $(BUILD_DIR) && ctest --output-on-failure -j $(JOBS)
+	cd $(BUILD_DIR) && ctest --output-on-failure -j $(JOBS) $(CTEST_ARGS)
 
 # The whole suite under ASan and UBSan, in build-sanitize.
 test-sanitize: deps

@@ -3,6 +3,7 @@
 #include "dialogs/historydialog.h"
 
 #include "dialogs/historydetails.h"
+#include "dialogs/historytablemodel.h"
 #include "dialogs/userprompts.h"
 #include "journal/journalfilter.h"
 #include "journal/journalreader.h"
@@ -20,10 +21,8 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSplitter>
-#include <QTableWidget>
+#include <QTableView>
 #include <QVBoxLayout>
-
-#include <algorithm>
 
 namespace {
 // The earliest time the span fields offer; at it a field shows "any" and bounds nothing.
@@ -53,9 +52,10 @@ HistoryDialog::HistoryDialog(QWidget* parent, UserPrompts* prompts, const QStrin
 
 void HistoryDialog::buildLayout()
 {
-    m_table = new QTableWidget(0, columnCount, this);
+    m_model = new HistoryTableModel(this);
+    m_table = new QTableView(this);
     m_table->setObjectName(QStringLiteral("historyTable"));
-    m_table->setHorizontalHeaderLabels({tr("Time"), tr("User"), tr("Unit"), tr("Kind"), tr("Change"), tr("Outcome")});
+    m_table->setModel(m_model);
     m_table->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_table->setSelectionMode(QAbstractItemView::SingleSelection);
     m_table->setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -75,7 +75,7 @@ void HistoryDialog::buildLayout()
     layout->addWidget(splitter, 1);
     layout->addWidget(m_status);
     layout->addWidget(buildButtonRow());
-    connect(m_table, &QTableWidget::itemSelectionChanged, this, &HistoryDialog::showSelected);
+    connect(m_table->selectionModel(), &QItemSelectionModel::selectionChanged, this, &HistoryDialog::showSelected);
     resize(900, 600);
 }
 
@@ -139,6 +139,11 @@ void HistoryDialog::setScanner(Scanner scanner)
     updateUndoButton();
 }
 
+const QList<JournalRecord>& HistoryDialog::records() const
+{
+    return m_model->records();
+}
+
 void HistoryDialog::setSendingAllowed(bool allowed)
 {
     m_sendingAllowed = allowed;
@@ -152,40 +157,26 @@ void HistoryDialog::reload()
     filter.since = bound(m_since);
     filter.until = bound(m_until);
     const JournalReader::Result result = JournalReader(m_directory).read(filter);
-    m_records = result.records;
-    std::reverse(m_records.begin(), m_records.end());
+    m_model->setRecords(result.records);
     m_status->setText(result.warnings.join(QLatin1Char('\n')));
     m_status->setVisible(!result.warnings.isEmpty());
     fillTable();
 }
 
-QStringList HistoryDialog::rowTexts(const JournalRecord& record) const
-{
-    return {JournalText::time(record.begun), record.user,
-            JournalText::unit(record.unit),  JournalText::kind(record.kind),
-            JournalText::change(record),     JournalText::outcome(record)};
-}
-
 void HistoryDialog::fillTable()
 {
-    m_table->clearContents();
-    m_table->setRowCount(m_records.size());
-    for (int row = 0; row < m_records.size(); ++row) {
-        const QStringList texts = rowTexts(m_records.at(row));
-        for (int column = 0; column < columnCount; ++column)
-            m_table->setItem(row, column, new QTableWidgetItem(texts.at(column)));
-    }
+    // The header measures the rows near the top only (its resize precision), however long the journal.
     m_table->resizeColumnsToContents();
-    m_export->setEnabled(!m_records.isEmpty());
+    m_export->setEnabled(!records().isEmpty());
     showSelected();
 }
 
 const JournalRecord* HistoryDialog::selectedRecord() const
 {
-    const QList<QTableWidgetItem*> items = m_table->selectedItems();
-    if (items.isEmpty() || items.first()->row() >= m_records.size())
+    const QModelIndexList rows = m_table->selectionModel()->selectedRows();
+    if (rows.isEmpty() || rows.first().row() >= records().size())
         return nullptr;
-    return &m_records.at(items.first()->row());
+    return &records().at(rows.first().row());
 }
 
 void HistoryDialog::showSelected()
@@ -208,13 +199,13 @@ void HistoryDialog::updateUndoButton()
 QString HistoryDialog::csvText() const
 {
     QStringList header;
-    for (int column = 0; column < columnCount; ++column)
-        header << csvField(m_table->horizontalHeaderItem(column)->text());
+    for (int column = 0; column < HistoryTableModel::columns; ++column)
+        header << csvField(m_model->headerData(column, Qt::Horizontal).toString());
     QStringList lines{header.join(QLatin1Char(','))};
-    for (const JournalRecord& record : m_records) {
+    for (const JournalRecord& record : records()) {
         QStringList fields;
-        for (const QString& text : rowTexts(record))
-            fields << csvField(text);
+        for (int column = 0; column < HistoryTableModel::columns; ++column)
+            fields << csvField(HistoryTableModel::text(record, column));
         lines << fields.join(QLatin1Char(','));
     }
     return lines.join(QLatin1Char('\n')) + QLatin1Char('\n');

@@ -19,7 +19,8 @@ class QLabel;
 class QLineEdit;
 class QPlainTextEdit;
 class QPushButton;
-class QTableWidget;
+class QTableView;
+class HistoryTableModel;
 class UserPrompts;
 
 // The journal of changes sent to units, newest first, with a filter, a CSV export and the undo of a
@@ -30,7 +31,6 @@ class HistoryDialog : public QDialog
     Q_OBJECT
 
 public:
-    enum Column { columnTime, columnUser, columnUnit, columnKind, columnChange, columnOutcome, columnCount };
     static constexpr int verifyScans = 3;
 
     struct Scanner
@@ -44,7 +44,7 @@ public:
     void setScanner(Scanner scanner);
     void setSendingAllowed(bool allowed);
     // The records shown, newest first, in the table's order.
-    const QList<JournalRecord>& records() const { return m_records; }
+    const QList<JournalRecord>& records() const;
 
 public slots:
     void reload();
@@ -62,17 +62,16 @@ private:
     QString csvText() const;
     bool verifyAnswer(NetworkUndo& undo) const;
     void reportUndo(NetworkUndo& undo, bool answered);
-    QStringList rowTexts(const JournalRecord& record) const;
 
     UserPrompts* m_prompts;
     QString m_directory;
     Scanner m_scanner;
     bool m_sendingAllowed = true;
-    QList<JournalRecord> m_records;
+    HistoryTableModel* m_model = nullptr;
     QLineEdit* m_filter = nullptr;
     QDateTimeEdit* m_since = nullptr;
     QDateTimeEdit* m_until = nullptr;
-    QTableWidget* m_table = nullptr;
+    QTableView* m_table = nullptr;
     QPlainTextEdit* m_details = nullptr;
     QLabel* m_status = nullptr;
     QPushButton* m_export = nullptr;

@@ -8,6 +8,7 @@
 #include "common/testhome.h"
 #include "dialogs/dialog.h"
 #include "dialogs/historydialog.h"
+#include "dialogs/historytablemodel.h"
 #include "dialogs/networkinterfaces.h"
 #include "dialogs/settings.h"
 #include "discovery/client.h"
@@ -31,6 +32,7 @@
 #include <QSignalSpy>
 #include <QStackedWidget>
 #include <QStatusBar>
+#include <QTableView>
 #include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTextBlock>
@@ -1115,9 +1117,13 @@ void TestMainWindow::historyOpensFromTheToolsMenu()
     auto* history = m_window->findChild<HistoryDialog*>();
     QVERIFY(history);
     QVERIFY(history->isVisible());
-    auto* table = history->findChild<QTableWidget*>(QStringLiteral("historyTable"));
-    QVERIFY(table->rowCount() >= 1);
-    QVERIFY(table->item(0, HistoryDialog::columnUnit)->text().contains(QStringLiteral("00:11:22:33:44:55")));
+    auto* table = history->findChild<QTableView*>(QStringLiteral("historyTable"));
+    QVERIFY(table->model()->rowCount() >= 1);
+    QVERIFY(table->model()
+                ->index(0, HistoryTableModel::columnUnit)
+                .data()
+                .toString()
+                .contains(QStringLiteral("00:11:22:33:44:55")));
     table->selectRow(0);
     auto* undo = history->findChild<QPushButton*>(QStringLiteral("historyUndo"));
     QVERIFY(undo->isEnabled());

@@ -4,6 +4,7 @@
 #include "common/testhome.h"
 #include "common/widgetanimations.h"
 #include "dialogs/historydialog.h"
+#include "dialogs/historytablemodel.h"
 #include "journal/journal.h"
 #include "journal/journalvalues.h"
 
@@ -14,7 +15,7 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QTableWidget>
+#include <QTableView>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -43,13 +44,13 @@ private slots:
 private:
     static QDateTime at(int month) { return QDateTime(QDate(2026, month, 10), QTime(10, 0)); }
     void writeJournal();
-    QTableWidget* table() const { return m_dialog->findChild<QTableWidget*>(QStringLiteral("historyTable")); }
+    QTableView* table() const { return m_dialog->findChild<QTableView*>(QStringLiteral("historyTable")); }
     QPushButton* undoButton() const { return m_dialog->findChild<QPushButton*>(QStringLiteral("historyUndo")); }
     QDateTimeEdit* edit(const char* name) const
     {
         return m_dialog->findChild<QDateTimeEdit*>(QString::fromLatin1(name));
     }
-    QString cell(int row, int column) const { return table()->item(row, column)->text(); }
+    QString cell(int row, int column) const { return table()->model()->index(row, column).data().toString(); }
 
     QTemporaryDir m_home;
     QTemporaryDir m_journalDir;
@@ -123,12 +124,12 @@ void TestHistoryDialog::cleanup()
 
 void TestHistoryDialog::showsNewestFirst()
 {
-    QCOMPARE(table()->rowCount(), 3);
-    QVERIFY(cell(0, HistoryDialog::columnUnit).contains(QStringLiteral("00:11:22:33:44:03")));
-    QVERIFY(cell(1, HistoryDialog::columnUnit).contains(QStringLiteral("00:11:22:33:44:02")));
-    QVERIFY(cell(2, HistoryDialog::columnUnit).contains(QStringLiteral("00:11:22:33:44:01")));
-    QVERIFY(cell(2, HistoryDialog::columnChange).contains(QStringLiteral("10.0.0.9")));
-    QVERIFY(!cell(0, HistoryDialog::columnOutcome).isEmpty());
+    QCOMPARE(table()->model()->rowCount(), 3);
+    QVERIFY(cell(0, HistoryTableModel::columnUnit).contains(QStringLiteral("00:11:22:33:44:03")));
+    QVERIFY(cell(1, HistoryTableModel::columnUnit).contains(QStringLiteral("00:11:22:33:44:02")));
+    QVERIFY(cell(2, HistoryTableModel::columnUnit).contains(QStringLiteral("00:11:22:33:44:01")));
+    QVERIFY(cell(2, HistoryTableModel::columnChange).contains(QStringLiteral("10.0.0.9")));
+    QVERIFY(!cell(0, HistoryTableModel::columnOutcome).isEmpty());
 }
 
 void TestHistoryDialog::reportsTheTornLine()
@@ -143,27 +144,27 @@ void TestHistoryDialog::textFilterNarrowsTheRows()
 {
     auto* filter = m_dialog->findChild<QLineEdit*>(QStringLiteral("historyFilter"));
     QTest::keyClicks(filter, QStringLiteral("SN2002"));
-    QCOMPARE(table()->rowCount(), 1);
-    QVERIFY(cell(0, HistoryDialog::columnUnit).contains(QStringLiteral("SN2002")));
+    QCOMPARE(table()->model()->rowCount(), 1);
+    QVERIFY(cell(0, HistoryTableModel::columnUnit).contains(QStringLiteral("SN2002")));
     filter->clear();
     QTest::keyClicks(filter, QStringLiteral("ps-2.1.updt"));
-    QCOMPARE(table()->rowCount(), 1);
+    QCOMPARE(table()->model()->rowCount(), 1);
     filter->clear();
     QTest::keyClicks(filter, QStringLiteral("44:0"));
-    QCOMPARE(table()->rowCount(), 3);
+    QCOMPARE(table()->model()->rowCount(), 3);
     QTest::keyClicks(filter, QStringLiteral("1"));
-    QCOMPARE(table()->rowCount(), 1);
+    QCOMPARE(table()->model()->rowCount(), 1);
 }
 
 void TestHistoryDialog::timeSpanNarrowsTheRows()
 {
     edit("historySince")->setDateTime(QDateTime(QDate(2026, 2, 1), QTime(0, 0)));
-    QCOMPARE(table()->rowCount(), 2);
+    QCOMPARE(table()->model()->rowCount(), 2);
     edit("historyUntil")->setDateTime(QDateTime(QDate(2026, 3, 1), QTime(0, 0)));
-    QCOMPARE(table()->rowCount(), 1);
-    QVERIFY(cell(0, HistoryDialog::columnUnit).contains(QStringLiteral("SN2002")));
+    QCOMPARE(table()->model()->rowCount(), 1);
+    QVERIFY(cell(0, HistoryTableModel::columnUnit).contains(QStringLiteral("SN2002")));
     edit("historySince")->setDateTime(edit("historySince")->minimumDateTime());
-    QCOMPARE(table()->rowCount(), 2);
+    QCOMPARE(table()->model()->rowCount(), 2);
 }
 
 void TestHistoryDialog::showsTheUpgradesLogFile()
@@ -177,7 +178,7 @@ void TestHistoryDialog::showsTheUpgradesLogFile()
 void TestHistoryDialog::exportsTheRowsShownAsCsv()
 {
     QTest::keyClicks(m_dialog->findChild<QLineEdit*>(QStringLiteral("historyFilter")), QStringLiteral("10.0.0.9"));
-    QCOMPARE(table()->rowCount(), 2);
+    QCOMPARE(table()->model()->rowCount(), 2);
     m_prompts->fileName = QDir(m_home.path()).filePath(QStringLiteral("history.csv"));
     QTest::mouseClick(m_dialog->findChild<QPushButton*>(QStringLiteral("historyExport")), Qt::LeftButton);
     QCOMPARE(m_prompts->saveDialogs.size(), 1);
@@ -225,7 +226,7 @@ void TestHistoryDialog::undoAsksWithOldAndNewAndNoAsDefault()
     QCOMPARE(box.defaultButton, QMessageBox::No);
     QVERIFY2(box.text.contains(QStringLiteral("10.0.0.9 → 10.0.0.5")), qPrintable(box.text));
     QCOMPARE(scans, 0);
-    QCOMPARE(table()->rowCount(), 3);
+    QCOMPARE(table()->model()->rowCount(), 3);
 }
 
 QTEST_MAIN(TestHistoryDialog)

@@ -134,7 +134,10 @@ void TestMainWindowScan::scanActionAndUnselectedInterfaces()
         entry.selected = false;
     m_window->onSaveNetworkList(none);
     m_window->findChild<QAction*>("actionNew_Scan")->trigger();
-    QCOMPARE(table()->rowCount(), 0);
+    QCOMPARE(m_window->deviceTable().rowCount(), 0);
+    // What the scan before found stays listed, greyed, as not answering now.
+    QCOMPARE(m_window->deviceTable().missingRowCount(), 4);
+    QCOMPARE(table()->rowCount(), 4);
     QVERIFY(m_window->selectedForUpgrade().isEmpty());
     QVERIFY(m_window->findChild<QPushButton*>("scanBtn")->isEnabled());
 }

@@ -594,6 +594,120 @@ Zwei Netzwerkteilnehmer unter einer Adresse sind beide nicht zuverlässig erreic
         <source>Closing: the upgrade is asked to stop; the window closes once it has ended.</source>
         <translation>Schließen: Die Aktualisierung wird zum Anhalten aufgefordert; das Fenster schließt, sobald sie beendet ist.</translation>
     </message>
+    <message>
+        <source>Cancel: every unit in flight stops at its next safe point; no further unit is started.</source>
+        <translation>Abbrechen: Jedes laufende Gerät hält am nächsten sicheren Punkt an; kein weiteres Gerät wird gestartet.</translation>
+    </message>
+    <message>
+        <source>Upgrade one unit first</source>
+        <translation>Zuerst ein Gerät aktualisieren</translation>
+    </message>
+    <message>
+        <source>The other units start only when the first one was upgraded and reports its new version.</source>
+        <translation>Die übrigen Geräte starten erst, wenn das erste aktualisiert wurde und seine neue Version meldet.</translation>
+    </message>
+    <message>
+        <source>%1 is behind the same module as another selected motor driver</source>
+        <translation>%1 hängt am selben Modul wie ein anderer ausgewählter Motortreiber</translation>
+    </message>
+    <message numerus="yes">
+        <source>%n unit(s)</source>
+        <translation>
+            <numerusform>%n Gerät</numerusform>
+            <numerusform>%n Geräte</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>Upgrading %1 units, up to %2 at once%3.</source>
+        <translation>%1 Geräte werden aktualisiert, bis zu %2 gleichzeitig%3.</translation>
+    </message>
+    <message>
+        <source>, one unit first</source>
+        <translation>, zuerst ein Gerät</translation>
+    </message>
+    <message>
+        <source>Upgrading %1 units, up to %2 at once</source>
+        <translation>%1 Geräte werden aktualisiert, bis zu %2 gleichzeitig</translation>
+    </message>
+    <message>
+        <source>No further unit is started: %1</source>
+        <translation>Kein weiteres Gerät wird gestartet: %1</translation>
+    </message>
+    <message>
+        <source>[%1] ERROR: The upgrade ended without a result.</source>
+        <translation>[%1] ERROR: Die Aktualisierung endete ohne Ergebnis.</translation>
+    </message>
+    <message>
+        <source>No further unit was started: %1</source>
+        <translation>Kein weiteres Gerät wurde gestartet: %1</translation>
+    </message>
+</context>
+<context>
+    <name>FleetResultsTable</name>
+    <message>
+        <source>Unit</source>
+        <translation>Gerät</translation>
+    </message>
+    <message>
+        <source>Step</source>
+        <translation>Schritt</translation>
+    </message>
+    <message>
+        <source>Progress</source>
+        <translation>Fortschritt</translation>
+    </message>
+    <message>
+        <source>Elapsed</source>
+        <translation>Dauer</translation>
+    </message>
+    <message>
+        <source>Last message</source>
+        <translation>Letzte Meldung</translation>
+    </message>
+    <message>
+        <source>Choose a unit to see its log.</source>
+        <translation>Wählen Sie ein Gerät, um sein Protokoll zu sehen.</translation>
+    </message>
+    <message>
+        <source>waiting</source>
+        <translation>wartet</translation>
+    </message>
+    <message>
+        <source>identifying</source>
+        <translation>identifiziert</translation>
+    </message>
+    <message>
+        <source>uploading</source>
+        <translation>lädt hoch</translation>
+    </message>
+    <message>
+        <source>installing</source>
+        <translation>installiert</translation>
+    </message>
+    <message>
+        <source>erasing</source>
+        <translation>löscht</translation>
+    </message>
+    <message>
+        <source>writing</source>
+        <translation>schreibt</translation>
+    </message>
+    <message>
+        <source>restoring</source>
+        <translation>stellt wieder her</translation>
+    </message>
+    <message>
+        <source>done</source>
+        <translation>fertig</translation>
+    </message>
+    <message>
+        <source>failed</source>
+        <translation>fehlgeschlagen</translation>
+    </message>
+    <message>
+        <source>cancelled</source>
+        <translation>abgebrochen</translation>
+    </message>
 </context>
 <context>
     <name>HistoryDetails</name>
@@ -1565,6 +1679,14 @@ Geben Sie dem Gerät zuerst eine Adresse im Subnetz einer ausgewählten Schnitts
         <translation>Suchoptionen</translation>
     </message>
     <message>
+        <source>Units upgraded at once</source>
+        <translation>Gleichzeitig aktualisierte Geräte</translation>
+    </message>
+    <message>
+        <source>Failed units before no further unit starts</source>
+        <translation>Fehlgeschlagene Geräte, nach denen kein weiteres startet</translation>
+    </message>
+    <message>
         <source>Scan Timeout [s] </source>
         <translation>Zeitlimit der Suche [s] </translation>
     </message>
@@ -1818,6 +1940,14 @@ Bitte wählen Sie einen kleineren Bereich.</translation>
     <message>
         <source>%1: not started</source>
         <translation>%1: nicht gestartet</translation>
+    </message>
+    <message>
+        <source>no answer</source>
+        <translation>keine Antwort</translation>
+    </message>
+    <message>
+        <source>%1; version before %2, after %3</source>
+        <translation>%1; Version vorher %2, nachher %3</translation>
     </message>
 </context>
 <context>

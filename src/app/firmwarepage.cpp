@@ -3,9 +3,11 @@
 #include "app/firmwarepage.h"
 
 #include "app/devicetable.h"
+#include "app/fleetresultstable.h"
 #include "dialogs/userprompts.h"
 #include "firmware/dspprogmode.h"
 #include "firmware/firmwarepacing.h"
+#include "firmware/fleetrun.h"
 #include "firmware/firmwarerun.h"
 #include "firmware/firmwareupgrade.h"
 #include "firmware/upgradeoutcome.h"
@@ -52,10 +54,17 @@ FirmwarePage::FirmwarePage(const PageContext& context, AppSettings& settings, QS
     m_logFlush->setSingleShot(true);
     m_logFlush->setInterval(0);
     connect(m_logFlush, &QTimer::timeout, this, &FirmwarePage::flushLog);
+    createFleetControls();
 }
 
 FirmwarePage::~FirmwarePage()
 {
+    if (m_fleet) {
+        disconnect(m_fleet, nullptr, this, nullptr);
+        m_fleet->cancel();
+        // Each unit stops at its next safe point; the run waits for them.
+        delete m_fleet.data();
+    }
     if (!m_run)
         return;
     disconnect(m_run, nullptr, this, nullptr);
@@ -74,9 +83,9 @@ void FirmwarePage::aboutToShow() {}
 
 void FirmwarePage::setControlsEnabled(bool enable)
 {
-    const QList<QWidget*> controls = {ui().updateFwBtn,        ui().updateFw2Btn,       ui().chooseFirmwareBtn,
-                                      ui().chooseFirmware2Btn, ui().lineEditFirmware1,  ui().lineEditFirmware2,
-                                      ui().checkBoxManualIP,   ui().lineEditSetManualIP};
+    const QList<QWidget*> controls = {ui().updateFwBtn,        ui().updateFw2Btn,        ui().chooseFirmwareBtn,
+                                      ui().chooseFirmware2Btn, ui().lineEditFirmware1,   ui().lineEditFirmware2,
+                                      ui().checkBoxManualIP,   ui().lineEditSetManualIP, m_canaryBox};
     for (QWidget* control : controls)
         control->setEnabled(enable);
     setCancelEnabled(!enable && upgradeRunning());
@@ -182,6 +191,7 @@ void FirmwarePage::selectedToUpdate()
     }
     disableCheckBox();
     forgetFileOfOtherFamily();
+    updateCanaryDefault();
 }
 
 // A file chosen for one family must not be carried silently into a selection of another.
@@ -215,7 +225,7 @@ void FirmwarePage::disableCheckBox()
     for (int row = 0; row < table.rowCount(); ++row) {
         QCheckBox* box = table.selectionBox(row);
         if (box && !box->isChecked())
-            box->setEnabled(UpgradeSelection::selectionProblem(QList<Device_t>(ticked) << deviceOfRow(row)).isEmpty());
+            box->setEnabled(selectionProblem(QList<Device_t>(ticked) << deviceOfRow(row)).isEmpty());
     }
 }
 
@@ -390,6 +400,11 @@ void FirmwarePage::updateFirmware(QString firmwarePath)
     m_sequencePath = firmwarePath;
     m_sequenceTotal = manual ? 1 : selectedCount();
     m_sequencePosition = 0;
+    if (!manual && runsAsFleet(m_sequenceTotal)) {
+        startFleet(selectedUnits());
+        return;
+    }
+    m_results->hide();
     startNextDevice();
 }
 
@@ -667,9 +682,16 @@ void FirmwarePage::setBusy(bool busy)
 
 void FirmwarePage::cancelUpgrade()
 {
-    if (!m_run || m_cancelRequested)
+    if (!upgradeRunning() || m_cancelRequested)
         return;
     m_cancelRequested = true;
+    if (m_fleet) {
+        setCancelEnabled(false);
+        appendLog(tr("Cancel: every unit in flight stops at its next safe point; no further unit is started."));
+        flushLog();
+        m_fleet->cancel();
+        return;
+    }
     setCancelEnabled(false);
     appendLog(
         tr("Cancel: the upgrade of %1 stops at its next safe point; no further unit is started.").arg(m_currentDevice));
@@ -725,9 +747,17 @@ bool FirmwarePage::holdCloseUntilIdle(bool ask)
     if (m_installing)
         appendLog(tr("The unit is installing the uploaded firmware and cannot be stopped."));
     flushLog();
-    m_run->cancel();
+    cancelRunning();
     QTimer::singleShot(m_quitWaitMs, this, &FirmwarePage::onQuitWaitOver);
     return true;
+}
+
+void FirmwarePage::cancelRunning()
+{
+    if (m_run)
+        m_run->cancel();
+    if (m_fleet)
+        m_fleet->cancel();
 }
 
 // The worker did not reach a safe point in time: its log is saved and the window goes regardless.

@@ -15,6 +15,10 @@
 #include <optional>
 
 class AppSettings;
+class FleetRescan;
+class FleetResultsTable;
+class FleetRun;
+class QCheckBox;
 class QLineEdit;
 class FirmwareRun;
 class QTimer;
@@ -24,9 +28,11 @@ class firmwareUpgrade;
 // The firmware page: the devices ticked in the table's selection column (or an address typed by
 // hand), the firmware files chosen or dropped for them, the upgrade buttons and the upgrade log.
 //
-// An upgrade run takes the selected devices one after another, one FirmwareRun (a worker thread under
-// its watchdog) each. The page acts on a run's outcome once its thread has ended, so that no two workers
-// ever run together and a worker that ends without saying how still gives the window back.
+// With one unit, a typed address or "update/parallel" at 1, an upgrade run takes the selected devices one
+// after another, one FirmwareRun (a worker thread under its watchdog) each; the page acts on a run's outcome
+// once its thread has ended, so that a worker that ends without saying how still gives the window back.
+// Several units with a larger setting go to a FleetRun, which takes up to that many at once and reports
+// each unit on its own row of the results table.
 class FirmwarePage : public DevicePage
 {
     Q_OBJECT
@@ -34,6 +40,8 @@ class FirmwarePage : public DevicePage
 public:
     static constexpr int stackPage = 0;
     static constexpr const char* defaultFirmwareFilter = QT_TR_NOOP("Firmware files (*.updt);;All files (*.*)");
+    // From this many units on, a run upgrades one unit first unless the user says otherwise.
+    static constexpr int canaryFromUnits = 5;
 
     // `fwDefaultDir` and `firmwareFilter` are the window's: the chooser's start directory and file filter;
     // `updateTimeout` its watchdog time for one device, in milliseconds.
@@ -86,7 +94,11 @@ public:
     void updateNextDevice();
     void removeSelectedDev(int index);
 
-    bool upgradeRunning() const { return !m_run.isNull(); }
+    // A fleet run's own rescans are let through: they ask the units it upgraded for their new versions.
+    bool upgradeRunning() const { return !m_run.isNull() || (!m_fleet.isNull() && !m_fleetRescanning); }
+    bool fleetRunning() const { return !m_fleet.isNull(); }
+    FleetResultsTable* resultsTable() const { return m_results; }
+    QCheckBox* canaryBox() const { return m_canaryBox; }
     // True while a worker runs and the window must stay. With `ask`, the user is asked first whether to
     // stop the run (No keeps it running); then the worker is asked to stop and the page asks the window
     // to close once it has ended, or once the quit wait is over.
@@ -133,6 +145,22 @@ private:
     void setBusy(bool busy);
     void setCancelEnabled(bool enable);
     void onQuitWaitOver();
+    void cancelRunning();
+
+    // The run of many units at once (firmwarepage_fleet.cpp).
+    void createFleetControls();
+    QList<Device_t> selectedUnits() const;
+    QString selectionProblem(const QList<Device_t>& units) const;
+    bool runsAsFleet(int unitCount) const;
+    void startFleet(const QList<Device_t>& units);
+    firmwareUpgrade* makeFleetWorker(const Device_t& unit);
+    void connectFleet(FleetRun* fleet);
+    void onFleetMessages(int index, const QStringList& lines);
+    void onFleetUnitFinished(int index, const UpgradeOutcome& outcome);
+    void onFleetFinished();
+    void showFleetProgress();
+    QList<Device_t> rescanForFleet(const QList<Device_t>& units);
+    void updateCanaryDefault();
 
     AppSettings& m_settings;
     QString& m_fwDefaultDir;
@@ -167,4 +195,11 @@ private:
     bool m_installing = false;
     bool m_abandoned = false;
     int m_quitWaitMs = 30000;
+
+    QPointer<FleetRun> m_fleet;
+    FleetResultsTable* m_results = nullptr;
+    QCheckBox* m_canaryBox = nullptr;
+    FleetRescan* m_rescan = nullptr;
+    QStringList m_fleetNames;
+    bool m_fleetRescanning = false;
 };

@@ -7,7 +7,7 @@ void UpgradeRunReport::begin(const QStringList& units)
     m_units.clear();
     m_running = -1;
     for (const QString& name : units)
-        m_units.append({name, Outcome::NotStarted, QString()});
+        m_units.append({name, Outcome::NotStarted, QString(), QString(), QString(), false});
 }
 
 void UpgradeRunReport::started(const QString& unit)
@@ -21,7 +21,7 @@ void UpgradeRunReport::started(const QString& unit)
     }
     // A unit typed by hand, or one the table no longer shows, still gets its line.
     if (m_running < 0) {
-        m_units.append({unit, Outcome::NotStarted, QString()});
+        m_units.append({unit, Outcome::NotStarted, QString(), QString(), QString(), false});
         m_running = m_units.size() - 1;
     }
     m_units[m_running].outcome = Outcome::Running;
@@ -29,15 +29,41 @@ void UpgradeRunReport::started(const QString& unit)
 
 void UpgradeRunReport::noteLogLine(const QString& line)
 {
-    if (m_running < 0 || !m_units.at(m_running).firstError.isEmpty())
+    noteLogLineAt(m_running, line);
+}
+
+void UpgradeRunReport::startedAt(int index)
+{
+    if (isValid(index))
+        m_units[index].outcome = Outcome::Running;
+}
+
+void UpgradeRunReport::noteLogLineAt(int index, const QString& line)
+{
+    if (!isValid(index) || !m_units.at(index).firstError.isEmpty())
         return;
     const QString trimmed = line.trimmed();
     for (const QString& each : trimmed.split(QLatin1Char('\n'))) {
         if (each.startsWith(QLatin1String("ERROR")) || each.startsWith(QLatin1String("CRITICAL"))) {
-            m_units[m_running].firstError = each.trimmed();
+            m_units[index].firstError = each.trimmed();
             return;
         }
     }
+}
+
+void UpgradeRunReport::endedAt(int index, Outcome outcome)
+{
+    if (isValid(index))
+        m_units[index].outcome = outcome;
+}
+
+void UpgradeRunReport::setVersionsAt(int index, const QString& before, const QString& after)
+{
+    if (!isValid(index))
+        return;
+    m_units[index].versionBefore = before;
+    m_units[index].versionAfter = after;
+    m_units[index].versionsKnown = true;
 }
 
 void UpgradeRunReport::upgraded()
@@ -71,6 +97,15 @@ QStringList UpgradeRunReport::lines() const
 }
 
 QString UpgradeRunReport::describe(const Unit& unit) const
+{
+    const QString outcome = describeOutcome(unit);
+    if (!unit.versionsKnown)
+        return outcome;
+    const QString after = unit.versionAfter.isEmpty() ? tr("no answer") : unit.versionAfter;
+    return tr("%1; version before %2, after %3").arg(outcome, unit.versionBefore, after);
+}
+
+QString UpgradeRunReport::describeOutcome(const Unit& unit) const
 {
     const QString error = unit.firstError.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(unit.firstError);
     switch (unit.outcome) {

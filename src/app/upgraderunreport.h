@@ -25,6 +25,13 @@ public:
     void failed();
     void cancelled();
 
+    // The same for a run of many units at once, each by its place in begin()'s list.
+    void startedAt(int index);
+    void noteLogLineAt(int index, const QString& line);
+    void endedAt(int index, Outcome outcome);
+    // The versions the scans before and after the run found; an empty `after` is a unit the rescan missed.
+    void setVersionsAt(int index, const QString& before, const QString& after);
+
     bool isEmpty() const { return m_units.isEmpty(); }
     // One line per unit.
     QStringList lines() const;
@@ -35,9 +42,14 @@ private:
         QString name;
         Outcome outcome = Outcome::NotStarted;
         QString firstError;
+        QString versionBefore;
+        QString versionAfter;
+        bool versionsKnown = false;
     };
     void endRunning(Outcome outcome);
     QString describe(const Unit& unit) const;
+    QString describeOutcome(const Unit& unit) const;
+    bool isValid(int index) const { return index >= 0 && index < m_units.size(); }
 
     QList<Unit> m_units;
     int m_running = -1;

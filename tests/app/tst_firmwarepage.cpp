@@ -16,6 +16,7 @@
 #include <QRegularExpression>
 #include <QtTest>
 
+#include <algorithm>
 #include <memory>
 
 namespace {
@@ -310,24 +311,38 @@ void TestFirmwarePage::typedPathsAreLeftAlone()
 void TestFirmwarePage::selectionRules_data()
 {
     QTest::addColumn<QString>("ticked");
+    QTest::addColumn<int>("parallel");
+    QTest::addColumn<QString>("secondDriverIp");
     QTest::addColumn<QStringList>("usable");
+    const QString ownModule = QStringLiteral("10.0.0.3");
     // Only devices of one catalog code form a sequence, other power-supply models included.
-    QTest::newRow("power supply") << "1100" << QStringList{"1100", "1100"};
-    QTest::newRow("vesk supply") << "1600" << QStringList{"1600"};
-    // One motor driver at a time, even beside another one.
-    QTest::newRow("motor driver") << "4200" << QStringList{"4200"};
-    QTest::newRow("beamline") << "2100" << QStringList{"2100"};
+    QTest::newRow("power supply") << "1100" << 4 << ownModule << QStringList{"1100", "1100"};
+    QTest::newRow("vesk supply") << "1600" << 4 << ownModule << QStringList{"1600"};
+    // One motor driver at a time, even beside another one, when units go one after another.
+    QTest::newRow("motor driver alone") << "4200" << 1 << ownModule << QStringList{"4200"};
+    // Units at once: motor drivers together, each behind a module of its own.
+    QTest::newRow("motor drivers at once") << "4200" << 4 << ownModule << QStringList{"4200", "4200"};
+    QTest::newRow("motor drivers behind one module") << "4200" << 4 << QString() << QStringList{"4200"};
+    QTest::newRow("beamline") << "2100" << 4 << ownModule << QStringList{"2100"};
 }
 
 void TestFirmwarePage::selectionRules()
 {
     QFETCH(QString, ticked);
+    QFETCH(int, parallel);
+    QFETCH(QString, secondDriverIp);
     QFETCH(QStringList, usable);
+    m_settings->setParallelUpgrades(parallel);
     auto page = makePage();
     wireAsTheWindowDoes(*page);
     QList<Device_t> devices = sampleDevices();
-    devices << makeDevice(QStringLiteral("1100"), QStringLiteral("10.0.0.1"))
-            << makeDevice(QStringLiteral("4200"), QStringLiteral("10.0.0.3"));
+    const int firstDriver = int(std::find_if(devices.cbegin(), devices.cend(),
+                                             [](const Device_t& unit) { return unit.code == QLatin1String("4200"); }) -
+                                devices.cbegin());
+    Device_t secondDriver =
+        makeDevice(QStringLiteral("4200"), secondDriverIp.isEmpty() ? devices.at(firstDriver).ip : secondDriverIp);
+    secondDriver.mac = QStringLiteral("02:00:00:00:42:01");
+    devices << makeDevice(QStringLiteral("1100"), QStringLiteral("10.0.0.1")) << secondDriver;
     m_harness->showDevices(devices);
     // Rows and devices no longer match once the user sorts.
     m_harness->table.widget()->sortItems(DeviceTable::columnIp, Qt::DescendingOrder);

@@ -60,6 +60,8 @@ void TestFirmwarePageSupplies::initTestCase()
         QSKIP("runs only inside the namespace harness");
     AppSettings settings;
     settings.setFlagManualIP(true);
+    // The sequences here are about one unit after another; units at once are tst_firmwarepage_fleet's.
+    settings.setParallelUpgrades(1);
     settings.sync();
 }
 

@@ -122,6 +122,8 @@ void TestFirmwareRun::init()
 {
     m_harness = std::make_unique<PageHarness>();
     m_settings = std::make_unique<AppSettings>();
+    // These runs are about one unit after another.
+    m_settings->setParallelUpgrades(1);
     m_workers = std::make_unique<ScriptedWorkers>();
     m_workers->story = ScriptedWorkers::completes;
     m_fwDefaultDir = m_home.path();

@@ -3,6 +3,7 @@
 #include "common/firmwareimages.h"
 #include "common/simlog.h"
 #include "common/testhome.h"
+#include "model/appsettings.h"
 #include "motorpagelab.h"
 
 #include <QTemporaryDir>
@@ -46,6 +47,8 @@ void TestUpgradeControlCancel::initTestCase()
     QVERIFY(m_images.isValid());
     useTestHome(m_home);
     qputenv("XDG_DATA_HOME", QFile::encodeName(m_home.path() + QStringLiteral("/.local/share")));
+    // Cancel of one unit after another; the fleet's cancel has its own test.
+    AppSettings().setParallelUpgrades(1);
     if (qEnvironmentVariableIsEmpty("KESTRION_TOOL_NS") || !SimLog::available())
         QSKIP("runs only inside the namespace harness");
 }

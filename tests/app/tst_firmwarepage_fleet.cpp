@@ -1,0 +1,274 @@
+// SPDX-FileCopyrightText: 2026 Kestrion developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "app/fleetresultstable.h"
+#include "common/firmwareimages.h"
+#include "common/simlog.h"
+#include "common/testhome.h"
+#include "firmwarepagelab.h"
+#include "model/appsettings.h"
+
+#include <QCheckBox>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QtTest>
+
+namespace {
+constexpr int runBoundMs = 120000;
+constexpr qint64 smallImage = 64 * 1024;
+const QString successText = QStringLiteral("Device succesfuly updated!");
+const QString failureText = QStringLiteral("ERROR: Updating failed!");
+const QString cancelText = QStringLiteral("WARNING: The upgrade was cancelled.");
+const QString failingUnit = QStringLiteral("10.77.5.30");
+
+QStringList addresses(const QString& prefix, int first, int count)
+{
+    QStringList list;
+    for (int i = 0; i < count; ++i)
+        list << prefix + QString::number(first + i);
+    return list;
+}
+const QStringList fleet = addresses(QStringLiteral("10.77.5."), 10, 12);
+const QStringList slowFleet = addresses(QStringLiteral("10.77.5."), 40, 6);
+} // namespace
+
+// Many power supplies upgraded at once through the real firmware page, against the simulated lab of
+// tests/labs/firmware-page-fleet.json: a row per unit in the results table, the end box per unit.
+class TestFirmwarePageFleet : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+
+    void twelveSuppliesFourAtOnce();
+    void oneFailingUnitAmongThem();
+    void cancelWithUnitsInFlight();
+
+private:
+    QString image(const QString& name, const QString& version);
+    QString stepOf(int row) const;
+    int rowOfUnit(const QString& ip) const;
+    // Counts the rows in flight as the run goes, to see how many ran at once.
+    void watchInFlight();
+
+    QTemporaryDir m_home;
+    QTemporaryDir m_images;
+    std::unique_ptr<FirmwarePageLab> m_lab;
+    QTimer* m_watch = nullptr;
+    int m_mostInFlight = 0;
+};
+
+void TestFirmwarePageFleet::initTestCase()
+{
+    QVERIFY(m_home.isValid());
+    QVERIFY(m_images.isValid());
+    useTestHome(m_home);
+    qputenv("XDG_DATA_HOME", QFile::encodeName(m_home.path() + QStringLiteral("/.local/share")));
+    if (qEnvironmentVariableIsEmpty("KESTRION_TOOL_NS") || !SimLog::available())
+        QSKIP("runs only inside the namespace harness");
+}
+
+void TestFirmwarePageFleet::init()
+{
+    AppSettings settings;
+    settings.setParallelUpgrades(AppSettings::defaultParallelUpgrades);
+    settings.setMaxFailures(AppSettings::defaultMaxFailures);
+    settings.sync();
+    FirmwarePacing pacing = quickPacing();
+    pacing.verifyScanAttempts = 5;
+    FirmwarePacing::setCurrent(pacing);
+    m_lab = std::make_unique<FirmwarePageLab>();
+    m_lab->scan();
+    QVERIFY(m_lab->rowOf(fleet.first()) >= 0);
+    m_lab->markSimLog();
+    m_mostInFlight = 0;
+}
+
+void TestFirmwarePageFleet::cleanup()
+{
+    delete m_watch;
+    m_watch = nullptr;
+    m_lab.reset();
+    FirmwarePacing::setCurrent(FirmwarePacing());
+}
+
+QString TestFirmwarePageFleet::image(const QString& name, const QString& version)
+{
+    const QString path = m_images.filePath(name + QStringLiteral(".updt"));
+    return FirmwareImages::writeUpdt(path, smallImage, version) ? path : QString();
+}
+
+QString TestFirmwarePageFleet::stepOf(int row) const
+{
+    FleetResultsTable* results = m_lab->window->firmwarePage().resultsTable();
+    return results->table()->item(row, FleetResultsTable::columnStep)->text();
+}
+
+int TestFirmwarePageFleet::rowOfUnit(const QString& ip) const
+{
+    QTableWidget* table = m_lab->window->firmwarePage().resultsTable()->table();
+    for (int row = 0; row < table->rowCount(); ++row) {
+        if (table->item(row, FleetResultsTable::columnUnit)->text().endsWith(QStringLiteral(", ") + ip))
+            return row;
+    }
+    return -1;
+}
+
+void TestFirmwarePageFleet::watchInFlight()
+{
+    m_watch = new QTimer;
+    m_watch->setInterval(5);
+    QObject::connect(m_watch, &QTimer::timeout, [this] {
+        FleetResultsTable* results = m_lab->window->firmwarePage().resultsTable();
+        int inFlight = 0;
+        for (int row = 0; row < results->unitCount(); ++row) {
+            const FleetRun::Step step = results->step(row);
+            inFlight += step != FleetRun::Step::Waiting && step != FleetRun::Step::Done &&
+                        step != FleetRun::Step::Failed && step != FleetRun::Step::Cancelled;
+        }
+        m_mostInFlight = qMax(m_mostInFlight, inFlight);
+    });
+    m_watch->start();
+}
+
+void TestFirmwarePageFleet::twelveSuppliesFourAtOnce()
+{
+    const QString path = image(QStringLiteral("fleet"), QStringLiteral("2.0.1"));
+    QVERIFY(!path.isEmpty());
+    QVERIFY(m_lab->tick(fleet));
+    // More than four units: the first goes alone unless the user says otherwise.
+    QCheckBox* canary = m_lab->window->firmwarePage().canaryBox();
+    QCOMPARE(canary->text(), QStringLiteral("Upgrade one unit first"));
+    QVERIFY(canary->isChecked());
+    m_lab->choose(1, path);
+    watchInFlight();
+    QElapsedTimer clock;
+    clock.start();
+    QVERIFY(m_lab->upgrade(1, runBoundMs));
+    qInfo("12 units, 4 at once, one first: %lld ms", clock.elapsed());
+
+    QCOMPARE(m_lab->lastBox().kind, QStringLiteral("information"));
+    const QString text = m_lab->lastBox().text;
+    QVERIFY2(text.startsWith(successText), qPrintable(text));
+    QVERIFY(m_lab->windowEnabled());
+    QCOMPARE(m_lab->recorder.runs().size(), fleet.size());
+    QVERIFY2(m_mostInFlight >= 2 && m_mostInFlight <= 4, qPrintable(QString::number(m_mostInFlight)));
+    QCOMPARE(m_lab->bar()->value(), 100);
+
+    FleetResultsTable* results = m_lab->window->firmwarePage().resultsTable();
+    QVERIFY(results->isVisible());
+    QCOMPARE(results->unitCount(), fleet.size());
+    const QString log = m_lab->log();
+    QFile saved(m_lab->window->firmwarePage().logFilePath());
+    QVERIFY(saved.open(QIODevice::ReadOnly | QIODevice::Text));
+    const QString savedLog = QString::fromUtf8(saved.readAll());
+    for (const QString& ip : fleet) {
+        const int row = rowOfUnit(ip);
+        QVERIFY2(row >= 0, qPrintable(ip));
+        QCOMPARE(stepOf(row), QStringLiteral("done"));
+        QCOMPARE(m_lab->firmwareShown(ip), QStringLiteral("2.0.1"));
+        QVERIFY2(text.contains(ip + QStringLiteral(": upgraded; version before 1.0.00, after 2.0.1")),
+                 qPrintable(text));
+        // Every unit's lines carry its name, in the pane and in the file.
+        const QString connected = QStringLiteral(" %1] Device Connected!").arg(ip);
+        QCOMPARE(log.count(connected), 1);
+        QCOMPARE(savedLog.count(connected), 1);
+        const QString simName = QStringLiteral("f%1").arg(fleet.indexOf(ip) + 1, 2, 10, QLatin1Char('0'));
+        QCOMPARE(SimLog::events(m_lab->simLog(), QStringLiteral("upload"), simName).size(), 1);
+    }
+
+    // The chosen row shows that unit's log alone.
+    const int third = rowOfUnit(fleet.at(2));
+    QTableWidget* table = results->table();
+    QTest::mouseClick(table->viewport(), Qt::LeftButton, {},
+                      table->visualItemRect(table->item(third, FleetResultsTable::columnUnit)).center());
+    const QString unitLog = results->unitLogPane()->toPlainText();
+    QVERIFY(unitLog.contains(QStringLiteral("Device IP: ") + fleet.at(2)));
+    QVERIFY(!unitLog.contains(QStringLiteral("Device IP: ") + fleet.at(3)));
+}
+
+void TestFirmwarePageFleet::oneFailingUnitAmongThem()
+{
+    const QString path = image(QStringLiteral("fleet-fail"), QStringLiteral("2.0.2"));
+    const QStringList units = QStringList(fleet.mid(0, 4)) << failingUnit;
+    QVERIFY(m_lab->tick(units));
+    QCheckBox* canary = m_lab->window->firmwarePage().canaryBox();
+    QVERIFY(canary->isChecked());
+    QTest::mouseClick(canary, Qt::LeftButton);
+    QVERIFY(!canary->isChecked());
+    m_lab->choose(1, path);
+    QElapsedTimer clock;
+    clock.start();
+    QVERIFY(m_lab->upgrade(1, runBoundMs));
+    qInfo("5 units, one failing: %lld ms", clock.elapsed());
+
+    QCOMPARE(m_lab->lastBox().kind, QStringLiteral("critical"));
+    const QString text = m_lab->lastBox().text;
+    QVERIFY2(text.startsWith(failureText), qPrintable(text));
+    const int bad = rowOfUnit(failingUnit);
+    QVERIFY(bad >= 0);
+    QCOMPARE(stepOf(bad), QStringLiteral("failed"));
+    QTableWidget* table = m_lab->window->firmwarePage().resultsTable()->table();
+    QVERIFY2(table->item(bad, FleetResultsTable::columnMessage)->text().contains(QStringLiteral("CRITICAL")),
+             qPrintable(table->item(bad, FleetResultsTable::columnMessage)->text()));
+    QVERIFY2(text.contains(failingUnit + QStringLiteral(": failed (CRITICAL: module is in ON mode!")),
+             qPrintable(text));
+    for (const QString& ip : fleet.mid(0, 4)) {
+        QCOMPARE(stepOf(rowOfUnit(ip)), QStringLiteral("done"));
+        QCOMPARE(m_lab->firmwareShown(ip), QStringLiteral("2.0.2"));
+        QVERIFY2(text.contains(ip + QStringLiteral(": upgraded; version before 2.0.1, after 2.0.2")) ||
+                     text.contains(ip + QStringLiteral(": upgraded; version before 1.0.00, after 2.0.2")),
+                 qPrintable(text));
+    }
+    QVERIFY(m_lab->windowEnabled());
+}
+
+void TestFirmwarePageFleet::cancelWithUnitsInFlight()
+{
+    // A supply that is installing cannot be stopped: long enough a wait for its slow install to end.
+    FirmwarePacing pacing = FirmwarePacing::current();
+    pacing.installWaitMs = 3000;
+    FirmwarePacing::setCurrent(pacing);
+    AppSettings().setParallelUpgrades(2);
+    const QString path = image(QStringLiteral("fleet-cancel"), QStringLiteral("2.0.3"));
+    QVERIFY(m_lab->tick(slowFleet));
+    QCheckBox* canary = m_lab->window->firmwarePage().canaryBox();
+    QTest::mouseClick(canary, Qt::LeftButton);
+    QVERIFY(!canary->isChecked());
+    m_lab->choose(1, path);
+    const int boxes = m_lab->prompts->boxes.size();
+    QTest::mouseClick(m_lab->child<QPushButton>("updateFwBtn"), Qt::LeftButton);
+    FleetResultsTable* results = m_lab->window->firmwarePage().resultsTable();
+    QTRY_VERIFY_WITH_TIMEOUT(results->step(0) != FleetRun::Step::Waiting && results->step(1) != FleetRun::Step::Waiting,
+                             10000);
+    QPushButton* cancel = m_lab->child<QPushButton>("cancelFwBtn");
+    QVERIFY(cancel->isEnabled());
+    QTest::mouseClick(cancel, Qt::LeftButton);
+    QVERIFY(!cancel->isEnabled());
+    QVERIFY(QTest::qWaitFor(
+        [&] { return m_lab->prompts->boxes.size() > boxes && !m_lab->window->firmwarePage().upgradeRunning(); },
+        runBoundMs));
+
+    QCOMPARE(m_lab->lastBox().kind, QStringLiteral("warning"));
+    QVERIFY2(m_lab->lastBox().text.startsWith(cancelText), qPrintable(m_lab->lastBox().text));
+    // Only the two in flight ever had a worker; each ended at a safe point.
+    QCOMPARE(m_lab->recorder.runs().size(), 2);
+    for (const WorkerRecorder::Run& run : m_lab->recorder.runs())
+        QCOMPARE(run.finalSignals(), 1);
+    for (int row = 0; row < 2; ++row)
+        QVERIFY2(stepOf(row) == QStringLiteral("done") || stepOf(row) == QStringLiteral("cancelled"),
+                 qPrintable(stepOf(row)));
+    for (int row = 2; row < slowFleet.size(); ++row)
+        QCOMPARE(stepOf(row), QStringLiteral("cancelled"));
+    QVERIFY2(m_lab->log().contains(QStringLiteral(
+                 "Cancel: every unit in flight stops at its next safe point; no further unit is started.")),
+             qPrintable(m_lab->log()));
+    QTRY_VERIFY(m_lab->windowEnabled());
+}
+
+QTEST_MAIN(TestFirmwarePageFleet)
+#include "tst_firmwarepage_fleet.moc"

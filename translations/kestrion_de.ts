@@ -295,6 +295,13 @@ Zwei Netzwerkteilnehmer unter einer Adresse sind beide nicht zuverlässig erreic
         <source>%1 of %2 units shown</source>
         <translation>%1 von %2 Geräten angezeigt</translation>
     </message>
+    <message numerus="yes">
+        <source>%n missing</source>
+        <translation>
+            <numerusform>%n fehlt</numerusform>
+            <numerusform>%n fehlen</numerusform>
+        </translation>
+    </message>
 </context>
 <context>
     <name>DeviceTable</name>
@@ -305,6 +312,10 @@ Zwei Netzwerkteilnehmer unter einer Adresse sind beide nicht zuverlässig erreic
     <message>
         <source>Apply F&amp;ilter</source>
         <translation>&amp;Filter anwenden</translation>
+    </message>
+    <message>
+        <source>%1 (%2)</source>
+        <translation>%1 (%2)</translation>
     </message>
 </context>
 <context>
@@ -1393,6 +1404,17 @@ Geben Sie dem Gerät zuerst eine Adresse im Subnetz einer ausgewählten Schnitts
     </message>
 </context>
 <context>
+    <name>MissingUnitsView</name>
+    <message>
+        <source>Show &amp;Missing Units</source>
+        <translation>Fehlende &amp;Geräte anzeigen</translation>
+    </message>
+    <message>
+        <source>Units that answered the scan before and not the last one, greyed at the end of the table</source>
+        <translation>Geräte, die auf die vorletzte Suche geantwortet haben und nicht auf die letzte, grau am Ende der Tabelle</translation>
+    </message>
+</context>
+<context>
     <name>NetworkChangeJournal</name>
     <message>
         <source>The change of %1 is sent but not recorded in the journal: %2</source>
@@ -1592,6 +1614,25 @@ Geben Sie dem Gerät zuerst eine Adresse im Subnetz einer ausgewählten Schnitts
     <message>
         <source>the file holds no data records</source>
         <translation>Die Datei enthält keine Datensätze</translation>
+    </message>
+</context>
+<context>
+    <name>ScanChanges</name>
+    <message>
+        <source>New since the last scan (%1)</source>
+        <translation>Neu seit der letzten Suche (%1)</translation>
+    </message>
+    <message>
+        <source>Changed since the last scan (%1):</source>
+        <translation>Geändert seit der letzten Suche (%1):</translation>
+    </message>
+    <message>
+        <source>not seen since %1</source>
+        <translation>nicht gesehen seit %1</translation>
+    </message>
+    <message>
+        <source>Did not answer this scan; the scan of %1 found it. It cannot be configured or upgraded until it answers again.</source>
+        <translation>Hat auf diese Suche nicht geantwortet; die Suche vom %1 hat es gefunden. Es kann erst wieder konfiguriert oder aktualisiert werden, wenn es antwortet.</translation>
     </message>
 </context>
 <context>

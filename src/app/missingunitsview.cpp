@@ -13,8 +13,8 @@ MissingUnitsView::MissingUnitsView(QMenu& viewMenu, DeviceTable& table, AppSetti
 {
     m_action->setObjectName(QStringLiteral("actionShow_Missing_Units"));
     m_action->setCheckable(true);
-    m_action->setToolTip(tr("List the units that answered the scan before the last one and not the last one, "
-                            "greyed at the end of the table"));
+    m_action->setToolTip(
+        tr("Units that answered the scan before and not the last one, greyed at the end of the table"));
     viewMenu.addAction(m_action);
     const bool shown = m_settings.value(QLatin1String(settingsKey), true).toBool();
     m_action->setChecked(shown);

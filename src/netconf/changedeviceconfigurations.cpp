@@ -50,14 +50,23 @@ bool isHexDigit(QChar c)
            (c >= QLatin1Char('A') && c <= QLatin1Char('F'));
 }
 
-void sleepBetweenBroadcasts()
-{
-    QThread::msleep(changeNetworkConfiguration::broadcastPauseMs);
-}
-
 } // namespace
 
-changeNetworkConfiguration::changeNetworkConfiguration(QObject* parent) : QObject(parent) {}
+changeNetworkConfiguration::changeNetworkConfiguration(QObject* parent)
+    : QObject(parent), m_pause([](unsigned long milliseconds) { QThread::msleep(milliseconds); })
+{}
+
+void changeNetworkConfiguration::send(QUdpSocket& socket, const QByteArray& datagram, const QHostAddress& target,
+                                      quint16 port)
+{
+    socket.writeDatagram(datagram, target, port);
+    ++m_sentDatagrams;
+}
+
+void changeNetworkConfiguration::pauseBetweenBroadcasts()
+{
+    m_pause(broadcastPauseMs);
+}
 
 QByteArray changeNetworkConfiguration::buildConfigurationPacket(const QByteArray& mac, ushort port, uint ip, uint mask,
                                                                 uint gateway, uint dhcp)
@@ -98,7 +107,7 @@ void changeNetworkConfiguration::configureDeviceUnicast(const QHostAddress& targ
         return;
     QUdpSocket socket;
     // No answer is expected: the caller rescans to see whether the unit moved.
-    socket.writeDatagram(packet, target, port::discovery);
+    send(socket, packet, target, port::discovery);
 }
 
 void changeNetworkConfiguration::configureDeviceBroadcast(const QByteArray& mac, ushort port, uint ip, uint mask,
@@ -117,11 +126,11 @@ void changeNetworkConfiguration::configureDeviceBroadcast(const QByteArray& mac,
         if (!socket.bind(QHostAddress(interface.ip), port::discovery,
                          QAbstractSocket::ShareAddress | QAbstractSocket::ReuseAddressHint))
             continue;
-        socket.writeDatagram(packet, QHostAddress::Broadcast, port::discovery);
-        sleepBetweenBroadcasts();
-        socket.writeDatagram(xportPacket, QHostAddress::Broadcast, port::lantronix);
+        send(socket, packet, QHostAddress::Broadcast, port::discovery);
+        pauseBetweenBroadcasts();
+        send(socket, xportPacket, QHostAddress::Broadcast, port::lantronix);
         socket.close();
-        sleepBetweenBroadcasts();
+        pauseBetweenBroadcasts();
     }
 }
 

@@ -12,7 +12,10 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
+
 class QTextStream;
+class QUdpSocket;
 
 // Sends new network settings to instruments (addressed by MAC inside the
 // datagram, so a unit whose present address is unreachable still takes them)
@@ -28,7 +31,14 @@ public:
     // The XPort needs a moment between the two datagrams of one interface.
     static constexpr unsigned long broadcastPauseMs = 5;
 
+    // How the sender waits between datagrams; tests hand in one that notes what was asked.
+    using Pause = std::function<void(unsigned long milliseconds)>;
+
     explicit changeNetworkConfiguration(QObject* parent = nullptr);
+
+    void setPause(Pause pause) { m_pause = std::move(pause); }
+    // How many datagrams this sender has handed to the network so far.
+    int sentDatagrams() const { return m_sentDatagrams; }
 
     static QByteArray buildConfigurationPacket(const QByteArray& mac, ushort port, uint ip, uint mask, uint gateway,
                                                uint dhcp);
@@ -61,6 +71,11 @@ private:
     QString refusalReason(const QString& mac, ushort port, uint ip, uint mask, uint gateway,
                           const QStringList& addressTexts = {}) const;
 
+    void send(QUdpSocket& socket, const QByteArray& datagram, const QHostAddress& target, quint16 port);
+    void pauseBetweenBroadcasts();
+
     QList<interfaces_t> m_interfaces;
     QString m_lastError;
+    Pause m_pause;
+    int m_sentDatagrams = 0;
 };

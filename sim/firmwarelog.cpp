@@ -97,6 +97,22 @@ void FirmwareLog::reboot(const QString& version)
                   {QStringLiteral("fw"), version}});
 }
 
+void FirmwareLog::upgradeBegins(const QString& peer)
+{
+    m_log->event({{QStringLiteral("event"), QStringLiteral("upgrade")},
+                  {QStringLiteral("unit"), m_unit},
+                  {QStringLiteral("phase"), QStringLiteral("begin")},
+                  {QStringLiteral("src"), peer}});
+}
+
+void FirmwareLog::upgradeEnds(const QString& peer)
+{
+    m_log->event({{QStringLiteral("event"), QStringLiteral("upgrade")},
+                  {QStringLiteral("unit"), m_unit},
+                  {QStringLiteral("phase"), QStringLiteral("end")},
+                  {QStringLiteral("src"), peer}});
+}
+
 void FirmwareLog::problem(const QString& text)
 {
     m_log->problem(m_unit, text);

@@ -26,6 +26,9 @@ public:
     void refused(const QByteArray& command, const QString& reason);
     void flash(int lines, int refused, const QList<FlashMemory::Region>& regions);
     void reboot(const QString& version);
+    // One upgrade of the unit begins (a connection to its upload port) or ends (that connection closed).
+    void upgradeBegins(const QString& peer);
+    void upgradeEnds(const QString& peer);
     void problem(const QString& text);
 
 private:

@@ -37,6 +37,7 @@ UploadSession::UploadSession(QTcpSocket* socket, FirmwareServices* unit)
     m_socket->setParent(this);
     m_peer = QStringLiteral("%1:%2").arg(socket->peerAddress().toString()).arg(socket->peerPort());
     m_unit->log().connected(FirmwareServices::kUploadPort, m_peer);
+    m_unit->log().upgradeBegins(m_peer);
     m_quiet->setSingleShot(true);
     m_quiet->setInterval(m_unit->config().upload.quietMs);
     connect(m_quiet, &QTimer::timeout, this, [this] { complete(kEndQuiet); });
@@ -173,5 +174,6 @@ void UploadSession::onDisconnected()
     complete(kEndClosed);
     m_state = State::Done;
     m_report->stop();
+    m_unit->log().upgradeEnds(m_peer);
     deleteLater();
 }

@@ -117,6 +117,12 @@ void XportModule::resetTunnel()
 
 void XportModule::saveAndRestart(int baud)
 {
+    // The module is taken for an upgrade from the switch to the programming speed until it is back at its
+    // normal one: a test reads from these lines that no two upgrades went through one module at once.
+    if (baud == m_config.module.programmingBaud && m_baud != baud)
+        note(QStringLiteral("upgrade"), {{QStringLiteral("phase"), QStringLiteral("begin")}});
+    else if (baud == m_config.module.normalBaud && m_baud != baud)
+        note(QStringLiteral("upgrade"), {{QStringLiteral("phase"), QStringLiteral("end")}});
     m_savedBaud = baud;
     // Nobody may connect between the end of one connection and the end of the next.
     for (TcpService* service : m_services)

@@ -6,6 +6,7 @@
 #include "cli/clicontext.h"
 #include "cli/cliexit.h"
 #include "cli/cliscanner.h"
+#include "cli/cliupgradefleet.h"
 #include "cli/cliupgradereport.h"
 #include "cli/cliupgraderun.h"
 #include "firmware/dspprogmode.h"
@@ -32,6 +33,17 @@ constexpr auto timeoutOption = "timeout";
 constexpr auto jsonOption = "json";
 constexpr auto forceOption = "force";
 constexpr auto dspOption = "dsp";
+constexpr auto parallelOption = "parallel";
+constexpr auto canaryOption = "canary";
+constexpr auto noCanaryOption = "no-canary";
+constexpr auto maxFailuresOption = "max-failures";
+// The range of the window's own settings of a fleet run.
+constexpr int minParallel = 1;
+constexpr int maxParallel = AppSettings::maxParallelUpgrades;
+constexpr int minMaxFailures = 1;
+constexpr int maxMaxFailures = AppSettings::maxMaxFailures;
+// A run of more units than this tries the first one alone, unless told otherwise.
+constexpr int canaryAboveUnits = 4;
 // The range of the window's own time-out setting.
 constexpr int minTimeoutMs = 1;
 constexpr int maxTimeoutMs = 999000;
@@ -54,23 +66,29 @@ QString CliUpgradeCommand::synopsis() const
 
 QString CliUpgradeCommand::summary() const
 {
-    return tr("Upgrade the firmware of instruments, one after another, as the firmware page does");
+    return tr("Upgrade the firmware of instruments, several at once, as the firmware page does");
 }
 
 QString CliUpgradeCommand::description() const
 {
     return tr("Scans for every instrument named by --mac (each must answer), checks them against the firmware "
-              "page's selection rules (one catalog code per run, a motor driver only alone, no current "
-              "transducers, only families with a firmware procedure) and upgrades them one after another, in the order "
-              "given, with the page's own upgrade "
-              "procedures; the first failure stops the sequence. The file is read whole before anything is sent: a "
+              "page's selection rules (one catalog code per run, no current transducers, only families with a "
+              "firmware procedure; a motor driver only alone unless several run at once, and then each behind a "
+              "module of its own) and upgrades them in the order given, up to --parallel at once, with the page's "
+              "own upgrade procedures. Two upgrades never reach one unit or one module at the same time. A failed "
+              "unit does not stop the others; once --max-failures units have failed no further unit starts and "
+              "those in flight finish. With --canary the first unit is upgraded alone, and the others only when "
+              "a rescan shows it reporting a new version. SIGTERM or Ctrl+C stops the units in flight at their "
+              "next safe point and starts no other. The file is read whole before anything is sent: a "
               "damaged file, or one whose content is not of the kind the instruments take (without --force), is "
               "refused. After the run the upgraded instruments are scanned again and their versions before and "
               "after printed. With --ip the address is upgraded without a scan "
               "and without identification, by the power-supply procedure, as the page's manual address is (for a "
               "supply in recovery mode). Every device has its own time-out, after which the upgrade is asked to "
               "stop; only the power-supply procedure stops early, the others end on their own bounded waits. Log "
-              "lines go to standard output, a progress bar to standard error when it is a terminal.");
+              "lines go to standard output, each opened by the unit's MAC when several run at once; a progress "
+              "bar goes to standard error when it is a terminal. The exit status is 1 when any unit was not "
+              "upgraded.");
 }
 
 CliCommand::ScanOptions CliUpgradeCommand::scanOptions() const
@@ -101,6 +119,25 @@ void CliUpgradeCommand::addOptions(QCommandLineParser& parser)
                       tr("The motor-driver DSP the file is for: communication or control (default: the file's name "
                          "says, by \"Kolvex_Communication_DSP\" or \"Kolvex_Control_DSP\")."),
                       tr("DSP")});
+    parser.addOption({option(parallelOption),
+                      tr("How many units are upgraded at once (%1 to %2; default: the saved setting, else %3); 1 "
+                         "upgrades them one after another.")
+                          .arg(minParallel)
+                          .arg(maxParallel)
+                          .arg(AppSettings::defaultParallelUpgrades),
+                      tr("N")});
+    parser.addOption({option(canaryOption),
+                      tr("Upgrade the first unit alone, and the others only when a rescan shows it reporting a new "
+                         "version (the default with more than %1 units).")
+                          .arg(canaryAboveUnits)});
+    parser.addOption({option(noCanaryOption), tr("Start the units without upgrading one first.")});
+    parser.addOption({option(maxFailuresOption),
+                      tr("Start no further unit once this many have failed (%1 to %2; default: the saved setting, "
+                         "else %3).")
+                          .arg(minMaxFailures)
+                          .arg(maxMaxFailures)
+                          .arg(AppSettings::defaultMaxFailures),
+                      tr("N")});
 }
 
 QString CliUpgradeCommand::takeArguments(const QCommandLineParser& parser)
@@ -115,6 +152,8 @@ QString CliUpgradeCommand::takeArguments(const QCommandLineParser& parser)
         problem = takeTimeout(parser);
     if (problem.isEmpty())
         problem = takeDsp(parser);
+    if (problem.isEmpty())
+        problem = takeFleetOptions(parser);
     m_json = parser.isSet(option(jsonOption));
     m_force = parser.isSet(option(forceOption));
     return problem;
@@ -185,6 +224,30 @@ QString CliUpgradeCommand::takeDsp(const QCommandLineParser& parser)
     return {};
 }
 
+QString CliUpgradeCommand::takeFleetOptions(const QCommandLineParser& parser)
+{
+    if (parser.isSet(option(canaryOption)) && parser.isSet(option(noCanaryOption)))
+        return tr("--canary and --no-canary do not go together");
+    if (parser.isSet(option(canaryOption)) || parser.isSet(option(noCanaryOption)))
+        m_canary = parser.isSet(option(canaryOption));
+    AppSettings settings(AppSettings::MissingKeys::LeaveFileAlone);
+    m_parallel = qBound(minParallel, settings.getParallelUpgrades(), maxParallel);
+    m_maxFailures = qBound(minMaxFailures, settings.getMaxFailures(), maxMaxFailures);
+    QString problem;
+    if (parser.isSet(option(parallelOption)))
+        problem = cliArguments::checkNumber(QStringLiteral("--parallel"), parser.value(option(parallelOption)),
+                                            minParallel, maxParallel, m_parallel);
+    if (problem.isEmpty() && parser.isSet(option(maxFailuresOption)))
+        problem = cliArguments::checkNumber(QStringLiteral("--max-failures"), parser.value(option(maxFailuresOption)),
+                                            minMaxFailures, maxMaxFailures, m_maxFailures);
+    return problem;
+}
+
+bool CliUpgradeCommand::canaryFor(int unitCount) const
+{
+    return m_canary.value_or(unitCount > canaryAboveUnits);
+}
+
 // Before anything is sent: the file's kind must be the one the units take (or --force), and the file
 // must be sound throughout. `code` empty stands for the manual address.
 int CliUpgradeCommand::checkImage(CliContext& context, const QString& code)
@@ -226,12 +289,22 @@ int CliUpgradeCommand::run(CliContext& context)
         status = checkImage(context, devices.first().code);
     if (status != cliExit::success)
         return status;
-    for (const Device_t& device : devices) {
-        runs.push_back(std::make_unique<CliUpgradeRun>(device, QString(), m_file, m_timeoutMs));
-        runs.back()->setAcceptOtherImageKind(m_acceptOtherImageKind);
-        runs.back()->setMotorDriverDsp(m_dsp);
-    }
-    return upgradeInTurn(context, runs, upgraded);
+    return upgradeFleet(context, devices);
+}
+
+int CliUpgradeCommand::upgradeFleet(CliContext& context, const QList<Device_t>& devices) const
+{
+    CliUpgradeReport report(context.out(), context.err(), m_json, isatty(fileno(stderr)) == 1);
+    CliUpgradeFleet::Settings settings;
+    settings.file = m_file;
+    settings.timeoutMs = m_timeoutMs;
+    settings.acceptOtherImageKind = m_acceptOtherImageKind;
+    settings.dsp = m_dsp;
+    settings.options.parallel = m_parallel;
+    settings.options.canary = canaryFor(devices.size());
+    settings.options.maxFailures = m_maxFailures;
+    settings.options.timeoutMs = m_timeoutMs;
+    return CliUpgradeFleet(context, report, settings).run(devices);
 }
 
 // A rescan after the run: only a unit that now reports another version shows that it took the firmware.
@@ -269,7 +342,7 @@ int CliUpgradeCommand::findDevices(CliContext& context, QList<Device_t>& devices
                           .arg(missing.join(QStringLiteral(", "))));
         return cliExit::nothingFound;
     }
-    const QString problem = UpgradeSelection::selectionProblem(devices);
+    const QString problem = UpgradeSelection::selectionProblem(devices, m_parallel);
     if (!problem.isEmpty()) {
         context.error(problem + tr("; nothing was sent"));
         return cliExit::badUsage;
@@ -295,7 +368,7 @@ int CliUpgradeCommand::upgradeInTurn(CliContext& context, const Runs& runs, QLis
         report.failed(run.name(), reason);
         QStringList left;
         for (int j = i + 1; j < count; ++j) {
-            report.skipped(runs.at(size_t(j))->name());
+            report.skipped(runs.at(size_t(j))->name(), tr("an earlier upgrade failed"));
             left << runs.at(size_t(j))->name();
         }
         if (!left.isEmpty())

@@ -53,7 +53,13 @@ void CliUpgradeReport::log(const QString& device, const QString& text)
 
 void CliUpgradeReport::progress(const QString& device, int value)
 {
-    m_bar = nextProgress(m_bar, value);
+    progressAt(device, nextProgress(m_bar, value));
+}
+
+void CliUpgradeReport::progressAt(const QString& device, int position)
+{
+    m_bar = position;
+    m_device = device;
     if (m_json)
         event(QStringLiteral("progress"), device, {{QStringLiteral("value"), m_bar}});
     drawBar();
@@ -77,10 +83,10 @@ void CliUpgradeReport::failed(const QString& device, const QString& reason)
     m_err.flush();
 }
 
-void CliUpgradeReport::skipped(const QString& device)
+void CliUpgradeReport::skipped(const QString& device, const QString& reason)
 {
     if (m_json)
-        event(QStringLiteral("skipped"), device, {{QStringLiteral("reason"), tr("an earlier upgrade failed")}});
+        event(QStringLiteral("skipped"), device, {{QStringLiteral("reason"), reason}});
 }
 
 void CliUpgradeReport::verified(const UpgradeVerification& verification)

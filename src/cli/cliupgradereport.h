@@ -25,9 +25,12 @@ public:
     void start(const QString& device, const QString& ip, int index, int count, const QString& file);
     void log(const QString& device, const QString& text);
     void progress(const QString& device, int value);
+    // The bar at a position already worked out by nextProgress() (a fleet run's batched progress).
+    void progressAt(const QString& device, int position);
     void done(const QString& device);
     void failed(const QString& device, const QString& reason);
-    void skipped(const QString& device);
+    // A unit that was never started, and why.
+    void skipped(const QString& device, const QString& reason);
     // What the rescan after the run says of an upgraded unit's version.
     void verified(const UpgradeVerification& verification);
 

@@ -190,7 +190,7 @@ void FleetRun::onUnitFinished(int index, const UpgradeOutcome& outcome)
     setStep(index, outcome.succeeded() ? Step::Done : stopped ? Step::Cancelled : Step::Failed);
     emit unitFinished(index, outcome);
     if (m_options.maxFailures > 0 && m_failedCount >= m_options.maxFailures && hasWaitingUnits())
-        halt(tr("%n unit(s) failed: no further unit was started", nullptr, m_failedCount));
+        halt(tr("the failure limit (%1) was reached: no further unit was started").arg(m_options.maxFailures));
     if (m_canaryPending && index == 0) {
         checkCanary(index);
         return;

@@ -5,6 +5,9 @@
 #include "model/device.h"
 
 #include <QFileInfo>
+#include <QStringList>
+
+#include <algorithm>
 
 std::optional<FirmwareImageKind> UpgradeSelection::imageKindFor(const QString& code)
 {
@@ -35,6 +38,29 @@ QString UpgradeSelection::selectionProblem(const QList<Device_t>& units)
         if (unit.code != units.first().code)
             return tr("one catalog code per run: %1 is %2, %3 is %4")
                 .arg(units.first().mac, units.first().code, unit.mac, unit.code);
+    }
+    return {};
+}
+
+QString UpgradeSelection::selectionProblem(const QList<Device_t>& units, int parallel)
+{
+    const bool motorDrivers = units.size() > 1 && std::all_of(units.cbegin(), units.cend(), [](const Device_t& unit) {
+                                  return device::isKolvex(unit.code);
+                              });
+    if (!motorDrivers || parallel <= 1)
+        return selectionProblem(units);
+    // Two upgrades through one module would share its one tunnel.
+    QStringList addresses;
+    for (const Device_t& unit : units) {
+        const QString problem = selectionProblem(QList<Device_t>{unit});
+        if (!problem.isEmpty())
+            return problem;
+        if (unit.code != units.first().code)
+            return tr("one catalog code per run: %1 is %2, %3 is %4")
+                .arg(units.first().mac, units.first().code, unit.mac, unit.code);
+        if (addresses.contains(unit.ip))
+            return tr("%1 is behind the same module as another selected motor driver").arg(unit.mac);
+        addresses << unit.ip;
     }
     return {};
 }

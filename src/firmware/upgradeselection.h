@@ -27,6 +27,9 @@ public:
     // have none), they share one catalog code, and a motor driver goes alone; else why not. The page lets
     // only such a selection be ticked, the command line refuses any other.
     static QString selectionProblem(const QList<Device_t>& units);
+    // The same, for a run that upgrades up to `parallel` units at once: with more than one, several motor
+    // drivers of one code may go together, each behind a module of its own.
+    static QString selectionProblem(const QList<Device_t>& units, int parallel);
     // The kind a manually typed address takes: it is upgraded by the power-supply procedure.
     static FirmwareImageKind manualImageKind() { return FirmwareImageKind::PowerSupplyImage; }
 

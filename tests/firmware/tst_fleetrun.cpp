@@ -183,10 +183,14 @@ void TestFleetRun::runsUpToParallelAtOnce()
     FleetRun::Options options;
     options.parallel = parallel;
     FleetRun run(supplies(12), factory(ledger, {}, 60), options);
+    int scheduledPeak = 0;
+    connect(&run, &FleetRun::unitStarted, this, [&] { scheduledPeak = qMax(scheduledPeak, run.runningCount()); });
     QVERIFY(runToEnd(run));
     QCOMPARE(run.finishedCount(), 12);
     QCOMPARE(run.failedCount(), 0);
-    QCOMPARE(ledger.peak, expectedPeak);
+    QCOMPARE(scheduledPeak, expectedPeak);
+    // The threads themselves never overlap more; how many did at once depends on the machine's load.
+    QVERIFY(ledger.peak <= expectedPeak);
     QVERIFY(!ledger.overlap);
     for (int i = 0; i < run.unitCount(); ++i)
         QCOMPARE(run.unitResult(i).step, FleetRun::Step::Done);
@@ -202,10 +206,13 @@ void TestFleetRun::oneModuleOneUpgradeAtATime()
     FleetRun::Options options;
     options.parallel = 4;
     FleetRun run(units, factory(ledger), options);
+    QList<int> startOrder;
+    connect(&run, &FleetRun::unitStarted, this, [&](int index) { startOrder << index; });
     QVERIFY(runToEnd(run));
     QCOMPARE(run.finishedCount(), 4);
     QVERIFY(!ledger.overlap);
-    QCOMPARE(ledger.peak, 2);
+    QVERIFY(ledger.peak <= 2);
+    QCOMPARE(startOrder.mid(0, 2), (QList<int>{0, 3}));
 }
 
 void TestFleetRun::failureDoesNotStopTheOthers()

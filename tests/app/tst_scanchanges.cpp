@@ -5,9 +5,11 @@
 // of another one's link is pulled (kc1 goes down) and a third one's link is plugged in (kc2 comes up).
 // The new unit's row is marked, the moved one's tool tip names the old and the new address, the unit
 // that went away follows greyed at the end, "not seen since" the first scan, out of reach of every
-// action and of the count of units shown, and the View menu's switch hides it, remembered.
+// action and of the count of units shown, and the View menu's switch hides it, remembered. The command
+// line's scan and the window's take turns as each other's baseline.
 #include "app/devicetableitem.h"
 #include "app/mainwindow.h"
+#include "cli/clirunner.h"
 #include "common/fakeprompts.h"
 #include "common/simlog.h"
 #include "common/testhome.h"
@@ -22,6 +24,9 @@
 #include <QCheckBox>
 #include <QFile>
 #include <QHeaderView>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -53,6 +58,7 @@ private slots:
     void rescanShowsWhatChanged();
     void missingUnitStaysLastAndOutOfReach();
     void viewSwitchHidesMissingUnitsAndIsKept();
+    void commandLineAndWindowShareTheLastScan();
 
 private:
     bool setLink(const char* link, bool up);
@@ -321,6 +327,33 @@ void TestScanChanges::viewSwitchHidesMissingUnitsAndIsKept()
     QVERIFY(!table()->isRowHidden(row));
     QVERIFY2(table()->item(row, MainWindow::columnIp)->text() == QStringLiteral("10.77.22.13"),
              qPrintable(table()->item(row, MainWindow::columnIp)->text()));
+}
+
+void TestScanChanges::commandLineAndWindowShareTheLastScan()
+{
+    const QStringList cliScan{"scan", "--diff", "--json", "--time", "1500"};
+    // Against the window's scan, the lab as the window left it has not changed.
+    const CliRunner::Result same = CliRunner::run(cliScan, m_home.path());
+    QVERIFY2(same.finished && same.exitCode == 0, same.err.constData());
+    const QJsonObject unchanged = QJsonDocument::fromJson(same.out).object().value("difference").toObject();
+    QVERIFY2(!unchanged.value("previousScan").isNull(), same.out.constData());
+    for (const char* part : {"added", "removed", "changed"})
+        QVERIFY2(unchanged.value(part).toArray().isEmpty(), same.out.constData());
+
+    QVERIFY(setLink(pluggedLink, true));
+    const CliRunner::Result added = CliRunner::run(cliScan, m_home.path());
+    QVERIFY2(added.finished && added.exitCode == 0, added.err.constData());
+    const QJsonArray found =
+        QJsonDocument::fromJson(added.out).object().value("difference").toObject().value("added").toArray();
+    QCOMPARE(found.size(), 1);
+    QCOMPARE(found.first().toObject().value("MAC").toString(), newMac);
+
+    // The command line's scan is the window's baseline now: the unit it found is no news to the window.
+    scan(4);
+    QCOMPARE(m_window->deviceTable().missingRowCount(), 0);
+    for (int row = 0; row < table()->rowCount(); ++row)
+        QCOMPARE(table()->item(row, MainWindow::columnGroup)->toolTip(), QString());
+    QCOMPARE(shownCount(), QStringLiteral("4 of 4 units shown"));
 }
 
 QTEST_MAIN(TestScanChanges)

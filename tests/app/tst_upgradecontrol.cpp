@@ -91,6 +91,8 @@ void TestUpgradeControl::initTestCase()
         QSKIP("runs only inside the namespace harness");
     AppSettings settings;
     settings.setResponseTimeout(300);
+    // Cancel and the end box of one unit after another; units at once are tst_firmwarepage_fleet's.
+    settings.setParallelUpgrades(1);
     settings.sync();
 }
 

@@ -54,6 +54,8 @@ void TestUpgradeControlLab::initTestCase()
     qputenv("XDG_DATA_HOME", QFile::encodeName(m_home.path() + QStringLiteral("/.local/share")));
     if (qEnvironmentVariableIsEmpty("KESTRION_TOOL_NS") || !SimLog::available())
         QSKIP("runs only inside the namespace harness");
+    // Cancel of one unit after another; units at once are tst_firmwarepage_fleet's.
+    AppSettings().setParallelUpgrades(1);
 }
 
 void TestUpgradeControlLab::init()

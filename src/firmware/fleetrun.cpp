@@ -381,6 +381,7 @@ FleetRun::Step FleetRun::stepForMessage(Step current, const QString& message)
         {QT_TRANSLATE_NOOP("firmwareUpgrade", "Programming Device memory..."), Step::Writing},
         {QT_TRANSLATE_NOOP("firmwareUpgrade", "Load Bootloader..."), Step::Erasing},
         {QT_TRANSLATE_NOOP("firmwareUpgrade", "Program..."), Step::Writing},
+        {QT_TRANSLATE_NOOP("firmwareUpgrade", "Set Baudrate to 921600..."), Step::Restoring},
         {QT_TRANSLATE_NOOP("firmwareUpgrade", "Restoring the module: serial speed back to 921600..."), Step::Restoring},
         {QT_TRANSLATE_NOOP("firmwareUpgrade", "Restoring the module: pins back to normal operation..."),
          Step::Restoring},

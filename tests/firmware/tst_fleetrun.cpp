@@ -374,6 +374,7 @@ void TestFleetRun::stepsFollowTheLog_data()
     QTest::newRow("bootloader") << "Load Bootloader..." << FleetRun::Step::Erasing;
     QTest::newRow("program") << "Program..." << FleetRun::Step::Writing;
     QTest::newRow("restore") << "Restoring the module: serial speed back to 921600..." << FleetRun::Step::Restoring;
+    QTest::newRow("back to speed") << "Set Baudrate to 921600..." << FleetRun::Step::Restoring;
     QTest::newRow("other line") << "Done!" << FleetRun::Step::Uploading;
 }
 

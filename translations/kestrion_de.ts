@@ -721,6 +721,69 @@ Zwei Netzwerkteilnehmer unter einer Adresse sind beide nicht zuverlässig erreic
     </message>
 </context>
 <context>
+    <name>FleetRun</name>
+    <message>
+        <source>the upgrade was cancelled</source>
+        <translation>das Upgrade wurde abgebrochen</translation>
+    </message>
+    <message>
+        <source>the failure limit (%1) was reached: no further unit was started</source>
+        <translation>die Fehlergrenze (%1) ist erreicht: kein weiteres Gerät wurde gestartet</translation>
+    </message>
+    <message>
+        <source>the first unit, %1, was not upgraded: the others were left alone</source>
+        <translation>das erste Gerät, %1, wurde nicht aktualisiert: die anderen blieben unberührt</translation>
+    </message>
+    <message>
+        <source>the first unit, %1, did not answer the rescan after its upgrade: the others were left alone</source>
+        <translation>das erste Gerät, %1, hat auf die erneute Suche nach seinem Upgrade nicht geantwortet: die anderen blieben unberührt</translation>
+    </message>
+    <message>
+        <source>the first unit, %1, still reports version %2 after its upgrade: the others were left alone</source>
+        <translation>das erste Gerät, %1, meldet nach seinem Upgrade noch Version %2: die anderen blieben unberührt</translation>
+    </message>
+    <message>
+        <source>waiting</source>
+        <translation>wartet</translation>
+    </message>
+    <message>
+        <source>identifying</source>
+        <translation>identifiziert</translation>
+    </message>
+    <message>
+        <source>uploading</source>
+        <translation>lädt hoch</translation>
+    </message>
+    <message>
+        <source>installing</source>
+        <translation>installiert</translation>
+    </message>
+    <message>
+        <source>erasing</source>
+        <translation>löscht</translation>
+    </message>
+    <message>
+        <source>writing</source>
+        <translation>schreibt</translation>
+    </message>
+    <message>
+        <source>restoring</source>
+        <translation>stellt wieder her</translation>
+    </message>
+    <message>
+        <source>done</source>
+        <translation>fertig</translation>
+    </message>
+    <message>
+        <source>failed</source>
+        <translation>fehlgeschlagen</translation>
+    </message>
+    <message>
+        <source>cancelled</source>
+        <translation>abgebrochen</translation>
+    </message>
+</context>
+<context>
     <name>HistoryDetails</name>
     <message>
         <source>Id: %1</source>
@@ -2044,6 +2107,10 @@ Bitte wählen Sie einen kleineren Bereich.</translation>
     <message>
         <source>one catalog code per run: %1 is %2, %3 is %4</source>
         <translation>ein Katalogcode pro Durchlauf: %1 ist %2, %3 ist %4</translation>
+    </message>
+    <message>
+        <source>%1 is behind the same module as another selected motor driver</source>
+        <translation>%1 hängt am selben Modul wie ein anderer ausgewählter Motortreiber</translation>
     </message>
 </context>
 <context>

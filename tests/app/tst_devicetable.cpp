@@ -1,8 +1,10 @@
 // SPDX-FileCopyrightText: 2026 Kestrion developers
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/devicetable.h"
+#include "app/devicetableitem.h"
 #include "common/pageharness.h"
 #include "common/sampledevices.h"
+#include "journal/journaltext.h"
 #include "ui_mainwindow.h"
 
 #include <QCheckBox>
@@ -11,7 +13,8 @@
 #include <QtTest>
 
 // The device table on the window's form alone: rows, the device index of a row and the row of a
-// device whatever the sort order, the one current-device signal, and the family filter.
+// device whatever the sort order, the one current-device signal, the family filter, and the marks of
+// what changed since the scan before.
 class TestDeviceTable : public QObject
 {
     Q_OBJECT
@@ -32,8 +35,13 @@ private slots:
     void filterFollowsSelectionOnlyAfterFirstOne();
     void addressMarksFollowTheChosenInterfaces();
     void selectByMacKeepsToShownRows();
+    void changesSinceTheLastScanAreMarked();
+    void missingUnitsStayLastWhateverTheSort();
+    void missingUnitsFollowTheFiltersAndTheSwitch();
 
 private:
+    // The sample devices now; before them one had another address, one was not there and one more answered.
+    static ScanChanges sampleChanges();
     QStringList shownCodes(const PageHarness& harness) const;
 };
 
@@ -265,6 +273,106 @@ void TestDeviceTable::selectByMacKeepsToShownRows()
     QVERIFY(!harness.table.selectDeviceWithMac("02:00:00:00:99:99"));
     harness.table.widget()->setRowHidden(harness.table.rowOfDevice(indexOfCode("2100")), true);
     QVERIFY(!harness.table.selectDeviceWithMac("02:00:00:00:21:00"));
+}
+
+ScanChanges TestDeviceTable::sampleChanges()
+{
+    ScanSnapshot::Scan previous;
+    previous.taken = QDateTime(QDate(2026, 3, 4), QTime(5, 6, 7), Qt::UTC);
+    previous.devices = sampleDevices();
+    previous.devices[indexOfCode("2100")].ip = QStringLiteral("10.0.0.99");
+    previous.devices.removeAt(indexOfCode("3100"));
+    previous.devices.append(makeDevice("2200", "10.0.0.77"));
+    return ScanChanges(ScanDifference::between(previous, sampleDevices()));
+}
+
+void TestDeviceTable::changesSinceTheLastScanAreMarked()
+{
+    PageHarness harness;
+    harness.table.setScanChanges(sampleChanges());
+    harness.showDevices(sampleDevices());
+    const QTableWidget* table = harness.table.widget();
+    const int moved = harness.table.rowOfDevice(indexOfCode("2100"));
+    const QString when = JournalText::time(QDateTime(QDate(2026, 3, 4), QTime(5, 6, 7), Qt::UTC));
+    QCOMPARE(table->item(moved, DeviceTable::columnGroup)->toolTip(),
+             QString::fromUtf8("Changed since the last scan (%1):\nIP Address: 10.0.0.99 \u2192 %2")
+                 .arg(when, sampleDevices().at(indexOfCode("2100")).ip));
+    const int added = harness.table.rowOfDevice(indexOfCode("3100"));
+    QCOMPARE(table->item(added, DeviceTable::columnIp)->toolTip(),
+             QStringLiteral("New since the last scan (%1)").arg(when));
+    QVERIFY(table->item(added, DeviceTable::columnGroup)->data(Qt::DecorationRole).isValid());
+    QVERIFY(table->item(added, DeviceTable::columnGroup)->background() !=
+            table->item(moved, DeviceTable::columnGroup)->background());
+    const int same = harness.table.rowOfDevice(indexOfCode("1100"));
+    QCOMPARE(table->item(same, DeviceTable::columnGroup)->toolTip(), QString());
+    QCOMPARE(table->item(same, DeviceTable::columnGroup)->background().style(), Qt::NoBrush);
+
+    // The next fill without a comparison marks nothing and lists nothing missing.
+    harness.table.setScanChanges(ScanChanges());
+    harness.showDevices(sampleDevices());
+    QCOMPARE(harness.table.missingRowCount(), 0);
+    QCOMPARE(table->item(harness.table.rowOfDevice(indexOfCode("3100")), DeviceTable::columnIp)->toolTip(), QString());
+}
+
+void TestDeviceTable::missingUnitsStayLastWhateverTheSort()
+{
+    PageHarness harness;
+    harness.table.setScanChanges(sampleChanges());
+    harness.showDevices(sampleDevices());
+    DeviceTable& table = harness.table;
+    QCOMPARE(table.rowCount(), sampleDevices().size());
+    QCOMPARE(table.missingRowCount(), 1);
+    const int last = table.widget()->rowCount() - 1;
+    QCOMPARE(last, table.rowCount());
+    for (int column :
+         {DeviceTable::columnGroup, DeviceTable::columnModuleId, DeviceTable::columnIp, DeviceTable::columnFirmware}) {
+        for (Qt::SortOrder order : {Qt::AscendingOrder, Qt::DescendingOrder}) {
+            table.widget()->horizontalHeader()->setSortIndicator(column, order);
+            QVERIFY(table.missingUnitOfRow(last));
+            QCOMPARE(table.missingUnitOfRow(last)->device.code, QStringLiteral("2200"));
+            QCOMPARE(table.deviceIndexOfRow(last), int(DeviceTable::noDevice));
+            QVERIFY(!table.selectionBox(last));
+            for (int row = 0; row < last; ++row)
+                QVERIFY(!table.missingUnitOfRow(row));
+        }
+    }
+    const QTableWidgetItem* group = table.widget()->item(last, DeviceTable::columnGroup);
+    QVERIFY(DeviceTableItem::isMissing(*group));
+    QCOMPARE(group->flags(), Qt::NoItemFlags);
+    QVERIFY2(group->text().startsWith(QStringLiteral("Group 2200 (not seen since ")), qPrintable(group->text()));
+}
+
+void TestDeviceTable::missingUnitsFollowTheFiltersAndTheSwitch()
+{
+    PageHarness harness;
+    DeviceTable& table = harness.table;
+    QSignalSpy shown(&table, &DeviceTable::signalRowsShown);
+    table.setScanChanges(sampleChanges());
+    harness.showDevices(sampleDevices());
+    const int missing = table.rowCount();
+    table.showAllRows();
+    QCOMPARE(shown.last(), (QVariantList{sampleDevices().size(), sampleDevices().size(), 1}));
+    // The family filter: the missing unit is a beamline unit.
+    table.toggleFilter();
+    harness.ui.comboBoxDeviceFilter->setCurrentIndex(0);
+    table.hideOtherFamilies();
+    QVERIFY(table.widget()->isRowHidden(missing));
+    harness.ui.comboBoxDeviceFilter->setCurrentIndex(1);
+    table.hideOtherFamilies();
+    QVERIFY(!table.widget()->isRowHidden(missing));
+    QCOMPARE(shown.last().at(2).toInt(), 1);
+    table.toggleFilter();
+    // The search finds it by what it was.
+    table.setRowFilter([](const Device_t& device) { return device.ip == QLatin1String("10.0.0.77"); });
+    QVERIFY(!table.widget()->isRowHidden(missing));
+    QCOMPARE(table.shownRowCount(), 0);
+    QCOMPARE(table.shownMissingRowCount(), 1);
+    table.setRowFilter({});
+    table.setMissingShown(false);
+    QVERIFY(table.widget()->isRowHidden(missing));
+    QCOMPARE(shown.last(), (QVariantList{sampleDevices().size(), sampleDevices().size(), 0}));
+    table.setMissingShown(true);
+    QVERIFY(!table.widget()->isRowHidden(missing));
 }
 
 QTEST_MAIN(TestDeviceTable)

@@ -1082,9 +1082,9 @@ void TestMainWindow::windowGeometryIsRemembered()
         QCOMPARE(stored.childKeys(), (QStringList{"fullScreen", "geometry"}));
         QCOMPARE(stored.value("fullScreen").toBool(), fullScreen);
         stored.endGroup();
-        // The preferences keep their eleven keys, each in its own section.
+        // The preferences keep their thirteen keys, each in its own section.
         QStringList preferences = stored.allKeys().filter(QRegularExpression("^(scan|update|tcp)/"));
-        QCOMPARE(preferences.size(), 11);
+        QCOMPARE(preferences.size(), 13);
     }
     m_window.reset();
     createWindow();

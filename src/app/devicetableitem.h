@@ -8,7 +8,8 @@
 
 // An item of the device table. The rows of units that did not answer the last scan stay at the end
 // whichever column sorts the table and in which order; among themselves, and among the units found,
-// the column's own order holds.
+// the column's own order holds. The order is read from the header's sort indicator, which every sort
+// of the table sets (a click, the kept view, sortByColumn); QTableWidget::sortItems alone does not.
 class DeviceTableItem : public QTableWidgetItem
 {
 public:

@@ -108,8 +108,10 @@ void TestCliHelp::commandHelp_data()
     QTest::newRow("export") << "export" << QStringList{"help", "interface", "range", "time"};
     QTest::newRow("import") << "import"
                             << QStringList{"help", "dry-run", "allow-duplicate", "interface", "range", "time"};
-    QTest::newRow("upgrade") << "upgrade" << QStringList{"help",  "mac", "ip",        "file",  "timeout", "json",
-                                                         "force", "dsp", "interface", "range", "time"};
+    QTest::newRow("upgrade") << "upgrade"
+                             << QStringList{"help",      "mac",          "ip",        "file",     "timeout",
+                                            "json",      "force",        "dsp",       "parallel", "canary",
+                                            "no-canary", "max-failures", "interface", "range",    "time"};
     QTest::newRow("history") << "history" << QStringList{"help", "device", "since", "search", "json"};
     QTest::newRow("undo") << "undo" << QStringList{"help", "yes", "allow-duplicate", "interface", "range", "time"};
 }

@@ -223,7 +223,9 @@ void FirmwarePage::onFleetFinished()
             break;
         case FleetRun::Step::Cancelled:
             allUpgraded = false;
-            m_report.endedAt(i, UpgradeRunReport::Outcome::Cancelled);
+            // The run marks the units it never started as cancelled; the box says they were not started.
+            m_report.endedAt(i, unit.outcome.hasResult() ? UpgradeRunReport::Outcome::Cancelled
+                                                         : UpgradeRunReport::Outcome::NotStarted);
             break;
         case FleetRun::Step::Waiting:
             allUpgraded = false;

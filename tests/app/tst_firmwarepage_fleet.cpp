@@ -14,6 +14,8 @@
 #include <QTimer>
 #include <QtTest>
 
+#include <memory>
+
 namespace {
 constexpr int runBoundMs = 120000;
 constexpr qint64 smallImage = 64 * 1024;
@@ -31,6 +33,9 @@ QStringList addresses(const QString& prefix, int first, int count)
 }
 const QStringList fleet = addresses(QStringLiteral("10.77.5."), 10, 12);
 const QStringList slowFleet = addresses(QStringLiteral("10.77.5."), 40, 6);
+const QStringList moreUnits = addresses(QStringLiteral("10.77.5."), 100, 20);
+// What the window may spend at once on the run's news without the user feeling it.
+constexpr qint64 longestBlockMs = 50;
 } // namespace
 
 // Many power supplies upgraded at once through the real firmware page, against the simulated lab of
@@ -47,6 +52,7 @@ private slots:
     void twelveSuppliesFourAtOnce();
     void oneFailingUnitAmongThem();
     void cancelWithUnitsInFlight();
+    void thirtyTwoAtOnceKeepTheWindowResponsive();
 
 private:
     QString image(const QString& name, const QString& version);
@@ -54,12 +60,17 @@ private:
     int rowOfUnit(const QString& ip) const;
     // Counts the rows in flight as the run goes, to see how many ran at once.
     void watchInFlight();
+    int inFlight() const;
 
     QTemporaryDir m_home;
     QTemporaryDir m_images;
     std::unique_ptr<FirmwarePageLab> m_lab;
     QTimer* m_watch = nullptr;
     int m_mostInFlight = 0;
+    // The longest the event loop went without turning while units were in flight, and while all of them were:
+    // no unit starting or ending in between, only the run's lines and progress arriving.
+    qint64 m_longestGapMs = 0;
+    qint64 m_longestFullGapMs = 0;
 };
 
 void TestFirmwarePageFleet::initTestCase()
@@ -118,19 +129,36 @@ int TestFirmwarePageFleet::rowOfUnit(const QString& ip) const
     return -1;
 }
 
+int TestFirmwarePageFleet::inFlight() const
+{
+    FleetResultsTable* results = m_lab->window->firmwarePage().resultsTable();
+    int count = 0;
+    for (int row = 0; row < results->unitCount(); ++row) {
+        const FleetRun::Step step = results->step(row);
+        count += step != FleetRun::Step::Waiting && step != FleetRun::Step::Done && step != FleetRun::Step::Failed &&
+                 step != FleetRun::Step::Cancelled;
+    }
+    return count;
+}
+
 void TestFirmwarePageFleet::watchInFlight()
 {
     m_watch = new QTimer;
     m_watch->setInterval(5);
-    QObject::connect(m_watch, &QTimer::timeout, [this] {
-        FleetResultsTable* results = m_lab->window->firmwarePage().resultsTable();
-        int inFlight = 0;
-        for (int row = 0; row < results->unitCount(); ++row) {
-            const FleetRun::Step step = results->step(row);
-            inFlight += step != FleetRun::Step::Waiting && step != FleetRun::Step::Done &&
-                        step != FleetRun::Step::Failed && step != FleetRun::Step::Cancelled;
-        }
-        m_mostInFlight = qMax(m_mostInFlight, inFlight);
+    m_longestGapMs = 0;
+    auto clock = std::make_shared<QElapsedTimer>();
+    m_longestFullGapMs = 0;
+    auto before = std::make_shared<int>(0);
+    QObject::connect(m_watch, &QTimer::timeout, [this, clock, before] {
+        const int now = inFlight();
+        const int total = m_lab->window->firmwarePage().resultsTable()->unitCount();
+        if (*before > 0 && now > 0 && clock->isValid())
+            m_longestGapMs = qMax(m_longestGapMs, clock->elapsed());
+        if (*before == total && now == total && clock->isValid())
+            m_longestFullGapMs = qMax(m_longestFullGapMs, clock->elapsed());
+        *before = now;
+        clock->start();
+        m_mostInFlight = qMax(m_mostInFlight, now);
     });
     m_watch->start();
 }
@@ -268,6 +296,31 @@ void TestFirmwarePageFleet::cancelWithUnitsInFlight()
                  "Cancel: every unit in flight stops at its next safe point; no further unit is started.")),
              qPrintable(m_lab->log()));
     QTRY_VERIFY(m_lab->windowEnabled());
+}
+
+// The most units at once: their lines and progress reach the window batched, so it keeps turning.
+void TestFirmwarePageFleet::thirtyTwoAtOnceKeepTheWindowResponsive()
+{
+    AppSettings().setParallelUpgrades(AppSettings::maxParallelUpgrades);
+    const QString path = image(QStringLiteral("fleet-32"), QStringLiteral("2.0.4"));
+    const QStringList units = QStringList(fleet) << moreUnits;
+    QCOMPARE(units.size(), 32);
+    QVERIFY(m_lab->tick(units));
+    QTest::mouseClick(m_lab->window->firmwarePage().canaryBox(), Qt::LeftButton);
+    m_lab->choose(1, path);
+    watchInFlight();
+    QElapsedTimer clock;
+    clock.start();
+    QVERIFY(m_lab->upgrade(1, runBoundMs));
+    qInfo("32 units at once: %lld ms; at most %d in flight; longest turn of the event loop %lld ms, %lld ms with all "
+          "32 in flight",
+          clock.elapsed(), m_mostInFlight, m_longestGapMs, m_longestFullGapMs);
+    QVERIFY2(m_lab->lastBox().text.startsWith(successText), qPrintable(m_lab->lastBox().text));
+    QVERIFY2(m_mostInFlight > AppSettings::defaultParallelUpgrades, qPrintable(QString::number(m_mostInFlight)));
+    QCOMPARE(m_mostInFlight, units.size());
+    QVERIFY2(m_longestFullGapMs <= longestBlockMs, qPrintable(QString::number(m_longestFullGapMs)));
+    for (const QString& ip : units)
+        QCOMPARE(m_lab->firmwareShown(ip), QStringLiteral("2.0.4"));
 }
 
 QTEST_MAIN(TestFirmwarePageFleet)

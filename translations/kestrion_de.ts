@@ -617,10 +617,6 @@ Zwei Netzwerkteilnehmer unter einer Adresse sind beide nicht zuverlässig erreic
         <source>The other units start only when the first one was upgraded and reports its new version.</source>
         <translation>Die übrigen Geräte starten erst, wenn das erste aktualisiert wurde und seine neue Version meldet.</translation>
     </message>
-    <message>
-        <source>%1 is behind the same module as another selected motor driver</source>
-        <translation>%1 hängt am selben Modul wie ein anderer ausgewählter Motortreiber</translation>
-    </message>
     <message numerus="yes">
         <source>%n unit(s)</source>
         <translation>

@@ -13,7 +13,6 @@
 #include "firmware/upgradeselection.h"
 #include "firmware/upgradeverification.h"
 #include "model/appsettings.h"
-#include "model/device.h"
 #include "ui_mainwindow.h"
 
 #include <QBoxLayout>
@@ -59,27 +58,10 @@ QList<Device_t> FirmwarePage::selectedUnits() const
     return units;
 }
 
-// Motor drivers go one per run, unless units run at once: then several may go together, each behind a module
-// of its own, since two upgrades through one module would share its one tunnel.
+// One rule with the command line: with units at once, motor drivers may go together, each behind its own module.
 QString FirmwarePage::selectionProblem(const QList<Device_t>& units) const
 {
-    const bool motorDrivers = units.size() > 1 && std::all_of(units.cbegin(), units.cend(), [](const Device_t& unit) {
-                                  return device::isKolvex(unit.code);
-                              });
-    if (!motorDrivers || m_settings.getParallelUpgrades() <= 1)
-        return UpgradeSelection::selectionProblem(units);
-    QStringList addresses;
-    for (const Device_t& unit : units) {
-        const QString problem = UpgradeSelection::selectionProblem({unit});
-        if (!problem.isEmpty())
-            return problem;
-        if (unit.code != units.first().code)
-            return UpgradeSelection::selectionProblem({units.first(), unit});
-        if (addresses.contains(unit.ip))
-            return tr("%1 is behind the same module as another selected motor driver").arg(unit.mac);
-        addresses << unit.ip;
-    }
-    return QString();
+    return UpgradeSelection::selectionProblem(units, m_settings.getParallelUpgrades());
 }
 
 bool FirmwarePage::runsAsFleet(int unitCount) const

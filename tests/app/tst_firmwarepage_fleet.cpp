@@ -52,6 +52,7 @@ private slots:
     void twelveSuppliesFourAtOnce();
     void oneFailingUnitAmongThem();
     void cancelWithUnitsInFlight();
+    void failureLimitStartsNoFurtherUnit();
     void thirtyTwoAtOnceKeepTheWindowResponsive();
 
 private:
@@ -296,6 +297,33 @@ void TestFirmwarePageFleet::cancelWithUnitsInFlight()
                  "Cancel: every unit in flight stops at its next safe point; no further unit is started.")),
              qPrintable(m_lab->log()));
     QTRY_VERIFY(m_lab->windowEnabled());
+}
+
+// With a limit of one failure, the first failed unit is the last to have been started.
+void TestFirmwarePageFleet::failureLimitStartsNoFurtherUnit()
+{
+    FirmwarePacing pacing = FirmwarePacing::current();
+    pacing.installWaitMs = 3000;
+    FirmwarePacing::setCurrent(pacing);
+    AppSettings settings;
+    settings.setParallelUpgrades(2);
+    settings.setMaxFailures(1);
+    settings.sync();
+    const QString path = image(QStringLiteral("fleet-limit"), QStringLiteral("2.0.5"));
+    const QStringList units = QStringList{failingUnit, QStringLiteral("10.77.5.31")} << slowFleet.mid(0, 3);
+    QVERIFY(m_lab->tick(units));
+    QTest::mouseClick(m_lab->window->firmwarePage().canaryBox(), Qt::LeftButton);
+    QVERIFY(!m_lab->window->firmwarePage().canaryBox()->isChecked());
+    m_lab->choose(1, path);
+    QVERIFY(m_lab->upgrade(1, runBoundMs));
+
+    QCOMPARE(m_lab->lastBox().kind, QStringLiteral("critical"));
+    const QString text = m_lab->lastBox().text;
+    QVERIFY2(text.startsWith(failureText + QStringLiteral("\nNo further unit was started: ")), qPrintable(text));
+    QVERIFY2(text.contains(QStringLiteral(": not started")), qPrintable(text));
+    QVERIFY(m_lab->recorder.runs().size() < units.size());
+    QVERIFY2(m_lab->log().contains(QStringLiteral("No further unit is started: ")), qPrintable(m_lab->log()));
+    QVERIFY(m_lab->windowEnabled());
 }
 
 // The most units at once: their lines and progress reach the window batched, so it keeps turning.

@@ -99,6 +99,7 @@ private slots:
     void oneFailureLeavesTheOthersUpgraded();
     void failureLimitStartsNoNewUnit();
     void failingCanaryLeavesTheOthersAlone();
+    void canaryShowingItsNewVersionLetsTheOthersRun();
     void cancelStopsUnitsInFlight();
     void twoMotorDriversAtOnce();
 
@@ -268,6 +269,29 @@ void TestCliFleet::failingCanaryLeavesTheOthersAlone()
     QCOMPARE(SimLog::events(heard, "upload", "cnak").size(), 1);
     for (const QString& unit : units.mid(1))
         QCOMPARE(SimLog::tcp(heard, unit).size(), 0);
+}
+
+// More than four units: the canary is on by default. The others start only after the rescan of the first.
+void TestCliFleet::canaryShowingItsNewVersionLetsTheOthersRun()
+{
+    const QStringList units = names(QStringLiteral("cv"), 5);
+    const int before = mark();
+    auto process = start(upgradeArguments(units, supplyImage()) << "--parallel"
+                                                                << "4");
+    const CliRunner::Result result = finish(*process, fleetBoundMs);
+    QVERIFY(result.finished);
+    QVERIFY2(result.exitCode == 0, result.err.constData());
+    const SimLog::Lines heard = since(before);
+    const double canaryRebooted = SimLog::events(heard, "reboot", "cv01").first().value("t").toDouble();
+    for (const QString& unit : units.mid(1)) {
+        QCOMPARE(SimLog::events(heard, "upload", unit).size(), 1);
+        QVERIFY(SimLog::tcp(heard, unit, "connect").first().value("t").toDouble() > canaryRebooted);
+    }
+    const QStringList out = lines(result.out);
+    for (const QString& unit : units)
+        QVERIFY(std::any_of(out.cbegin(), out.cend(), [&](const QString& line) {
+            return line.endsWith("(" + m_macs.value(unit) + "): 1.0.00 \u2192 " + newVersion);
+        }));
 }
 
 void TestCliFleet::cancelStopsUnitsInFlight()

@@ -1779,14 +1779,6 @@ Geben Sie dem Gerät zuerst eine Adresse im Subnetz einer ausgewählten Schnitts
         <translation>Suchoptionen</translation>
     </message>
     <message>
-        <source>Units upgraded at once</source>
-        <translation>Gleichzeitig aktualisierte Geräte</translation>
-    </message>
-    <message>
-        <source>Failed units before no further unit starts</source>
-        <translation>Fehlgeschlagene Geräte, nach denen kein weiteres startet</translation>
-    </message>
-    <message>
         <source>Scan Timeout [s] </source>
         <translation>Zeitlimit der Suche [s] </translation>
     </message>
@@ -1893,6 +1885,26 @@ Please choose a smaller range.</source>
         <translation>Der Unicast-Suchbereich von %1 bis %2 umfasst %3 Adressen, eine Suche kann aber höchstens %4 abdecken.
 
 Bitte wählen Sie einen kleineren Bereich.</translation>
+    </message>
+    <message>
+        <source>Upgrade Runs</source>
+        <translation>Aktualisierungsläufe</translation>
+    </message>
+    <message>
+        <source>How many units an upgrade run takes at the same time</source>
+        <translation>Wie viele Geräte ein Aktualisierungslauf gleichzeitig bearbeitet</translation>
+    </message>
+    <message>
+        <source>Units at once</source>
+        <translation>Geräte gleichzeitig</translation>
+    </message>
+    <message>
+        <source>After this many failed units, no further unit of the run is started</source>
+        <translation>Nach so vielen fehlgeschlagenen Geräten startet kein weiteres Gerät des Laufs</translation>
+    </message>
+    <message>
+        <source>Failure limit</source>
+        <translation>Fehlergrenze</translation>
     </message>
 </context>
 <context>

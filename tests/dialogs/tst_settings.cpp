@@ -159,13 +159,15 @@ void TestSettings::formHasItsControls_data()
     QTest::newRow("connected") << "labelWaitForConnected"
                                << "Wait for connected [ms]";
     QTest::newRow("units at once") << "labelParallel"
-                                   << "Units upgraded at once";
+                                   << "Units at once";
     QTest::newRow("failure limit") << "labelMaxFailures"
-                                   << "Failed units before no further unit starts";
+                                   << "Failure limit";
     QTest::newRow("scan group") << "labelScanOptions"
                                 << "Scan Options";
     QTest::newRow("update group") << "labelFirmwareOptions"
                                   << "Firmware Update Options";
+    QTest::newRow("upgrade runs group") << "labelUpgradeRuns"
+                                        << "Upgrade Runs";
     QTest::newRow("tcp group") << "labelTcpOptions"
                                << "TCP Options";
 }
@@ -212,9 +214,10 @@ void TestSettings::windowAndButtons()
     QCOMPARE(m_dialog->minimumSize(), QSize(600, 400));
     QCOMPARE(m_dialog->maximumSize(), QSize(600, 400));
     QCOMPARE(m_dialog->styleSheet(),
-             QStringLiteral("\n#frameAppearance,  #frameBroadcast, #frameManualIP, #frameTimeout, "
-                            "#frameTcpOptions\n{\n\tbackground-color: #fafafa;\n\tborder-radius: 10px;\n}"));
-    for (const char* frame : {"frameBroadcast", "frameTimeout", "frameTcpOptions"})
+             QStringLiteral(
+                 "\n#frameAppearance,  #frameBroadcast, #frameManualIP, #frameTimeout, "
+                 "#frameTcpOptions, #frameUpgradeRuns\n{\n\tbackground-color: #fafafa;\n\tborder-radius: 10px;\n}"));
+    for (const char* frame : {"frameBroadcast", "frameTimeout", "frameTcpOptions", "frameUpgradeRuns"})
         QVERIFY2(m_dialog->findChild<QFrame*>(QLatin1String(frame)), frame);
 
     auto* cancel = child<QPushButton>("closeBtn");

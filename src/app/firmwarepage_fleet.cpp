@@ -41,7 +41,8 @@ void FirmwarePage::createFleetControls()
         const int barAt = column->indexOf(bar);
         if (barAt >= 0) {
             column->insertWidget(barAt, m_canaryBox);
-            column->insertWidget(barAt + 2, m_results, 1);
+            column->insertWidget(barAt + 2, m_results, 2);
+            column->setStretchFactor(ui().plainTextEditFirmware, 1);
         }
     }
 }

@@ -43,6 +43,9 @@ FleetResultsTable::FleetResultsTable(QWidget* parent)
     auto* splitter = new QSplitter(Qt::Vertical, this);
     splitter->addWidget(m_table);
     splitter->addWidget(m_unitLog);
+    // The rows are what a run is watched by; a unit's log is looked into now and then.
+    splitter->setStretchFactor(0, 3);
+    splitter->setStretchFactor(1, 1);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(splitter);

@@ -62,8 +62,14 @@ FirmwarePage::~FirmwarePage()
     if (m_fleet) {
         disconnect(m_fleet, nullptr, this, nullptr);
         m_fleet->cancel();
-        // Each unit stops at its next safe point; the run waits for them.
-        delete m_fleet.data();
+        if (m_abandoned) {
+            // Units that did not stop within the quit wait end with the process: the run would wait for them.
+            m_fleet->setParent(nullptr);
+            qWarning("The firmware upgrade of several units was still running when the window closed.");
+        } else {
+            // Each unit stops at its next safe point; the run waits for them.
+            delete m_fleet.data();
+        }
     }
     if (!m_run)
         return;

@@ -53,6 +53,7 @@ private slots:
     void oneFailingUnitAmongThem();
     void cancelWithUnitsInFlight();
     void failureLimitStartsNoFurtherUnit();
+    void quitWithUnitsInFlightSavesTheirLog();
     void thirtyTwoAtOnceKeepTheWindowResponsive();
 
 private:
@@ -324,6 +325,36 @@ void TestFirmwarePageFleet::failureLimitStartsNoFurtherUnit()
     QVERIFY(m_lab->recorder.runs().size() < units.size());
     QVERIFY2(m_lab->log().contains(QStringLiteral("No further unit is started: ")), qPrintable(m_lab->log()));
     QVERIFY(m_lab->windowEnabled());
+}
+
+// Quit answered Yes: every unit in flight stops at its safe point, its lines are in the saved log, the window goes.
+void TestFirmwarePageFleet::quitWithUnitsInFlightSavesTheirLog()
+{
+    constexpr int quitBoundMs = 15000;
+    FirmwarePacing pacing = FirmwarePacing::current();
+    pacing.installWaitMs = 3000;
+    FirmwarePacing::setCurrent(pacing);
+    AppSettings().setParallelUpgrades(2);
+    const QString path = image(QStringLiteral("fleet-quit"), QStringLiteral("2.0.6"));
+    QVERIFY(m_lab->tick(slowFleet.mid(0, 3)));
+    m_lab->choose(1, path);
+    QTest::mouseClick(m_lab->child<QPushButton>("updateFwBtn"), Qt::LeftButton);
+    FleetResultsTable* results = m_lab->window->firmwarePage().resultsTable();
+    QTRY_VERIFY_WITH_TIMEOUT(results->step(0) != FleetRun::Step::Waiting && results->step(1) != FleetRun::Step::Waiting,
+                             10000);
+    m_lab->window->firmwarePage().setQuitWaitMs(quitBoundMs);
+    m_lab->prompts->answer = QMessageBox::Yes;
+    m_lab->window->close();
+    QTRY_VERIFY_WITH_TIMEOUT(!m_lab->window->isVisible(), quitBoundMs + 2000);
+    QVERIFY(!m_lab->window->firmwarePage().upgradeRunning());
+    QCOMPARE(m_lab->recorder.runs().size(), 2);
+    QFile file(m_lab->window->firmwarePage().logFilePath());
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QString saved = QString::fromUtf8(file.readAll());
+    for (const QString& ip : slowFleet.mid(0, 2))
+        QVERIFY2(saved.contains(QStringLiteral(" %1] Device IP: %1").arg(ip)), qPrintable(saved));
+    QVERIFY2(!saved.contains(slowFleet.at(2) + QStringLiteral("] ")), qPrintable(saved));
+    QVERIFY2(saved.contains(QStringLiteral("The upgrade was stopped for quitting")), qPrintable(saved));
 }
 
 // The most units at once: their lines and progress reach the window batched, so it keeps turning.

@@ -849,30 +849,6 @@ Zwei Netzwerkteilnehmer unter einer Adresse sind beide nicht zuverlässig erreic
         <translation>Verlauf</translation>
     </message>
     <message>
-        <source>Time</source>
-        <translation>Zeit</translation>
-    </message>
-    <message>
-        <source>User</source>
-        <translation>Benutzer</translation>
-    </message>
-    <message>
-        <source>Unit</source>
-        <translation>Gerät</translation>
-    </message>
-    <message>
-        <source>Kind</source>
-        <translation>Art</translation>
-    </message>
-    <message>
-        <source>Change</source>
-        <translation>Änderung</translation>
-    </message>
-    <message>
-        <source>Outcome</source>
-        <translation>Ergebnis</translation>
-    </message>
-    <message>
         <source>MAC, serial, IP or file</source>
         <translation>MAC, Seriennummer, IP oder Datei</translation>
     </message>
@@ -947,6 +923,33 @@ Zwei Netzwerkteilnehmer unter einer Adresse sind beide nicht zuverlässig erreic
     <message>
         <source>%1 does not answer %2 after the undo.</source>
         <translation>%1 antwortet nach dem Rückgängigmachen nicht unter %2.</translation>
+    </message>
+</context>
+<context>
+    <name>HistoryTableModel</name>
+    <message>
+        <source>Time</source>
+        <translation>Zeit</translation>
+    </message>
+    <message>
+        <source>User</source>
+        <translation>Benutzer</translation>
+    </message>
+    <message>
+        <source>Unit</source>
+        <translation>Gerät</translation>
+    </message>
+    <message>
+        <source>Kind</source>
+        <translation>Art</translation>
+    </message>
+    <message>
+        <source>Change</source>
+        <translation>Änderung</translation>
+    </message>
+    <message>
+        <source>Outcome</source>
+        <translation>Ergebnis</translation>
     </message>
 </context>
 <context>
@@ -2026,6 +2029,25 @@ Bitte wählen Sie einen kleineren Bereich.</translation>
     <message>
         <source>This copy of Kestrion was not installed with the Kestrion installer (it comes from a system package or runs from its build directory), so it cannot update itself. Updates come through the system&apos;s package manager.</source>
         <translation>Diese Kestrion-Kopie wurde nicht mit dem Kestrion-Installationsprogramm installiert (sie stammt aus einem Systempaket oder läuft aus ihrem Build-Verzeichnis) und kann sich daher nicht selbst aktualisieren. Aktualisierungen erhalten Sie über die Paketverwaltung des Systems.</translation>
+    </message>
+</context>
+<context>
+    <name>UpgradeJournal</name>
+    <message>
+        <source>WARNING: The upgrade of %1 is not recorded in the journal: %2</source>
+        <translation>WARNING: Die Aktualisierung von %1 ist nicht im Journal vermerkt: %2</translation>
+    </message>
+    <message>
+        <source>WARNING: The outcome of upgrade %1 is not recorded in the journal: %2</source>
+        <translation>WARNING: Das Ergebnis der Aktualisierung %1 ist nicht im Journal vermerkt: %2</translation>
+    </message>
+    <message>
+        <source>upgraded</source>
+        <translation>aktualisiert</translation>
+    </message>
+    <message>
+        <source>the upgrade ended without a result</source>
+        <translation>die Aktualisierung endete ohne Ergebnis</translation>
     </message>
 </context>
 <context>

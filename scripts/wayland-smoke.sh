@@ -100,10 +100,13 @@ inside() {
     [[ "$summary" == "$expected_devices devices found"* ]] || die "expected $expected_devices devices from the lab"
     stop_app
     local settings=$work/home/.config/Ostravi/Kestrion/kestrionConfig.ini
-    grep -q '^geometry=' "$settings" || die "kestrion saved no window geometry in $settings"
+    local saved
+    saved=$(grep '^geometry=' "$settings") || die "kestrion saved no window geometry in $settings"
     start_app
     still_running_after "$restart_s"
     stop_app
+    # The second run saves what the first one did: the size does not creep by the decorations' margins.
+    [ "$(grep '^geometry=' "$settings")" = "$saved" ] || die "the restarted window did not keep the saved geometry"
     echo "wayland-smoke: kestrion restarted with the geometry it saved and closed again"
 }
 

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # CI stage for Qt 6: the Qt 6 packages, a strict build against Qt 6 in a folder of its own, and the suite
 # there without the tests labelled "realpacing" (the instruments' real pauses, minutes each; the Qt 5 suite
-# runs them). The build is optimized with -O1 and without debug information, which takes about half the
+# runs them). The build is optimized with -O1 and without debug information, which takes about 60 % of the
 # compile time of the default -O2 -g: this build is here for what Qt 6 makes of the sources, while the
 # -O2 flow warnings are the Qt 5 strict build's.
 #

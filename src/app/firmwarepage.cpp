@@ -433,6 +433,7 @@ void FirmwarePage::startNextDevice()
     worker->setMotorDriverDsp(m_sequenceDsp);
     // The window's child, as the worker always was: the window outlives the page's part in a run.
     auto* run = new FirmwareRun(worker, m_updateTimeout, context().window);
+    run->setLogFile(logFilePath());
     m_run = run;
     connectRun(run);
     run->start();

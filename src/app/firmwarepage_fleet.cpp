@@ -83,6 +83,7 @@ void FirmwarePage::startFleet(const QList<Device_t>& units)
     options.canary = m_canaryBox->isChecked();
     options.timeoutMs = m_updateTimeout;
     options.verifyAtEnd = true;
+    options.logFile = logFilePath();
 
     m_fleetNames.clear();
     for (const Device_t& unit : units)

@@ -125,17 +125,40 @@ bool FleetRun::isFree(int index) const
     return true;
 }
 
+// One unit per turn of the event loop: a start writes the unit's journal record to disk first, and many
+// starts in one go would hold the window up for as long as all their writes take.
 void FleetRun::startWaitingUnits()
 {
+    m_startScheduled = false;
     for (int i = 0; i < m_units.size() && mayStartMore(); ++i) {
         // The canary runs alone: nobody else starts until it has passed its gate.
         if (m_canaryPending && i > 0)
             return;
         if (runningCount() >= m_options.parallel)
             return;
-        if (m_units.at(i).step == Step::Waiting && !m_slots.at(size_t(i))->run && isFree(i))
+        if (m_units.at(i).step == Step::Waiting && !m_slots.at(size_t(i))->run && isFree(i)) {
             startUnit(i);
+            scheduleStarts();
+            return;
+        }
     }
+}
+
+void FleetRun::scheduleStarts()
+{
+    if (m_startScheduled)
+        return;
+    m_startScheduled = true;
+    QTimer::singleShot(0, this, [this] {
+        startWaitingUnits();
+        finishWhenDone();
+    });
+}
+
+// A unit that the closing check or the canary gate rescans gets the version it reports in its record.
+bool FleetRun::completesAfterRescan(int index) const
+{
+    return m_versionCheck && (m_options.verifyAtEnd || (index == 0 && m_canaryPending));
 }
 
 void FleetRun::startUnit(int index)
@@ -146,6 +169,8 @@ void FleetRun::startUnit(int index)
         m_busyKeys.insert(key);
     slot.run = std::make_unique<FirmwareRun>(m_factory(unit.device), m_options.timeoutMs);
     FirmwareRun* run = slot.run.get();
+    run->setLogFile(m_options.logFile);
+    run->setJournalCompletionDeferred(completesAfterRescan(index));
     connect(run, &FirmwareRun::message, this, [this, index](const QString& text) { onUnitMessage(index, text); });
     connect(run, &FirmwareRun::progress, this, [this, index](int value) { onUnitProgress(index, value); });
     connect(run, &FirmwareRun::finished, this,
@@ -179,6 +204,9 @@ void FleetRun::onUnitFinished(int index, const UpgradeOutcome& outcome)
     Unit& unit = m_units[index];
     unit.outcome = outcome;
     unit.timedOut = slot.run->timedOut();
+    // Only an upgraded unit is rescanned.
+    if (!outcome.succeeded())
+        slot.run->completeJournal({});
     unit.elapsedMs = slot.clock.elapsed();
     for (const QString& key : exclusivityKeys(unit.device))
         m_busyKeys.remove(key);
@@ -245,6 +273,8 @@ void FleetRun::applyVerification(const UpgradeVerification& verification)
             continue;
         unit.versionAfter = verification.answered() ? verification.versionAfter() : QString();
         unit.verified = verification.verified();
+        if (const auto& run = m_slots.at(size_t(i))->run)
+            run->completeJournal(unit.versionAfter);
         emit unitVerified(i, verification);
     }
 }
@@ -331,6 +361,10 @@ void FleetRun::finishNow()
 {
     m_finished = true;
     m_flushTimer->stop();
+    // Records still waiting for a rescan that did not come (no check, or the unit was not in it).
+    for (const auto& slot : m_slots)
+        if (slot->run)
+            slot->run->completeJournal({});
     flush();
     for (int i = 0; i < m_units.size(); ++i)
         if (m_units.at(i).step == Step::Waiting)

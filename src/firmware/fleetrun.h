@@ -54,6 +54,7 @@ public:
         int maxFailures = 3;     // no new unit starts once this many have failed; 0 or less: no limit
         int timeoutMs = 600000;  // each unit's watchdog
         bool verifyAtEnd = true; // rescan the upgraded units once all have ended (needs a version check)
+        QString logFile;         // the run's log file, named in each unit's journal record
     };
 
     // Everything known about one unit of the run.
@@ -128,6 +129,8 @@ private:
     struct Slot;
 
     void startWaitingUnits();
+    void scheduleStarts();
+    bool completesAfterRescan(int index) const;
     bool mayStartMore() const;
     bool isFree(int index) const;
     void startUnit(int index);
@@ -162,6 +165,7 @@ private:
     bool m_canaryPending = false;
     bool m_checking = false;
     bool m_closingCheckDone = false;
+    bool m_startScheduled = false;
     QMetaObject::Connection m_checkConnection;
     QString m_haltReason;
 };

@@ -5,11 +5,16 @@
 #include "firmware/firmwareupgrade.h"
 #include "firmware/fleetrun.h"
 #include "firmware/fleetversioncheck.h"
+#include "journal/datalocation.h"
+#include "journal/journalreader.h"
+#include "journal/journalvalues.h"
 
+#include <QFile>
 #include <QHash>
 #include <QMutex>
 #include <QSet>
 #include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QTimer>
 #include <QtTest>
 
@@ -149,6 +154,7 @@ private slots:
     void messagesArriveBatched();
     void stepsFollowTheLog_data();
     void stepsFollowTheLog();
+    void journalRecordsCarryTheVersionFound();
 
 private:
     FleetRun::WorkerFactory factory(FleetLedger& ledger, QSet<QString> failing = {}, int workMs = 30)
@@ -383,6 +389,47 @@ void TestFleetRun::stepsFollowTheLog()
     QFETCH(QString, line);
     QFETCH(FleetRun::Step, expected);
     QCOMPARE(FleetRun::stepForMessage(FleetRun::Step::Uploading, line), expected);
+}
+
+// Each unit's journal record is completed with what its own end and the closing rescan say: the version an
+// upgraded unit reports now, nothing for a unit that did not answer, and the failure of a refused one.
+void TestFleetRun::journalRecordsCarryTheVersionFound()
+{
+    QTemporaryDir home;
+    QVERIFY(home.isValid());
+    const QByteArray dataHome = qgetenv("XDG_DATA_HOME");
+    qputenv("XDG_DATA_HOME", QFile::encodeName(home.path()));
+    const QString journalDirectory = DataLocation::directory();
+    FleetLedger ledger;
+    FleetRun::Options options;
+    options.parallel = 2;
+    options.logFile = QStringLiteral("/logs/fleet.log");
+    const QList<Device_t> units = supplies(3);
+    TableVersionCheck check;
+    check.versions.insert(units.at(0).mac, QStringLiteral("2.0.0"));
+    FleetRun run(units, factory(ledger, {units.at(2).mac}), options);
+    run.setVersionCheck(&check);
+    QVERIFY(runToEnd(run));
+    qputenv("XDG_DATA_HOME", dataHome);
+
+    const JournalReader::Result journal = JournalReader(journalDirectory).read();
+    QCOMPARE(journal.records.size(), 3);
+    QHash<QString, JournalRecord> byMac;
+    for (const JournalRecord& record : journal.records)
+        byMac.insert(record.unit.mac, record);
+    const auto versionAfter = [&](int unit) {
+        return byMac.value(units.at(unit).mac)
+            .result.value(QLatin1String(JournalValues::firmwareVersionKey))
+            .toString();
+    };
+    QCOMPARE(byMac.value(units.at(0).mac).outcome, JournalRecord::Outcome::Succeeded);
+    QCOMPARE(versionAfter(0), QStringLiteral("2.0.0"));
+    QCOMPARE(byMac.value(units.at(0).mac).result.value(QLatin1String(JournalValues::logFileKey)).toString(),
+             options.logFile);
+    QCOMPARE(byMac.value(units.at(1).mac).outcome, JournalRecord::Outcome::Succeeded);
+    QCOMPARE(versionAfter(1), QString());
+    QCOMPARE(byMac.value(units.at(2).mac).outcome, JournalRecord::Outcome::Failed);
+    QCOMPARE(byMac.value(units.at(2).mac).message, QStringLiteral("CRITICAL: update error: refused"));
 }
 
 QTEST_GUILESS_MAIN(TestFleetRun)

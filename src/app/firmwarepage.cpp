@@ -434,6 +434,7 @@ void FirmwarePage::startNextDevice()
     // The window's child, as the worker always was: the window outlives the page's part in a run.
     auto* run = new FirmwareRun(worker, m_updateTimeout, context().window);
     run->setLogFile(logFilePath());
+    run->setJournalCompletionDeferred(true);
     m_run = run;
     connectRun(run);
     run->start();
@@ -568,8 +569,12 @@ void FirmwarePage::onRunFinished(const UpgradeOutcome& outcome)
 // The worker has finished: the run may go, with its worker and watchdog.
 void FirmwarePage::releaseRun()
 {
-    if (m_run)
+    if (m_run && m_run->outcome().succeeded() && !m_currentUnit.mac.isEmpty()) {
+        m_awaitingRescan.append({m_currentUnit, m_run});
+    } else if (m_run) {
+        m_run->completeJournal({});
         m_run->deleteLater();
+    }
     m_run = nullptr;
     setCancelEnabled(false);
 }
@@ -718,6 +723,7 @@ QStringList FirmwarePage::verifyUpgradedUnits()
     const QStringList stillSelected = selectedMacs();
     rescanUntilAnswered(upgraded);
     reselect(stillSelected);
+    completeJournalsAfterRescan();
     QStringList lines;
     for (const Device_t& unit : upgraded)
         lines << UpgradeVerification(unit, context().devices).logLine();
@@ -725,6 +731,18 @@ QStringList FirmwarePage::verifyUpgradedUnits()
         appendLog(line);
     flushLog();
     return lines;
+}
+
+void FirmwarePage::completeJournalsAfterRescan()
+{
+    for (const auto& awaiting : qAsConst(m_awaitingRescan)) {
+        if (!awaiting.second)
+            continue;
+        const UpgradeVerification verification(awaiting.first, context().devices);
+        awaiting.second->completeJournal(verification.answered() ? verification.versionAfter() : QString());
+        awaiting.second->deleteLater();
+    }
+    m_awaitingRescan.clear();
 }
 
 void FirmwarePage::reportEndWithoutResult()

@@ -131,6 +131,7 @@ private:
     void onWatchdogExpired(int timeoutMs);
     void onRunFinished(const UpgradeOutcome& outcome);
     void releaseRun();
+    void completeJournalsAfterRescan();
     void continueSequence();
     void finishWithSuccess();
     void finishWithFailure();
@@ -182,6 +183,9 @@ private:
     // The unit being upgraded, and those whose upgrade completed, as they were before the run.
     Device_t m_currentUnit;
     QList<Device_t> m_completedUnits;
+    // The runs of upgraded units, kept until the closing rescan has given their journal records the
+    // version each unit reports now.
+    QList<QPair<Device_t, QPointer<FirmwareRun>>> m_awaitingRescan;
     // The image kind the selected units took when the selection last changed.
     std::optional<FirmwareImageKind> m_selectionKind;
     // Log lines wait here for the next turn of the event loop, so that a burst of lines costs one append.

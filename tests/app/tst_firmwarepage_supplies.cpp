@@ -4,11 +4,15 @@
 #include "common/simlog.h"
 #include "common/testhome.h"
 #include "firmwarepagelab.h"
+#include "journal/journalreader.h"
+#include "journal/journalvalues.h"
 #include "model/appsettings.h"
 
 #include <QCryptographicHash>
 #include <QTemporaryDir>
 #include <QtTest>
+
+#include <algorithm>
 
 namespace {
 constexpr int runBoundMs = 60000;
@@ -103,6 +107,18 @@ void TestFirmwarePageSupplies::expectNewVersion(const QString& unit, const QStri
     QCOMPARE(reboots.size(), 1);
     QCOMPARE(reboots.first().value(QLatin1String("fw")).toString(), version);
     QCOMPARE(m_lab->firmwareShown(ip), version);
+    // The journal holds the upgrade: the file's digest and the version the unit reports now.
+    const QList<JournalRecord> records = JournalReader().read().records;
+    const auto upgrade = std::find_if(records.crbegin(), records.crend(), [&ip](const JournalRecord& record) {
+        return record.kind == JournalRecord::Kind::FirmwareUpgrade && record.unit.ip == ip;
+    });
+    QVERIFY(upgrade != records.crend());
+    QCOMPARE(upgrade->outcome, JournalRecord::Outcome::Succeeded);
+    QCOMPARE(upgrade->after.value(QLatin1String(JournalValues::sha256Key)).toString(),
+             FirmwareImages::sha256Hex(content));
+    // A unit upgraded at a typed address is known by nothing a rescan could match: no version after.
+    const QString versionAfter = upgrade->unit.mac.isEmpty() ? QString() : version;
+    QCOMPARE(upgrade->result.value(QLatin1String(JournalValues::firmwareVersionKey)).toString(), versionAfter);
 }
 
 void TestFirmwarePageSupplies::upgradeWithRealPacing()

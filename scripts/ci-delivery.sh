@@ -10,7 +10,7 @@
 #   [BUILD_DIR=build] scripts/ci-delivery.sh [STEP...]
 set -euo pipefail
 cd "$(dirname "$0")/.."
-export FUZZ_SECONDS="${FUZZ_SECONDS:-30}"
+export FUZZ_SECONDS="${FUZZ_SECONDS:-20}"
 # The gcc build that `make test` has already built and tested: the package and the unprivileged run
 # reuse it rather than building the whole tree once more.
 readonly BUILD_DIR="${BUILD_DIR:-build}"

@@ -93,7 +93,7 @@ int CliHistoryCommand::run(CliContext& context)
     JournalReader::Result journal = JournalReader().read(m_filter);
     for (const QString& warning : qAsConst(journal.warnings))
         context.error(warning);
-    QList<JournalRecord>& records = journal.records;
+    JournalRecords& records = journal.records;
     std::stable_sort(records.begin(), records.end(),
                      [](const JournalRecord& a, const JournalRecord& b) { return a.begun > b.begun; });
     if (m_json) {

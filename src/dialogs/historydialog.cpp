@@ -139,7 +139,7 @@ void HistoryDialog::setScanner(Scanner scanner)
     updateUndoButton();
 }
 
-const QList<JournalRecord>& HistoryDialog::records() const
+const JournalRecords& HistoryDialog::records() const
 {
     return m_model->records();
 }
@@ -156,8 +156,8 @@ void HistoryDialog::reload()
     filter.text = m_filter->text().trimmed();
     filter.since = bound(m_since);
     filter.until = bound(m_until);
-    const JournalReader::Result result = JournalReader(m_directory).read(filter);
-    m_model->setRecords(result.records);
+    JournalReader::Result result = JournalReader(m_directory).read(filter);
+    m_model->setRecords(std::move(result.records));
     m_status->setText(result.warnings.join(QLatin1Char('\n')));
     m_status->setVisible(!result.warnings.isEmpty());
     fillTable();

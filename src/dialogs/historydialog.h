@@ -44,7 +44,7 @@ public:
     void setScanner(Scanner scanner);
     void setSendingAllowed(bool allowed);
     // The records shown, newest first, in the table's order.
-    const QList<JournalRecord>& records() const;
+    const JournalRecords& records() const;
 
 public slots:
     void reload();

@@ -6,7 +6,7 @@
 
 #include <algorithm>
 
-void HistoryTableModel::setRecords(QList<JournalRecord> oldestFirst)
+void HistoryTableModel::setRecords(JournalRecords oldestFirst)
 {
     beginResetModel();
     m_records = std::move(oldestFirst);

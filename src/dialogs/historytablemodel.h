@@ -21,8 +21,8 @@ public:
     using QAbstractTableModel::QAbstractTableModel;
 
     // Oldest first, as the journal reads them; shown the other way round.
-    void setRecords(QList<JournalRecord> oldestFirst);
-    const QList<JournalRecord>& records() const { return m_records; }
+    void setRecords(JournalRecords oldestFirst);
+    const JournalRecords& records() const { return m_records; }
 
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;
@@ -32,5 +32,5 @@ public:
     static QString text(const JournalRecord& record, int column);
 
 private:
-    QList<JournalRecord> m_records;
+    JournalRecords m_records;
 };

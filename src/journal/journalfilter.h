@@ -21,6 +21,8 @@ struct JournalFilter
     QDateTime until;
 
     bool matches(const JournalRecord& record) const;
+    // Nothing set: every change passes.
+    bool isEmpty() const { return text.isEmpty() && mac.isEmpty() && !since.isValid() && !until.isValid(); }
     // False when a begun line, as written, cannot belong to a change this filter lets through: a quick
     // look at its bytes for the MAC and the time, which spares the reader parsing most lines of a long
     // journal. The text is not looked for: it may be in the completion's message.

@@ -21,6 +21,8 @@ public:
     // is (printable ASCII without quotes or backslashes) is found there exactly when it is in a value.
     bool screensText() const { return !m_text.isEmpty(); }
     bool containsText(const QByteArray& lowerLine) const { return lowerLine.contains(m_text); }
+    // Whether the searches need the lines in lower case: without a text or a MAC, they never look.
+    bool looksIntoLines() const { return screensText() || !m_macColons.isEmpty(); }
 
 private:
     QByteArray m_since;

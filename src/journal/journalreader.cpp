@@ -13,11 +13,17 @@
 #include <QJsonParseError>
 #include <QtConcurrent>
 
+#include <algorithm>
+#include <vector>
+
 namespace {
 // How a completion line is written; inside a string value the quotes would be escaped.
 const QByteArray completedMarker = QByteArrayLiteral("\"record\":\"completed\"");
 // The last key of a begun line as written (keys are written in order): a line without it was cut off.
 const QByteArray lastBegunKey = QByteArrayLiteral("\"user\":\"");
+// Fewer bytes than any begun line takes (its keys alone do), and a bound on what one file reserves.
+constexpr qint64 shortestBegunLineBytes = 100;
+constexpr qint64 maxReservedChanges = 1 << 20;
 
 // A view into the bytes: most lines are looked at, not kept.
 QByteArray view(const QByteArray& bytes, int start, int end)
@@ -25,13 +31,16 @@ QByteArray view(const QByteArray& bytes, int start, int end)
     return QByteArray::fromRawData(bytes.constData() + start, end - start);
 }
 
-// Calls take(line, lowerLine, lineNumber) for every line that is not empty.
-template <typename Take> void forEachLine(const QByteArray& content, const QByteArray& lower, Take take)
+// Calls take(line, lowerLine, lineNumber) for every line of the bytes that is not empty; returns where the
+// unfinished last line starts (the end of the bytes when the last line is finished, or at the end).
+template <typename Take>
+int forEachLine(const QByteArray& content, const QByteArray& lower, bool atEnd, int& lineNumber, Take take)
 {
-    int lineNumber = 0;
     int start = 0;
     while (start < content.size()) {
         int end = content.indexOf('\n', start);
+        if (end < 0 && !atEnd)
+            return start;
         if (end < 0)
             end = content.size();
         ++lineNumber;
@@ -39,33 +48,64 @@ template <typename Take> void forEachLine(const QByteArray& content, const QByte
             take(view(content, start, end), view(lower, start, end), lineNumber);
         start = end + 1;
     }
+    return content.size();
+}
+
+// Reads the file a block at a time and calls take(line, lowerLine, lineNumber) for every line that is not
+// empty. The lines are views into one block that is reused: a journal of many megabytes is never held
+// whole, and its memory is never touched for the first time twice. Returns an error text, or nothing.
+template <typename Take> QString forEachLineOf(const QString& path, bool lowerCase, Take take)
+{
+    constexpr qint64 blockBytes = 1 << 20;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return JournalReader::tr("%1: cannot be read: %2").arg(path, file.errorString());
+    QByteArray block;
+    QByteArray lower;
+    int lineNumber = 0;
+    bool atEnd = false;
+    while (!atEnd) {
+        const int kept = block.size();
+        block.resize(kept + int(blockBytes));
+        const qint64 got = file.read(block.data() + kept, blockBytes);
+        if (got < 0)
+            return JournalReader::tr("%1: cannot be read: %2").arg(path, file.errorString());
+        block.resize(kept + int(got));
+        atEnd = got == 0;
+        if (lowerCase)
+            lower = block.toLower();
+        const int unfinished = forEachLine(block, lowerCase ? lower : block, atEnd, lineNumber, take);
+        block.remove(0, unfinished);
+    }
+    return QString();
 }
 } // namespace
 
-// One file's bytes, and the ids of the lines in which the filter's text was found.
+// The ids of the lines in which the filter's text was found.
 struct JournalReader::FileContent
 {
-    QString name;
-    QByteArray content;
-    QByteArray lower;
-    QString readError;
     QSet<QByteArray> textIds;
 };
 
-// What one file holds: its changes in order, the completions it brings (of its own changes or of an
-// earlier file's) and the ids of the changes the filter left out unparsed.
+// What one file holds: its changes in order, already joined with the completions the file brings for
+// them; the completions of changes begun in an earlier file; and the ids of the changes the filter left
+// out unparsed. Each file is joined in its own thread, so that only what crosses files is left to the end.
+struct JournalReader::Completion
+{
+    QString id;
+    QJsonObject line;
+    int lineNumber = 0;
+    // How many changes of the file came before it: its own is nearly always among the last few of them.
+    int changesBefore = 0;
+};
+
 struct JournalReader::FileLines
 {
-    struct Completion
-    {
-        QString id;
-        QJsonObject line;
-        int lineNumber = 0;
-    };
     QString name;
-    QList<JournalRecord> records;
-    QList<Completion> completions;
+    JournalRecords records;
+    QList<Completion> earlierCompletions;
     QSet<QByteArray> leftOut;
+    QString readError;
     QStringList warnings;
 };
 
@@ -75,77 +115,98 @@ JournalReader::Result JournalReader::read(const JournalFilter& filter) const
 {
     const JournalLineScreen screen(filter);
     const QStringList paths = JournalFile::files(m_directory);
-    QList<QFuture<FileContent>> loading;
-    for (const QString& path : paths)
-        loading.append(QtConcurrent::run([path, &screen] { return load(path, screen); }));
-    QList<FileContent> files;
     // A completion may bring the text for a change begun in an earlier file: every file is looked at first.
-    QSet<QByteArray> textIds;
-    for (QFuture<FileContent>& file : loading) {
-        files.append(file.result());
-        textIds.unite(files.last().textIds);
+    const QSet<QByteArray> textIds = screen.screensText() ? idsWithText(paths, screen) : QSet<QByteArray>();
+    std::vector<FileLines> parsed(size_t(paths.size()));
+    QList<QFuture<void>> work;
+    for (int i = 0; i < paths.size(); ++i) {
+        FileLines& lines = parsed[size_t(i)];
+        const QString path = paths.at(i);
+        work.append(QtConcurrent::run([path, &lines, &screen, &textIds] { lines = parse(path, screen, textIds); }));
     }
-    QList<QFuture<FileLines>> parsing;
-    for (const FileContent& file : qAsConst(files))
-        parsing.append(QtConcurrent::run([&file, &screen, &textIds] { return parse(file, screen, textIds); }));
 
+    int total = 0;
+    for (size_t i = 0; i < parsed.size(); ++i) {
+        work[int(i)].waitForFinished();
+        total += parsed[i].records.size();
+    }
     Result result;
-    QList<JournalRecord> records;
-    QHash<QString, int> indexOfId;
+    // Grown once: each growth of a hundred thousand changes would be memory touched for the first time.
+    result.records.reserve(total);
     QSet<QByteArray> leftOut;
-    for (int i = 0; i < parsing.size(); ++i) {
-        FileLines lines = parsing[i].result();
-        if (!files.at(i).readError.isEmpty())
-            result.warnings.append(files.at(i).readError);
+    for (FileLines& lines : parsed) {
+        if (!lines.readError.isEmpty())
+            result.warnings.append(lines.readError);
         result.warnings.append(lines.warnings);
+        completeEarlierChanges(lines, leftOut, result);
         leftOut.unite(lines.leftOut);
-        for (const JournalRecord& record : qAsConst(lines.records)) {
-            indexOfId.insert(record.id, records.size());
-            records.append(record);
-        }
-        for (const FileLines::Completion& completion : qAsConst(lines.completions)) {
-            const int index = indexOfId.value(completion.id, -1);
-            if (index >= 0)
-                records[index].complete(completion.line);
-            else if (!leftOut.contains(completion.id.toUtf8()))
-                result.warnings.append(tr("%1: the completion of a change that was never begun was skipped")
-                                           .arg(QStringLiteral("%1:%2").arg(lines.name).arg(completion.lineNumber)));
-        }
+        for (JournalRecord& record : lines.records)
+            result.records.append(std::move(record));
+        lines = FileLines();
     }
+    if (filter.isEmpty())
+        return result;
     // The filter looks at the outcome too, so it is applied once every completion is in.
-    for (const JournalRecord& record : qAsConst(records)) {
-        if (filter.matches(record))
-            result.records.append(record);
-    }
+    const auto passed = std::remove_if(result.records.begin(), result.records.end(),
+                                       [&filter](const JournalRecord& record) { return !filter.matches(record); });
+    result.records.erase(passed, result.records.end());
     return result;
 }
 
-JournalReader::FileContent JournalReader::load(const QString& path, const JournalLineScreen& screen)
+QSet<QByteArray> JournalReader::idsWithText(const QStringList& paths, const JournalLineScreen& screen)
+{
+    std::vector<FileContent> files(size_t(paths.size()));
+    QList<QFuture<void>> work;
+    for (int i = 0; i < paths.size(); ++i) {
+        FileContent& file = files[size_t(i)];
+        const QString path = paths.at(i);
+        work.append(QtConcurrent::run([path, &screen, &file] { file = screenText(path, screen); }));
+    }
+    QSet<QByteArray> ids;
+    for (size_t i = 0; i < files.size(); ++i) {
+        work[int(i)].waitForFinished();
+        ids.unite(files[i].textIds);
+    }
+    return ids;
+}
+
+// Completions of changes begun in an earlier file are rare (a change that ended after the file rotated):
+// the changes read so far are searched for them, newest first, as a later change of the same id wins.
+void JournalReader::completeEarlierChanges(const FileLines& lines, const QSet<QByteArray>& leftOut, Result& result)
+{
+    for (const Completion& completion : lines.earlierCompletions) {
+        const auto found =
+            std::find_if(result.records.rbegin(), result.records.rend(),
+                         [&completion](const JournalRecord& record) { return record.id == completion.id; });
+        if (found != result.records.rend())
+            found->complete(completion.line);
+        else if (!leftOut.contains(completion.id.toUtf8()))
+            result.warnings.append(tr("%1: the completion of a change that was never begun was skipped")
+                                       .arg(QStringLiteral("%1:%2").arg(lines.name).arg(completion.lineNumber)));
+    }
+}
+
+// A file that cannot be read here is reported by its parse.
+JournalReader::FileContent JournalReader::screenText(const QString& path, const JournalLineScreen& screen)
 {
     FileContent file;
-    file.name = QFileInfo(path).fileName();
-    QFile reading(path);
-    if (!reading.open(QIODevice::ReadOnly)) {
-        file.readError = tr("%1: cannot be read: %2").arg(path, reading.errorString());
-        return file;
-    }
-    file.content = reading.readAll();
-    file.lower = file.content.toLower();
-    if (screen.screensText()) {
-        forEachLine(file.content, file.lower, [&](const QByteArray& line, const QByteArray& lower, int) {
-            if (screen.containsText(lower))
-                file.textIds.insert(JournalFilter::rawValue(line, "id"));
-        });
-    }
+    forEachLineOf(path, true, [&](const QByteArray& line, const QByteArray& lower, int) {
+        if (screen.containsText(lower))
+            file.textIds.insert(JournalFilter::rawValue(line, "id"));
+    });
     return file;
 }
 
-JournalReader::FileLines JournalReader::parse(const FileContent& file, const JournalLineScreen& screen,
+JournalReader::FileLines JournalReader::parse(const QString& path, const JournalLineScreen& screen,
                                               const QSet<QByteArray>& textIds)
 {
     FileLines lines;
-    lines.name = file.name;
-    forEachLine(file.content, file.lower, [&](const QByteArray& line, const QByteArray& lower, int lineNumber) {
+    const QFileInfo file(path);
+    lines.name = file.fileName();
+    // Room for as many changes as the file could hold: what is never written to costs no memory.
+    lines.records.reserve(int(qMin<qint64>(file.size() / shortestBegunLineBytes, maxReservedChanges)));
+    QList<Completion> completions;
+    const auto take = [&](const QByteArray& line, const QByteArray& lower, int lineNumber) {
         // A line cut off is always parsed, so that it is reported whatever the filter.
         const QByteArray id = JournalFilter::rawValue(line, "id");
         const bool whole = !id.isEmpty() && line.endsWith('}');
@@ -159,12 +220,41 @@ JournalReader::FileLines JournalReader::parse(const FileContent& file, const Jou
                 return;
             }
         }
-        takeLine(line, lineNumber, file.name, lines);
-    });
+        takeLine(line, lineNumber, lines.name, lines, completions);
+    };
+    lines.readError = forEachLineOf(path, screen.looksIntoLines(), take);
+    joinCompletions(completions, lines);
     return lines;
 }
 
-void JournalReader::takeLine(const QByteArray& line, int lineNumber, const QString& name, FileLines& lines)
+// A completion is nearly always written soon after its change, so the few changes before it are looked at
+// first; the rest of the file (where a completion came first, or long after) only when that fails.
+void JournalReader::joinCompletions(const QList<Completion>& completions, FileLines& lines)
+{
+    constexpr int nearby = 64;
+    QHash<QString, int> indexOfId;
+    for (const Completion& completion : completions) {
+        int index = -1;
+        for (int i = completion.changesBefore - 1; i >= qMax(0, completion.changesBefore - nearby) && index < 0; --i) {
+            if (lines.records.at(i).id == completion.id)
+                index = i;
+        }
+        if (index < 0) {
+            if (indexOfId.isEmpty()) {
+                for (int i = 0; i < lines.records.size(); ++i)
+                    indexOfId.insert(lines.records.at(i).id, i);
+            }
+            index = indexOfId.value(completion.id, -1);
+        }
+        if (index >= 0)
+            lines.records[index].complete(completion.line);
+        else
+            lines.earlierCompletions.append(completion);
+    }
+}
+
+void JournalReader::takeLine(const QByteArray& line, int lineNumber, const QString& name, FileLines& lines,
+                             QList<Completion>& completions)
 {
     const auto where = [&] { return QStringLiteral("%1:%2").arg(name).arg(lineNumber); };
     QJsonParseError error{};
@@ -175,13 +265,13 @@ void JournalReader::takeLine(const QByteArray& line, int lineNumber, const QStri
         return;
     }
     if (type == QLatin1String(JournalRecord::completedLine)) {
-        lines.completions.append({JournalRecord::idOf(object), object, lineNumber});
+        completions.append({JournalRecord::idOf(object), object, lineNumber, int(lines.records.size())});
         return;
     }
-    const std::optional<JournalRecord> record = JournalRecord::fromBegunJson(object);
+    std::optional<JournalRecord> record = JournalRecord::fromBegunJson(object);
     if (!record) {
         lines.warnings.append(tr("%1: a record without id, time or kind was skipped").arg(where()));
         return;
     }
-    lines.records.append(*record);
+    lines.records.append(std::move(*record));
 }

@@ -25,7 +25,7 @@ public:
     struct Result
     {
         // Oldest first, by the order in which they were begun.
-        QList<JournalRecord> records;
+        JournalRecords records;
         // One line per line skipped: file, line number and why.
         QStringList warnings;
     };
@@ -36,10 +36,15 @@ public:
 
 private:
     struct FileContent;
+    struct Completion;
     struct FileLines;
-    static FileContent load(const QString& path, const JournalLineScreen& screen);
-    static FileLines parse(const FileContent& file, const JournalLineScreen& screen, const QSet<QByteArray>& textIds);
-    static void takeLine(const QByteArray& line, int lineNumber, const QString& name, FileLines& lines);
+    static QSet<QByteArray> idsWithText(const QStringList& paths, const JournalLineScreen& screen);
+    static FileContent screenText(const QString& path, const JournalLineScreen& screen);
+    static FileLines parse(const QString& path, const JournalLineScreen& screen, const QSet<QByteArray>& textIds);
+    static void joinCompletions(const QList<Completion>& completions, FileLines& lines);
+    static void completeEarlierChanges(const FileLines& lines, const QSet<QByteArray>& leftOut, Result& result);
+    static void takeLine(const QByteArray& line, int lineNumber, const QString& name, FileLines& lines,
+                         QList<Completion>& completions);
 
     QString m_directory;
 };

@@ -7,6 +7,7 @@
 #include <QDateTime>
 #include <QJsonObject>
 #include <QString>
+#include <QVector>
 
 #include <optional>
 
@@ -60,3 +61,6 @@ struct JournalRecord
     static QString outcomeName(Outcome outcome);
     static Outcome outcomeFromName(const QString& name);
 };
+
+// Changes held side by side, not one allocation each: a journal may hold a hundred thousand.
+using JournalRecords = QVector<JournalRecord>;

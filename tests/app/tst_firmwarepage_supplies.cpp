@@ -108,7 +108,7 @@ void TestFirmwarePageSupplies::expectNewVersion(const QString& unit, const QStri
     QCOMPARE(reboots.first().value(QLatin1String("fw")).toString(), version);
     QCOMPARE(m_lab->firmwareShown(ip), version);
     // The journal holds the upgrade: the file's digest and the version the unit reports now.
-    const QList<JournalRecord> records = JournalReader().read().records;
+    const JournalRecords records = JournalReader().read().records;
     const auto upgrade = std::find_if(records.crbegin(), records.crend(), [&ip](const JournalRecord& record) {
         return record.kind == JournalRecord::Kind::FirmwareUpgrade && record.unit.ip == ip;
     });

@@ -13,6 +13,7 @@
 #include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
+#include <QJsonDocument>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -81,6 +82,7 @@ private slots:
     void tornLastLineIsSkippedReportedAndKept();
     void rotatesAtTheSizeAndReadsEveryFile();
     void filtersSeeCompletionsInLaterFiles();
+    void longFileWithLateCompletionsAndHandWrittenTimes();
     void lockedJournalGivesAClearError();
     void twoProcessesLoseNothing();
     void textSaysWhatChanged();
@@ -249,6 +251,64 @@ void TestJournal::rotatesAtTheSizeAndReadsEveryFile()
     for (int i = 0; i < ids.size(); ++i) {
         QCOMPARE(result.records.at(i).id, ids.at(i));
         QCOMPARE(result.records.at(i).outcome, JournalRecord::Outcome::Succeeded);
+    }
+}
+
+// A file of several megabytes, as a long journal's files are: its lines cross the reader's blocks, the
+// first changes are completed only at the end, far from where they were begun, and a time edited by hand
+// into another form of the same moment still reads as that moment. A last line without its end is reported.
+void TestJournal::longFileWithLateCompletionsAndHandWrittenTimes()
+{
+    constexpr int changes = 12000;
+    constexpr int completedLate = 100;
+    const QDateTime start = QDateTime(QDate(2026, 3, 1), QTime(8, 0), Qt::UTC);
+    QByteArray content;
+    QStringList ids;
+    const auto line = [](const QJsonObject& object) {
+        return QJsonDocument(object).toJson(QJsonDocument::Compact) + '\n';
+    };
+    const auto completion = [&](int i) {
+        return line(JournalRecord::completionJson(ids.at(i), start.addSecs(i + 1), JournalRecord::Outcome::Succeeded,
+                                                  QStringLiteral("done %1").arg(i), {}));
+    };
+    for (int i = 0; i < changes; ++i) {
+        JournalRecord record = networkChange(QStringLiteral("02:C1:00:00:%1:%2")
+                                                 .arg(i / 256, 2, 16, QLatin1Char('0'))
+                                                 .arg(i % 256, 2, 16, QLatin1Char('0')),
+                                             QStringLiteral("10.0.0.1"), QStringLiteral("10.0.0.2"));
+        record.id = QStringLiteral("change-%1").arg(i);
+        record.begun = start.addSecs(i);
+        record.user = QStringLiteral("alice");
+        ids.append(record.id);
+        QByteArray begun = line(record.begunJson());
+        if (i == 7)
+            begun.replace(start.addSecs(7).toString(Qt::ISODateWithMs).toLatin1(), "2026-03-01T09:00:07.000+01:00");
+        content += begun;
+        if (i >= completedLate)
+            content += completion(i);
+    }
+    for (int i = 0; i < completedLate; ++i)
+        content += completion(i);
+    content += "{\"record\":\"begun\",\"id\":\"cut";
+    QVERIFY(content.size() > 3 * 1024 * 1024);
+    QFile file(m_directory->filePath(JournalFile::currentName));
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    QCOMPARE(file.write(content), qint64(content.size()));
+    file.close();
+
+    const JournalReader::Result result = JournalReader(m_directory->path()).read();
+    QCOMPARE(result.warnings.size(), 1);
+    QVERIFY2(result.warnings.first().contains(QStringLiteral("journal.jsonl:%1").arg(2 * changes + 1)),
+             qPrintable(result.warnings.first()));
+    QCOMPARE(result.records.size(), changes);
+    for (int i = 0; i < changes; ++i) {
+        const JournalRecord& record = result.records.at(i);
+        QCOMPARE(record.id, ids.at(i));
+        QCOMPARE(record.begun, start.addSecs(i));
+        QCOMPARE(record.begun.timeSpec(), Qt::UTC);
+        QCOMPARE(record.outcome, JournalRecord::Outcome::Succeeded);
+        QCOMPARE(record.message, QStringLiteral("done %1").arg(i));
+        QCOMPARE(record.completed, start.addSecs(i + 1));
     }
 }
 

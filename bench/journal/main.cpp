@@ -138,6 +138,14 @@ double readMs(const QString& directory, const JournalFilter& filter, const QStri
           << QString::number(ms, 'f', 1) << " ms (limit " << readLimitMs << " ms)\n";
     return ms;
 }
+// The program's main window has been shown before History is opened: fonts and style are loaded by then.
+void warmUpWidgets()
+{
+    QTableView view;
+    view.show();
+    QCoreApplication::processEvents();
+}
+
 // From the window's request to a painted table: the dialog reads, fills and shows the newest changes.
 double historyWindowMs(const QString& directory, const QString& typed)
 {
@@ -179,9 +187,13 @@ int main(int argc, char* argv[])
     byMac.mac = macOf(42).toLower();
     JournalFilter byText;
     byText.text = QStringLiteral("supply-99990");
-    const double slowest = std::max(
-        {readMs(large, {}, QStringLiteral("all")), readMs(large, byMac, QStringLiteral("by MAC")),
-         readMs(large, byText, QStringLiteral("by text")), historyWindowMs(large, QStringLiteral("10.1.0.17"))});
+    warmUpWidgets();
+    // The window first: that is how the user meets the journal, in a program that has not read it yet and
+    // whose memory has not grown to hold it.
+    const double window = historyWindowMs(large, QStringLiteral("10.1.0.17"));
+    const double slowest =
+        std::max({window, readMs(large, {}, QStringLiteral("all")), readMs(large, byMac, QStringLiteral("by MAC")),
+                  readMs(large, byText, QStringLiteral("by text"))});
     out().flush();
     return append >= 0 && append <= appendLimitMs && slowest <= readLimitMs ? 0 : 1;
 }

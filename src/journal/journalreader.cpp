@@ -11,6 +11,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QJsonParseError>
+#include <QVarLengthArray>
 #include <QtConcurrent>
 
 #include <algorithm>
@@ -29,6 +30,52 @@ constexpr qint64 maxReservedChanges = 1 << 20;
 QByteArray view(const QByteArray& bytes, int start, int end)
 {
     return QByteArray::fromRawData(bytes.constData() + start, end - start);
+}
+
+// A line that is one object of plain strings, {"key":"value",...}, each of printable ASCII without escapes
+// and no key twice: its pairs as views into the line. Anything else gives nothing, and is left to the
+// general parser; what this reads is a part of JSON, so both read such a line alike.
+using FlatPairs = QVarLengthArray<QPair<QByteArray, QByteArray>, 8>;
+
+int plainStringEnd(const QByteArray& line, int opening)
+{
+    if (opening >= line.size() || line.at(opening) != '"')
+        return -1;
+    for (int i = opening + 1; i < line.size(); ++i) {
+        const char c = line.at(i);
+        if (c == '"')
+            return i;
+        if (c < 0x20 || c > 0x7e || c == '\\')
+            return -1;
+    }
+    return -1;
+}
+
+bool readFlatPairs(const QByteArray& line, FlatPairs& pairs)
+{
+    if (!line.startsWith('{') || !line.endsWith('}'))
+        return false;
+    int at = 1;
+    while (true) {
+        const int keyEnd = plainStringEnd(line, at);
+        if (keyEnd < 0 || keyEnd + 1 >= line.size() || line.at(keyEnd + 1) != ':')
+            return false;
+        const int valueEnd = plainStringEnd(line, keyEnd + 2);
+        if (valueEnd < 0 || valueEnd + 1 >= line.size())
+            return false;
+        const QByteArray key = view(line, at + 1, keyEnd);
+        for (const auto& pair : pairs) {
+            if (pair.first == key)
+                return false;
+        }
+        pairs.append({key, view(line, keyEnd + 3, valueEnd)});
+        const char next = line.at(valueEnd + 1);
+        if (next == '}')
+            return valueEnd + 2 == line.size();
+        if (next != ',')
+            return false;
+        at = valueEnd + 2;
+    }
 }
 
 // Calls take(line, lowerLine, lineNumber) for every line of the bytes that is not empty; returns where the
@@ -93,7 +140,10 @@ struct JournalReader::FileContent
 struct JournalReader::Completion
 {
     QString id;
-    QJsonObject line;
+    JournalRecord::Outcome outcome = JournalRecord::Outcome::Unfinished;
+    QDateTime time;
+    QString message;
+    QJsonObject result;
     int lineNumber = 0;
     // How many changes of the file came before it: its own is nearly always among the last few of them.
     int changesBefore = 0;
@@ -179,7 +229,7 @@ void JournalReader::completeEarlierChanges(const FileLines& lines, const QSet<QB
             std::find_if(result.records.rbegin(), result.records.rend(),
                          [&completion](const JournalRecord& record) { return record.id == completion.id; });
         if (found != result.records.rend())
-            found->complete(completion.line);
+            found->complete(completion.outcome, completion.time, completion.message, completion.result);
         else if (!leftOut.contains(completion.id.toUtf8()))
             result.warnings.append(tr("%1: the completion of a change that was never begun was skipped")
                                        .arg(QStringLiteral("%1:%2").arg(lines.name).arg(completion.lineNumber)));
@@ -227,6 +277,40 @@ JournalReader::FileLines JournalReader::parse(const QString& path, const Journal
     return lines;
 }
 
+// Half a journal's lines are completions without a result, written as flat objects of plain strings: they
+// are read here without the general parser, which builds an object for each. Any other line is left to it.
+bool JournalReader::takeFlatCompletion(const QByteArray& line, int lineNumber, int changesBefore,
+                                       QList<Completion>& completions)
+{
+    static const QSet<QByteArray> known{"id", "record", "outcome", "message", "timeUtc", "timeLocal"};
+    FlatPairs pairs;
+    if (!line.contains(completedMarker) || !readFlatPairs(line, pairs))
+        return false;
+    Completion completion;
+    QByteArray record;
+    for (const auto& pair : pairs) {
+        if (!known.contains(pair.first))
+            return false;
+        const QString value = QString::fromLatin1(pair.second);
+        if (pair.first == "id")
+            completion.id = value;
+        else if (pair.first == "record")
+            record = pair.second;
+        else if (pair.first == "outcome")
+            completion.outcome = JournalRecord::outcomeFromName(value);
+        else if (pair.first == "message")
+            completion.message = value;
+        else if (pair.first == "timeUtc")
+            completion.time = JournalRecord::utcFromText(value);
+    }
+    if (record != JournalRecord::completedLine)
+        return false;
+    completion.lineNumber = lineNumber;
+    completion.changesBefore = changesBefore;
+    completions.append(completion);
+    return true;
+}
+
 // A completion is nearly always written soon after its change, so the few changes before it are looked at
 // first; the rest of the file (where a completion came first, or long after) only when that fails.
 void JournalReader::joinCompletions(const QList<Completion>& completions, FileLines& lines)
@@ -247,7 +331,7 @@ void JournalReader::joinCompletions(const QList<Completion>& completions, FileLi
             index = indexOfId.value(completion.id, -1);
         }
         if (index >= 0)
-            lines.records[index].complete(completion.line);
+            lines.records[index].complete(completion.outcome, completion.time, completion.message, completion.result);
         else
             lines.earlierCompletions.append(completion);
     }
@@ -257,6 +341,8 @@ void JournalReader::takeLine(const QByteArray& line, int lineNumber, const QStri
                              QList<Completion>& completions)
 {
     const auto where = [&] { return QStringLiteral("%1:%2").arg(name).arg(lineNumber); };
+    if (takeFlatCompletion(line, lineNumber, int(lines.records.size()), completions))
+        return;
     QJsonParseError error{};
     const QJsonObject object = QJsonDocument::fromJson(line, &error).object();
     const QString type = error.error == QJsonParseError::NoError ? JournalRecord::lineType(object) : QString();
@@ -265,7 +351,10 @@ void JournalReader::takeLine(const QByteArray& line, int lineNumber, const QStri
         return;
     }
     if (type == QLatin1String(JournalRecord::completedLine)) {
-        completions.append({JournalRecord::idOf(object), object, lineNumber, int(lines.records.size())});
+        JournalRecord ended;
+        ended.complete(object);
+        completions.append({JournalRecord::idOf(object), ended.outcome, ended.completed, ended.message, ended.result,
+                            lineNumber, int(lines.records.size())});
         return;
     }
     std::optional<JournalRecord> record = JournalRecord::fromBegunJson(object);

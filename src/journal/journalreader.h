@@ -43,6 +43,8 @@ private:
     static FileLines parse(const QString& path, const JournalLineScreen& screen, const QSet<QByteArray>& textIds);
     static void joinCompletions(const QList<Completion>& completions, FileLines& lines);
     static void completeEarlierChanges(const FileLines& lines, const QSet<QByteArray>& leftOut, Result& result);
+    static bool takeFlatCompletion(const QByteArray& line, int lineNumber, int changesBefore,
+                                   QList<Completion>& completions);
     static void takeLine(const QByteArray& line, int lineNumber, const QString& name, FileLines& lines,
                          QList<Completion>& completions);
 

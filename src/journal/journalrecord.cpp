@@ -55,9 +55,11 @@ int digits(const QString& text, int at, int count)
     return value;
 }
 
+} // namespace
+
 // The journal writes its times as yyyy-MM-ddTHH:mm:ss.zzzZ; a long journal holds two per change, and the
 // general parser of dates takes a good share of the time it takes to read one. Any other form goes to it.
-QDateTime utcFrom(const QString& text)
+QDateTime JournalRecord::utcFromText(const QString& text)
 {
     static const QString layout = QStringLiteral("0000-00-00T00:00:00.000Z");
     bool asWritten = text.size() == layout.size();
@@ -72,9 +74,10 @@ QDateTime utcFrom(const QString& text)
     return QDateTime(date, time, Qt::UTC);
 }
 
+namespace {
 QDateTime timeFrom(const QJsonObject& object, const char* name)
 {
-    return utcFrom(object.value(key(name)).toString());
+    return JournalRecord::utcFromText(object.value(key(name)).toString());
 }
 
 void insertTimes(QJsonObject& object, const char* utcKey, const char* localKey, const QDateTime& time)
@@ -152,10 +155,16 @@ std::optional<JournalRecord> JournalRecord::fromBegunJson(const QJsonObject& obj
 
 void JournalRecord::complete(const QJsonObject& completion)
 {
-    outcome = outcomeFromName(completion.value(key(outcomeKey)).toString());
-    completed = timeFrom(completion, timeUtcKey);
-    message = completion.value(key(messageKey)).toString();
-    result = completion.value(key(resultKey)).toObject();
+    complete(outcomeFromName(completion.value(key(outcomeKey)).toString()), timeFrom(completion, timeUtcKey),
+             completion.value(key(messageKey)).toString(), completion.value(key(resultKey)).toObject());
+}
+
+void JournalRecord::complete(Outcome ended, const QDateTime& time, const QString& text, const QJsonObject& endResult)
+{
+    outcome = ended;
+    completed = time;
+    message = text;
+    result = endResult;
 }
 
 QString JournalRecord::kindName(Kind kind)

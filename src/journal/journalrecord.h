@@ -55,6 +55,9 @@ struct JournalRecord
     static std::optional<JournalRecord> fromBegunJson(const QJsonObject& object);
     // Takes outcome, time, message and result from a completion line.
     void complete(const QJsonObject& completion);
+    void complete(Outcome ended, const QDateTime& time, const QString& text, const QJsonObject& endResult);
+    // A time as the journal writes it (UTC with milliseconds), or in any other ISO 8601 form; in UTC.
+    static QDateTime utcFromText(const QString& text);
 
     static QString kindName(Kind kind);
     static std::optional<Kind> kindFromName(const QString& name);

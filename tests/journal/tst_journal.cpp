@@ -83,6 +83,8 @@ private slots:
     void rotatesAtTheSizeAndReadsEveryFile();
     void filtersSeeCompletionsInLaterFiles();
     void longFileWithLateCompletionsAndHandWrittenTimes();
+    void completionsReadAlikeInEveryForm_data();
+    void completionsReadAlikeInEveryForm();
     void lockedJournalGivesAClearError();
     void twoProcessesLoseNothing();
     void textSaysWhatChanged();
@@ -310,6 +312,80 @@ void TestJournal::longFileWithLateCompletionsAndHandWrittenTimes()
         QCOMPARE(record.message, QStringLiteral("done %1").arg(i));
         QCOMPARE(record.completed, start.addSecs(i + 1));
     }
+}
+
+void TestJournal::completionsReadAlikeInEveryForm_data()
+{
+    QTest::addColumn<QByteArray>("completion");
+    QTest::addColumn<int>("outcome");
+    QTest::addColumn<QString>("message");
+    QTest::addColumn<QString>("version");
+    const QByteArray time = "\"timeLocal\":\"2026-03-01T09:00:05.000+01:00\",\"timeUtc\":\"2026-03-01T08:00:05.000Z\"";
+    const int succeeded = int(JournalRecord::Outcome::Succeeded);
+    const int failed = int(JournalRecord::Outcome::Failed);
+    QTest::newRow("as written")
+        << "{\"id\":\"c1\",\"message\":\"answers\",\"outcome\":\"succeeded\",\"record\":\"completed\"," + time + "}"
+        << succeeded << "answers"
+        << "";
+    QTest::newRow("keys in another order")
+        << "{\"record\":\"completed\",\"outcome\":\"failed\"," + time + ",\"message\":\"no answer\",\"id\":\"c1\"}"
+        << failed << "no answer"
+        << "";
+    QTest::newRow("an escaped quote") << "{\"id\":\"c1\",\"message\":\"said \\\"NAK\\\"\",\"outcome\":\"failed\","
+                                         "\"record\":\"completed\"," +
+                                             time + "}"
+                                      << failed << "said \"NAK\""
+                                      << "";
+    QTest::newRow("letters beyond ASCII") << "{\"id\":\"c1\",\"message\":\"Zeit\xc3\xbc"
+                                             "berschreitung\",\"outcome\":\"failed\",\"record\":\"completed\"," +
+                                                 time + "}"
+                                          << failed
+                                          << QString::fromUtf8("Zeit\xc3\xbc"
+                                                               "berschreitung")
+                                          << "";
+    QTest::newRow("spaces")
+        << QByteArray("{ \"id\": \"c1\", \"message\": \"answers\", \"outcome\": \"succeeded\", \"record\": "
+                      "\"completed\", \"timeUtc\": \"2026-03-01T08:00:05.000Z\" }")
+        << succeeded << "answers"
+        << "";
+    QTest::newRow("a result")
+        << "{\"id\":\"c1\",\"message\":\"upgraded\",\"outcome\":\"succeeded\",\"record\":\"completed\","
+           "\"result\":{\"firmwareVersion\":\"2.0.4\"}," +
+               time + "}"
+        << succeeded << "upgraded"
+        << "2.0.4";
+    QTest::newRow("a key of a later version")
+        << "{\"id\":\"c1\",\"message\":\"answers\",\"note\":\"x\",\"outcome\":\"succeeded\",\"record\":\"completed\"," +
+               time + "}"
+        << succeeded << "answers"
+        << "";
+}
+
+// Completions as the journal writes them are read by a quick path, all others by the general parser:
+// both give the same change.
+void TestJournal::completionsReadAlikeInEveryForm()
+{
+    QFETCH(QByteArray, completion);
+    QFETCH(int, outcome);
+    QFETCH(QString, message);
+    QFETCH(QString, version);
+    JournalRecord record =
+        networkChange(QStringLiteral("02:C1:00:00:00:01"), QStringLiteral("10.0.0.1"), QStringLiteral("10.0.0.2"));
+    record.id = QStringLiteral("c1");
+    record.begun = QDateTime(QDate(2026, 3, 1), QTime(8, 0), Qt::UTC);
+    QFile file(m_directory->filePath(JournalFile::currentName));
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(QJsonDocument(record.begunJson()).toJson(QJsonDocument::Compact) + '\n' + completion + '\n');
+    file.close();
+
+    const JournalReader::Result result = JournalReader(m_directory->path()).read();
+    QVERIFY2(result.warnings.isEmpty(), qPrintable(result.warnings.join('\n')));
+    QCOMPARE(result.records.size(), 1);
+    const JournalRecord& read = result.records.first();
+    QCOMPARE(int(read.outcome), outcome);
+    QCOMPARE(read.message, message);
+    QCOMPARE(read.completed, QDateTime(QDate(2026, 3, 1), QTime(8, 0, 5), Qt::UTC));
+    QCOMPARE(read.result.value(QStringLiteral("firmwareVersion")).toString(), version);
 }
 
 // A change begun in one file and completed in the next: a text in the completion's message alone finds

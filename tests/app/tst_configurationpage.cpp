@@ -6,6 +6,9 @@
 #include "common/sampledevices.h"
 #include "dialogs/networkinterfaces.h"
 #include "dialogs/newnetwsettings.h"
+#include "journal/datalocation.h"
+#include "journal/journalreader.h"
+#include "journal/journalvalues.h"
 #include "model/wellknownports.h"
 #include "ui_mainwindow.h"
 
@@ -16,6 +19,7 @@
 #include <QNetworkDatagram>
 #include <QPointer>
 #include <QPushButton>
+#include <QTemporaryDir>
 #include <QUdpSocket>
 #include <QtEndian>
 #include <QtTest>
@@ -37,6 +41,15 @@ QString decodeSet(const QByteArray& packet)
     };
     return QStringList{QString::fromLatin1(packet.mid(macOffset, macBytes).toHex(':').toUpper()),
                        address(addressOffset), address(addressOffset + 4), address(addressOffset + 8)}
+        .join(QLatin1Char(' '));
+}
+
+// A journalled network change as the sets above are written: "MAC ip mask gateway", old or new.
+QString asSet(const JournalRecord& record, const QJsonObject& values)
+{
+    const auto value = [&values](const char* key) { return values.value(QLatin1String(key)).toString(); };
+    return QStringList{record.unit.mac, value(JournalValues::ipKey), value(JournalValues::maskKey),
+                       value(JournalValues::gatewayKey)}
         .join(QLatin1Char(' '));
 }
 } // namespace
@@ -67,7 +80,11 @@ private slots:
 private:
     QLineEdit* openEditor(int row);
     QStringList heardSets();
+    // The changes the page journalled, each "old -> new" as the sets are written, oldest first.
+    QStringList journalledSets() const;
     void recordRequests();
+
+    std::unique_ptr<QTemporaryDir> m_data;
 
     std::unique_ptr<PageHarness> m_harness;
     std::unique_ptr<NetworkInterfaces> m_interfaces;
@@ -79,6 +96,9 @@ private:
 
 void TestConfigurationPage::init()
 {
+    m_data = std::make_unique<QTemporaryDir>();
+    QVERIFY(m_data->isValid());
+    qputenv("XDG_DATA_HOME", QFile::encodeName(m_data->path()));
     m_harness = std::make_unique<PageHarness>();
     m_interfaces = std::make_unique<NetworkInterfaces>();
     m_page = std::make_unique<ConfigurationPage>(m_harness->context(), *m_interfaces);
@@ -97,6 +117,20 @@ void TestConfigurationPage::cleanup()
     m_interfaces.reset();
     m_harness.reset();
     m_listener.reset();
+    m_data.reset();
+}
+
+QStringList TestConfigurationPage::journalledSets() const
+{
+    const JournalReader::Result journal = JournalReader(DataLocation::directory()).read();
+    QStringList sets;
+    for (const JournalRecord& record : journal.records) {
+        const bool complete = record.kind == JournalRecord::Kind::NetworkSettings &&
+                              record.outcome != JournalRecord::Outcome::Unfinished && journal.warnings.isEmpty();
+        sets << (complete ? asSet(record, record.before) + QStringLiteral(" -> ") + asSet(record, record.after)
+                          : QStringLiteral("incomplete record"));
+    }
+    return sets;
 }
 
 void TestConfigurationPage::recordRequests()
@@ -259,6 +293,9 @@ void TestConfigurationPage::saveSendsWhatThePageShows()
     QCOMPARE(m_harness->prompts.boxes.first().title, QStringLiteral("Save Network Configuration"));
     QCOMPARE(m_harness->prompts.boxes.first().text, notice);
     QCOMPARE(m_requests, (QStringList{"enableUI(0)", "enableUI(1)", "scan"}));
+    // Recorded before it was sent, and completed: the unit, its old settings and what was sent.
+    const QString mac = sent.section(QLatin1Char(' '), 0, 0);
+    QCOMPARE(journalledSets(), QStringList{mac + QStringLiteral(" 127.0.0.1 255.255.255.0 10.0.0.1 -> ") + sent});
 }
 
 QLineEdit* TestConfigurationPage::openEditor(int row)
@@ -416,6 +453,9 @@ void TestConfigurationPage::importSendsOnlyDifferingRowsOnceAsked()
     QCOMPARE(m_harness->prompts.boxes.last().text, QStringLiteral("upload completed!"));
     QCOMPARE(m_requests, (QStringList{"enableUI(0)", "enableUI(1)", "scan"}));
     QTRY_COMPARE(heardSets(), QStringList{"02:00:00:00:21:00 127.0.0.23 255.255.0.0 127.0.0.1"});
+    // Only the row that was sent is journalled.
+    QCOMPARE(journalledSets(), QStringList{"02:00:00:00:21:00 127.0.0.1 255.255.255.0 10.0.0.1 -> 02:00:00:00:21:00 "
+                                           "127.0.0.23 255.255.0.0 127.0.0.1"});
     // A cancelled file dialog does nothing.
     m_harness->prompts.fileName.clear();
     m_page->importNetworkConfiguration();

@@ -128,12 +128,6 @@ template <typename Take> QString forEachLineOf(const QString& path, bool lowerCa
 }
 } // namespace
 
-// The ids of the lines in which the filter's text was found.
-struct JournalReader::FileContent
-{
-    QSet<QByteArray> textIds;
-};
-
 // What one file holds: its changes in order, already joined with the completions the file brings for
 // them; the completions of changes begun in an earlier file; and the ids of the changes the filter left
 // out unparsed. Each file is joined in its own thread, so that only what crosses files is left to the end.
@@ -205,17 +199,17 @@ JournalReader::Result JournalReader::read(const JournalFilter& filter) const
 
 QSet<QByteArray> JournalReader::idsWithText(const QStringList& paths, const JournalLineScreen& screen)
 {
-    std::vector<FileContent> files(size_t(paths.size()));
+    std::vector<QSet<QByteArray>> perFile(size_t(paths.size()));
     QList<QFuture<void>> work;
     for (int i = 0; i < paths.size(); ++i) {
-        FileContent& file = files[size_t(i)];
+        QSet<QByteArray>& found = perFile[size_t(i)];
         const QString path = paths.at(i);
-        work.append(QtConcurrent::run([path, &screen, &file] { file = screenText(path, screen); }));
+        work.append(QtConcurrent::run([path, &screen, &found] { found = screenText(path, screen); }));
     }
     QSet<QByteArray> ids;
-    for (size_t i = 0; i < files.size(); ++i) {
+    for (size_t i = 0; i < perFile.size(); ++i) {
         work[int(i)].waitForFinished();
-        ids.unite(files[i].textIds);
+        ids.unite(perFile[i]);
     }
     return ids;
 }
@@ -236,15 +230,16 @@ void JournalReader::completeEarlierChanges(const FileLines& lines, const QSet<QB
     }
 }
 
-// A file that cannot be read here is reported by its parse.
-JournalReader::FileContent JournalReader::screenText(const QString& path, const JournalLineScreen& screen)
+// The ids of the file's lines in which the filter's text was found. A file that cannot be read here is
+// reported by its parse.
+QSet<QByteArray> JournalReader::screenText(const QString& path, const JournalLineScreen& screen)
 {
-    FileContent file;
+    QSet<QByteArray> ids;
     forEachLineOf(path, true, [&](const QByteArray& line, const QByteArray& lower, int) {
         if (screen.containsText(lower))
-            file.textIds.insert(JournalFilter::rawValue(line, "id"));
+            ids.insert(JournalFilter::rawValue(line, "id"));
     });
-    return file;
+    return ids;
 }
 
 JournalReader::FileLines JournalReader::parse(const QString& path, const JournalLineScreen& screen,

@@ -35,11 +35,10 @@ public:
     Result read(const JournalFilter& filter = {}) const;
 
 private:
-    struct FileContent;
     struct Completion;
     struct FileLines;
     static QSet<QByteArray> idsWithText(const QStringList& paths, const JournalLineScreen& screen);
-    static FileContent screenText(const QString& path, const JournalLineScreen& screen);
+    static QSet<QByteArray> screenText(const QString& path, const JournalLineScreen& screen);
     static FileLines parse(const QString& path, const JournalLineScreen& screen, const QSet<QByteArray>& textIds);
     static void joinCompletions(const QList<Completion>& completions, FileLines& lines);
     static void completeEarlierChanges(const FileLines& lines, const QSet<QByteArray>& leftOut, Result& result);

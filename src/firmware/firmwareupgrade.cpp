@@ -295,8 +295,10 @@ bool firmwareUpgrade::imageIsSound(FirmwareImageKind wanted)
 {
     const FirmwareImageCheck::Result result =
         UpgradeSelection::checkImage(m_firmwarePath, wanted, m_acceptOtherImageKind);
-    if (result.ok)
+    if (result.ok) {
+        m_image = result.image;
         return true;
+    }
     log(result.message);
     log(tr("ERROR: The firmware file was refused before anything was sent to the unit."));
     fail();

@@ -96,6 +96,8 @@ protected:
     QList<Device_t> m_devices;
     QString m_manualIp;
     QFile m_firmwareFile;
+    // The image as the check before the run read it: what the beamline and motor-driver procedures send.
+    FirmwareImage m_image;
     QString m_deviceIp;
     QString m_deviceCode;
     bool m_connected = false;

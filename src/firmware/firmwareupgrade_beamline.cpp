@@ -54,30 +54,27 @@ void firmwareUpgrade::connectBeamline(QTcpSocket& socket)
                                                           : tr("ERROR: Device unconnected"));
 }
 
+// The sectors come from the checked image's records, which are also what is written: the file is not
+// read again, so nothing unchecked can reach the flash.
 bool firmwareUpgrade::readSectors(QList<qint8>& sectors)
 {
-    m_firmwareFile.setFileName(m_firmwarePath);
-    const bool opened = m_firmwareFile.open(QIODevice::ReadOnly);
     log(tr("Reading file..."));
     emit signalProgressBarUpdate(1);
-    const SRecordScan scan = opened ? SRecordScan::scan(m_firmwareFile) : SRecordScan();
+    const SRecordScan scan = SRecordScan::scanRecords(m_image.records);
     m_linesPerStep = scan.linesPerStep();
     sectors = scan.sectors();
     log(tr("Done!\n"));
     log(tr("Erasing Lumeno memory..."));
-    if (!sectors.isEmpty() && !reachesBeyondSectorRange(sectors))
+    if (m_image.kind == FirmwareImageKind::SRecord && !sectors.isEmpty() && !reachesBeyondSectorRange(sectors))
         return true;
-    if (!sectors.isEmpty()) {
+    if (!sectors.isEmpty() && m_image.kind == FirmwareImageKind::SRecord) {
         // A sector number that does not fit the instrument's signed byte would name a sector nobody meant.
         log(tr("ERROR: the firmware file writes at or above address 800000 (hexadecimal), beyond the "
                "flash sectors this tool can erase; nothing was sent"));
-        m_firmwareFile.close();
         fail();
         return false;
     }
-    log(opened ? tr("ERROR: the firmware file holds no S1, S2 or S3 record with a readable address")
-               : tr("ERROR: cannot read the firmware file, ") + m_firmwareFile.errorString());
-    m_firmwareFile.close();
+    log(tr("ERROR: the firmware file holds no S1, S2 or S3 record with a readable address"));
     fail();
     return false;
 }
@@ -85,55 +82,36 @@ bool firmwareUpgrade::readSectors(QList<qint8>& sectors)
 bool firmwareUpgrade::eraseSectors(QTcpSocket& socket, const QList<qint8>& sectors)
 {
     for (const qint8 sector : sectors) {
-        if (stoppedBefore(tr("the erase of sector %1").arg(sector))) {
-            m_firmwareFile.close();
+        if (stoppedBefore(tr("the erase of sector %1").arg(sector)))
             return false;
-        }
         QThread::msleep(m_pacing.sectorErasePauseMs);
         emit signalProgressBarUpdate(1);
         // From the first erase on, the flash no longer holds the old firmware.
         if (sendToBeamline(socket, eraseCommand + QByteArray::number(sector) + flashCommandEnd))
             m_flashTouched = true;
-        if (!beamlineConfirmed(socket, tr("the erase of sector %1").arg(sector), UnitAnswer::Expect::Acknowledge)) {
-            m_firmwareFile.close();
+        if (!beamlineConfirmed(socket, tr("the erase of sector %1").arg(sector), UnitAnswer::Expect::Acknowledge))
             return false;
-        }
     }
     log(tr("Erased!\n"));
-    m_firmwareFile.close();
-    // Writing after an erase with nothing to write would leave the instrument without firmware.
-    if (!m_firmwareFile.open(QIODevice::ReadOnly)) {
-        log(tr("ERROR: cannot read the firmware file, ") + m_firmwareFile.errorString());
-        reportFlashIncomplete();
-        fail();
-        return false;
-    }
     sendToBeamline(socket, writeModeCommand);
-    if (beamlineConfirmed(socket, QStringLiteral("EPCSWR"), UnitAnswer::Expect::Acknowledge))
-        return true;
-    m_firmwareFile.close();
-    return false;
+    return beamlineConfirmed(socket, QStringLiteral("EPCSWR"), UnitAnswer::Expect::Acknowledge);
 }
 
 bool firmwareUpgrade::writeImage(QTcpSocket& socket)
 {
     int linesSent = 0;
-    while (!m_firmwareFile.atEnd()) {
-        if (stoppedBefore(tr("image line %1").arg(linesSent + 1))) {
-            m_firmwareFile.close();
+    for (const QByteArray& record : qAsConst(m_image.records)) {
+        if (stoppedBefore(tr("image line %1").arg(linesSent + 1)))
             return false;
-        }
         QThread::msleep(m_pacing.linePauseMs);
         if (linesSent == 0)
             log(tr("Programming Device memory..."));
-        sendToBeamline(socket, m_firmwareFile.readLine());
+        sendToBeamline(socket, record);
         ++linesSent;
         if (m_linesPerStep != 0 && linesSent % m_linesPerStep == 0)
             emit signalProgressBarUpdate(1);
-        if (!beamlineConfirmed(socket, tr("image line %1").arg(linesSent), UnitAnswer::Expect::LineTaken)) {
-            m_firmwareFile.close();
+        if (!beamlineConfirmed(socket, tr("image line %1").arg(linesSent), UnitAnswer::Expect::LineTaken))
             return false;
-        }
     }
     return true;
 }
@@ -143,7 +121,6 @@ bool firmwareUpgrade::restartBeamline(QTcpSocket& socket)
     emit signalProgressBarUpdate(fullProgress);
     log(tr("Device succesfuly updated!\n"));
     log(tr("Wait restart..."));
-    m_firmwareFile.close();
     sendToBeamline(socket, endCommand);
     return beamlineConfirmed(socket, QStringLiteral("E"), UnitAnswer::Expect::Acknowledge);
 }

@@ -179,7 +179,11 @@ bool firmwareUpgrade::programDsp(const QString& ip, const QString& firmwarePath,
         return false;
     emit signalPrintMessage(tr("Done!"), true);
     emit signalPrintMessage(tr("Program..."), true);
-    transfer.readAndSendFirmware(firmwarePath, ip);
+    // The image checked before the run began is the one sent; a file given otherwise is checked here.
+    if (m_image.kind == FirmwareImageKind::IntelHex && m_image.path == firmwarePath)
+        transfer.sendImage(m_image, ip);
+    else
+        transfer.readAndSendFirmware(firmwarePath, ip);
     if (m_errorDetected) {
         // The transfer stops between two frames once asked to, and says so.
         if (isInterruptionRequested())

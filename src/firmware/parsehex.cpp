@@ -163,24 +163,29 @@ int ParseHex::parseAllFile(QString path)
 
 DataStruct ParseHex::getDataStruct()
 {
+    return sectionsOf(m_recordAddresses, m_recordData);
+}
+
+DataStruct ParseHex::sectionsOf(const QList<quint32>& addresses, const QList<QByteArray>& data)
+{
     DataStruct sections;
-    if (m_recordData.isEmpty())
+    if (data.isEmpty())
         return sections;
-    sections.startAddresses.append(qint32(m_recordAddresses.at(0)));
-    sections.data.append(m_recordData.at(0));
-    for (int i = 1; i < m_recordData.size(); ++i) {
-        const quint32 previous = m_recordAddresses.at(i - 1);
-        const quint32 address = m_recordAddresses.at(i);
+    sections.startAddresses.append(qint32(addresses.at(0)));
+    sections.data.append(data.at(0));
+    for (int i = 1; i < data.size(); ++i) {
+        const quint32 previous = addresses.at(i - 1);
+        const quint32 address = addresses.at(i);
         // The first record at an address wins over a repeat right after it.
         if (address == previous)
             continue;
         // Records count 16-bit words: n bytes cover n / 2 addresses.
-        const quint32 expected = previous + quint32(m_recordData.at(i - 1).size() / 2);
+        const quint32 expected = previous + quint32(data.at(i - 1).size() / 2);
         if (address != expected) {
             sections.startAddresses.append(qint32(address));
             sections.data.append(QByteArray());
         }
-        sections.data.last().append(m_recordData.at(i));
+        sections.data.last().append(data.at(i));
     }
     return sections;
 }

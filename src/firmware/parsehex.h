@@ -32,6 +32,9 @@ public:
     // One text line starting with ':'; length counts its characters without the line end.
     int parseHexLine(char* line, unsigned length);
     DataStruct getDataStruct();
+    // Records in file order merged into sections: a record that follows its predecessor's last word joins
+    // its section, a repeat of the previous address is dropped, anything else opens a section.
+    static DataStruct sectionsOf(const QList<quint32>& addresses, const QList<QByteArray>& data);
 
     const QList<QByteArray>& recordData() const { return m_recordData; }
     const QList<quint32>& recordAddresses() const { return m_recordAddresses; }

@@ -2,8 +2,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "firmware/sendfirmware.h"
 
+#include "firmware/firmwareimagecheck.h"
 #include "firmware/firmwarepacing.h"
-#include "firmware/parsehex.h"
 #include "firmware/unitanswer.h"
 
 #include <QDeadlineTimer>
@@ -77,17 +77,28 @@ bool SendFirmware::checkAddressRange(unsigned address)
 
 void SendFirmware::readAndSendFirmware(QString fileName, QString ip)
 {
-    const FirmwarePacing& pacing = m_pacing;
     emit signalIncreaseProgressBar();
-    m_parser = std::make_unique<ParseHex>();
-    const int parsed = m_parser->parseAllFile(fileName);
+    const FirmwareImageCheck::Result checked = FirmwareImageCheck::check(fileName, FirmwareImageKind::IntelHex);
     emit signalIncreaseProgressBar();
-    if (parsed == ParseHex::lineMalformed) {
+    if (!checked.ok) {
         emit signalErrorDetected(tr("ERROR: Parsing Failed!"));
-        emit signalPrintMessage(m_parser->failureReason());
+        emit signalPrintMessage(checked.reason);
         return;
     }
+    sendSections(checked.image.sections(), ip);
+}
 
+void SendFirmware::sendImage(const FirmwareImage& image, QString ip)
+{
+    emit signalIncreaseProgressBar();
+    emit signalIncreaseProgressBar();
+    sendSections(image.sections(), ip);
+}
+
+void SendFirmware::sendSections(const DataStruct& sections, const QString& ip)
+{
+    const FirmwarePacing& pacing = m_pacing;
+    m_sections = sections;
     QTcpSocket socket;
     socket.connectToHost(ip, m_ports.command, QIODevice::ReadWrite, QAbstractSocket::AnyIPProtocol);
     if (!socket.waitForConnected(pacing.tunnelConnectWaitMs)) {
@@ -121,7 +132,7 @@ QString SendFirmware::sendErasePacket(unsigned char sectors, QTcpSocket* socket)
 void SendFirmware::writeOrVerify(bool write, QTcpSocket* socket)
 {
     emit signalPrintMessage(tr("Write memory..."));
-    const DataStruct sections = m_parser ? m_parser->getDataStruct() : DataStruct();
+    const DataStruct& sections = m_sections;
     m_failed = false;
     for (int i = 0; i < sections.data.size() && !m_failed; ++i)
         writeSection(unsigned(sections.startAddresses.at(i)), sections.data.at(i), write, socket);

@@ -3,20 +3,19 @@
 #pragma once
 
 #include "firmware/firmwarepacing.h"
+#include "firmware/parsehex.h"
 #include "firmware/upgradeports.h"
 
 #include <QByteArray>
 #include <QObject>
 #include <QString>
 
-#include <memory>
-
-class ParseHex;
+class FirmwareImage;
 class QTcpSocket;
 
 // Programs a DSP's flash through the serial bootloader, reached over the XPort's serial tunnel:
-// parses the image, erases the flash and writes the image in blocks of 256 words. Every operation
-// blocks the calling thread; the outcome is told only through the signals.
+// checks the image whole (or takes one already checked), erases the flash and writes the image in blocks of 256 words.
+// Every operation blocks the calling thread; the outcome is told only through the signals.
 class SendFirmware : public QObject
 {
     Q_OBJECT
@@ -40,7 +39,10 @@ public:
     explicit SendFirmware(QObject* parent = nullptr);
     ~SendFirmware() override;
 
+    // Reads and checks the file whole first: a file the DSP cannot take is refused before the erase.
     void readAndSendFirmware(QString fileName, QString ip);
+    // An image that FirmwareImageCheck passed as Intel HEX.
+    void sendImage(const FirmwareImage& image, QString ip);
     void writeOrVerify(bool write, QTcpSocket* socket);
     void writeSection(unsigned address, QByteArray data, bool write, QTcpSocket* socket);
     QString sendErasePacket(unsigned char sectors, QTcpSocket* socket);
@@ -65,11 +67,12 @@ signals:
     void signalPrintMessage(QString errorMessage);
 
 private:
+    void sendSections(const DataStruct& sections, const QString& ip);
     bool blockRefused(unsigned address, QTcpSocket* socket);
     void fail(const QString& message);
 
     FirmwarePacing m_pacing;
     UpgradePorts m_ports;
-    std::unique_ptr<ParseHex> m_parser;
+    DataStruct m_sections;
     bool m_failed = false;
 };

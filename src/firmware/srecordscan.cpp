@@ -95,6 +95,17 @@ SRecordScan SRecordScan::scan(QIODevice& image)
     return result;
 }
 
+SRecordScan SRecordScan::scanRecords(const QList<QByteArray>& records)
+{
+    SRecordScan result;
+    result.m_lineCount = records.size();
+    for (const QByteArray& record : records) {
+        for (const qint8 sector : recordSectors(record))
+            result.addSector(sector);
+    }
+    return result;
+}
+
 void SRecordScan::addSector(qint8 sector)
 {
     if (!m_sectors.contains(sector))

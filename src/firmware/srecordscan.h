@@ -21,6 +21,8 @@ public:
 
     // Reads the device from its present position to its end.
     static SRecordScan scan(QIODevice& image);
+    // The records of a checked image, one line each.
+    static SRecordScan scanRecords(const QList<QByteArray>& records);
 
     int lineCount() const { return m_lineCount; }
     // Lines per progress step; 0 for an image of fewer than progressSteps lines.

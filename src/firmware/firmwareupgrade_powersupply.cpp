@@ -153,6 +153,15 @@ bool firmwareUpgrade::openFirmwareFile()
         fail();
         return false;
     }
+    // The supply takes the file as it is on disk: one that changed since the check is not what was checked.
+    if (m_image.path == m_firmwarePath && m_image.fileBytes > 0 && m_firmwareFile.size() != m_image.fileBytes) {
+        log(tr("ERROR: the firmware file changed after it was checked (%1 bytes then, %2 now); nothing was sent.")
+                .arg(m_image.fileBytes)
+                .arg(m_firmwareFile.size()));
+        m_firmwareFile.close();
+        fail();
+        return false;
+    }
     log(tr("Firmware Opened!"));
     emit signalProgressBarUpdate(1);
     return true;

@@ -104,7 +104,7 @@ private slots:
     void earlyEraseReplyCounts();
     void parseFailureSendsNothing();
     void tunnelUnreachable();
-    void imageOutsideRangeStillErases();
+    void imageOutsideRangeIsRefusedBeforeTheErase();
 };
 
 void TestBootloaderFrames::framesByteForByte_data()
@@ -369,7 +369,7 @@ void TestBootloaderFrames::parseFailureSendsNothing()
     transfer.readAndSendFirmware(path, QString::fromLatin1(loopback));
     QCOMPARE(transcript.errors, QStringList{QStringLiteral("ERROR: Parsing Failed!")});
     QCOMPARE(transcript.lines.size(), 2);
-    QVERIFY2(transcript.lines.at(1).contains(QStringLiteral("checksum error")), qPrintable(transcript.lines.at(1)));
+    QVERIFY2(transcript.lines.at(1).contains(QStringLiteral("bad checksum")), qPrintable(transcript.lines.at(1)));
     QCOMPARE(transcript.progress, 2);
     QTest::qWait(100);
     QCOMPARE(fake.record().tunnelConnections, 0);
@@ -388,20 +388,19 @@ void TestBootloaderFrames::tunnelUnreachable()
     QCOMPARE(transcript.errors, QStringList{QStringLiteral("ERROR: Connection Failed!!")});
 }
 
-void TestBootloaderFrames::imageOutsideRangeStillErases()
+// An image the DSP's flash cannot hold is refused whole, before the erase: the unit keeps its firmware.
+void TestBootloaderFrames::imageOutsideRangeIsRefusedBeforeTheErase()
 {
     FakeXport fake;
     SendFirmware transfer(FirmwarePacing::current(), fake.ports());
     Transcript transcript(transfer);
-    const QList<HexImages::Section> image{{0x000100, HexImages::pattern(64, 1)}, {0x3F9000, HexImages::pattern(64, 2)}};
+    const QList<HexImages::Section> image{{0x3E8000, HexImages::pattern(64, 1)}, {0x3F9000, HexImages::pattern(64, 2)}};
 
     transfer.readAndSendFirmware(imageFile(image), QString::fromLatin1(loopback));
-    // The first section out of range ends the transfer: nothing after it is written, and nothing says "completed".
-    QCOMPARE(transcript.errors, QStringList{rangeError});
-    QVERIFY(transcript.lines.contains(QStringLiteral("Memory erased!")));
-    QVERIFY(!transcript.lines.contains(QStringLiteral("Writing completed!")));
-    QTRY_COMPARE(fake.record().erases, 1);
-    QCOMPARE(fake.record().frames.size(), 1);
+    QCOMPARE(transcript.errors, QStringList{QStringLiteral("ERROR: Parsing Failed!")});
+    QVERIFY2(transcript.lines.last().contains(QStringLiteral("outside the DSP's flash")), qPrintable(transcript.lines.last()));
+    QTest::qWait(100);
+    QCOMPARE(fake.record().tunnelConnections, 0);
 }
 
 QTEST_GUILESS_MAIN(TestBootloaderFrames)

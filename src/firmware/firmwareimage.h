@@ -39,7 +39,7 @@ public:
 
     // The Intel HEX data merged into contiguous sections, as the bootloader takes them.
     DataStruct sections() const;
-    // "3E8000-3E80FF, 3F0000-3F001F (words)" or "(bytes)": how the ranges read in a message.
+    // "3E8000-3E80FF, 3F0000-3F001F": the ranges in hexadecimal, in the unit of their kind.
     QString rangesText() const;
     QString sha256Hex() const { return QString::fromLatin1(sha256.toHex()); }
 };

@@ -528,9 +528,13 @@ void TestCliUpgrade::damagedImageSendsNothing_data()
     // The motor driver's module is not even asked for its setup menu.
     QTest::newRow("motor-driver image with a line that is no record")
         << motMac << "Kolvex_Communication_DSP_damaged.hex"
-        << QByteArray(":020000040000FA\r\n:10000000000102030405060708090A0B0C0D0E0F78\r\nnot a record\r\n"
+        << QByteArray(":02000004003EBC\r\n:10800000000102030405060708090A0B0C0D0E0FF8\r\nnot a record\r\n"
                       ":00000001FF\r\n")
         << "line 3";
+    // Word address 0 lies below the DSP's flash: refused before the DSP is erased.
+    QTest::newRow("motor-driver image outside the DSP's flash")
+        << motMac << "Kolvex_Communication_DSP_low.hex"
+        << QByteArray(":10000000000102030405060708090A0B0C0D0E0F78\r\n:00000001FF\r\n") << "line 1, column 4: ";
 }
 
 void TestCliUpgrade::damagedImageSendsNothing()

@@ -328,10 +328,6 @@ Zwei Netzwerkteilnehmer unter einer Adresse sind beide nicht zuverlässig erreic
 <context>
     <name>FirmwareImageCheck</name>
     <message>
-        <source>ERROR: %1: line %2: %3</source>
-        <translation>ERROR: %1: Zeile %2: %3</translation>
-    </message>
-    <message>
         <source>ERROR: %1: %2</source>
         <translation>ERROR: %1: %2</translation>
     </message>
@@ -352,28 +348,8 @@ Zwei Netzwerkteilnehmer unter einer Adresse sind beide nicht zuverlässig erreic
         <translation>Sieht aus wie %1, nicht wie %2</translation>
     </message>
     <message>
-        <source>spaces or tabs after the record, from column %1</source>
-        <translation>Leerzeichen oder Tabulatoren nach dem Datensatz, ab Spalte %1</translation>
-    </message>
-    <message>
-        <source>non-hexadecimal character %1 at column %2</source>
-        <translation>Zeichen %1 in Spalte %2 ist keine Hexadezimalziffer</translation>
-    </message>
-    <message>
-        <source>an odd number of hexadecimal digits after the record type</source>
-        <translation>Ungerade Anzahl von Hexadezimalziffern nach dem Datensatztyp</translation>
-    </message>
-    <message>
-        <source>the line does not start with &apos;S&apos;</source>
-        <translation>Die Zeile beginnt nicht mit „S“</translation>
-    </message>
-    <message>
         <source>the line ends after &apos;S&apos;, without a record type</source>
         <translation>Die Zeile endet nach „S“, ohne Datensatztyp</translation>
-    </message>
-    <message>
-        <source>unknown record type S%1</source>
-        <translation>Unbekannter Datensatztyp S%1</translation>
     </message>
     <message>
         <source>too short for an S%1 record</source>
@@ -388,20 +364,12 @@ Zwei Netzwerkteilnehmer unter einer Adresse sind beide nicht zuverlässig erreic
         <translation>Falsche Prüfsumme (ist %1, sollte %2 sein)</translation>
     </message>
     <message>
-        <source>writes at address %1 (hexadecimal), beyond the flash sectors that can be erased</source>
-        <translation>Schreibt an Adresse %1 (hexadezimal), jenseits der löschbaren Flash-Sektoren</translation>
-    </message>
-    <message>
         <source>line longer than %1 characters</source>
         <translation>Zeile länger als %1 Zeichen</translation>
     </message>
     <message>
         <source>no S1, S2 or S3 data record</source>
         <translation>Kein S1-, S2- oder S3-Datensatz</translation>
-    </message>
-    <message>
-        <source>cannot make a temporary copy: %1</source>
-        <translation>Es kann keine temporäre Kopie angelegt werden: %1</translation>
     </message>
     <message>
         <source>the file is not open for reading</source>
@@ -422,6 +390,90 @@ Zwei Netzwerkteilnehmer unter einer Adresse sind beide nicht zuverlässig erreic
     <message>
         <source>a power-supply image (.updt)</source>
         <translation>ein Netzgeräte-Image (.updt)</translation>
+    </message>
+    <message>
+        <source>line %1, column %2: %3</source>
+        <translation>Zeile %1, Spalte %2: %3</translation>
+    </message>
+    <message>
+        <source>a record after the end record of line %1</source>
+        <translation>Ein Datensatz nach dem Endedatensatz in Zeile %1</translation>
+    </message>
+    <message>
+        <source>writes word address %1 (hexadecimal), which line %2 writes too</source>
+        <translation>Schreibt die Wortadresse %1 (hexadezimal), die Zeile %2 auch schreibt</translation>
+    </message>
+    <message>
+        <source>no data records</source>
+        <translation>Keine Datensätze</translation>
+    </message>
+    <message>
+        <source>no end-of-file record (:00000001FF): the file may be cut short</source>
+        <translation>Kein Dateiende-Datensatz (:00000001FF): Die Datei ist vielleicht abgeschnitten</translation>
+    </message>
+    <message>
+        <source>the data from word address %1 (hexadecimal) is written in blocks of %2 words, the last from %3, beyond %4, the last block the DSP&apos;s flash takes</source>
+        <translation>Die Daten ab Wortadresse %1 (hexadezimal) werden in Blöcken zu %2 Wörtern geschrieben, der letzte ab %3, hinter %4, dem letzten Block, den der Flash des DSP aufnimmt</translation>
+    </message>
+    <message>
+        <source>the line does not start with &apos;:&apos; but with %1</source>
+        <translation>Die Zeile beginnt nicht mit „:“, sondern mit %1</translation>
+    </message>
+    <message>
+        <source>too short for a record (%1 bytes, at least 5)</source>
+        <translation>Zu kurz für einen Datensatz (%1 Bytes, mindestens 5)</translation>
+    </message>
+    <message>
+        <source>count 0x%1 does not match the %2 data bytes of the line</source>
+        <translation>Die Byteanzahl 0x%1 stimmt nicht mit den %2 Datenbytes der Zeile überein</translation>
+    </message>
+    <message>
+        <source>an extended address record needs address 0000 and two data bytes (has address %1 and %2 bytes)</source>
+        <translation>Ein erweiterter Adressdatensatz braucht die Adresse 0000 und zwei Datenbytes (hat die Adresse %1 und %2 Bytes)</translation>
+    </message>
+    <message>
+        <source>record type %1 is not taken by the motor driver (00, 01 and 04 are)</source>
+        <translation>Den Datensatztyp %1 nimmt der Motortreiber nicht an (nur 00, 01 und 04)</translation>
+    </message>
+    <message>
+        <source>writes word addresses %1 to %2 (hexadecimal), outside the DSP&apos;s flash (%3 to %4)</source>
+        <translation>Schreibt die Wortadressen %1 bis %2 (hexadezimal), außerhalb des Flashs des DSP (%3 bis %4)</translation>
+    </message>
+    <message>
+        <source>a carriage return without a line feed (lines end in LF or CR LF)</source>
+        <translation>Ein Wagenrücklauf ohne Zeilenvorschub (Zeilen enden mit LF oder CR LF)</translation>
+    </message>
+    <message>
+        <source>spaces or tabs after the record</source>
+        <translation>Leerzeichen oder Tabulatoren nach dem Datensatz</translation>
+    </message>
+    <message>
+        <source>non-hexadecimal character %1 (expected 0-9 or A-F)</source>
+        <translation>Zeichen %1 ist keine Hexadezimalziffer (erwartet: 0-9 oder A-F)</translation>
+    </message>
+    <message>
+        <source>an odd number of hexadecimal digits (%1)</source>
+        <translation>Eine ungerade Anzahl von Hexadezimalziffern (%1)</translation>
+    </message>
+    <message>
+        <source>writes address %1 (hexadecimal), which line %2 writes too</source>
+        <translation>Schreibt die Adresse %1 (hexadezimal), die Zeile %2 auch schreibt</translation>
+    </message>
+    <message>
+        <source>the line does not start with &apos;S&apos; but with %1</source>
+        <translation>Die Zeile beginnt nicht mit „S“, sondern mit %1</translation>
+    </message>
+    <message>
+        <source>unknown record type S%1 (expected S0 to S3 or S5 to S9)</source>
+        <translation>Unbekannter Datensatztyp S%1 (erwartet: S0 bis S3 oder S5 bis S9)</translation>
+    </message>
+    <message>
+        <source>writes at address %1 (hexadecimal), beyond the flash sectors that can be erased (below %2)</source>
+        <translation>Schreibt an die Adresse %1 (hexadezimal), jenseits der löschbaren Flash-Sektoren (unter %2)</translation>
+    </message>
+    <message>
+        <source>the count record says %1 data records, the file has %2 before it</source>
+        <translation>Der Zähldatensatz nennt %1 Datensätze, die Datei hat %2 davor</translation>
     </message>
 </context>
 <context>
@@ -977,6 +1029,49 @@ Möchten Sie sie entfernen?</translation>
 %1</source>
         <translation>Die alte Installation konnte nicht entfernt werden:
 %1</translation>
+    </message>
+</context>
+<context>
+    <name>ImageCheckLabel</name>
+    <message>
+        <source>The upgrade asks before it sends a file of another kind.</source>
+        <translation>Das Upgrade fragt nach, bevor es eine Datei anderer Art sendet.</translation>
+    </message>
+    <message>
+        <source>The upgrade refuses this file: nothing would be sent.</source>
+        <translation>Das Upgrade lehnt diese Datei ab: Es würde nichts gesendet.</translation>
+    </message>
+    <message>
+        <source>%1: %2 bytes, SHA-256 %3</source>
+        <translation>%1: %2 Bytes, SHA-256 %3</translation>
+    </message>
+    <message>
+        <source>%1 (words)</source>
+        <translation>%1 (Wörter)</translation>
+    </message>
+    <message>
+        <source>%1 (bytes)</source>
+        <translation>%1 (Bytes)</translation>
+    </message>
+    <message>
+        <source>%1: %2, %3 bytes, SHA-256 %4</source>
+        <translation>%1: %2, %3 Bytes, SHA-256 %4</translation>
+    </message>
+    <message>
+        <source>%1 bytes in the file, SHA-256 %2</source>
+        <translation>%1 Bytes in der Datei, SHA-256 %2</translation>
+    </message>
+    <message>
+        <source>S-record image</source>
+        <translation>S-Record-Image</translation>
+    </message>
+    <message>
+        <source>Intel HEX image</source>
+        <translation>Intel-HEX-Image</translation>
+    </message>
+    <message>
+        <source>Power-supply image</source>
+        <translation>Netzgeräte-Image</translation>
     </message>
 </context>
 <context>
@@ -2335,10 +2430,6 @@ Bitte wählen Sie einen kleineren Bereich.</translation>
     <message>
         <source>ERROR: the firmware file holds no S1, S2 or S3 record with a readable address</source>
         <translation>ERROR: Die Firmware-Datei enthält keinen S1-, S2- oder S3-Datensatz mit lesbarer Adresse</translation>
-    </message>
-    <message>
-        <source>ERROR: cannot read the firmware file, </source>
-        <translation>ERROR: Die Firmware-Datei kann nicht gelesen werden, </translation>
     </message>
     <message>
         <source>Erased!

@@ -46,12 +46,12 @@ void ImageCheckLabel::showCheck(const QString& path, const std::optional<QString
     m_checked = checked;
     const QString mismatch = code ? UpgradeSelection::mismatch(path, content, *code) : QString();
     if (!mismatch.isEmpty())
-        return showRefusal(mismatch, tr("Start asks before it sends a file of another kind."));
+        return showRefusal(mismatch, tr("The upgrade asks before it sends a file of another kind."));
     const FirmwareImageCheck::Result result = UpgradeSelection::checkImage(path, kind, false);
     if (result.ok)
         showSummary(result.image);
     else
-        showRefusal(result.reason, tr("Start refuses this file: nothing would be sent."));
+        showRefusal(result.reason, tr("The upgrade refuses this file: nothing would be sent."));
 }
 
 void ImageCheckLabel::showSummary(const FirmwareImage& image)

@@ -95,6 +95,7 @@ private slots:
     void refusalIsAFailure_data();
     void refusalIsAFailure();
     void checkSendsNothing();
+    void motorDriverFileOfNoKnownDspSendsNothing();
 
 private:
     CliRunner::Result run(const QStringList& arguments) const;
@@ -638,6 +639,27 @@ void TestCliUpgrade::checkSendsNothing()
     const CliRunner::Result byContent = run({"check", path});
     QCOMPARE(byContent.exitCode, 0);
     QVERIFY(lines(byContent.out).contains("Address ranges: 3E8000-3E8007 (16-bit words)"));
+    SimLog::Lines heard;
+    QVERIFY(heardBeforeControlScan(before, heard));
+    QCOMPARE(upgradeTraffic(heard).size(), 0);
+}
+
+// The procedure would refuse these too, but only after the run began: exit 1 instead of 2.
+void TestCliUpgrade::motorDriverFileOfNoKnownDspSendsNothing()
+{
+    const QByteArray hex(":02000004003EBC\r\n:10800000000102030405060708090A0B0C0D0E0FF8\r\n:00000001FF\r\n");
+    const QString control = writeFile(QStringLiteral("Kolvex_Control_DSP.hex"), hex);
+    const QString unnamed = writeFile(QStringLiteral("driver.hex"), hex);
+    const int before = mark();
+    const CliRunner::Result other = run({"upgrade", "--mac", motMac, "--dsp", "communication", "--file", control});
+    QCOMPARE(other.exitCode, 2);
+    QCOMPARE(lines(other.err), QStringList{"kestrion-cli upgrade: --dsp communication: Kolvex_Control_DSP.hex is "
+                                           "named for the control DSP; nothing was sent"});
+    const CliRunner::Result unknown = run({"upgrade", "--mac", motMac, "--file", unnamed});
+    QCOMPARE(unknown.exitCode, 2);
+    QVERIFY2(unknown.err.startsWith("kestrion-cli upgrade: which DSP driver.hex is for is not known"),
+             unknown.err.constData());
+    QVERIFY(unknown.err.endsWith("; nothing was sent\n"));
     SimLog::Lines heard;
     QVERIFY(heardBeforeControlScan(before, heard));
     QCOMPARE(upgradeTraffic(heard).size(), 0);

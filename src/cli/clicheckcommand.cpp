@@ -171,7 +171,7 @@ int CliCheckCommand::findCode(CliContext& context)
     const QList<Device_t> found = context.scanner().scan();
     const int index = CliScanner::indexOfMac(found, m_mac);
     if (index < 0) {
-        context.error(tr("no instrument with the MAC address %1 answered; nothing would be sent").arg(m_mac));
+        refuse(context, tr("no instrument with the MAC address %1 answered").arg(m_mac));
         return cliExit::nothingFound;
     }
     const Device_t& unit = found.at(index);

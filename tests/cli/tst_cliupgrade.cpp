@@ -634,7 +634,9 @@ void TestCliUpgrade::checkSendsNothing()
     const CliRunner::Result other = run({"check", "--mac", blMac, path});
     QCOMPARE(other.exitCode, 2);
     QVERIFY2(other.err.endsWith("; nothing would be sent\n"), other.err.constData());
-    QCOMPARE(run({"check", "--mac", absentMac, path}).exitCode, 3);
+    const CliRunner::Result absent = run({"check", "--json", "--mac", absentMac, path});
+    QCOMPARE(absent.exitCode, 3);
+    QCOMPARE(QJsonDocument::fromJson(absent.out).object().value("ok"), QJsonValue(false));
     QCOMPARE(run({"check", "--code", "3100", path}).exitCode, 2);
     const CliRunner::Result byContent = run({"check", path});
     QCOMPARE(byContent.exitCode, 0);

@@ -157,7 +157,7 @@ int CliCheckCommand::run(CliContext& context)
     }
     const FirmwareImageCheck::Result result = UpgradeSelection::checkImage(m_file, wanted, false);
     if (!result.ok)
-        return refuse(context, m_file + QStringLiteral(": ") + result.reason, &result);
+        return refuse(context, result.reason, &result);
     if (m_json)
         printJson(context, result.image);
     else
@@ -185,7 +185,8 @@ int CliCheckCommand::findCode(CliContext& context)
 // A refusal goes to standard error as upgrade words it; with --json the object says it as well.
 int CliCheckCommand::refuse(CliContext& context, const QString& reason, const FirmwareImageCheck::Result* result) const
 {
-    context.error(reason + tr("; nothing would be sent"));
+    // A fault in the file is told after the file's name, as upgrade tells it.
+    context.error((result ? m_file + QStringLiteral(": ") : QString()) + reason + tr("; nothing would be sent"));
     if (m_json) {
         QJsonObject object{
             {QStringLiteral("file"), m_file}, {QStringLiteral("ok"), false}, {QStringLiteral("reason"), reason}};

@@ -16,6 +16,8 @@ constexpr int shortDigest = 8;
 ImageCheckLabel::ImageCheckLabel(QWidget* parent) : QLabel(parent)
 {
     setTextInteractionFlags(Qt::TextSelectableByMouse);
+    // A long reason wraps in the page's column rather than widening the page or being cut off.
+    setWordWrap(true);
     hide();
 }
 

@@ -1032,6 +1032,49 @@ Möchten Sie sie entfernen?</translation>
     </message>
 </context>
 <context>
+    <name>ImageCheckLabel</name>
+    <message>
+        <source>The upgrade asks before it sends a file of another kind.</source>
+        <translation>Das Upgrade fragt nach, bevor es eine Datei anderer Art sendet.</translation>
+    </message>
+    <message>
+        <source>The upgrade refuses this file: nothing would be sent.</source>
+        <translation>Das Upgrade lehnt diese Datei ab: Es würde nichts gesendet.</translation>
+    </message>
+    <message>
+        <source>%1: %2 bytes, SHA-256 %3</source>
+        <translation>%1: %2 Bytes, SHA-256 %3</translation>
+    </message>
+    <message>
+        <source>%1 (words)</source>
+        <translation>%1 (Wörter)</translation>
+    </message>
+    <message>
+        <source>%1 (bytes)</source>
+        <translation>%1 (Bytes)</translation>
+    </message>
+    <message>
+        <source>%1: %2, %3 bytes, SHA-256 %4</source>
+        <translation>%1: %2, %3 Bytes, SHA-256 %4</translation>
+    </message>
+    <message>
+        <source>%1 bytes in the file, SHA-256 %2</source>
+        <translation>%1 Bytes in der Datei, SHA-256 %2</translation>
+    </message>
+    <message>
+        <source>S-record image</source>
+        <translation>S-Record-Image</translation>
+    </message>
+    <message>
+        <source>Intel HEX image</source>
+        <translation>Intel-HEX-Image</translation>
+    </message>
+    <message>
+        <source>Power-supply image</source>
+        <translation>Netzgeräte-Image</translation>
+    </message>
+</context>
+<context>
     <name>InformationPage</name>
     <message>
         <source>ON</source>

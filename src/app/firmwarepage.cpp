@@ -4,6 +4,7 @@
 
 #include "app/devicetable.h"
 #include "app/fleetresultstable.h"
+#include "app/imagechecklabel.h"
 #include "dialogs/userprompts.h"
 #include "firmware/dspprogmode.h"
 #include "firmware/firmwarepacing.h"
@@ -17,6 +18,7 @@
 #include "model/device.h"
 #include "ui_mainwindow.h"
 
+#include <QBoxLayout>
 #include <QCheckBox>
 #include <QDateTime>
 #include <QDir>
@@ -55,6 +57,7 @@ FirmwarePage::FirmwarePage(const PageContext& context, AppSettings& settings, QS
     m_logFlush->setInterval(0);
     connect(m_logFlush, &QTimer::timeout, this, &FirmwarePage::flushLog);
     createFleetControls();
+    createImageCheckLabels();
 }
 
 FirmwarePage::~FirmwarePage()
@@ -172,11 +175,49 @@ void FirmwarePage::checkFirmwarePath(QLineEdit* field)
     if (!field)
         return;
     const QUrl url(field->text(), QUrl::TolerantMode);
-    if (!url.isLocalFile())
+    if (!url.isLocalFile()) {
+        showImageChecks();
         return;
+    }
     const QString path = url.toLocalFile().trimmed();
+    // Setting the text comes back here with the path, which is then checked.
     field->setText(path);
     setFwDirectoryFromFile(path);
+}
+
+void FirmwarePage::createImageCheckLabels()
+{
+    m_imageCheck1 = addImageCheckLabel(ui().layoutFirmware1, QStringLiteral("labelImageCheck1"));
+    m_imageCheck2 = addImageCheckLabel(ui().layoutFirmware2, QStringLiteral("labelImageCheck2"));
+}
+
+// Under the row of the field, in the column that holds the row.
+ImageCheckLabel* FirmwarePage::addImageCheckLabel(QLayout* row, const QString& name)
+{
+    auto* column = qobject_cast<QBoxLayout*>(row->parent());
+    auto* label = new ImageCheckLabel(column ? column->parentWidget() : ui().lineEditFirmware1->parentWidget());
+    label->setObjectName(name);
+    if (column)
+        column->insertWidget(column->indexOf(row) + 1, label);
+    return label;
+}
+
+void FirmwarePage::showImageChecks()
+{
+    const std::optional<QString> code = selectionCode();
+    m_imageCheck1->showCheck(ui().lineEditFirmware1->text(), code);
+    m_imageCheck2->showCheck(ui().lineEditFirmware2->text(), code);
+}
+
+// The code the file is checked for at Start: empty for a manual address, none without a selection.
+std::optional<QString> FirmwarePage::selectionCode() const
+{
+    if (!manualAddress().isEmpty())
+        return QString();
+    const int index = firstSelectedIndex();
+    if (index < 0 || index >= context().devices.size())
+        return std::nullopt;
+    return context().devices.at(index).code;
 }
 
 Device_t FirmwarePage::deviceOfRow(int row) const
@@ -198,6 +239,7 @@ void FirmwarePage::selectedToUpdate()
     disableCheckBox();
     forgetFileOfOtherFamily();
     updateCanaryDefault();
+    showImageChecks();
 }
 
 // A file chosen for one family must not be carried silently into a selection of another.
@@ -240,6 +282,7 @@ void FirmwarePage::enableManualIP()
     const bool manual = ui().checkBoxManualIP->isChecked();
     ui().frameDevIP->setVisible(manual);
     ui().tableWidgetDeviceFirstTable->setEnabled(!manual);
+    showImageChecks();
     if (!manual)
         return;
     const DeviceTable& table = context().table;

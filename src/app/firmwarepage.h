@@ -18,6 +18,8 @@ class AppSettings;
 class FleetRescan;
 class FleetResultsTable;
 class FleetRun;
+class ImageCheckLabel;
+class QLayout;
 class QCheckBox;
 class QLineEdit;
 class FirmwareRun;
@@ -163,6 +165,12 @@ private:
     QList<Device_t> rescanForFleet(const QList<Device_t>& units);
     void updateCanaryDefault();
 
+    // What the check finds in each chosen file, under its field, before Start.
+    void createImageCheckLabels();
+    ImageCheckLabel* addImageCheckLabel(QLayout* row, const QString& name);
+    void showImageChecks();
+    std::optional<QString> selectionCode() const;
+
     AppSettings& m_settings;
     QString& m_fwDefaultDir;
     QString& m_firmwareFilter;
@@ -206,4 +214,6 @@ private:
     FleetRescan* m_rescan = nullptr;
     QStringList m_fleetNames;
     bool m_fleetRescanning = false;
+    ImageCheckLabel* m_imageCheck1 = nullptr;
+    ImageCheckLabel* m_imageCheck2 = nullptr;
 };

@@ -2,6 +2,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "cli/cliapplication.h"
 
+#include "cli/clicheckcommand.h"
 #include "cli/clicontext.h"
 #include "cli/cliexit.h"
 #include "cli/cliexportcommand.h"
@@ -67,6 +68,7 @@ CliApplication::CliApplication() : m_out(stdout), m_err(stderr)
     m_commands.push_back(std::make_unique<CliSetCommand>());
     m_commands.push_back(std::make_unique<CliExportCommand>());
     m_commands.push_back(std::make_unique<CliImportCommand>());
+    m_commands.push_back(std::make_unique<CliCheckCommand>());
     m_commands.push_back(std::make_unique<CliUpgradeCommand>());
     m_commands.push_back(std::make_unique<CliHistoryCommand>());
     m_commands.push_back(std::make_unique<CliUndoCommand>());

@@ -11,9 +11,11 @@
 #include "cli/cliupgraderun.h"
 #include "firmware/dspprogmode.h"
 #include "firmware/firmwarepacing.h"
+#include "firmware/firmwareupgrade.h"
 #include "firmware/upgradeselection.h"
 #include "firmware/upgradeverification.h"
 #include "model/appsettings.h"
+#include "model/device.h"
 
 #include <QCommandLineParser>
 #include <QFile>
@@ -261,12 +263,36 @@ int CliUpgradeCommand::checkImage(CliContext& context, const QString& code)
         context.error(mismatch + tr("; nothing was sent (--force sends it anyway)"));
         return cliExit::badUsage;
     }
+    const QString dsp = device::isKolvex(code) ? dspProblem() : QString();
+    if (!dsp.isEmpty()) {
+        context.error(dsp + tr("; nothing was sent"));
+        return cliExit::badUsage;
+    }
     m_acceptOtherImageKind = !mismatch.isEmpty();
     const FirmwareImageCheck::Result result = UpgradeSelection::checkImage(m_file, *wanted, m_acceptOtherImageKind);
     if (result.ok)
         return cliExit::success;
     context.error(result.message.mid(result.message.indexOf(QLatin1Char(' ')) + 1) + tr("; nothing was sent"));
     return cliExit::badUsage;
+}
+
+// The motor-driver procedure refuses such a file too, but only once the scan is done and the run has
+// begun; refused here it is a refusal like the others, before anything is sent.
+QString CliUpgradeCommand::dspProblem() const
+{
+    const QString name = QFileInfo(m_file).fileName();
+    const QLatin1String communication(firmwareUpgrade::communicationDspMarker);
+    const QLatin1String control(firmwareUpgrade::controlDspMarker);
+    const bool namesCommunication = name.contains(communication);
+    const bool namesControl = name.contains(control);
+    if (m_dsp == dspProgMode::programCommunication && namesControl && !namesCommunication)
+        return tr("--dsp communication: %1 is named for the control DSP").arg(name);
+    if (m_dsp == dspProgMode::programControl && namesCommunication && !namesControl)
+        return tr("--dsp control: %1 is named for the communication DSP").arg(name);
+    if (m_dsp == 0 && !m_file.contains(communication) && !m_file.contains(control))
+        return tr("which DSP %1 is for is not known: its name holds neither \"%2\" nor \"%3\" (give --dsp)")
+            .arg(name, communication, control);
+    return {};
 }
 
 int CliUpgradeCommand::run(CliContext& context)

@@ -44,6 +44,7 @@ private:
     QString takeFleetOptions(const QCommandLineParser& parser);
     bool canaryFor(int unitCount) const;
     int checkImage(CliContext& context, const QString& code);
+    QString dspProblem() const;
     void verifyVersions(CliContext& context, CliUpgradeReport& report, const QList<Device_t>& upgraded) const;
     int findDevices(CliContext& context, QList<Device_t>& devices) const;
     int upgradeInTurn(CliContext& context, const Runs& runs, QList<Device_t>& upgraded) const;

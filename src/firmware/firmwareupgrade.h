@@ -33,6 +33,10 @@ public:
     // value moves it by that much, modulo 101. Every procedure emits by this rule and every view of a
     // run applies it.
     static int nextProgress(int bar, int value);
+    // What a motor-driver file's name says it is for; the DSP's row, or the command line's --dsp,
+    // must not contradict it.
+    static constexpr char communicationDspMarker[] = "Kolvex_Communication_DSP";
+    static constexpr char controlDspMarker[] = "Kolvex_Control_DSP";
 
     // The user chose to send a file whose content is not of the kind the units take (the power-supply
     // upload sends any file unchanged); it is still checked whole as what it is. Set before start().

@@ -12,8 +12,6 @@
 #include <QFileInfo>
 
 namespace {
-constexpr char communicationDspMarker[] = "Kolvex_Communication_DSP";
-constexpr char controlDspMarker[] = "Kolvex_Control_DSP";
 constexpr int programmingBaudRate = 38400;
 constexpr int normalBaudRate = 921600;
 constexpr int progressStart = 0;

@@ -11,8 +11,10 @@
 #include "ui_mainwindow.h"
 
 #include <QCheckBox>
+#include <QCryptographicHash>
 #include <QDir>
 #include <QFileInfo>
+#include <QLabel>
 #include <QRegularExpression>
 #include <QtTest>
 
@@ -70,6 +72,7 @@ private slots:
     void logIsSavedWhereTheUserSays();
     void unwritableLogIsReported();
     void workersComeFromTheFactory();
+    void chosenFileIsCheckedBeforeStart();
 
 private:
     std::unique_ptr<FirmwarePage> makePage(UpgradeWorkerFactory workers = {});
@@ -125,6 +128,8 @@ void TestFirmwarePage::wireAsTheWindowDoes(FirmwarePage& page)
     connect(ui.checkBoxManualIP, &QCheckBox::stateChanged, &page, [&page]() { page.enableManualIP(); });
     for (QLineEdit* field : {ui.lineEditFirmware1, ui.lineEditFirmware2})
         connect(field, &QLineEdit::textChanged, &page, [&page, field]() { page.checkFirmwarePath(field); });
+    for (QPushButton* button : {ui.chooseFirmwareBtn, ui.chooseFirmware2Btn})
+        connect(button, &QPushButton::released, &page, [&page, button]() { page.chooseFirmware(button); });
 }
 
 QCheckBox* TestFirmwarePage::boxOf(int deviceIndex) const
@@ -531,6 +536,46 @@ void TestFirmwarePage::workersComeFromTheFactory()
     std::unique_ptr<firmwareUpgrade> real(plain->workers()(nullptr, supplyImage, 1, {true}, {}, QString()));
     QVERIFY(real);
     QVERIFY(!dynamic_cast<StubWorker*>(real.get()));
+}
+
+// The check's verdict shows under the field as soon as a file is chosen, for the units then selected.
+void TestFirmwarePage::chosenFileIsCheckedBeforeStart()
+{
+    auto page = makePage();
+    wireAsTheWindowDoes(*page);
+    Ui::MainWindow& ui = m_harness->ui;
+    auto* label = m_harness->window.findChild<QLabel*>(QStringLiteral("labelImageCheck1"));
+    QVERIFY(label && label->isHidden());
+    m_harness->showDevices({makeDevice(QStringLiteral("4200"), QStringLiteral("10.0.0.4")),
+                            makeDevice(QStringLiteral("1100"), QStringLiteral("10.0.0.5"))});
+    auto choose = [&](const QString& name, const QByteArray& content) {
+        m_harness->prompts.fileName = m_home.filePath(name);
+        QFile file(m_harness->prompts.fileName);
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(content) == content.size());
+        file.close();
+        QTest::mouseClick(ui.chooseFirmwareBtn, Qt::LeftButton);
+    };
+    const QByteArray hex(":02000004003EBC\r\n:10800000000102030405060708090A0B0C0D0E0FF8\r\n:00000001FF\r\n");
+    choose(QStringLiteral("driver.hex"), hex);
+    const QString digest = QCryptographicHash::hash(hex, QCryptographicHash::Sha256).toHex().left(8);
+    QCOMPARE(label->text(), "Intel HEX image: 3E8000-3E8007 (words), 16 bytes, SHA-256 " + digest + QChar(0x2026));
+    QVERIFY(!label->isHidden());
+    auto* column = qobject_cast<QBoxLayout*>(ui.layoutFirmware1->parent());
+    QVERIFY(column && column->indexOf(label) == column->indexOf(ui.layoutFirmware1) + 1);
+    QVERIFY(label->palette().color(QPalette::WindowText) != Qt::red);
+    boxOf(0)->setChecked(true);
+    choose(QStringLiteral("low.hex"), ":10000000000102030405060708090A0B0C0D0E0F78\r\n:00000001FF\r\n");
+    QVERIFY2(label->text().startsWith("line 1, column 4: "), qPrintable(label->text()));
+    QCOMPARE(label->palette().color(QPalette::WindowText), QColor(Qt::red));
+    // The selection decides the kind: a motor driver takes no S-records.
+    choose(QStringLiteral("beamline.flash"), "S1130000000102030405060708090A0B0C0D0E0F74\r\nS9030000FC\r\n");
+    QCOMPARE(label->text(), QStringLiteral("beamline.flash looks like an S-record image; the selected units are motor "
+                                           "drivers, which take .hex images"));
+    // Another family's selection clears the file, and the line with it.
+    boxOf(0)->setChecked(false);
+    boxOf(1)->setChecked(true);
+    QVERIFY(ui.lineEditFirmware1->text().isEmpty());
+    QVERIFY(label->isHidden());
 }
 
 QTEST_MAIN(TestFirmwarePage)

@@ -136,10 +136,10 @@ void TestFirmwarePageSafety::damagedImageReachesNoUnit_data()
     QList<QByteArray> lines = FirmwareImages::flash(spec).split('\n');
     QList<QByteArray> badSum = lines;
     badSum[3] = FirmwareImages::badChecksum(badSum.at(3).trimmed()) + "\r";
-    QTest::newRow("bad checksum on line 4") << good << "blgood" << badSum.join('\n') << "line 4: ";
+    QTest::newRow("bad checksum on line 4") << good << "blgood" << badSum.join('\n') << "line 4, column ";
     QList<QByteArray> notARecord = lines;
     notARecord.insert(5, "this is no S-record\r");
-    QTest::newRow("a line that is no S-record") << good << "blgood" << notARecord.join('\n') << "line 6: ";
+    QTest::newRow("a line that is no S-record") << good << "blgood" << notARecord.join('\n') << "line 6, column 1: ";
     spec.start = 0x7FFFF0;
     spec.type = '3';
     QTest::newRow("beyond the erasable flash") << good << "blgood" << FirmwareImages::flash(spec) << "800000";

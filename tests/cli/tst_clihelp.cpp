@@ -11,7 +11,7 @@
 #include <QtTest>
 
 namespace {
-const QStringList commands{"interfaces", "scan", "set", "export", "import", "upgrade", "history", "undo"};
+const QStringList commands{"interfaces", "scan", "set", "export", "import", "check", "upgrade", "history", "undo"};
 const QString manualPath = QStringLiteral(KESTRION_SOURCE_DIR "/docs/kestrion-cli.1");
 
 // The long options listed in a help text's Options section.
@@ -108,6 +108,7 @@ void TestCliHelp::commandHelp_data()
     QTest::newRow("export") << "export" << QStringList{"help", "interface", "range", "time"};
     QTest::newRow("import") << "import"
                             << QStringList{"help", "dry-run", "allow-duplicate", "interface", "range", "time"};
+    QTest::newRow("check") << "check" << QStringList{"help", "mac", "code", "json", "interface", "range", "time"};
     QTest::newRow("upgrade") << "upgrade"
                              << QStringList{"help",      "mac",          "ip",        "file",     "timeout",
                                             "json",      "force",        "dsp",       "parallel", "canary",

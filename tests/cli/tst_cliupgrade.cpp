@@ -7,6 +7,7 @@
 #include "common/firmwareimages.h"
 #include "common/simlog.h"
 
+#include <QCryptographicHash>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QJsonArray>
@@ -93,6 +94,8 @@ private slots:
     void imageOfAnotherFamilyNeedsForce();
     void refusalIsAFailure_data();
     void refusalIsAFailure();
+    void checkSendsNothing();
+    void motorDriverFileOfNoKnownDspSendsNothing();
 
 private:
     CliRunner::Result run(const QStringList& arguments) const;
@@ -524,13 +527,18 @@ void TestCliUpgrade::damagedImageSendsNothing_data()
     spec.lines = 6;
     QList<QByteArray> image = FirmwareImages::flash(spec).split('\n');
     image[2] = FirmwareImages::badChecksum(image.at(2).trimmed()) + "\r";
-    QTest::newRow("beamline image with a bad checksum") << blMac << "damaged.flash" << image.join('\n') << "line 3: ";
+    QTest::newRow("beamline image with a bad checksum")
+        << blMac << "damaged.flash" << image.join('\n') << "line 3, column ";
     // The motor driver's module is not even asked for its setup menu.
     QTest::newRow("motor-driver image with a line that is no record")
         << motMac << "Kolvex_Communication_DSP_damaged.hex"
-        << QByteArray(":020000040000FA\r\n:10000000000102030405060708090A0B0C0D0E0F78\r\nnot a record\r\n"
+        << QByteArray(":02000004003EBC\r\n:10800000000102030405060708090A0B0C0D0E0FF8\r\nnot a record\r\n"
                       ":00000001FF\r\n")
         << "line 3";
+    // Word address 0 lies below the DSP's flash: refused before the DSP is erased.
+    QTest::newRow("motor-driver image outside the DSP's flash")
+        << motMac << "Kolvex_Communication_DSP_low.hex"
+        << QByteArray(":10000000000102030405060708090A0B0C0D0E0F78\r\n:00000001FF\r\n") << "line 1, column 4: ";
 }
 
 void TestCliUpgrade::damagedImageSendsNothing()
@@ -603,6 +611,60 @@ void TestCliUpgrade::refusalIsAFailure()
     QVERIFY(heardBeforeControlScan(before, heard));
     QVERIFY(SimLog::events(heard, "reboot", unit).isEmpty());
     QVERIFY(!SimLog::tcpReceived(heard, unit, commandPort).contains("E\r\n"));
+}
+
+// ------------------------------------------------------------------ check
+
+void TestCliUpgrade::checkSendsNothing()
+{
+    const QByteArray hex(":02000004003EBC\r\n:10800000000102030405060708090A0B0C0D0E0FF8\r\n:00000001FF\r\n");
+    const QString path = writeFile(QStringLiteral("Kolvex_Control_DSP.hex"), hex);
+    const int before = mark();
+    const CliRunner::Result good = run({"check", "--mac", motMac, "--json", path});
+    QCOMPARE(good.exitCode, 0);
+    const QJsonObject object = QJsonDocument::fromJson(good.out).object();
+    QCOMPARE(object.value("kind").toString(), QStringLiteral("intelhex"));
+    QCOMPARE(object.value("ranges").toArray(), (QJsonArray{QJsonObject{{"first", "3E8000"}, {"last", "3E8007"}}}));
+    QCOMPARE(object.value("rangeUnit").toString(), QStringLiteral("words"));
+    QCOMPARE(object.value("dataBytes").toInt(), 16);
+    QCOMPARE(object.value("fileBytes").toInt(), hex.size());
+    QCOMPARE(object.value("sha256").toString().toLatin1(),
+             QCryptographicHash::hash(hex, QCryptographicHash::Sha256).toHex());
+    // A beamline unit takes S-records: the file is refused for it, as upgrade would refuse it.
+    const CliRunner::Result other = run({"check", "--mac", blMac, path});
+    QCOMPARE(other.exitCode, 2);
+    QVERIFY2(other.err.endsWith("; nothing would be sent\n"), other.err.constData());
+    const CliRunner::Result absent = run({"check", "--json", "--mac", absentMac, path});
+    QCOMPARE(absent.exitCode, 3);
+    QCOMPARE(QJsonDocument::fromJson(absent.out).object().value("ok"), QJsonValue(false));
+    QCOMPARE(run({"check", "--code", "3100", path}).exitCode, 2);
+    const CliRunner::Result byContent = run({"check", path});
+    QCOMPARE(byContent.exitCode, 0);
+    QVERIFY(lines(byContent.out).contains("Address ranges: 3E8000-3E8007 (16-bit words)"));
+    SimLog::Lines heard;
+    QVERIFY(heardBeforeControlScan(before, heard));
+    QCOMPARE(upgradeTraffic(heard).size(), 0);
+}
+
+// The procedure would refuse these too, but only after the run began: exit 1 instead of 2.
+void TestCliUpgrade::motorDriverFileOfNoKnownDspSendsNothing()
+{
+    const QByteArray hex(":02000004003EBC\r\n:10800000000102030405060708090A0B0C0D0E0FF8\r\n:00000001FF\r\n");
+    const QString control = writeFile(QStringLiteral("Kolvex_Control_DSP.hex"), hex);
+    const QString unnamed = writeFile(QStringLiteral("driver.hex"), hex);
+    const int before = mark();
+    const CliRunner::Result other = run({"upgrade", "--mac", motMac, "--dsp", "communication", "--file", control});
+    QCOMPARE(other.exitCode, 2);
+    QCOMPARE(lines(other.err), QStringList{"kestrion-cli upgrade: --dsp communication: Kolvex_Control_DSP.hex is "
+                                           "named for the control DSP; nothing was sent"});
+    const CliRunner::Result unknown = run({"upgrade", "--mac", motMac, "--file", unnamed});
+    QCOMPARE(unknown.exitCode, 2);
+    QVERIFY2(unknown.err.startsWith("kestrion-cli upgrade: which DSP driver.hex is for is not known"),
+             unknown.err.constData());
+    QVERIFY(unknown.err.endsWith("; nothing was sent\n"));
+    SimLog::Lines heard;
+    QVERIFY(heardBeforeControlScan(before, heard));
+    QCOMPARE(upgradeTraffic(heard).size(), 0);
 }
 
 QTEST_GUILESS_MAIN(TestCliUpgrade)

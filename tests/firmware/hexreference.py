@@ -7,7 +7,7 @@ Word-addressed images overlap when read as one byte image, so every record is de
 carrying the extended address from line to line; two records that write one word are found here, with
 each word at twice its address. Output: {"records": [[address, "hex bytes"], ...], "end": line of the
 end-of-file record or 0, "afterEnd": whether a non-empty line follows it, "overlap": line or 0} or
-{"error": "..."}. Exit status 77 when intelhex is missing.
+{"error": "..."}, one line for each file named. Exit status 77 when intelhex is missing.
 """
 
 import json
@@ -49,10 +49,11 @@ def records(path):
 
 
 def main():
-    try:
-        print(json.dumps(records(sys.argv[1])))
-    except intelhex.HexReaderError as error:
-        print(json.dumps({"error": str(error)}))
+    for path in sys.argv[1:]:
+        try:
+            print(json.dumps(records(path)))
+        except intelhex.HexReaderError as error:
+            print(json.dumps({"error": str(error)}))
 
 
 if __name__ == "__main__":

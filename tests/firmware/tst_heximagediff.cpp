@@ -31,7 +31,7 @@
 using HexImages::Section;
 
 namespace {
-constexpr int imagesPerRow = 30;
+constexpr int imagesPerRow = 200;
 constexpr quint32 flashStart = 0x3E8000;
 constexpr quint32 flashEnd = 0x3F8F00; // the start of the last block, and here of nothing more
 
@@ -289,18 +289,23 @@ private slots:
         QFETCH(Damage, damage);
         QFETCH(quint32, seed);
         QRandomGenerator random(seed);
+        QList<Shape> shapes;
+        QList<QByteArray> contents;
+        QStringList paths;
         for (int i = 0; i < imagesPerRow; ++i) {
-            const Shape shape = damage == Damage::OutsideFlash ? Shape::Flash : Shape(below(random, 3));
-            const QByteArray content = randomImage(random, shape, damage);
-            const QString path = m_dir.filePath(QStringLiteral("image-%1-%2.hex").arg(seed).arg(i));
-            QVERIFY(HexImages::writeFile(path, content));
-
-            const hexreference::Reference reference = hexreference::intelhexReading(path);
+            shapes << (damage == Damage::OutsideFlash ? Shape::Flash : Shape(below(random, 3)));
+            contents << randomImage(random, shapes.last(), damage);
+            paths << m_dir.filePath(QStringLiteral("image-%1-%2.hex").arg(seed).arg(i));
+            QVERIFY(HexImages::writeFile(paths.last(), contents.last()));
+        }
+        const QList<hexreference::Reference> references = hexreference::intelhexReadings(paths);
+        for (int i = 0; i < imagesPerRow; ++i) {
+            const hexreference::Reference& reference = references.at(i);
             const bool intelhexAccepts = reference.error.isEmpty() && reference.overlap == 0;
-            const FirmwareImageCheck::Result result = checked(path, content, shape);
+            const FirmwareImageCheck::Result result = checked(paths.at(i), contents.at(i), shapes.at(i));
             const QString both = QStringLiteral("%1 (shape %2)\n  check: %3\n  intelhex: %4")
-                                     .arg(path)
-                                     .arg(int(shape))
+                                     .arg(paths.at(i))
+                                     .arg(int(shapes.at(i)))
                                      .arg(result.ok ? QStringLiteral("accepted") : result.message,
                                           intelhexAccepts ? QStringLiteral("accepted") : reference.error);
             QVERIFY2(result.ok == (damage == Damage::None), qPrintable(both));

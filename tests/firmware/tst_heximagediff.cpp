@@ -31,7 +31,7 @@
 using HexImages::Section;
 
 namespace {
-constexpr int imagesPerRow = 200;
+constexpr int imagesPerRow = 100;
 constexpr quint32 flashStart = 0x3E8000;
 constexpr quint32 flashEnd = 0x3F8F00; // the start of the last block, and here of nothing more
 
@@ -42,6 +42,7 @@ enum class Damage {
     Length,
     NonHexadecimal,
     RecordType,
+    EndWithData,
     CutLastLine,
     Overlap,
     AfterEnd,
@@ -210,6 +211,8 @@ QByteArray randomImage(QRandomGenerator& random, Shape shape, Damage damage)
         lines.insert(below(random, lines.size()), unitRecord(random));
     else if (damage == Damage::MissingEnd)
         lines.removeLast();
+    else if (damage == Damage::EndWithData)
+        lines.last() = HexImages::record(0x01, 0, HexImages::pattern(1 + below(random, 4), random.generate()));
     else
         lines[target] = damaged(random, lines.at(target), damage);
     if (damage != Damage::CutLastLine && below(random, 4) == 0)
@@ -275,6 +278,7 @@ private slots:
         QTest::newRow("non-hexadecimal character") << Damage::NonHexadecimal << 205u;
         QTest::newRow("unknown record type") << Damage::RecordType << 206u;
         QTest::newRow("cut last line") << Damage::CutLastLine << 207u;
+        QTest::newRow("end-of-file record with data") << Damage::EndWithData << 216u;
         QTest::newRow("overlap with other bytes") << Damage::Overlap << 208u;
         QTest::newRow("records after the end-of-file record") << Damage::AfterEnd << 209u;
         QTest::newRow("no end-of-file record") << Damage::MissingEnd << 210u;

@@ -31,7 +31,7 @@
 using HexImages::Section;
 
 namespace {
-constexpr int imagesPerRow = 100;
+constexpr int imagesPerRow = 300;
 constexpr quint32 flashStart = 0x3E8000;
 constexpr quint32 flashEnd = 0x3F8F00; // the start of the last block, and here of nothing more
 

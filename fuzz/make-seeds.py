@@ -86,7 +86,7 @@ write("fuzz_intel_hex", "lf-lines", hex_record(0, 0x0100, [1, 2, 3, 4]).replace(
 
 def srec_line(kind, address, data):
     """One Motorola S-record line with its checksum."""
-    width = {"0": 2, "1": 2, "2": 3, "3": 4, "5": 2, "7": 4, "8": 3, "9": 2}[kind]
+    width = {"0": 2, "1": 2, "2": 3, "3": 4, "5": 2, "6": 3, "7": 4, "8": 3, "9": 2}[kind]
     body = bytes([width + len(data) + 1]) + address.to_bytes(width, "big") + bytes(data)
     return "S" + kind + (body + bytes([~sum(body) & 0xFF])).hex().upper() + "\r\n"
 
@@ -95,3 +95,24 @@ write("fuzz_srecord_scan", "sectors",
       srec_line("0", 0, b"HDR") + srec_line("1", 0xFFF0, range(16)) + srec_line("2", 0x10000, range(16)) +
       srec_line("3", 0x7F0000, range(16)) + srec_line("5", 3, b"") + srec_line("9", 0, b""))
 write("fuzz_srecord_scan", "long-line", srec_line("3", 0x20000, range(120)).replace("\r\n", "\n"))
+
+
+# Images of every shape the units take, and some that a unit must not be sent.
+srec_image = (srec_line("0", 0, b"HDR") + srec_line("1", 0x0100, range(16)) + srec_line("2", 0x10000, range(8)) +
+              srec_line("3", 0x7FFFF0, range(16)) + srec_line("5", 3, b"") + srec_line("7", 0, b""))
+write("fuzz_image_check", "srecord", srec_image)
+write("fuzz_image_check", "srecord-lf-lower-blank", srec_image.replace("\r\n", "\n").lower().replace("s", "S")
+      .replace("\n", "\n\n \t\n", 1).rstrip("\n"))
+write("fuzz_image_check", "srecord-s6-overlap", srec_line("1", 0x0100, range(16)) + srec_line("1", 0x0108, b"xy") +
+      srec_line("6", 2, b"") + srec_line("9", 0, b""))
+write("fuzz_image_check", "srecord-joined", srec_line("1", 0x0100, range(4)) + srec_line("9", 0, b"") +
+      srec_line("1", 0x0200, range(4)) + srec_line("9", 0, b""))
+hex_image = (hex_record(4, 0, [0x00, 0x3E]) + hex_record(0, 0x8000, range(32)) + hex_record(0, 0x8010, range(32)) +
+             hex_record(0, 0x8F00, range(7)) + hex_record(1, 0, []))
+write("fuzz_image_check", "hex-flash", hex_image)
+write("fuzz_image_check", "hex-16-bit-lf-lower", (hex_record(0, 0x0010, range(16)) + "\n" +
+      hex_record(0, 0x0100, range(2)) + hex_record(1, 0, [])).replace("\r\n", "\n").lower().rstrip("\n"))
+write("fuzz_image_check", "hex-32-bit-overlap", hex_record(4, 0, [0xFF, 0xFF]) + hex_record(0, 0xFFF0, range(32)) +
+      hex_record(0, 0xFFF8, range(4)) + hex_record(1, 0, []))
+write("fuzz_image_check", "hex-start-record-no-end", hex_record(5, 0, [0, 0x3E, 0x80, 0]) +
+      hex_record(0, 0x8000, range(8)))

@@ -332,6 +332,10 @@ Zwei Netzwerkteilnehmer unter einer Adresse sind beide nicht zuverlässig erreic
         <translation>ERROR: %1: %2</translation>
     </message>
     <message>
+        <source>an end-of-file record holds no data (has %1 bytes)</source>
+        <translation>Ein Dateiende-Datensatz enthält keine Daten (hat %1 Bytes)</translation>
+    </message>
+    <message>
         <source>%1 (more than %2 bytes)</source>
         <translation>%1 (mehr als %2 Bytes)</translation>
     </message>

@@ -125,6 +125,11 @@ ImageFault HexImageReader::readFields(const ImageTextLines& line, const QByteArr
     case dataRecord:
         return readData(line, m_upperAddress + addressField, data, image);
     case endOfFileRecord:
+        // Its bytes would be dropped without a word: the file is not what its writer meant.
+        if (!data.isEmpty())
+            return ImageFault::at(line.number(), countColumn,
+                                  FirmwareImageCheck::tr("an end-of-file record holds no data (has %1 bytes)")
+                                      .arg(data.size()));
         m_endLine = line.number();
         return {};
     case extendedLinearAddressRecord:

@@ -19,7 +19,7 @@ struct Record
 
 inline int addressBytes(char type)
 {
-    return type == '3' || type == '7' ? 4 : (type == '2' || type == '8' ? 3 : 2);
+    return type == '3' || type == '7' ? 4 : (type == '2' || type == '6' || type == '8' ? 3 : 2);
 }
 
 inline QByteArray line(char type, quint32 address, const QByteArray& data, const QByteArray& end = "\n")

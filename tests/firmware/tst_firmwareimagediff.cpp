@@ -1,18 +1,19 @@
 // SPDX-FileCopyrightText: 2026 Kestrion developers
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The S-record verdicts of the whole-image check against those of srecord's srec_cat on the same random
-// images: one accepts an image exactly when the other does.
+// images, and for the images both take, the bytes each reads from them.
 //
-// Only faults that both readers refuse are made: checksums, counts, lengths, non-hexadecimal characters,
-// record types and a cut last line. Where srec_cat is lenient the check is not, on purpose, and those
-// images are never made:
-// - srec_cat skips a line that does not start with 'S' (also a lower-case 's' or an indented record) as
-//   garbage, with a warning; the check refuses it, since the unit would be sent that line;
-// - srec_cat takes an image without data (with a warning); the check refuses it, as it would erase nothing
-//   and write nothing;
-// - srec_cat takes data at any address; the check refuses data beyond the sectors the unit can erase.
-// The other way round, srec_cat refuses a wrong S5 count and overlapping records with differing bytes,
-// which the check does not look at: the images keep their S5 counts right and their records apart.
+// The images take every shape a beamline instrument is sent (S1, S2 and S3 records, gaps, S5 or S6
+// counts or none, LF or CR LF, lower-case digits, blank lines, a last line without a line end); each
+// damaged row breaks one thing in every image, which the check must refuse. srec_cat must refuse it too,
+// except where it is lenient and the check is not, on purpose:
+// - srec_cat skips a line that does not start with 'S' (a lower-case 's', an indented record, a NUL
+//   first) as garbage, with a warning; the check refuses it, since the unit would be sent that line;
+// - srec_cat reads records after the end record with a warning (two files joined); the check refuses
+//   them, as the unit would stop at the end record.
+// Images it never sees here, being lenient there too: an image without data (the check refuses it, as it
+// would erase nothing and write nothing), data beyond the sectors the unit can erase, and records that
+// overlap with equal bytes (the check refuses every address written twice).
 #include "firmware/firmwareimagecheck.h"
 #include "srecordimage.h"
 
@@ -30,7 +31,27 @@ constexpr int imagesPerRow = 50;
 constexpr int typeIndex = 1;
 constexpr int digitsIndex = 2;
 
-enum class Damage { None, Checksum, Count, Length, NonHexadecimal, RecordType, CutLastLine };
+enum class Damage {
+    None,
+    Checksum,
+    Count,
+    Length,
+    NonHexadecimal,
+    RecordType,
+    CutLastLine,
+    Overlap,
+    CountRecord,
+    AfterEnd,
+    StrangeByte,
+    NotRecordMark,
+    CarriageReturnOnly
+};
+
+// Where srec_cat may take what the check refuses: see the top of this file.
+bool refusedOnPurpose(Damage damage)
+{
+    return damage == Damage::AfterEnd || damage == Damage::NotRecordMark;
+}
 
 QString tool()
 {
@@ -42,22 +63,34 @@ int below(QRandomGenerator& random, int bound)
     return int(random.bounded(quint32(bound)));
 }
 
-// A header, data records that never overlap and stay below the erase limit, the S5 count and the end record.
-QList<QByteArray> randomRecordLines(QRandomGenerator& random)
+// A second record over part of another, with other bytes.
+srecordimage::Record overlapping(QRandomGenerator& random, const srecordimage::Record& record)
+{
+    const int shift = below(random, record.data.size());
+    QByteArray data = record.data.mid(shift);
+    for (char& byte : data)
+        byte = char(~byte);
+    return {record.type, record.address + quint32(shift), data};
+}
+
+// A header, data records that stay below the erase limit, a count (S5, S6 or none) and the end record.
+QList<QByteArray> randomRecordLines(QRandomGenerator& random, Damage damage)
 {
     const QList<QByteArray> typeSets{"1", "2", "3", "23", "123"};
     const QByteArray types = typeSets.at(below(random, typeSets.size()));
-    const QList<srecordimage::Record> records = srecordimage::randomRecords(
+    QList<srecordimage::Record> records = srecordimage::randomRecords(
         random, types, FirmwareImageCheck::sRecordAddressLimit, 1 + below(random, 20), true);
+    if (damage == Damage::Overlap)
+        records.insert(below(random, records.size() + 1),
+                       overlapping(random, records.at(below(random, records.size()))));
     const char widest = *std::max_element(types.cbegin(), types.cend());
     QList<QByteArray> lines{srecordimage::line('0', 0, "HDR", {})};
     for (const srecordimage::Record& record : records)
         lines << srecordimage::line(record.type, record.address, record.data, {});
-    const QByteArray trailer = srecordimage::trailer(widest, records.size());
-    for (const QByteArray& line : trailer.split('\n')) {
-        if (!line.isEmpty())
-            lines << line;
-    }
+    const int count = records.size() + (damage == Damage::CountRecord ? (below(random, 2) == 0 ? -1 : 1) : 0);
+    if (damage == Damage::CountRecord || below(random, 4) != 0)
+        lines << srecordimage::line(below(random, 3) == 0 ? '6' : '5', quint32(count), {}, {});
+    lines << srecordimage::line(widest == '3' ? '7' : (widest == '2' ? '8' : '9'), 0, {}, {});
     return lines;
 }
 
@@ -124,7 +157,21 @@ QByteArray damaged(QRandomGenerator& random, QByteArray record, Damage damage)
     }
     case Damage::CutLastLine:
         return record.left(1 + below(random, record.size() - 1));
-    case Damage::None:
+    case Damage::StrangeByte: {
+        // Never a carriage return last: that would make a CR LF line end.
+        const QByteArray strangers = QByteArray("\0\x7F\x80\xFF\t \rG", 9);
+        const int at = 1 + below(random, record.size());
+        const char stranger =
+            strangers.at(below(random, at == record.size() ? strangers.size() - 2 : strangers.size()));
+        return below(random, 2) == 0 || at == record.size() ? record.insert(at, stranger)
+                                                            : record.replace(at, 1, &stranger, 1);
+    }
+    case Damage::NotRecordMark: {
+        const QByteArray marks = QByteArray("\0s :\xC2", 5);
+        record[0] = marks.at(below(random, marks.size()));
+        return record;
+    }
+    default:
         break;
     }
     return record;
@@ -138,7 +185,11 @@ QByteArray lowerDigits(const QByteArray& record)
 // Line ends, letter case and blank lines vary; both readers take all of them.
 QByteArray randomImage(QRandomGenerator& random, Damage damage)
 {
-    QList<QByteArray> lines = randomRecordLines(random);
+    if (damage == Damage::AfterEnd) {
+        QByteArray first = randomImage(random, Damage::None);
+        return (first.endsWith('\n') ? first : first + '\n') + randomImage(random, Damage::None);
+    }
+    QList<QByteArray> lines = randomRecordLines(random, damage);
     if (below(random, 4) == 0) {
         for (QByteArray& line : lines)
             line = lowerDigits(line);
@@ -148,7 +199,9 @@ QByteArray randomImage(QRandomGenerator& random, Damage damage)
     if (damage != Damage::CutLastLine && below(random, 4) == 0)
         lines.insert(1 + below(random, lines.size()), below(random, 2) == 0 ? QByteArray() : QByteArray(" \t"));
 
-    const QByteArray end = below(random, 2) == 0 ? QByteArray("\n") : QByteArray("\r\n");
+    QByteArray end = below(random, 2) == 0 ? QByteArray("\n") : QByteArray("\r\n");
+    if (damage == Damage::CarriageReturnOnly)
+        end = "\r";
     QByteArray image = lines.join(end);
     const bool lastLineEnds = damage != Damage::CutLastLine && below(random, 5) != 0;
     if (lastLineEnds)
@@ -156,10 +209,43 @@ QByteArray randomImage(QRandomGenerator& random, Damage damage)
     return image;
 }
 
-bool acceptedBySrecCat(const QString& path, QString& failure)
+// The file's records as the unit gets them: blank lines left out, the last line ended like the others.
+QByteArray recordsToSend(const QByteArray& image)
+{
+    const QByteArray end = image.contains("\r\n") ? "\r\n" : "\n";
+    QByteArray records;
+    for (const QByteArray& line : image.split('\n')) {
+        if (!line.trimmed().isEmpty())
+            records += line.endsWith('\r') ? line + '\n' : line + end;
+    }
+    return records;
+}
+
+// The memory the data records of the sent records fill, from address 0, gaps as zeros: what srec_cat's
+// binary output holds.
+QByteArray memoryOf(const FirmwareImage& image)
+{
+    QByteArray memory;
+    for (const QByteArray& record : image.records) {
+        const int addressBytes = record.at(typeIndex) - '0' + 1;
+        if (addressBytes < 2 || addressBytes > 4)
+            continue;
+        const QByteArray bytes = QByteArray::fromHex(record.mid(digitsIndex).trimmed());
+        int address = 0;
+        for (int i = 1; i <= addressBytes; ++i)
+            address = address << 8 | quint8(bytes.at(i));
+        const QByteArray data = bytes.mid(1 + addressBytes, bytes.size() - 2 - addressBytes);
+        if (memory.size() < address + data.size())
+            memory.append(QByteArray(address + data.size() - memory.size(), '\0'));
+        memory.replace(address, data.size(), data);
+    }
+    return memory;
+}
+
+bool acceptedBySrecCat(const QString& path, QString& failure, const QStringList& output = {"/dev/null"})
 {
     QProcess cat;
-    cat.start(tool(), {path, QStringLiteral("-o"), QStringLiteral("/dev/null")});
+    cat.start(tool(), QStringList{path, QStringLiteral("-o")} + output);
     if (!cat.waitForFinished(toolWaitMs)) {
         cat.kill();
         cat.waitForFinished(toolWaitMs);
@@ -199,6 +285,12 @@ private slots:
         QTest::newRow("non-hexadecimal character") << Damage::NonHexadecimal << 105u;
         QTest::newRow("record type") << Damage::RecordType << 106u;
         QTest::newRow("cut last line") << Damage::CutLastLine << 107u;
+        QTest::newRow("overlap with other bytes") << Damage::Overlap << 108u;
+        QTest::newRow("wrong count record") << Damage::CountRecord << 109u;
+        QTest::newRow("records after the end record") << Damage::AfterEnd << 110u;
+        QTest::newRow("NUL or a byte outside the format") << Damage::StrangeByte << 111u;
+        QTest::newRow("no 'S' first") << Damage::NotRecordMark << 112u;
+        QTest::newRow("CR-only line ends") << Damage::CarriageReturnOnly << 113u;
     }
     void verdictsMatchSrecCat()
     {
@@ -208,9 +300,10 @@ private slots:
         const bool shouldPass = damage == Damage::None;
         for (int i = 0; i < imagesPerRow; ++i) {
             const QString path = m_dir.filePath(QStringLiteral("image-%1-%2.flash").arg(seed).arg(i));
+            const QByteArray content = randomImage(random, damage);
             QFile file(path);
             QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-            QVERIFY(file.write(randomImage(random, damage)) > 0);
+            QVERIFY(file.write(content) > 0);
             file.close();
 
             QString toolSays;
@@ -218,9 +311,17 @@ private slots:
             const FirmwareImageCheck::Result result = FirmwareImageCheck::check(path, FirmwareImageKind::SRecord);
             const QString both = QStringLiteral("%1\n  check: %2\n  srec_cat: %3")
                                      .arg(path, result.ok ? QStringLiteral("accepted") : result.message, toolSays);
-            QVERIFY2(result.ok == toolAccepts, qPrintable(both));
             // Without this, a generator that made no faults (or only faults) would pass unnoticed.
             QVERIFY2(result.ok == shouldPass, qPrintable(both));
+            QVERIFY2(result.ok == toolAccepts || (toolAccepts && refusedOnPurpose(damage)), qPrintable(both));
+            if (!result.ok)
+                continue;
+            QCOMPARE(QByteArray(result.image.records.join()), recordsToSend(content));
+            const QString memory = path + QStringLiteral(".bin");
+            QVERIFY2(acceptedBySrecCat(path, toolSays, {memory, QStringLiteral("-binary")}), qPrintable(toolSays));
+            QFile written(memory);
+            QVERIFY(written.open(QIODevice::ReadOnly));
+            QVERIFY2(written.readAll() == memoryOf(result.image), qPrintable(path));
         }
     }
 };

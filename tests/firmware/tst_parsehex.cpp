@@ -2,11 +2,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "common/heximages.h"
 #include "firmware/parsehex.h"
+#include "hexreference.h"
 
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonObject>
-#include <QProcess>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -16,10 +13,9 @@
 
 namespace {
 using HexImages::Section;
-using Records = QList<QPair<quint32, QByteArray>>;
-
-constexpr char python[] = "/usr/bin/python3";
-constexpr int skipStatus = 77;
+using hexreference::intelhexReading;
+using hexreference::Records;
+using hexreference::Reference;
 
 QByteArray bytesOf(int count, char first)
 {
@@ -71,42 +67,6 @@ QList<Section> randomSections(QRandomGenerator& random)
     return sections;
 }
 
-struct Reference
-{
-    bool skipped = false;
-    QString skipReason;
-    QString error;
-    Records records;
-};
-
-Reference intelhexReading(const QString& path)
-{
-    Reference reference;
-    if (!QFile::exists(QString::fromLatin1(python))) {
-        reference.skipped = true;
-        reference.skipReason = QStringLiteral("/usr/bin/python3 is missing");
-        return reference;
-    }
-    QProcess process;
-    process.start(QString::fromLatin1(python), {QStringLiteral(KESTRION_TESTS_DIR "/firmware/hexreference.py"), path});
-    if (!process.waitForFinished(30000) || process.exitStatus() != QProcess::NormalExit) {
-        reference.error = QStringLiteral("the reference reader did not finish");
-        return reference;
-    }
-    if (process.exitCode() == skipStatus) {
-        reference.skipped = true;
-        reference.skipReason = QStringLiteral("python3-intelhex is missing (Debian package python3-intelhex)");
-        return reference;
-    }
-    const QJsonObject answer = QJsonDocument::fromJson(process.readAllStandardOutput()).object();
-    reference.error = answer.value(QStringLiteral("error")).toString();
-    for (const QJsonValue& entry : answer.value(QStringLiteral("records")).toArray()) {
-        const QJsonArray pair = entry.toArray();
-        reference.records.append(
-            {quint32(pair.at(0).toDouble()), QByteArray::fromHex(pair.at(1).toString().toLatin1())});
-    }
-    return reference;
-}
 } // namespace
 
 class TestParseHex : public QObject

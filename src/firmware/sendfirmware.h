@@ -12,6 +12,7 @@
 #include <memory>
 
 class ParseHex;
+struct DataStruct;
 class QTcpSocket;
 
 // Programs a DSP's flash through the serial bootloader, reached over the XPort's serial tunnel:
@@ -46,6 +47,7 @@ public:
     QString sendErasePacket(unsigned char sectors, QTcpSocket* socket);
     void sendAddressPacket(unsigned address, QTcpSocket* socket);
     void sendDataPacket(QByteArray data, QTcpSocket* socket);
+    // Sends the write frame and returns the bootloader's confirmation of the block: "ACK\n" when written.
     QString sendWritePacket(QTcpSocket* socket);
     QString sendVerifyPacket(QTcpSocket* socket);
     void sendPacketToHost(QByteArray packet, QTcpSocket* socket);
@@ -65,11 +67,17 @@ signals:
     void signalPrintMessage(QString errorMessage);
 
 private:
-    bool blockRefused(unsigned address, QTcpSocket* socket);
+    bool blockRefused(unsigned address, const QString& reply);
+    void countWriteFrames(const DataStruct& sections);
+    int confirmWaitMs() const;
+    QString readReplyLine(QTcpSocket* socket);
     void fail(const QString& message);
 
     FirmwarePacing m_pacing;
     UpgradePorts m_ports;
     std::unique_ptr<ParseHex> m_parser;
     bool m_failed = false;
+    // Write frames of the present image, and how many of them the bootloader has confirmed so far.
+    int m_writeFrames = 0;
+    int m_writeFramesConfirmed = 0;
 };

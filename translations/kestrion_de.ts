@@ -64,6 +64,10 @@
         <source>more than %1 answers; the rest were ignored</source>
         <translation>mehr als %1 Antworten; der Rest wurde ignoriert</translation>
     </message>
+    <message>
+        <source>%1 answers on %2 were not XPort answers</source>
+        <translation>%1 Antworten auf %2 waren keine XPort-Antworten</translation>
+    </message>
 </context>
 <context>
     <name>CompactView</name>
@@ -924,6 +928,10 @@ Zwei Netzwerkteilnehmer unter einer Adresse sind beide nicht zuverlässig erreic
         <source>%1 does not answer %2 after the undo.</source>
         <translation>%1 antwortet nach dem Rückgängigmachen nicht unter %2.</translation>
     </message>
+    <message>
+        <source>Note: %1; the undo takes that change back as well.</source>
+        <translation>Hinweis: %1; das Rückgängigmachen nimmt auch diese Änderung zurück.</translation>
+    </message>
 </context>
 <context>
     <name>HistoryTableModel</name>
@@ -1540,6 +1548,18 @@ Geben Sie dem Gerät zuerst eine Adresse im Subnetz einer ausgewählten Schnitts
         <source>its DHCP address</source>
         <translation>seiner DHCP-Adresse</translation>
     </message>
+    <message>
+        <source>no change id given</source>
+        <translation>keine Änderungs-ID angegeben</translation>
+    </message>
+    <message>
+        <source>the journal holds %1 changes with the id %2; nothing is undone</source>
+        <translation>das Journal enthält %1 Änderungen mit der ID %2; nichts wird rückgängig gemacht</translation>
+    </message>
+    <message>
+        <source>the unit was changed again since: change %1 of %2 (%3, %4)</source>
+        <translation>das Gerät wurde seitdem erneut geändert: Änderung %1 vom %2 (%3, %4)</translation>
+    </message>
 </context>
 <context>
     <name>NewNetwSettings</name>
@@ -1767,8 +1787,16 @@ Geben Sie dem Gerät zuerst eine Adresse im Subnetz einer ausgewählten Schnitts
         <translation>ERROR: Die Aktualisierung wurde angehalten, bevor der Block an Wortadresse %1 vollständig war.</translation>
     </message>
     <message>
-        <source>ERROR: The bootloader refused the block at word address %1: &quot;%2&quot;</source>
-        <translation>ERROR: Der Bootloader hat den Block an Wortadresse %1 abgelehnt: „%2“</translation>
+        <source>ERROR: The bootloader did not confirm write frame %1 of %2 (the block at word address %3): no answer within %4 ms.</source>
+        <translation>FEHLER: Der Bootloader hat den Schreibrahmen %1 von %2 (den Block an Wortadresse %3) nicht bestätigt: keine Antwort innerhalb von %4 ms.</translation>
+    </message>
+    <message>
+        <source>ERROR: The bootloader refused write frame %1 of %2 (the block at word address %3): &quot;%4&quot;</source>
+        <translation>FEHLER: Der Bootloader hat den Schreibrahmen %1 von %2 (den Block an Wortadresse %3) abgelehnt: &quot;%4&quot;</translation>
+    </message>
+    <message>
+        <source>ERROR: The bootloader did not confirm write frame %1 of %2 (the block at word address %3); it answered &quot;%4&quot;</source>
+        <translation>FEHLER: Der Bootloader hat den Schreibrahmen %1 von %2 (den Block an Wortadresse %3) nicht bestätigt; er antwortete &quot;%4&quot;</translation>
     </message>
 </context>
 <context>
@@ -2658,6 +2686,10 @@ WARNING: NEUSTART NICHT MÖGLICH! BITTE STARTEN SIE MANUELL NEU</translation>
     <message>
         <source>ERROR: The XPort setup menu never fell silent within %1 ms: there was no menu to answer.</source>
         <translation>ERROR: Das XPort-Setup-Menü ist innerhalb von %1 ms nicht verstummt: Es gab kein Menü, auf das geantwortet werden konnte.</translation>
+    </message>
+    <message>
+        <source>ERROR: The XPort setup menu sent %1 bytes without falling silent, the most one read takes: there was no menu to answer.</source>
+        <translation>FEHLER: Das XPort-Setup-Menü sandte %1 Bytes, ohne zu verstummen, so viel wie ein Lesevorgang höchstens annimmt: Es gab kein Menü zu beantworten.</translation>
     </message>
 </context>
 </TS>

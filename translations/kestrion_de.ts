@@ -1788,15 +1788,15 @@ Geben Sie dem Gerät zuerst eine Adresse im Subnetz einer ausgewählten Schnitts
     </message>
     <message>
         <source>ERROR: The bootloader did not confirm write frame %1 of %2 (the block at word address %3): no answer within %4 ms.</source>
-        <translation>FEHLER: Der Bootloader hat den Schreibrahmen %1 von %2 (den Block an Wortadresse %3) nicht bestätigt: keine Antwort innerhalb von %4 ms.</translation>
+        <translation>ERROR: Der Bootloader hat den Schreibrahmen %1 von %2 (den Block an Wortadresse %3) nicht bestätigt: keine Antwort innerhalb von %4 ms.</translation>
     </message>
     <message>
         <source>ERROR: The bootloader refused write frame %1 of %2 (the block at word address %3): &quot;%4&quot;</source>
-        <translation>FEHLER: Der Bootloader hat den Schreibrahmen %1 von %2 (den Block an Wortadresse %3) abgelehnt: &quot;%4&quot;</translation>
+        <translation>ERROR: Der Bootloader hat den Schreibrahmen %1 von %2 (den Block an Wortadresse %3) abgelehnt: &quot;%4&quot;</translation>
     </message>
     <message>
         <source>ERROR: The bootloader did not confirm write frame %1 of %2 (the block at word address %3); it answered &quot;%4&quot;</source>
-        <translation>FEHLER: Der Bootloader hat den Schreibrahmen %1 von %2 (den Block an Wortadresse %3) nicht bestätigt; er antwortete &quot;%4&quot;</translation>
+        <translation>ERROR: Der Bootloader hat den Schreibrahmen %1 von %2 (den Block an Wortadresse %3) nicht bestätigt; er antwortete &quot;%4&quot;</translation>
     </message>
 </context>
 <context>
@@ -2689,7 +2689,7 @@ WARNING: NEUSTART NICHT MÖGLICH! BITTE STARTEN SIE MANUELL NEU</translation>
     </message>
     <message>
         <source>ERROR: The XPort setup menu sent %1 bytes without falling silent, the most one read takes: there was no menu to answer.</source>
-        <translation>FEHLER: Das XPort-Setup-Menü sandte %1 Bytes, ohne zu verstummen, so viel wie ein Lesevorgang höchstens annimmt: Es gab kein Menü zu beantworten.</translation>
+        <translation>ERROR: Das XPort-Setup-Menü sandte %1 Bytes, ohne zu verstummen, so viel wie ein Lesevorgang höchstens annimmt: Es gab kein Menü zu beantworten.</translation>
     </message>
 </context>
 </TS>

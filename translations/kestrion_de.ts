@@ -59,6 +59,13 @@
     </message>
 </context>
 <context>
+    <name>BoundedText</name>
+    <message>
+        <source>[%1 characters of the unit&apos;s text left out]</source>
+        <translation>[%1 Zeichen des Gerätetextes ausgelassen]</translation>
+    </message>
+</context>
+<context>
     <name>Client</name>
     <message>
         <source>more than %1 answers; the rest were ignored</source>

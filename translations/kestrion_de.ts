@@ -2675,6 +2675,14 @@ WARNING: NEUSTART NICHT MÖGLICH! BITTE STARTEN SIE MANUELL NEU</translation>
         <source>ERROR: The upgrade ended without a result.</source>
         <translation>ERROR: Die Aktualisierung endete ohne Ergebnis.</translation>
     </message>
+    <message>
+        <source>ERROR: The upgrade was stopped on request during the upload of the image.</source>
+        <translation>ERROR: Die Aktualisierung wurde auf Anforderung während des Hochladens des Abbilds angehalten.</translation>
+    </message>
+    <message>
+        <source>ERROR: The upgrade was stopped on request while the supply was installing the image; its installation report was not followed to the end.</source>
+        <translation>ERROR: Die Aktualisierung wurde auf Anforderung angehalten, während das Netzteil das Abbild installierte; sein Installationsbericht wurde nicht bis zum Ende verfolgt.</translation>
+    </message>
 </context>
 <context>
     <name>xPortConfiguration</name>

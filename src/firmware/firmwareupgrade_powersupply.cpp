@@ -73,6 +73,12 @@ void firmwareUpgrade::firmwareUpdatePowerSupplies(bool checkDcLink)
         if (!interrupted)
             log(tr("WARNING: The upload had ended when the upgrade was stopped: the supply is installing the image "
                    "and cannot be stopped. Check it once it has restarted."));
+        // The reason names the step the stop came in; the line after it is the supply procedure's own.
+        if (interrupted)
+            log(tr("ERROR: The upgrade was stopped on request during the upload of the image."));
+        else if (isInterruptionRequested())
+            log(tr("ERROR: The upgrade was stopped on request while the supply was installing the image; its "
+                   "installation report was not followed to the end."));
         log(tr("CRITICAL: update error: Timeout Error!"));
         log(tr("\nERROR: Unexpected Error"));
         fail();

@@ -133,14 +133,14 @@ bool parseUpload(const QJsonObject& object, UploadConfig& upload, QString* error
 {
     const KeyReader keys(object, QStringLiteral("firmware.upload"), error);
     static const QHash<QString, UploadMode> modes = {
-        {QStringLiteral("normal"), UploadMode::Normal},  {QStringLiteral("refuse"), UploadMode::Refuse},
-        {QStringLiteral("drop"), UploadMode::Drop},      {QStringLiteral("silent"), UploadMode::Silent},
-        {QStringLiteral("nak"), UploadMode::Nak},        {QStringLiteral("hash"), UploadMode::Hash},
-        {QStringLiteral("chatter"), UploadMode::Chatter}};
+        {QStringLiteral("normal"), UploadMode::Normal},   {QStringLiteral("refuse"), UploadMode::Refuse},
+        {QStringLiteral("drop"), UploadMode::Drop},       {QStringLiteral("silent"), UploadMode::Silent},
+        {QStringLiteral("nak"), UploadMode::Nak},         {QStringLiteral("hash"), UploadMode::Hash},
+        {QStringLiteral("chatter"), UploadMode::Chatter}, {QStringLiteral("flood"), UploadMode::Flood}};
     static const QHash<QString, bool> digests = {{QStringLiteral("sha256"), true}, {QStringLiteral("none"), false}};
     return keys.onlyKnown({QStringLiteral("mode"), QStringLiteral("dropAfter"), QStringLiteral("nakReason"),
                            QStringLiteral("length"), QStringLiteral("quietMs"), QStringLiteral("reportMs"),
-                           QStringLiteral("reportSteps"), QStringLiteral("digest")}) &&
+                           QStringLiteral("reportSteps"), QStringLiteral("digest"), QStringLiteral("floodBytes")}) &&
            keys.choice(QStringLiteral("mode"), modes, upload.mode) &&
            keys.integer<qint64>(QStringLiteral("dropAfter"), 1, kMaxBytes, upload.dropAfter) &&
            keys.text(QStringLiteral("nakReason"), upload.nakReason) &&
@@ -148,7 +148,8 @@ bool parseUpload(const QJsonObject& object, UploadConfig& upload, QString* error
            keys.integer(QStringLiteral("quietMs"), 1, kMaxDelayMs, upload.quietMs) &&
            keys.integer(QStringLiteral("reportMs"), 0, kMaxDelayMs, upload.reportMs) &&
            keys.integer(QStringLiteral("reportSteps"), 0, kMaxReportSteps, upload.reportSteps) &&
-           keys.choice(QStringLiteral("digest"), digests, upload.digest);
+           keys.choice(QStringLiteral("digest"), digests, upload.digest) &&
+           keys.integer<qint64>(QStringLiteral("floodBytes"), 1, kMaxBytes, upload.floodBytes);
 }
 
 bool parseFlash(const QJsonObject& object, FlashConfig& flash, QString* error)

@@ -6,7 +6,7 @@
 #include <QJsonObject>
 #include <QString>
 
-enum class UploadMode { Normal, Refuse, Drop, Silent, Nak, Hash, Chatter };
+enum class UploadMode { Normal, Refuse, Drop, Silent, Nak, Hash, Chatter, Flood };
 enum class RebootMode { Ack, Refuse, Silent };
 enum class AnswerStyle { Normal, Chatter, Random, Endless, Drip, Flood };
 enum class StatusStyle { Normal, Garbage, Silent };
@@ -23,6 +23,8 @@ struct UploadConfig
     int reportMs = 100;
     int reportSteps = 4;
     bool digest = true;
+    // Mode flood: the installation report's text, in all, before its #ACK.
+    qint64 floodBytes = 40 * 1024 * 1024;
 };
 
 // How the unit answers the flash programming commands on its command port.

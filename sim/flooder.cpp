@@ -21,6 +21,8 @@ constexpr int kMacLength = 6;
 // Locally administered and unicast: no real unit carries such a MAC.
 constexpr char kForgedMacFirstByte = 0x02;
 constexpr int kDripPeriodMs = 1000;
+// Garbage on the Lantronix port: as long as a module's answer or somewhat longer.
+constexpr int kGarbageExtraBytes = 34;
 } // namespace
 
 Flooder::Flooder(const UnitConfig& config, EventLog* log, QObject* parent)
@@ -94,8 +96,21 @@ QByteArray Flooder::jsonAnswer(int index)
            QByteArray::number(index).rightJustified(6, '0') + "\"}";
 }
 
+// Pseudo-random bytes whose first byte is never the answer's: a peer talking on the port, no module.
+QByteArray Flooder::lantronixGarbage()
+{
+    QByteArray garbage(kLantronixAnswerLength + int(m_random.bounded(kGarbageExtraBytes + 1)), '\0');
+    for (char& byte : garbage)
+        byte = char(m_random.bounded(256));
+    if (garbage.at(0) == kLantronixAnswerHead.at(0))
+        garbage[0] = char(0xA5);
+    return garbage;
+}
+
 QByteArray Flooder::lantronixAnswer()
 {
+    if (m_config.flood.lantronixForm == FloodForm::Garbage)
+        return lantronixGarbage();
     QByteArray answer(kLantronixAnswerLength, '\0');
     answer.replace(0, kLantronixAnswerHead.size(), kLantronixAnswerHead);
     answer.replace(kLantronixMacAt, kMacLength, forgedMac());

@@ -38,6 +38,7 @@ private:
     QByteArray forgedMac();
     QByteArray jsonAnswer(int index);
     QByteArray lantronixAnswer();
+    QByteArray lantronixGarbage();
     QObject* openSession(QTcpSocket* socket, QObject* parent);
 
     const UnitConfig& m_config;

@@ -290,6 +290,10 @@ bool LabConfig::parseFlooder(const QJsonObject& object, UnitConfig& unit)
     if (!modes.contains(tcp))
         return fail(QStringLiteral("a flooder's tcp must be \"silent\", \"drip\" or \"refuse\""));
     flood.tcp = modes.value(tcp);
+    const QString form = object.value(QLatin1String("lantronixForm")).toString(QStringLiteral("answer"));
+    if (form != QLatin1String("answer") && form != QLatin1String("garbage"))
+        return fail(QStringLiteral("lantronixForm must be \"answer\" or \"garbage\""));
+    flood.lantronixForm = form == QLatin1String("garbage") ? FloodForm::Garbage : FloodForm::Answer;
     return true;
 }
 

@@ -5,6 +5,7 @@
 #include "eventlog.h"
 #include "periodicsender.h"
 #include "xportmodule.h"
+#include "xportmoduleconfig.h"
 
 #include <QHostAddress>
 #include <QTcpSocket>
@@ -20,6 +21,12 @@ constexpr int kStreamPeriodMs = 20;
 constexpr qint64 kMaxUnsent = 64 * 1024;
 const QByteArray kChatterByte = QByteArrayLiteral("\x55");
 constexpr int kChatterPeriodMs = 100;
+// The bootloader's write frame, where the faults writeChatter and writeFlood strike.
+const QByteArray kWriteFrame = QByteArrayLiteral("\x0C\x0E\x0B\x00\x0E");
+const QByteArray kWriteChatterLine = QByteArrayLiteral("#INFO:busy\r\n");
+// A flood without line end, as fast as the peer reads it (the sender keeps at most 64 KiB waiting).
+constexpr int kFloodChunkBytes = 16 * 1024;
+constexpr int kFloodPeriodMs = 1;
 } // namespace
 
 SerialSession::SerialSession(QTcpSocket* socket, XportModule* module, QObject* parent)
@@ -73,14 +80,48 @@ void SerialSession::onReadyRead()
         return;
     case TcpMode::Normal:
     case TcpMode::NoCr:
-        m_module->serialIn(chunk);
+        passToSerialLine(chunk);
         return;
     }
 }
 
+// The write frame itself still reaches the DSP; nothing after it on this connection does.
+void SerialSession::passToSerialLine(const QByteArray& chunk)
+{
+    const XportModuleConfig& module = m_module->config().module;
+    if (m_hostile)
+        return;
+    if (!module.writeChatter && !module.writeFlood) {
+        m_module->serialIn(chunk);
+        return;
+    }
+    const QByteArray seen = m_frameTail + chunk;
+    const int at = seen.indexOf(kWriteFrame);
+    if (at < 0) {
+        m_frameTail = seen.right(kWriteFrame.size() - 1);
+        m_module->serialIn(chunk);
+        return;
+    }
+    m_module->serialIn(chunk.left(at + kWriteFrame.size() - m_frameTail.size()));
+    turnHostile();
+}
+
+void SerialSession::turnHostile()
+{
+    const bool flood = m_module->config().module.writeFlood;
+    m_hostile = true;
+    m_module->log()->event(
+        {{QStringLiteral("event"), QStringLiteral("tunnel")},
+         {QStringLiteral("unit"), m_module->config().name},
+         {QStringLiteral("fault"), flood ? QStringLiteral("writeFlood") : QStringLiteral("writeChatter")}});
+    m_hostileTalk = flood ? new PeriodicSender(m_socket, kFloodPeriodMs, QByteArray(kFloodChunkBytes, '~'), this)
+                          : new PeriodicSender(m_socket, kChatterPeriodMs, kWriteChatterLine, this);
+    m_hostileTalk->start(true);
+}
+
 bool SerialSession::passesBytes() const
 {
-    return m_module->config().tcp == TcpMode::Normal || m_module->config().tcp == TcpMode::NoCr;
+    return !m_hostile && (m_module->config().tcp == TcpMode::Normal || m_module->config().tcp == TcpMode::NoCr);
 }
 
 void SerialSession::startStream()

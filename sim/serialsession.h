@@ -26,6 +26,8 @@ public:
 
 private:
     void onReadyRead();
+    void passToSerialLine(const QByteArray& chunk);
+    void turnHostile();
     bool passesBytes() const;
     void startStream();
     void streamChunk();
@@ -35,4 +37,9 @@ private:
     QString m_peer;
     QTimer* m_streamTimer = nullptr;
     PeriodicSender* m_chatter = nullptr;
+    // With a fault that strikes at the first bootloader write frame: the bytes of the frame seen so far,
+    // and whether the tunnel has stopped passing bytes since.
+    QByteArray m_frameTail;
+    bool m_hostile = false;
+    PeriodicSender* m_hostileTalk = nullptr;
 };

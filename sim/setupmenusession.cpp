@@ -35,6 +35,9 @@ const QByteArray kChatterLine = QByteArrayLiteral("Waiting for the serial channe
 constexpr int kChatterPeriodMs = 100;
 const QByteArray kEndlessPiece = QByteArrayLiteral("*** XPort busy *** XPort busy *** ");
 constexpr int kEndlessPeriodMs = 20;
+// A menu that floods: bytes without line end as fast as the peer reads them.
+constexpr int kFloodPieceBytes = 16 * 1024;
+constexpr int kFloodPeriodMs = 1;
 
 QByteArray ipText(quint32 ip)
 {
@@ -66,7 +69,8 @@ SetupMenuSession::SetupMenuSession(QTcpSocket* socket, XportModule* module, QObj
 
 bool SetupMenuSession::talksForEver() const
 {
-    return m_module->config().module.menuChatter || m_module->config().module.menuEndless;
+    const XportModuleConfig& faults = m_module->config().module;
+    return faults.menuChatter || faults.menuEndless || faults.menuFlood;
 }
 
 // A menu stuck after its banner: it neither closes nor ever asks for a choice.
@@ -77,6 +81,8 @@ void SetupMenuSession::talk()
         (new PeriodicSender(m_socket, kChatterPeriodMs, kChatterLine, this))->start(false);
     if (faults.menuEndless)
         (new PeriodicSender(m_socket, kEndlessPeriodMs, kEndlessPiece, this))->start(false);
+    if (faults.menuFlood)
+        (new PeriodicSender(m_socket, kFloodPeriodMs, QByteArray(kFloodPieceBytes, '*'), this))->start(false);
 }
 
 void SetupMenuSession::onReadyRead()

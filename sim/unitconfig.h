@@ -15,6 +15,7 @@ enum class AnswerMode { Both, Broadcast, Unicast, None };
 enum class TcpMode { Normal, Refuse, Silent, NoCr, Stream, Drop };
 enum class FloodMacs { Random, One };
 enum class FloodTcp { Silent, Drip, Refuse };
+enum class FloodForm { Answer, Garbage };
 
 // A flooder: forged answers by the thousand to every query it hears, from modules that never answer.
 struct FloodConfig
@@ -23,6 +24,8 @@ struct FloodConfig
     int lantronixAnswers = 0;
     FloodMacs macs = FloodMacs::Random;
     FloodTcp tcp = FloodTcp::Silent;
+    // What the Lantronix flood sends: forged module answers, or datagrams no module would send.
+    FloodForm lantronixForm = FloodForm::Answer;
 };
 
 struct BytePlacement

@@ -23,6 +23,10 @@ const QByteArray kEmptyImage = QByteArrayLiteral("empty image");
 // Neither an acceptance nor a refusal: the line a unit sends when it lost its verdict.
 const QByteArray kBareHash = QByteArrayLiteral("#\r\n");
 constexpr int kChatterPeriodMs = 100;
+// A flooding report: lines of text as fast as the peer reads them.
+const QByteArray kFloodLine = QByteArrayLiteral("installing: block checked, all well so far\n");
+constexpr int kFloodLinesPerPiece = 256;
+constexpr int kFloodPeriodMs = 1;
 constexpr int kChatterTopPercent = 99;
 const QString kEndQuiet = QStringLiteral("quiet");
 const QString kEndLength = QStringLiteral("length");
@@ -124,6 +128,10 @@ void UploadSession::install()
         chatter();
         return;
     }
+    if (upload.mode == UploadMode::Flood) {
+        flood();
+        return;
+    }
     m_step = 0;
     m_report->start(upload.reportSteps > 0 ? upload.reportMs / upload.reportSteps : upload.reportMs);
 }
@@ -158,6 +166,27 @@ void UploadSession::chatter()
         [percent = 0]() mutable {
             percent = std::min(percent + 1, kChatterTopPercent);
             return kProgress + QByteArray::number(percent) + '\n';
+        },
+        this);
+    sender->start(true);
+}
+
+// floodBytes of report text, then the verdict: the image is taken as in mode normal.
+void UploadSession::flood()
+{
+    const QByteArray piece = kFloodLine.repeated(kFloodLinesPerPiece);
+    auto* sender = new PeriodicSender(
+        m_socket, kFloodPeriodMs,
+        [this, piece, left = m_unit->config().upload.floodBytes]() mutable {
+            if (left <= 0)
+                return QByteArray();
+            const QByteArray next = piece.left(int(std::min<qint64>(left, piece.size())));
+            left -= next.size();
+            if (left <= 0) {
+                m_unit->installAtReboot(m_marker.version());
+                return next + kSuccess;
+            }
+            return next;
         },
         this);
     sender->start(true);

@@ -30,6 +30,7 @@ private:
     void install();
     void reportStep();
     void chatter();
+    void flood();
     void finish(const QByteArray& answer);
     void onDisconnected();
 

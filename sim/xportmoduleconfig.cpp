@@ -31,7 +31,10 @@ const QMap<QString, bool XportModuleConfig::*>& faultFlags()
         {QStringLiteral("loaderRandom"), &XportModuleConfig::loaderRandom},
         {QStringLiteral("tunnelChatter"), &XportModuleConfig::tunnelChatter},
         {QStringLiteral("menuChatter"), &XportModuleConfig::menuChatter},
-        {QStringLiteral("menuEndless"), &XportModuleConfig::menuEndless}};
+        {QStringLiteral("menuEndless"), &XportModuleConfig::menuEndless},
+        {QStringLiteral("menuFlood"), &XportModuleConfig::menuFlood},
+        {QStringLiteral("writeChatter"), &XportModuleConfig::writeChatter},
+        {QStringLiteral("writeFlood"), &XportModuleConfig::writeFlood}};
     return flags;
 }
 

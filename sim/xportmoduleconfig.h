@@ -29,6 +29,9 @@ struct XportModuleConfig
     bool tunnelChatter = false;
     bool menuChatter = false;
     bool menuEndless = false;
+    bool menuFlood = false;
+    bool writeChatter = false;
+    bool writeFlood = false;
 
     // An absent member keeps every default; a mistake is described in *error.
     bool parse(const QJsonValue& value, QString* error);

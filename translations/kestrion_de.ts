@@ -59,10 +59,21 @@
     </message>
 </context>
 <context>
+    <name>BoundedText</name>
+    <message>
+        <source>[%1 characters of the unit&apos;s text left out]</source>
+        <translation>[%1 Zeichen des Gerätetextes ausgelassen]</translation>
+    </message>
+</context>
+<context>
     <name>Client</name>
     <message>
         <source>more than %1 answers; the rest were ignored</source>
         <translation>mehr als %1 Antworten; der Rest wurde ignoriert</translation>
+    </message>
+    <message>
+        <source>%1 answers on %2 were not XPort answers</source>
+        <translation>%1 Antworten auf %2 waren keine XPort-Antworten</translation>
     </message>
 </context>
 <context>
@@ -980,6 +991,10 @@ Zwei Netzwerkteilnehmer unter einer Adresse sind beide nicht zuverlässig erreic
         <source>%1 does not answer %2 after the undo.</source>
         <translation>%1 antwortet nach dem Rückgängigmachen nicht unter %2.</translation>
     </message>
+    <message>
+        <source>Note: %1; the undo takes that change back as well.</source>
+        <translation>Hinweis: %1; das Rückgängigmachen nimmt auch diese Änderung zurück.</translation>
+    </message>
 </context>
 <context>
     <name>HistoryTableModel</name>
@@ -1639,6 +1654,18 @@ Geben Sie dem Gerät zuerst eine Adresse im Subnetz einer ausgewählten Schnitts
         <source>its DHCP address</source>
         <translation>seiner DHCP-Adresse</translation>
     </message>
+    <message>
+        <source>no change id given</source>
+        <translation>keine Änderungs-ID angegeben</translation>
+    </message>
+    <message>
+        <source>the journal holds %1 changes with the id %2; nothing is undone</source>
+        <translation>das Journal enthält %1 Änderungen mit der ID %2; nichts wird rückgängig gemacht</translation>
+    </message>
+    <message>
+        <source>the unit was changed again since: change %1 of %2 (%3, %4)</source>
+        <translation>das Gerät wurde seitdem erneut geändert: Änderung %1 vom %2 (%3, %4)</translation>
+    </message>
 </context>
 <context>
     <name>NewNetwSettings</name>
@@ -1866,8 +1893,16 @@ Geben Sie dem Gerät zuerst eine Adresse im Subnetz einer ausgewählten Schnitts
         <translation>ERROR: Die Aktualisierung wurde angehalten, bevor der Block an Wortadresse %1 vollständig war.</translation>
     </message>
     <message>
-        <source>ERROR: The bootloader refused the block at word address %1: &quot;%2&quot;</source>
-        <translation>ERROR: Der Bootloader hat den Block an Wortadresse %1 abgelehnt: „%2“</translation>
+        <source>ERROR: The bootloader did not confirm write frame %1 of %2 (the block at word address %3): no answer within %4 ms.</source>
+        <translation>ERROR: Der Bootloader hat den Schreibrahmen %1 von %2 (den Block an Wortadresse %3) nicht bestätigt: keine Antwort innerhalb von %4 ms.</translation>
+    </message>
+    <message>
+        <source>ERROR: The bootloader refused write frame %1 of %2 (the block at word address %3): &quot;%4&quot;</source>
+        <translation>ERROR: Der Bootloader hat den Schreibrahmen %1 von %2 (den Block an Wortadresse %3) abgelehnt: &quot;%4&quot;</translation>
+    </message>
+    <message>
+        <source>ERROR: The bootloader did not confirm write frame %1 of %2 (the block at word address %3); it answered &quot;%4&quot;</source>
+        <translation>ERROR: Der Bootloader hat den Schreibrahmen %1 von %2 (den Block an Wortadresse %3) nicht bestätigt; er antwortete &quot;%4&quot;</translation>
     </message>
 </context>
 <context>
@@ -2739,6 +2774,14 @@ WARNING: NEUSTART NICHT MÖGLICH! BITTE STARTEN SIE MANUELL NEU</translation>
         <source>ERROR: the firmware file changed after it was checked (%1 bytes then, %2 now); nothing was sent.</source>
         <translation>ERROR: Die Firmware-Datei hat sich nach der Prüfung geändert (damals %1 Bytes, jetzt %2); es wurde nichts gesendet.</translation>
     </message>
+    <message>
+        <source>ERROR: The upgrade was stopped on request during the upload of the image.</source>
+        <translation>ERROR: Die Aktualisierung wurde auf Anforderung während des Hochladens des Abbilds angehalten.</translation>
+    </message>
+    <message>
+        <source>ERROR: The upgrade was stopped on request while the supply was installing the image; its installation report was not followed to the end.</source>
+        <translation>ERROR: Die Aktualisierung wurde auf Anforderung angehalten, während das Netzteil das Abbild installierte; sein Installationsbericht wurde nicht bis zum Ende verfolgt.</translation>
+    </message>
 </context>
 <context>
     <name>xPortConfiguration</name>
@@ -2757,6 +2800,10 @@ WARNING: NEUSTART NICHT MÖGLICH! BITTE STARTEN SIE MANUELL NEU</translation>
     <message>
         <source>ERROR: The XPort setup menu never fell silent within %1 ms: there was no menu to answer.</source>
         <translation>ERROR: Das XPort-Setup-Menü ist innerhalb von %1 ms nicht verstummt: Es gab kein Menü, auf das geantwortet werden konnte.</translation>
+    </message>
+    <message>
+        <source>ERROR: The XPort setup menu sent %1 bytes without falling silent, the most one read takes: there was no menu to answer.</source>
+        <translation>ERROR: Das XPort-Setup-Menü sandte %1 Bytes, ohne zu verstummen, so viel wie ein Lesevorgang höchstens annimmt: Es gab kein Menü zu beantworten.</translation>
     </message>
 </context>
 </TS>

@@ -4,6 +4,7 @@
 
 #include "discovery/client.h"
 
+#include <QDebug>
 #include <QLabel>
 #include <QStatusBar>
 
@@ -67,8 +68,10 @@ void StatusReporter::scanFinished(int devices, const QList<interfaces_t>& interf
                  scopeOf(interfaces, client.flagSendUnicast, client.startIp.toString(), client.endIp.toString()));
     // A list cut short by a flood of answers must not pass for a complete one.
     const QString warning = client.scanWarning();
-    if (!warning.isEmpty())
+    if (!warning.isEmpty()) {
         m_summary->setText(tr("%1 (%2)").arg(m_summary->text(), warning));
+        qWarning().noquote() << warning;
+    }
 }
 
 void StatusReporter::showMessage(const QString& text)

@@ -105,7 +105,7 @@ int CliHistoryCommand::run(CliContext& context)
     }
     QList<QStringList> rows;
     for (const JournalRecord& record : qAsConst(records))
-        rows.append({JournalText::time(record.begun), record.user, JournalText::unit(record.unit),
+        rows.append({JournalText::time(record.begun), JournalText::user(record.user), JournalText::unit(record.unit),
                      JournalText::kind(record.kind), JournalText::change(record), JournalText::outcome(record)});
     if (rows.isEmpty())
         context.error(tr("no change recorded"));

@@ -63,9 +63,11 @@ void CliUndoCommand::addOptions(QCommandLineParser& parser)
 QString CliUndoCommand::takeArguments(const QCommandLineParser& parser)
 {
     const QStringList positionals = parser.positionalArguments();
-    const QString problem = cliArguments::checkPositionals(positionals, {QStringLiteral("ID")});
+    QString problem = cliArguments::checkPositionals(positionals, {QStringLiteral("ID")});
     if (problem.isEmpty())
         m_id = positionals.first().trimmed();
+    if (problem.isEmpty() && m_id.isEmpty())
+        problem = tr("the change id is empty (see history --json for the ids)");
     m_yes = parser.isSet(option(yesOption));
     m_allowDuplicate = parser.isSet(option(allowDuplicateOption));
     return problem;
@@ -79,6 +81,9 @@ int CliUndoCommand::run(CliContext& context)
         return refusalExit(undo);
     }
     context.out() << tr("%1: undo %2").arg(JournalText::unit(undo.record().unit), undo.changeText()) << '\n';
+    const QString later = undo.laterChangeText();
+    if (!later.isEmpty())
+        context.out() << tr("Note: %1; the undo takes that change back as well.").arg(later) << '\n';
     context.out().flush();
     if (!m_yes && !confirmed(context)) {
         context.error(tr("not confirmed; nothing was sent"));
@@ -92,7 +97,14 @@ int CliUndoCommand::run(CliContext& context)
 
 int CliUndoCommand::refusalExit(const NetworkUndo& undo)
 {
-    return undo.refusal() == NetworkUndo::Refusal::NotFound ? cliExit::nothingFound : cliExit::badUsage;
+    switch (undo.refusal()) {
+    case NetworkUndo::Refusal::NotFound:
+        return cliExit::nothingFound;
+    case NetworkUndo::Refusal::Ambiguous:
+        return cliExit::failed;
+    default:
+        return cliExit::badUsage;
+    }
 }
 
 bool CliUndoCommand::confirmed(CliContext& context) const

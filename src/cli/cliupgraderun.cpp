@@ -58,7 +58,8 @@ QString CliUpgradeRun::reasonFor(const UpgradeOutcome& outcome, bool timedOut, i
         return tr("the upgrade failed (see the log)");
     if (timedOut)
         return tr("no result within %1 ms: the upgrade was asked to stop").arg(timeoutMs);
+    // Stopped by a signal or its fleet: said as the journal records it, cancelled, with the step.
     if (outcome.failed())
-        return tr("the upgrade failed (see the log)");
+        return tr("the upgrade was cancelled: %1").arg(outcome.reason());
     return tr("the upgrade ended without a result (see the log)");
 }

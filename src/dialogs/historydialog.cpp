@@ -235,8 +235,11 @@ void HistoryDialog::undoSelected()
         m_prompts->warning(this, tr("Undo"), undo.error());
         return;
     }
-    const QString question =
+    QString question =
         tr("Send %1 its old network settings?\n\n%2").arg(JournalText::unit(undo.record().unit), undo.changeText());
+    if (!undo.laterChangeText().isEmpty())
+        question += QStringLiteral("\n\n") +
+                    tr("Note: %1; the undo takes that change back as well.").arg(undo.laterChangeText());
     if (m_prompts->question(this, tr("Undo"), question, QMessageBox::Yes | QMessageBox::No, QMessageBox::No) !=
         QMessageBox::Yes)
         return;

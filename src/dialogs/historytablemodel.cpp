@@ -59,7 +59,7 @@ QString HistoryTableModel::text(const JournalRecord& record, int column)
     case columnTime:
         return JournalText::time(record.begun);
     case columnUser:
-        return record.user;
+        return JournalText::user(record.user);
     case columnUnit:
         return JournalText::unit(record.unit);
     case columnKind:

@@ -76,9 +76,14 @@ constexpr int psMinimumDhcpLines = 6;
 constexpr int ctYearFormMin = 16;
 constexpr int ctYearFormMax = 70;
 
-// Lantronix answer: the module's MAC.
+// Lantronix answer: the module's answer header, then its MAC at a fixed place.
+constexpr char lantronixAnswerHeader[] = {'\x00', '\x00', '\x00', '\xF7'};
 constexpr int lantronixMacOffset = 24;
 constexpr int lantronixMinimumSize = lantronixMacOffset + macBytes;
+// A module's answer is a few dozen bytes; anything far longer is some other talk on the port.
+constexpr int lantronixMaximumSize = 512;
+// The multicast bit of a MAC's first byte: no module carries such an address.
+constexpr char macGroupBit = 0x01;
 
 constexpr int beamlineSerialPlainDigits = 5;
 
@@ -129,6 +134,7 @@ QList<Device_t> Client::startScan(QList<interfaces_t>& interfaces)
     clearDevicesList();
     unicastResponders.clear();
     m_answersIgnored = false;
+    m_foreignLantronixAnswers = 0;
     {
         QMutexLocker locker(&lantronixMutex);
         lantronixDevices.clear();
@@ -223,9 +229,13 @@ QList<Device_t> Client::devices() const
 
 QString Client::scanWarning() const
 {
-    if (!m_answersIgnored)
-        return QString();
-    return tr("more than %1 answers; the rest were ignored").arg(maxScanRecords);
+    QStringList warnings;
+    if (m_answersIgnored)
+        warnings << tr("more than %1 answers; the rest were ignored").arg(maxScanRecords);
+    if (m_foreignLantronixAnswers > 0)
+        warnings
+            << tr("%1 answers on %2 were not XPort answers").arg(m_foreignLantronixAnswers.load()).arg(port::lantronix);
+    return warnings.join(QStringLiteral("; "));
 }
 
 // The worst single exchange: the queries run side by side, so a lab the pool can take at once
@@ -738,11 +748,32 @@ QString Client::getDescription(QString code)
 
 // ---------------------------------------------------------------- motor drivers
 
-void Client::parseKolvexResponse(const QNetworkDatagram& datagram)
+// Any host may send to the port; only what has the module's header, a size an answer has, a unit's MAC
+// and a sender that is a unit's address becomes a candidate. The rest is counted for the scan's warning.
+bool Client::isXportAnswer(const QNetworkDatagram& datagram)
 {
     const QByteArray data = datagram.data();
-    if (data.size() < lantronixMinimumSize)
+    if (data.size() < lantronixMinimumSize || data.size() > lantronixMaximumSize)
+        return false;
+    if (!data.startsWith(QByteArray::fromRawData(lantronixAnswerHeader, sizeof lantronixAnswerHeader)))
+        return false;
+    const QByteArray mac = data.mid(lantronixMacOffset, macBytes);
+    if (mac == QByteArray(macBytes, '\0') || (mac.at(0) & macGroupBit))
+        return false;
+    const QHostAddress sender = datagram.senderAddress();
+    return !sender.isNull() && !sender.isMulticast() && sender != QHostAddress(QHostAddress::AnyIPv4) &&
+           sender != QHostAddress(QHostAddress::Broadcast);
+}
+
+void Client::parseKolvexResponse(const QNetworkDatagram& datagram)
+{
+    if (!isXportAnswer(datagram)) {
+        // The socket also hears the query itself (ours looped back, or another tool's): no answer, no fault.
+        if (datagram.data() != QByteArray::fromRawData(lantronixQuery, sizeof lantronixQuery))
+            ++m_foreignLantronixAnswers;
         return;
+    }
+    const QByteArray data = datagram.data();
     Device_t candidate;
     candidate.code = xportCode;
     candidate.mac = macText(data, lantronixMacOffset);

@@ -71,7 +71,8 @@ public:
     void takeSettings(AppSettings& settings);
     // The records collected so far (the decoders append here).
     QList<Device_t> devices() const;
-    // Empty, or why the last scan's list is incomplete ("more than N answers; the rest were ignored").
+    // Empty, or why the last scan's list is incomplete ("more than N answers; the rest were ignored") or
+    // what it left out ("N answers on 30718 were not XPort answers"); both joined by "; ".
     QString scanWarning() const;
     bool answersIgnored() const { return m_answersIgnored; }
 
@@ -125,6 +126,9 @@ public:
 
     // Motor drivers behind their Lantronix modules.
     void parseKolvexResponse(const QNetworkDatagram& datagram);
+    // Whether a datagram on the Lantronix port is a module's answer to the discovery query.
+    static bool isXportAnswer(const QNetworkDatagram& datagram);
+    int foreignLantronixAnswers() const { return m_foreignLantronixAnswers; }
     void processKolvexDevices(const QVector<Device_t>& candidates);
     void readXportInfo(QString ip, QString mac);
     // The same, with every wait cut at the deadline of the whole motor-driver phase.
@@ -193,4 +197,6 @@ private:
     QDeadlineTimer m_decodeTurnEnd;
     // Set by the decoders and the worker tasks when the list or the candidates were full.
     std::atomic<bool> m_answersIgnored{false};
+    // Datagrams on the Lantronix port of this scan that were no module's answer.
+    std::atomic<int> m_foreignLantronixAnswers{0};
 };

@@ -2,6 +2,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The power-supply procedure of the upgrade worker: output and DC-link checks on the command port, the
 // file streamed unchanged to the upload port, the installation report followed, then a reboot.
+#include "firmware/boundedtext.h"
 #include "firmware/firmwarepacing.h"
 #include "firmware/firmwareupgrade.h"
 #include "firmware/powersupplyanswers.h"
@@ -72,6 +73,12 @@ void firmwareUpgrade::firmwareUpdatePowerSupplies(bool checkDcLink)
         if (!interrupted)
             log(tr("WARNING: The upload had ended when the upgrade was stopped: the supply is installing the image "
                    "and cannot be stopped. Check it once it has restarted."));
+        // The reason names the step the stop came in; the line after it is the supply procedure's own.
+        if (interrupted)
+            log(tr("ERROR: The upgrade was stopped on request during the upload of the image."));
+        else if (isInterruptionRequested())
+            log(tr("ERROR: The upgrade was stopped on request while the supply was installing the image; its "
+                   "installation report was not followed to the end."));
         log(tr("CRITICAL: update error: Timeout Error!"));
         log(tr("\nERROR: Unexpected Error"));
         fail();
@@ -252,8 +259,15 @@ bool firmwareUpgrade::waitForInstallation(QTcpSocket& upload, int progress, bool
     // A supply that reports for ever is no more use than a silent one: the wait has a bound of its own
     // behind the page's watchdog.
     const QDeadlineTimer deadline(m_pacing.installTotalMs);
+    // A report that floods reaches the log as its two ends and the count of what lay between.
+    BoundedText report;
+    const auto logHeldBack = [this, &report] {
+        for (const QString& line : report.finish())
+            log(line);
+    };
     while (true) {
         if (deadline.hasExpired()) {
+            logHeldBack();
             log(tr("ERROR: The installation report did not end within %1 ms.").arg(m_pacing.installTotalMs));
             timedOut = true;
             return true;
@@ -264,25 +278,32 @@ bool firmwareUpgrade::waitForInstallation(QTcpSocket& upload, int progress, bool
         if (upload.bytesAvailable() > 0 || upload.waitForReadyRead(m_pacing.installWaitMs)) {
             reply = QString::fromUtf8(upload.read(m_pacing.commandMaxBytes));
             if (PowerSupplyAnswers::isFinal(reply)) {
+                logHeldBack();
                 completeFinalLine(upload, reply);
                 timedOut = interrupted;
                 return true;
             }
         }
         if (isWaitError(upload)) {
+            logHeldBack();
             log(tr("CRITICAL: socket error, ") + upload.errorString());
             upload.close();
             fail();
             return false;
         }
         target = qMax(target, PowerSupplyAnswers::progress(reply).value_or(target));
-        if (!reply.isEmpty())
-            log(PowerSupplyAnswers::withoutProgressLines(reply));
+        if (!reply.isEmpty()) {
+            const QString text = PowerSupplyAnswers::withoutProgressLines(reply);
+            const QString head = report.take(text);
+            if (!head.isEmpty() || text.isEmpty())
+                log(head);
+        }
         if (target > progress) {
             emit signalProgressBarUpdate(1);
             ++progress;
         }
         if (interrupted) {
+            logHeldBack();
             timedOut = true;
             return true;
         }

@@ -20,7 +20,6 @@ constexpr char writeCommand[] = "\x0B\x00";
 constexpr char verifyCommand[] = "\x0D\x00";
 constexpr char eraseCommand[] = "\x0E\x01";
 constexpr int commandBytes = 2;
-constexpr qint64 maxQuotedReply = 256;
 constexpr int maxReplyBytes = 4096;
 
 const QString acknowledged = QStringLiteral("ACK\n");
@@ -134,11 +133,21 @@ void SendFirmware::writeOrVerify(bool write, QTcpSocket* socket)
     emit signalPrintMessage(tr("Write memory..."));
     const DataStruct& sections = m_sections;
     m_failed = false;
+    countWriteFrames(sections);
     for (int i = 0; i < sections.data.size() && !m_failed; ++i)
         writeSection(unsigned(sections.startAddresses.at(i)), sections.data.at(i), write, socket);
     if (!m_failed)
         emit signalPrintMessage(tr("Writing completed!"));
     socket->close();
+}
+
+// Each block of every section ends in one write frame: a failure names the frame among all of them.
+void SendFirmware::countWriteFrames(const DataStruct& sections)
+{
+    m_writeFrames = 0;
+    m_writeFramesConfirmed = 0;
+    for (const QByteArray& data : sections.data)
+        m_writeFrames += (int(data.size()) + blockBytes - 1) / blockBytes;
 }
 
 void SendFirmware::writeSection(unsigned address, QByteArray data, bool write, QTcpSocket* socket)
@@ -171,29 +180,40 @@ void SendFirmware::writeSection(unsigned address, QByteArray data, bool write, Q
             position += take;
         }
         if (write) {
-            sendWritePacket(socket);
+            if (blockRefused(address, sendWritePacket(socket)))
+                return;
         } else if (sendVerifyPacket(socket) != acknowledged) {
             fail(tr("ERROR: verify failed!"));
             return;
         }
         QThread::msleep(ulong(pacing.blockPauseMs));
-        if (write && blockRefused(address, socket))
-            return;
         address += blockWords;
     }
 }
 
-// The bootloader says nothing about a block it wrote and "NAK" about one it could not: whatever came
-// during the block's pause is looked at before the next block goes out.
-bool SendFirmware::blockRefused(unsigned address, QTcpSocket* socket)
+// A block counts as written only when the bootloader says so; anything else (a refusal, silence, talk
+// that is no answer) ends the run at this write frame.
+bool SendFirmware::blockRefused(unsigned address, const QString& reply)
 {
-    if (socket->state() == QAbstractSocket::ConnectedState)
-        socket->waitForReadyRead(0);
-    const QByteArray reply = socket->read(maxQuotedReply);
-    if (!reply.contains("NAK"))
+    if (reply == acknowledged) {
+        ++m_writeFramesConfirmed;
         return false;
-    fail(tr("ERROR: The bootloader refused the block at word address %1: \"%2\"")
-             .arg(QStringLiteral("%1").arg(address, 6, 16, QLatin1Char('0')).toUpper(), UnitAnswer::quote(reply)));
+    }
+    const QString where = QStringLiteral("%1").arg(address, 6, 16, QLatin1Char('0')).toUpper();
+    const QString frame = QString::number(m_writeFramesConfirmed + 1);
+    const QString frames = QString::number(qMax(m_writeFrames, m_writeFramesConfirmed + 1));
+    if (reply.isEmpty())
+        fail(tr("ERROR: The bootloader did not confirm write frame %1 of %2 (the block at word address %3): no "
+                "answer within %4 ms.")
+                 .arg(frame, frames, where)
+                 .arg(confirmWaitMs()));
+    else if (reply.startsWith(QLatin1String("NAK")))
+        fail(tr("ERROR: The bootloader refused write frame %1 of %2 (the block at word address %3): \"%4\"")
+                 .arg(frame, frames, where, UnitAnswer::quote(reply.toLatin1())));
+    else
+        fail(tr("ERROR: The bootloader did not confirm write frame %1 of %2 (the block at word address %3); it "
+                "answered \"%4\"")
+                 .arg(frame, frames, where, UnitAnswer::quote(reply.toLatin1())));
     return true;
 }
 
@@ -213,11 +233,35 @@ void SendFirmware::sendDataPacket(QByteArray data, QTcpSocket* socket)
     sendPacketToHost(dataFrame(data), socket);
 }
 
+// The bootloader says nothing about a block it wrote, so the write is followed by a verify of the same
+// block, which it always answers: "ACK\n" confirms that the block is in the flash. A refused write is
+// answered "NAK\n" before the verify's own answer.
 QString SendFirmware::sendWritePacket(QTcpSocket* socket)
 {
-    // The bootloader's answer to a write is not awaited: the block pause covers the programming.
     sendPacketToHost(writeFrame(), socket);
-    return acknowledged;
+    sendPacketToHost(verifyFrame(), socket);
+    return readReplyLine(socket);
+}
+
+int SendFirmware::confirmWaitMs() const
+{
+    return m_pacing.firstReplyWaitMs + verifyReplyTenths * m_pacing.replyTenthMs;
+}
+
+// The first line of the answer, as soon as it is complete: talk that never ends a line is cut at
+// maxReplyBytes, and an answer that does not come is given up after confirmWaitMs().
+QString SendFirmware::readReplyLine(QTcpSocket* socket)
+{
+    const QDeadlineTimer deadline(confirmWaitMs());
+    QByteArray reply;
+    while (!reply.contains('\n') && reply.size() < maxReplyBytes) {
+        if (socket->bytesAvailable() == 0 &&
+            (deadline.hasExpired() || !socket->waitForReadyRead(int(deadline.remainingTime()))))
+            break;
+        reply.append(socket->read(maxReplyBytes - reply.size()));
+    }
+    const int end = reply.indexOf('\n');
+    return QString::fromLatin1(end < 0 ? reply : reply.left(end + 1));
 }
 
 QString SendFirmware::sendVerifyPacket(QTcpSocket* socket)

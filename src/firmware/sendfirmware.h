@@ -48,6 +48,7 @@ public:
     QString sendErasePacket(unsigned char sectors, QTcpSocket* socket);
     void sendAddressPacket(unsigned address, QTcpSocket* socket);
     void sendDataPacket(QByteArray data, QTcpSocket* socket);
+    // Sends the write frame and returns the bootloader's confirmation of the block: "ACK\n" when written.
     QString sendWritePacket(QTcpSocket* socket);
     QString sendVerifyPacket(QTcpSocket* socket);
     void sendPacketToHost(QByteArray packet, QTcpSocket* socket);
@@ -68,11 +69,17 @@ signals:
 
 private:
     void sendSections(const DataStruct& sections, const QString& ip);
-    bool blockRefused(unsigned address, QTcpSocket* socket);
+    bool blockRefused(unsigned address, const QString& reply);
+    void countWriteFrames(const DataStruct& sections);
+    int confirmWaitMs() const;
+    QString readReplyLine(QTcpSocket* socket);
     void fail(const QString& message);
 
     FirmwarePacing m_pacing;
     UpgradePorts m_ports;
     DataStruct m_sections;
     bool m_failed = false;
+    // Write frames of the present image, and how many of them the bootloader has confirmed so far.
+    int m_writeFrames = 0;
+    int m_writeFramesConfirmed = 0;
 };

@@ -125,7 +125,13 @@ void xPortConfiguration::recData()
             !arrived && (wait >= pacing.menuSilenceMs || m_socket.state() != QAbstractSocket::ConnectedState);
         if (fellSilent)
             return;
-        if (deadline.hasExpired() || m_receiveBuffer.size() >= pacing.menuReadMaxBytes)
+        if (m_receiveBuffer.size() >= pacing.menuReadMaxBytes) {
+            fail(tr("ERROR: The XPort setup menu sent %1 bytes without falling silent, the most one read takes: "
+                    "there was no menu to answer.")
+                     .arg(m_receiveBuffer.size()));
+            return;
+        }
+        if (deadline.hasExpired())
             break;
     }
     fail(tr("ERROR: The XPort setup menu never fell silent within %1 ms: there was no menu to answer.")

@@ -3,6 +3,7 @@
 #include "journal/journaltext.h"
 
 #include "journal/journalvalues.h"
+#include "model/unittext.h"
 
 #include <QFileInfo>
 #include <QStringList>
@@ -19,14 +20,22 @@ QString JournalText::time(const QDateTime& time)
     return time.toLocalTime().toString(QLatin1String(timeFormat));
 }
 
+// A journal is a file anyone may have edited: what it holds is shown as unit text is, without the
+// control characters that would reach a terminal as escape sequences.
+QString JournalText::user(const QString& user)
+{
+    return UnitText::printable(user);
+}
+
 QString JournalText::unit(const JournalUnit& unit)
 {
     QStringList details;
-    for (const QString& part : {unit.serial, unit.ip}) {
+    for (const QString& part : {UnitText::printable(unit.serial), UnitText::printable(unit.ip)}) {
         if (!part.isEmpty())
             details.append(part);
     }
-    const QString name = unit.mac.isEmpty() ? tr("unknown unit") : unit.mac;
+    const QString mac = UnitText::printable(unit.mac);
+    const QString name = mac.isEmpty() ? tr("unknown unit") : mac;
     return details.isEmpty() ? name : name + QStringLiteral(" (") + details.join(QStringLiteral(", ")) + ')';
 }
 
@@ -61,7 +70,7 @@ QString JournalText::change(const JournalRecord& record)
     }
     const QString file = after.value(QLatin1String(JournalValues::fileKey)).toString();
     if (!file.isEmpty())
-        parts.append(tr("file %1").arg(QFileInfo(file).fileName()));
+        parts.append(tr("file %1").arg(UnitText::printable(QFileInfo(file).fileName())));
     return parts.isEmpty() ? tr("no change") : parts.join(QStringLiteral(", "));
 }
 
@@ -70,7 +79,7 @@ QString JournalText::outcome(const JournalRecord& record)
     const QString word = JournalRecord::outcomeName(record.outcome);
     if (record.outcome == JournalRecord::Outcome::Succeeded || record.message.isEmpty())
         return word;
-    return word + QStringLiteral(": ") + record.message;
+    return word + QStringLiteral(": ") + UnitText::printable(record.message);
 }
 
 QString JournalText::label(const QString& key)
@@ -90,6 +99,6 @@ QString JournalText::label(const QString& key)
 
 QString JournalText::valueText(const QJsonValue& value)
 {
-    const QString text = value.toVariant().toString();
+    const QString text = UnitText::printable(value.toVariant().toString());
     return text.isEmpty() ? QStringLiteral("-") : text;
 }

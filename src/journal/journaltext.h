@@ -8,7 +8,8 @@
 #include <QDateTime>
 #include <QString>
 
-// A journal record's parts as people read them, for the command line's history and the window's.
+// A journal record's parts as people read them, for the command line's history and the window's; every
+// text from the file is made printable first.
 class JournalText
 {
     Q_DECLARE_TR_FUNCTIONS(JournalText)
@@ -16,6 +17,8 @@ class JournalText
 public:
     // Local time, to the second.
     static QString time(const QDateTime& time);
+    // Who made the change, as it can be printed.
+    static QString user(const QString& user);
     // "MAC (serial, IP)", leaving out what the record does not know.
     static QString unit(const JournalUnit& unit);
     static QString kind(JournalRecord::Kind kind);

@@ -21,10 +21,10 @@ QString dhcpText(const QString& dhcp)
 
 QJsonObject JournalValues::network(const QString& ip, const QString& mask, const QString& gateway, const QString& dhcp)
 {
-    return {{QLatin1String(ipKey), ip},
-            {QLatin1String(maskKey), mask},
-            {QLatin1String(gatewayKey), gateway},
-            {QLatin1String(dhcpKey), dhcpText(dhcp)}};
+    return {{QLatin1String(ipKey), UnitText::printable(ip)},
+            {QLatin1String(maskKey), UnitText::printable(mask)},
+            {QLatin1String(gatewayKey), UnitText::printable(gateway)},
+            {QLatin1String(dhcpKey), dhcpText(UnitText::printable(dhcp))}};
 }
 
 QJsonObject JournalValues::network(const Device_t& device)
@@ -45,9 +45,11 @@ QJsonObject JournalValues::firmwareFile(const QString& path)
     return object;
 }
 
+// The version as the unit reported it, cleaned as its text is shown: a unit that reports NUL bytes
+// has no version to record.
 QJsonObject JournalValues::firmwareVersion(const QString& version)
 {
-    return {{QLatin1String(firmwareVersionKey), version}};
+    return {{QLatin1String(firmwareVersionKey), UnitText::printable(version)}};
 }
 
 QJsonObject JournalValues::upgradeResult(const QString& versionAfter, const QString& logFile)

@@ -29,22 +29,56 @@ bool NetworkUndo::load(const QString& id)
 {
     m_refusal = Refusal::None;
     m_error.clear();
+    m_laterChange = JournalRecord();
+    if (id.trimmed().isEmpty())
+        return refuse(Refusal::NoId, tr("no change id given"));
     const JournalReader::Result journal = JournalReader(m_directory).read();
+    int found = 0;
     for (const JournalRecord& record : journal.records) {
-        if (record.id != id)
-            continue;
-        m_record = record;
-        if (record.kind == JournalRecord::Kind::FirmwareUpgrade)
-            return refuse(Refusal::Firmware, tr("firmware is not undone: upgrade with the old image instead"));
-        const QJsonObject& old = record.before;
-        const bool usable =
-            restoresDhcp() || (address(old, JournalValues::ipKey) != 0 && address(old, JournalValues::maskKey) != 0 &&
-                               address(old, JournalValues::gatewayKey) != 0);
-        if (!usable)
-            return refuse(Refusal::NoOldSettings, tr("change %1 holds no old settings that could be sent").arg(id));
-        return true;
+        if (record.id == id && found++ == 0)
+            m_record = record;
     }
-    return refuse(Refusal::NotFound, tr("the journal holds no change %1").arg(id));
+    if (found == 0)
+        return refuse(Refusal::NotFound, tr("the journal holds no change %1").arg(id));
+    // Which of them is the change meant is anyone's guess: the journal was copied together or edited.
+    if (found > 1)
+        return refuse(Refusal::Ambiguous,
+                      tr("the journal holds %1 changes with the id %2; nothing is undone").arg(found).arg(id));
+    if (m_record.kind == JournalRecord::Kind::FirmwareUpgrade)
+        return refuse(Refusal::Firmware, tr("firmware is not undone: upgrade with the old image instead"));
+    const QJsonObject& old = m_record.before;
+    const bool usable =
+        restoresDhcp() || (address(old, JournalValues::ipKey) != 0 && address(old, JournalValues::maskKey) != 0 &&
+                           address(old, JournalValues::gatewayKey) != 0);
+    if (!usable)
+        return refuse(Refusal::NoOldSettings, tr("change %1 holds no old settings that could be sent").arg(id));
+    findLaterChange(journal.records);
+    return true;
+}
+
+// The newest change of the unit's network settings after this one that did not fail: undoing this one
+// would also take that one back.
+void NetworkUndo::findLaterChange(const JournalRecords& records)
+{
+    const QByteArray mac = changeNetworkConfiguration::parseMac(m_record.unit.mac);
+    for (const JournalRecord& record : records) {
+        if (record.kind == JournalRecord::Kind::FirmwareUpgrade || record.outcome == JournalRecord::Outcome::Failed ||
+            record.begun <= m_record.begun || record.id == m_record.id)
+            continue;
+        if (mac.isEmpty() || changeNetworkConfiguration::parseMac(record.unit.mac) != mac)
+            continue;
+        if (m_laterChange.id.isEmpty() || record.begun > m_laterChange.begun)
+            m_laterChange = record;
+    }
+}
+
+QString NetworkUndo::laterChangeText() const
+{
+    if (m_laterChange.id.isEmpty())
+        return QString();
+    return tr("the unit was changed again since: change %1 of %2 (%3, %4)")
+        .arg(m_laterChange.id, JournalText::time(m_laterChange.begun), JournalText::change(m_laterChange),
+             JournalText::outcome(m_laterChange));
 }
 
 bool NetworkUndo::refuse(Refusal refusal, const QString& error)

@@ -30,7 +30,7 @@ class NetworkUndo
     Q_DECLARE_TR_FUNCTIONS(NetworkUndo)
 
 public:
-    enum class Refusal { None, NotFound, Firmware, NoOldSettings, NotSent };
+    enum class Refusal { None, NoId, NotFound, Ambiguous, Firmware, NoOldSettings, NotSent };
 
     explicit NetworkUndo(const QString& directory = DataLocation::directory());
 
@@ -40,6 +40,9 @@ public:
     Refusal refusal() const { return m_refusal; }
     QString error() const { return m_error; }
 
+    // Empty, or the later change of the same unit that the undo would take back as well, named by its id,
+    // time and values; to be asked about before sending.
+    QString laterChangeText() const;
     // What the undo changes, old and new the way round it sends them: "IP 10.0.0.9 → 10.0.0.5".
     QString changeText() const;
     // The address the unit goes back to (empty when it goes back to DHCP).
@@ -61,11 +64,13 @@ public:
 private:
     bool refuse(Refusal refusal, const QString& error);
     bool restoresDhcp() const;
+    void findLaterChange(const JournalRecords& records);
     static int indexOfMac(const QList<Device_t>& devices, const QString& mac);
 
     QString m_directory;
     NetworkChangeJournal m_journal;
     JournalRecord m_record;
+    JournalRecord m_laterChange;
     Refusal m_refusal = Refusal::None;
     QString m_error;
     QString m_undoId;

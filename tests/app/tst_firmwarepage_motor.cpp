@@ -26,7 +26,8 @@ private slots:
     void cleanup();
 
     void bothDspsOneAfterTheOther();
-    void verifyMismatchIsNeverMet();
+    void unconfirmedWriteFails_data();
+    void unconfirmedWriteFails();
 
 private:
     QTemporaryDir m_home;
@@ -123,19 +124,46 @@ void TestFirmwarePageMotor::bothDspsOneAfterTheOther()
     QCOMPARE(state.dsps.value(QStringLiteral("control")), QStringLiteral("application"));
 }
 
-// The tool writes without verify frames, so a DSP whose every verify fails is upgraded all the same.
-void TestFirmwarePageMotor::verifyMismatchIsNeverMet()
+void TestFirmwarePageMotor::unconfirmedWriteFails_data()
 {
-    const QString ip = QStringLiteral("10.77.4.17");
+    QTest::addColumn<QString>("unit");
+    QTest::addColumn<QString>("ip");
+    QTest::addColumn<QString>("error");
+    // The verify that confirms each write finds another block: the write is not taken as done.
+    QTest::newRow("verify mismatch") << "verifybad"
+                                     << "10.77.4.17"
+                                     << "ERROR: The bootloader refused write frame 1 of 2 (the block at word "
+                                        "address 3E8000): \"NAK\\n\"";
+    // From the first write frame on the tunnel passes nothing more and talks instead.
+    QTest::newRow("tunnel chatters") << "writechat"
+                                     << "10.77.4.18"
+                                     << "ERROR: The bootloader did not confirm write frame 1 of 2 (the block at "
+                                        "word address 3E8000); it answered \"#INFO:busy\\r\\n\"";
+    QTest::newRow("tunnel floods") << "writeflood"
+                                   << "10.77.4.19"
+                                   << "ERROR: The bootloader did not confirm write frame 1 of 2 (the block at word "
+                                      "address 3E8000); it answered \"~~~~";
+}
+
+void TestFirmwarePageMotor::unconfirmedWriteFails()
+{
+    QFETCH(QString, unit);
+    QFETCH(QString, ip);
+    QFETCH(QString, error);
     const QString path = m_lab->image(QStringLiteral("Kolvex_Communication_DSP"), QStringLiteral("3.00"));
     m_lab->upgradeDsp(ip, 1, path, runBoundMs);
     if (QTest::currentTestFailed())
         return;
-    QVERIFY2(m_lab->recorder.last().completions == 1, qPrintable(m_lab->recorder.last().logs.join(QLatin1Char('|'))));
-    QVERIFY2(m_lab->lastBox().text.startsWith(successText), qPrintable(m_lab->lastBox().text));
-    QVERIFY(SimLog::events(m_lab->simLog(), QStringLiteral("verify"), QStringLiteral("verifybad")).isEmpty());
-    m_lab->expectFlashed(QStringLiteral("verifybad"), QStringLiteral("communication"), QStringLiteral("3.00"));
-    QCOMPARE(m_lab->firmwareShown(ip), QStringLiteral("3.00"));
+    const WorkerRecorder::Run run = m_lab->recorder.last();
+    QCOMPARE(run.completions, 0);
+    QCOMPARE(run.errors, 1);
+    QVERIFY2(std::any_of(run.logs.cbegin(), run.logs.cend(),
+                         [&error](const QString& line) { return line.startsWith(error); }),
+             qPrintable(run.logs.join(QLatin1Char('|'))));
+    QVERIFY(!run.logs.contains(QStringLiteral("Writing completed!")));
+    QVERIFY2(m_lab->lastBox().text.startsWith(failureText), qPrintable(m_lab->lastBox().text));
+    QCOMPARE(SimLog::events(m_lab->simLog(), QStringLiteral("write"), unit).size(), 1);
+    QCOMPARE(m_lab->firmwareShown(ip), QStringLiteral("2.10"));
 }
 
 QTEST_MAIN(TestFirmwarePageMotor)

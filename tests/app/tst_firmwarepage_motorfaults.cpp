@@ -97,6 +97,13 @@ void TestFirmwarePageMotorFaults::misbehaviours_data()
         << "menuchat"
         << "10.77.6.17"
         << "4200" << QStringList{"Set Baudrate to 38400...", chatter} << chatter << false << "";
+    // A menu that floods is cut off at the read's size, long before its time bound: the reason says which.
+    const QString flood = QStringLiteral("ERROR: The XPort setup menu sent 65536 bytes without falling silent, the "
+                                         "most one read takes: there was no menu to answer.");
+    QTest::newRow("menu that floods") << "menuflood"
+                                      << "10.77.6.21"
+                                      << "4200" << QStringList{"Set Baudrate to 38400...", flood} << flood << false
+                                      << "";
     // Only the loader's own echo shows that the boot ROM took it: anything else ends the run before the erase.
     QTest::newRow("loader not echoed")
         << "loadersilent"

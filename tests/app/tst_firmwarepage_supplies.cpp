@@ -426,6 +426,9 @@ void TestFirmwarePageSupplies::watchdogEndsASilentSupply()
                              QStringLiteral("WARNING: The upload had ended when the upgrade was stopped: the supply "
                                             "is installing the image and cannot be stopped. Check it once it has "
                                             "restarted."),
+                             QStringLiteral("ERROR: The upgrade was stopped on request while the supply was "
+                                            "installing the image; its installation report was not followed to "
+                                            "the end."),
                              QStringLiteral("CRITICAL: update error: Timeout Error!"),
                              QStringLiteral("\nERROR: Unexpected Error")};
     QCOMPARE(run.logs.mid(run.logs.size() - end.size()), end);

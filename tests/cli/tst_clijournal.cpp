@@ -6,6 +6,7 @@
 #include "clirunner.h"
 #include "common/simlog.h"
 #include "journal/journal.h"
+#include "journal/journalfile.h"
 
 #include <QFile>
 #include <QJsonArray>
@@ -36,6 +37,8 @@ private slots:
     void undoIsRefusedWhenTheOldAddressIsTaken();
     void importIsJournalledPerRow();
     void firmwareAndUnknownChangesAreNotUndone();
+    void undoNamesALaterChange();
+    void emptyAndRepeatedIdsAreRefused();
 
 private:
     CliRunner::Result run(const QStringList& arguments, const QByteArray& input = {}) const;
@@ -170,6 +173,58 @@ void TestCliJournal::firmwareAndUnknownChangesAreNotUndone()
     QCOMPARE(firmware.exitCode, 2);
     QVERIFY2(firmware.err.contains("firmware is not undone"), firmware.err.constData());
     QCOMPARE(run({"undo", "no-such-change", "--yes"}).exitCode, 3);
+}
+
+// bl2 was moved to 10.81.1.42, then imported to 10.81.1.52: undoing the move would take the import back too.
+void TestCliJournal::undoNamesALaterChange()
+{
+    const QJsonArray records = history();
+    QString move;
+    QString import;
+    for (const QJsonValue& value : records) {
+        const QJsonObject record = value.toObject();
+        if (record.value("unit").toObject().value("mac").toString().toUpper() != bl2)
+            continue;
+        const QString ip = record.value("new").toObject().value("ip").toString();
+        if (ip == QLatin1String("10.81.1.42"))
+            move = record.value("id").toString();
+        else if (ip == QLatin1String("10.81.1.52"))
+            import = record.value("id").toString();
+    }
+    QVERIFY(!move.isEmpty() && !import.isEmpty());
+    const CliRunner::Result declined = run({"undo", move}, "n\n");
+    QCOMPARE(declined.exitCode, 1);
+    const QString out = QString::fromUtf8(declined.out);
+    QVERIFY2(out.contains("the unit was changed again since: change " + import) &&
+                 out.contains("IP 10.81.1.42 → 10.81.1.52") && out.contains("Send the old settings? [y/N]"),
+             qPrintable(out));
+    QCOMPARE(history().size(), records.size());
+    QCOMPARE(ipOf(bl2), QStringLiteral("10.81.1.52"));
+}
+
+// Last: it leaves a repeated line in the journal.
+void TestCliJournal::emptyAndRepeatedIdsAreRefused()
+{
+    const CliRunner::Result empty = run({"undo", "", "--yes"});
+    QCOMPARE(empty.exitCode, 2);
+    QVERIFY2(empty.err.contains("the change id is empty"), empty.err.constData());
+    const QString id = history().first().toObject().value("id").toString();
+    QFile file(CliRunner::dataDirectory(m_home.path()) + '/' + JournalFile::currentName);
+    QVERIFY(file.open(QIODevice::ReadWrite));
+    QByteArray begun;
+    for (const QByteArray& line : file.readAll().split('\n')) {
+        if (line.contains("\"begun\"") && line.contains(id.toUtf8()))
+            begun = line;
+    }
+    QVERIFY(!begun.isEmpty());
+    file.write(begun + '\n');
+    file.close();
+    const int journalled = history().size();
+    const CliRunner::Result repeated = run({"undo", id, "--yes"});
+    QCOMPARE(repeated.exitCode, 1);
+    QVERIFY2(repeated.err.contains("the journal holds 2 changes with the id " + id.toUtf8() + "; nothing is undone"),
+             repeated.err.constData());
+    QCOMPARE(history().size(), journalled);
 }
 
 QTEST_GUILESS_MAIN(TestCliJournal)

@@ -25,6 +25,7 @@ const QString ps2Mac = QStringLiteral("02:C3:00:01:00:11");
 const QString ps3Mac = QStringLiteral("02:C3:00:01:00:12");
 const QString psnakMac = QStringLiteral("02:C3:00:01:00:13");
 const QString pssilentMac = QStringLiteral("02:C3:00:01:00:14");
+const QString psfloodMac = QStringLiteral("02:C3:00:01:00:18");
 const QString psjsonMac = QStringLiteral("02:C3:00:01:00:15");
 const QString psmanIp = QStringLiteral("10.82.1.16");
 const QString psttyMac = QStringLiteral("02:C3:00:01:00:17");
@@ -85,6 +86,7 @@ private slots:
     void badArgumentsSendNothing();
     void jsonGivesOneEventPerLine();
     void watchdogEndsASilentSupply();
+    void floodingReportIsBounded();
     void savedTimeoutIsReadNeverWritten();
     void manualAddressSkipsScanAndIdentification();
     void beamlineImageIsWritten();
@@ -407,10 +409,30 @@ void TestCliUpgrade::watchdogEndsASilentSupply()
     const qint64 elapsed = clock.elapsed();
     QCOMPARE(result.exitCode, 1);
     QVERIFY2(elapsed >= shortTimeoutMs && elapsed < watchdogBoundMs, qPrintable(QString::number(elapsed)));
-    QVERIFY(lines(result.out).contains("CRITICAL: update error: Timeout Error!"));
+    // The step the stop came in comes first: it is the reason the journal keeps.
+    const QStringList out = lines(result.out);
+    const int step = out.indexOf("ERROR: The upgrade was stopped on request while the supply was installing the "
+                                 "image; its installation report was not followed to the end.");
+    QVERIFY2(step >= 0 && step < out.indexOf("CRITICAL: update error: Timeout Error!"), result.out.constData());
     QCOMPARE(lines(result.err), QStringList{"kestrion-cli upgrade: " + pssilentMac +
                                             ": no result within 1500 ms: "
                                             "the upgrade was asked to stop"});
+}
+
+// 4 MiB of installation report reach the output as its first and last 64 Ki characters and a count.
+void TestCliUpgrade::floodingReportIsBounded()
+{
+    const CliRunner::Result result = run({"upgrade", "--json", "--mac", psfloodMac, "--file", supplyImage()});
+    QCOMPARE(result.exitCode, 0);
+    qInfo("%lld bytes of output", qint64(result.out.size()));
+    QVERIFY2(result.out.size() < 1024 * 1024, qPrintable(QString::number(result.out.size())));
+    const QRegularExpressionMatch count =
+        QRegularExpression(QStringLiteral("\\[(\\d+) characters of the unit's text left out\\]"))
+            .match(QString::fromUtf8(result.out));
+    QVERIFY2(count.hasMatch(), result.out.right(2000).constData());
+    // All but the two ends and the piece that came with the verdict.
+    QVERIFY2(count.captured(1).toLongLong() > 4194304 - 3 * 65536, qPrintable(count.captured(1)));
+    QVERIFY(result.out.contains("installing: block checked"));
 }
 
 void TestCliUpgrade::savedTimeoutIsReadNeverWritten()

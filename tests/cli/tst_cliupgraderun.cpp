@@ -99,6 +99,9 @@ private slots:
         QTest::newRow("own failure") << failed << false << false << ownFailure;
         QTest::newRow("own failure after the watchdog") << failed << false << true << ownFailure;
         QTest::newRow("stopped by the watchdog") << failed << true << true << timeOut(1500);
+        // Stopped otherwise (a signal): cancelled, as the journal has it, with the step the stop came in.
+        QTest::newRow("stopped on request")
+            << failed << true << false << QStringLiteral("the upgrade was cancelled: ERROR: x");
         QTest::newRow("no result after the watchdog") << none << false << true << timeOut(1500);
         QTest::newRow("no result") << none << false << false << noResult;
     }

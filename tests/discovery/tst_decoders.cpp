@@ -395,8 +395,10 @@ void TestDecoders::randomBytesAfterTagNeverCrash()
 void TestDecoders::lantronixAnswers()
 {
     Client client;
-    const auto answer = [](int length, const QByteArray& mac, const char* sender) {
+    const auto answer = [](int length, const QByteArray& mac, const char* sender,
+                           const QByteArray& header = QByteArray::fromHex("000000f7")) {
         QByteArray data(length, '\x55');
+        data.replace(0, qMin(length, header.size()), header.left(length));
         data.replace(24, qMin(6, qMax(0, length - 24)), mac.left(qMax(0, length - 24)));
         QNetworkDatagram datagram(data);
         datagram.setSender(QHostAddress(QString::fromLatin1(sender)), port::lantronix);
@@ -408,6 +410,15 @@ void TestDecoders::lantronixAnswers()
     client.parseKolvexResponse(answer(30, mac, "10.77.1.41"));
     client.parseKolvexResponse(answer(64, mac, "10.77.1.42"));
     client.parseKolvexResponse(answer(30, QByteArray::fromHex("0020a4000001"), "10.77.1.43"));
+    // Not a module's answer: another header, a MAC no unit has, a size no answer has, our own query.
+    client.parseKolvexResponse(answer(30, QByteArray::fromHex("0020a4000002"), "10.77.1.44", "\x00\x01\x00\xF6"));
+    client.parseKolvexResponse(answer(30, QByteArray::fromHex("000000000000"), "10.77.1.45"));
+    client.parseKolvexResponse(answer(30, QByteArray::fromHex("ffffffffffff"), "10.77.1.46"));
+    client.parseKolvexResponse(answer(30, QByteArray::fromHex("0120a4000003"), "10.77.1.47"));
+    client.parseKolvexResponse(answer(4096, QByteArray::fromHex("0020a4000004"), "10.77.1.48"));
+    client.parseKolvexResponse(answer(4, QByteArray(), "10.77.1.1", QByteArray::fromHex("000100f6")));
+    QCOMPARE(client.foreignLantronixAnswers(), 6);
+    QCOMPARE(client.scanWarning(), QStringLiteral("6 answers on 30718 were not XPort answers"));
     QList<Device_t> candidates = client.lantronixCandidates();
     QCOMPARE(candidates.size(), 2);
     std::sort(candidates.begin(), candidates.end(), [](const Device_t& a, const Device_t& b) { return a.ip < b.ip; });

@@ -30,6 +30,7 @@ Device_t record(const QString& mac, int serial)
 QNetworkDatagram lantronixAnswer(int index)
 {
     QByteArray data(30, '\0');
+    data[3] = '\xF7';
     data.replace(24, 6, QByteArray::fromHex(macOf(index).remove(QLatin1Char(':')).toLatin1()));
     QNetworkDatagram datagram(data);
     datagram.setSender(QHostAddress(QStringLiteral("127.0.0.66")), 30718);

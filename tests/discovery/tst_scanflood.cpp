@@ -80,6 +80,7 @@ private slots:
     void forgedAnswersUnderManyMacs();
     void forgedAnswersUnderOneMac();
     void forgedModulesThatNeverAnswer();
+    void garbageOnTheModulePort();
     void peakMemory();
 
 private:
@@ -112,8 +113,8 @@ QList<Device_t> TestScanFlood::scan(Client& client, const QString& link, qint64&
 // only when the flood it started has, also when it failed.
 void TestScanFlood::cleanup()
 {
-    for (const QString& flooder :
-         {QStringLiteral("floodRandom"), QStringLiteral("floodOneMac"), QStringLiteral("floodModules")}) {
+    for (const QString& flooder : {QStringLiteral("floodRandom"), QStringLiteral("floodOneMac"),
+                                   QStringLiteral("floodModules"), QStringLiteral("garbageModules")}) {
         const bool started = !SimLog::events(SimLog::lines(), QStringLiteral("flood"), flooder).isEmpty();
         if (started)
             QTRY_VERIFY_WITH_TIMEOUT(floodEnded(flooder), floodEndWaitMs);
@@ -178,6 +179,30 @@ void TestScanFlood::forgedModulesThatNeverAnswer()
     QVERIFY(!connects.isEmpty());
     QVERIFY(connects.size() < found.size());
     QTRY_VERIFY_WITH_TIMEOUT(floodEnded(QStringLiteral("floodModules")), floodEndWaitMs);
+}
+
+// Datagrams of module size that are no module's answer give no row, and the scan says how many it dropped.
+void TestScanFlood::garbageOnTheModulePort()
+{
+    Client client;
+    client.scanTime = 1000;
+    qint64 elapsed = 0;
+    const QList<Device_t> found = scan(client, QStringLiteral("kf3"), elapsed);
+    QCOMPARE(found.size(), 1);
+    QCOMPARE(found.first().mac, QStringLiteral("00:20:4A:00:04:20"));
+    QCOMPARE(found.first().code, QStringLiteral("4200"));
+    QTRY_VERIFY_WITH_TIMEOUT(floodEnded(QStringLiteral("garbageModules")), floodEndWaitMs);
+    const SimLog::Lines floods =
+        SimLog::events(SimLog::lines(), QStringLiteral("flood"), QStringLiteral("garbageModules"));
+    const int sent = floods.last().value(QLatin1String("sent")).toInt();
+    // Datagrams beyond the socket's receive buffer are dropped by the system, not counted by anyone.
+    const int dropped = client.foreignLantronixAnswers();
+    QVERIFY2(dropped > 0 && dropped <= sent, qPrintable(QStringLiteral("%1 of %2").arg(dropped).arg(sent)));
+    QCOMPARE(client.scanWarning(), QStringLiteral("%1 answers on 30718 were not XPort answers").arg(dropped));
+    QStatusBar bar;
+    StatusReporter reporter(&bar);
+    reporter.scanFinished(found.size(), onlyLink(QStringLiteral("kf3")), client);
+    QVERIFY2(reporter.summary().contains(client.scanWarning()), qPrintable(reporter.summary()));
 }
 
 void TestScanFlood::peakMemory()

@@ -62,7 +62,8 @@ QList<QByteArray> expectedBlock(quint32 address, const QByteArray& data)
                   QByteArray::fromHex(QByteArray::number(address, 16).rightJustified(8, '0')) + '\x0E';
     for (int at = 0; at < data.size(); at += 32)
         frames << QByteArray::fromHex("0C0E0C") + char(qMin(32, int(data.size()) - at)) + data.mid(at, 32) + '\x0E';
-    frames << QByteArray::fromHex("0C0E0B000E");
+    // The write is confirmed by a verify of the same block.
+    frames << QByteArray::fromHex("0C0E0B000E") << QByteArray::fromHex("0C0E0D000E");
     return frames;
 }
 } // namespace
@@ -168,7 +169,7 @@ void TestBootloaderFrames::thousandBytesAtRangeStart()
     QVERIFY(clock.elapsed() >= 2 * pacing.blockPauseMs);
 
     const QList<QByteArray> expected = expectedBlock(0x3E8000, data.left(512)) + expectedBlock(0x3E8100, data.mid(512));
-    QCOMPARE(expected.size(), 1 + 16 + 1 + 1 + 16 + 1);
+    QCOMPARE(expected.size(), 1 + 16 + 2 + 1 + 16 + 2);
     QTRY_COMPARE(fake.record().frames.size(), expected.size());
     QCOMPARE(fake.record().frames, expected);
     QCOMPARE(ofCommand(fake.record().frames, '\x0C').last().size(), 8 + 5);
@@ -197,7 +198,7 @@ void TestBootloaderFrames::sectionStartOutsideRange()
     transfer.writeSection(address, HexImages::pattern(64, 3), true, &socket);
     if (sent) {
         QVERIFY(transcript.errors.isEmpty());
-        QTRY_COMPARE(fake.record().frames.size(), 4);
+        QTRY_COMPARE(fake.record().frames.size(), 5);
         QCOMPARE(fake.record().frames.first(), SendFirmware::addressFrame(address));
     } else {
         QCOMPARE(transcript.errors, QStringList{rangeError});

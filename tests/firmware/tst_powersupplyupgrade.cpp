@@ -417,10 +417,12 @@ private slots:
         run.worker.requestInterruption();
         QTRY_VERIFY_WITH_TIMEOUT(run.events.finished, 20000);
         // The image was uploaded: the supply is installing it, which no stop can undo.
-        QCOMPARE(run.events.logs.mid(run.events.logs.size() - 4),
+        QCOMPARE(run.events.logs.mid(run.events.logs.size() - 5),
                  QStringList({"Update Socket Closed!",
                               "WARNING: The upload had ended when the upgrade was stopped: the supply is installing "
                               "the image and cannot be stopped. Check it once it has restarted.",
+                              "ERROR: The upgrade was stopped on request while the supply was installing the image; "
+                              "its installation report was not followed to the end.",
                               "CRITICAL: update error: Timeout Error!", "\nERROR: Unexpected Error"}));
         QCOMPARE(run.events.events.last(), QStringLiteral("error"));
         QCOMPARE(run.events.finalSignals(), 1);
@@ -452,6 +454,7 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(run.events.finished, 20000);
         QCOMPARE(run.events.logsAfter("\nFirmware upload in progress..."),
                  QStringList({"Fiwmware uploaded!", "\nInstall new firmware:", "Update Socket Closed!",
+                              "ERROR: The upgrade was stopped on request during the upload of the image.",
                               "CRITICAL: update error: Timeout Error!", "\nERROR: Unexpected Error"}));
         QCOMPARE(run.events.finalSignals(), 1);
         QCOMPARE(run.events.errors, 1);

@@ -30,6 +30,7 @@ private slots:
     void filtersByDeviceAndSince();
     void badArgumentsSendNothing();
     void tornLineIsAWarning();
+    void journalTextIsCleaned();
 
 private:
     QString write(const QDateTime& begun, const QString& mac, JournalRecord::Kind kind, const QJsonObject& before,
@@ -169,6 +170,36 @@ void TestCliHistory::tornLineIsAWarning()
     QCOMPARE(result.exitCode, 0);
     QVERIFY2(result.err.contains("journal.jsonl:5"), result.err.constData());
     QCOMPARE(QJsonDocument::fromJson(result.out).array().size(), 2);
+}
+
+// A journal someone edited, and a unit that reports NUL bytes as its version: nothing of it reaches the
+// terminal as control characters, and the NUL bytes are not even stored.
+void TestCliHistory::journalTextIsCleaned()
+{
+    const QString mac = QStringLiteral("02:C1:00:01:00:12");
+    JournalRecord record;
+    record.begun = QDateTime::currentDateTimeUtc();
+    record.user = QStringLiteral("\x1b]0;owned\x07mallory");
+    record.kind = JournalRecord::Kind::FirmwareUpgrade;
+    record.unit.mac = mac;
+    record.unit.serial = QStringLiteral("\x1b[2JSN-12");
+    record.before = JournalValues::firmwareVersion(QString::fromLatin1("\0\0\0\0", 4));
+    record.after = JournalValues::firmwareFile(QStringLiteral("/lab/beam\x1b[31mline.flash"));
+    Journal journal(CliRunner::dataDirectory(m_home.path()));
+    const QString id = journal.begin(record);
+    QVERIFY2(!id.isEmpty(), qPrintable(journal.lastError()));
+    QVERIFY(journal.complete(id, JournalRecord::Outcome::Failed, QStringLiteral("unit said \x1b[5mno\r")));
+
+    const CliRunner::Result text = history({"--device", mac});
+    QCOMPARE(text.exitCode, 0);
+    for (const char byte : text.out)
+        QVERIFY2(byte == '\n' || uchar(byte) >= 0x20, text.out.toHex(' ').constData());
+    QVERIFY2(text.out.contains("]0;ownedmallory") && text.out.contains("[2JSN-12") &&
+                 text.out.contains("failed: unit said [5mno"),
+             text.out.constData());
+    const CliRunner::Result json = history({"--json", "--device", mac});
+    const QJsonObject stored = QJsonDocument::fromJson(json.out).array().first().toObject();
+    QCOMPARE(stored.value("old").toObject().value(JournalValues::firmwareVersionKey).toString(), QString());
 }
 
 QTEST_GUILESS_MAIN(TestCliHistory)

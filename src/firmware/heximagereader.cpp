@@ -32,20 +32,11 @@ quint8 byteSum(const QByteArray& bytes)
 
 ImageFault HexImageReader::read(const QByteArray& content, FirmwareImage& image)
 {
-    ImageTextLines lines(content);
-    while (lines.next()) {
-        const ImageFault length = lines.lengthFault(maxRecordChars);
-        if (length.isFault())
-            return length;
-        if (lines.isBlank())
-            continue;
-        if (m_endLine > 0)
-            return ImageFault::at(lines.number(), 1,
-                                  FirmwareImageCheck::tr("a record after the end record of line %1").arg(m_endLine));
-        const ImageFault fault = readRecord(lines, image);
-        if (fault.isFault())
-            return fault;
-    }
+    const ImageFault fault =
+        ImageTextLines::readRecords(content, maxRecordChars, m_endLine,
+                                    [this, &image](const ImageTextLines& line) { return readRecord(line, image); });
+    if (fault.isFault())
+        return fault;
     m_ranges.finish();
     const ImageRangeSet::Overlap overlap = m_ranges.overlap();
     if (overlap.line > 0)
@@ -127,9 +118,9 @@ ImageFault HexImageReader::readFields(const ImageTextLines& line, const QByteArr
     case endOfFileRecord:
         // Its bytes would be dropped without a word: the file is not what its writer meant.
         if (!data.isEmpty())
-            return ImageFault::at(line.number(), countColumn,
-                                  FirmwareImageCheck::tr("an end-of-file record holds no data (has %1 bytes)")
-                                      .arg(data.size()));
+            return ImageFault::at(
+                line.number(), countColumn,
+                FirmwareImageCheck::tr("an end-of-file record holds no data (has %1 bytes)").arg(data.size()));
         m_endLine = line.number();
         return {};
     case extendedLinearAddressRecord:

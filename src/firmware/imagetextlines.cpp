@@ -59,6 +59,11 @@ ImageFault ImageTextLines::lengthFault(int maxChars) const
                           FirmwareImageCheck::tr("line longer than %1 characters").arg(maxChars));
 }
 
+ImageFault ImageTextLines::afterEndFault(int endLine) const
+{
+    return ImageFault::at(m_number, 1, FirmwareImageCheck::tr("a record after the end record of line %1").arg(endLine));
+}
+
 ImageFault ImageTextLines::carriageReturnFault(int index) const
 {
     return ImageFault::at(m_number, index + 1,

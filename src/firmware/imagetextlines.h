@@ -22,6 +22,23 @@ public:
     // Nothing but spaces and tabs: no record, and nothing of it is sent.
     bool isBlank() const;
 
+    // Hands every line that is not blank to `readRecord` (a callable taking the lines, returning an
+    // ImageFault) until a fault; a line longer than `maxChars` or a record after the end record (the
+    // line `endLine` names, 0 while there is none) is a fault of its own.
+    template <typename ReadRecord>
+    static ImageFault readRecords(const QByteArray& content, int maxChars, const int& endLine, ReadRecord readRecord)
+    {
+        ImageTextLines lines(content);
+        while (lines.next()) {
+            ImageFault fault = lines.lengthFault(maxChars);
+            if (!fault.isFault() && !lines.isBlank())
+                fault = endLine > 0 ? lines.afterEndFault(endLine) : readRecord(lines);
+            if (fault.isFault())
+                return fault;
+        }
+        return {};
+    }
+
     // The fault of a line longer than `maxChars`, or none. A carriage return within them is named first:
     // in a file with CR-only line ends it is the reason the line runs on.
     ImageFault lengthFault(int maxChars) const;
@@ -32,6 +49,7 @@ public:
     static bool isHexDigit(char c);
 
 private:
+    ImageFault afterEndFault(int endLine) const;
     ImageFault carriageReturnFault(int index) const;
 
     const QByteArray& m_content;

@@ -70,20 +70,11 @@ quint64 bigEndian(const QByteArray& bytes)
 
 ImageFault SRecordImageReader::read(const QByteArray& content, FirmwareImage& image)
 {
-    ImageTextLines lines(content);
-    while (lines.next()) {
-        const ImageFault length = lines.lengthFault(maxRecordChars);
-        if (length.isFault())
-            return length;
-        if (lines.isBlank())
-            continue;
-        if (m_endLine > 0)
-            return ImageFault::at(lines.number(), 1,
-                                  FirmwareImageCheck::tr("a record after the end record of line %1").arg(m_endLine));
-        const ImageFault fault = readRecord(lines, image);
-        if (fault.isFault())
-            return fault;
-    }
+    const ImageFault fault =
+        ImageTextLines::readRecords(content, maxRecordChars, m_endLine,
+                                    [this, &image](const ImageTextLines& line) { return readRecord(line, image); });
+    if (fault.isFault())
+        return fault;
     m_ranges.finish();
     const ImageRangeSet::Overlap overlap = m_ranges.overlap();
     if (overlap.line > 0)

@@ -399,7 +399,8 @@ void TestBootloaderFrames::imageOutsideRangeIsRefusedBeforeTheErase()
 
     transfer.readAndSendFirmware(imageFile(image), QString::fromLatin1(loopback));
     QCOMPARE(transcript.errors, QStringList{QStringLiteral("ERROR: Parsing Failed!")});
-    QVERIFY2(transcript.lines.last().contains(QStringLiteral("outside the DSP's flash")), qPrintable(transcript.lines.last()));
+    QVERIFY2(transcript.lines.last().contains(QStringLiteral("outside the DSP's flash")),
+             qPrintable(transcript.lines.last()));
     QTest::qWait(100);
     QCOMPARE(fake.record().tunnelConnections, 0);
 }

@@ -469,7 +469,7 @@ void TestSimHostile::labFileMistakes_data()
                                            << R"("firmware.flash.refuseLine" must be a whole number)";
     QTest::newRow("unknown upload mode")
         << ps + R"("firmware": {"upload": {"mode": "hashes"}})"
-        << R"("firmware.upload.mode" must be one of chatter, drop, hash, nak, normal, refuse, silent)";
+        << R"("firmware.upload.mode" must be one of chatter, drop, flood, hash, nak, normal, refuse, silent)";
     QTest::newRow("all new faults") << QStringLiteral(R"("kind": "xport", "driver": {}, "module": {"faults":
         ["loaderSilent", "loaderReset", "loaderRandom", "tunnelChatter", "menuChatter", "menuEndless"]})")
                                     << QString();

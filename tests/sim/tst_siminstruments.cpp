@@ -630,7 +630,7 @@ void TestSimInstruments::labFileMistakes_data()
                                 << R"("firmware.status" must be one to four hexadecimal digits)";
     QTest::newRow("unknown upload mode")
         << ps + R"("firmware": {"upload": {"mode": "maybe"}})"
-        << R"("firmware.upload.mode" must be one of chatter, drop, hash, nak, normal, refuse, silent)";
+        << R"("firmware.upload.mode" must be one of chatter, drop, flood, hash, nak, normal, refuse, silent)";
     QTest::newRow("negative erase time") << ps + R"("firmware": {"flash": {"eraseMs": -1}})"
                                          << R"("firmware.flash.eraseMs" must be a whole number from 0 to 600000)";
     QTest::newRow("fractional length") << ps + R"("firmware": {"upload": {"length": 1.5}})"

@@ -549,7 +549,8 @@ QString Client::getId() const
 {
     QString code = QStringLiteral("%1%2")
                        .arg(uchar(answerBuffer.at(codeOffset)), 2, 16, QLatin1Char('0'))
-                       .arg(uchar(answerBuffer.at(codeOffset + 1)), 2, 16, QLatin1Char('0'));
+                       .arg(uchar(answerBuffer.at(codeOffset + 1)), 2, 16, QLatin1Char('0'))
+                       .toUpper();
     // An unlisted beamline variant is handled as its base model.
     if (code.startsWith(QLatin1Char('2')) && getGroupId(code).isEmpty())
         code = code.left(2) + QStringLiteral("00");

@@ -26,6 +26,7 @@ const QString psnakMac = QStringLiteral("02:C3:00:01:00:13");
 const QString pssilentMac = QStringLiteral("02:C3:00:01:00:14");
 const QString psjsonMac = QStringLiteral("02:C3:00:01:00:15");
 const QString psmanIp = QStringLiteral("10.82.1.16");
+const QString psmanMac = QStringLiteral("02:C3:00:01:00:16");
 const QString psttyMac = QStringLiteral("02:C3:00:01:00:17");
 const QString briskMac = QStringLiteral("02:C3:00:01:00:20");
 const QString ctMac = QStringLiteral("02:C3:00:01:00:21");
@@ -86,6 +87,7 @@ private slots:
     void watchdogEndsASilentSupply();
     void savedTimeoutIsReadNeverWritten();
     void manualAddressSkipsScanAndIdentification();
+    void recoverySupplyIsTheCatalogsUnit();
     void beamlineImageIsWritten();
     void progressBarOnlyOnATerminal();
     void damagedImageSendsNothing_data();
@@ -442,6 +444,17 @@ void TestCliUpgrade::manualAddressSkipsScanAndIdentification()
     const QByteArray commands = SimLog::tcpReceived(heard, "psman", commandPort);
     QVERIFY2(!commands.contains("VER"), commands.constData());
     QVERIFY(commands.startsWith("MST\r\n"));
+}
+
+// Its answer's code bytes are 1F 80: the catalog's supply in recovery mode, upgraded by its MAC.
+void TestCliUpgrade::recoverySupplyIsTheCatalogsUnit()
+{
+    const QJsonObject record = scannedRecord(psmanMac);
+    QCOMPARE(record.value("CODE").toString(), QStringLiteral("1F80"));
+    QCOMPARE(record.value("FAMILY").toString(), QStringLiteral("Power Supply Recovery"));
+    const CliRunner::Result result = run({"upgrade", "--mac", psmanMac.toLower(), "--file", supplyImage()});
+    QVERIFY2(result.exitCode == 0, result.err.constData());
+    QVERIFY(lines(result.out).contains(psmanMac + ": upgraded"));
 }
 
 void TestCliUpgrade::beamlineImageIsWritten()

@@ -222,10 +222,6 @@
         <translation>Neue Einstellungen an %1 gesendet; das Gerät antwortet unter %2.</translation>
     </message>
     <message>
-        <source>New settings sent to %1; the rescan did not find it at %2 yet.</source>
-        <translation>Neue Einstellungen an %1 gesendet; die erneute Suche hat es unter %2 noch nicht gefunden.</translation>
-    </message>
-    <message>
         <source>Device(s) Network Configuration</source>
         <translation>Netzwerkkonfiguration der Geräte</translation>
     </message>
@@ -281,8 +277,20 @@ Zwei Netzwerkteilnehmer unter einer Adresse sind beide nicht zuverlässig erreic
         <translation>Die neuen Einstellungen trotzdem senden?</translation>
     </message>
     <message>
-        <source>sent; the unit takes the new address when it restarts</source>
-        <translation>gesendet; das Gerät übernimmt die neue Adresse beim Neustart</translation>
+        <source>the unit takes the new address when it restarts</source>
+        <translation>das Gerät übernimmt die neue Adresse beim Neustart</translation>
+    </message>
+    <message>
+        <source>New settings sent to %1; it takes them when it restarts.</source>
+        <translation>Neue Einstellungen an %1 gesendet; es übernimmt sie beim Neustart.</translation>
+    </message>
+    <message>
+        <source>New settings sent to %1; not confirmed: %2.</source>
+        <translation>Neue Einstellungen an %1 gesendet; nicht bestätigt: %2.</translation>
+    </message>
+    <message>
+        <source>Not confirmed: %1.</source>
+        <translation>Nicht bestätigt: %1.</translation>
     </message>
 </context>
 <context>
@@ -1494,6 +1502,14 @@ Geben Sie dem Gerät zuerst eine Adresse im Subnetz einer ausgewählten Schnitts
         <source>The outcome of change %1 is not recorded in the journal: %2</source>
         <translation>Das Ergebnis der Änderung %1 ist nicht im Journal vermerkt: %2</translation>
     </message>
+    <message>
+        <source>sent; the unit answers at %1 and shows every field sent</source>
+        <translation>gesendet; das Gerät antwortet unter %1 und zeigt jedes gesendete Feld</translation>
+    </message>
+    <message>
+        <source>the rescan shows %1</source>
+        <translation>die erneute Suche zeigt %1</translation>
+    </message>
 </context>
 <context>
     <name>NetworkInterfaces</name>
@@ -1772,6 +1788,33 @@ Geben Sie dem Gerät zuerst eine Adresse im Subnetz einer ausgewählten Schnitts
     </message>
 </context>
 <context>
+    <name>SentSettingsCheck</name>
+    <message>
+        <source>IP</source>
+        <translation>IP</translation>
+    </message>
+    <message>
+        <source>mask</source>
+        <translation>Maske</translation>
+    </message>
+    <message>
+        <source>gateway</source>
+        <translation>Gateway</translation>
+    </message>
+    <message>
+        <source>DHCP</source>
+        <translation>DHCP</translation>
+    </message>
+    <message>
+        <source>the unit did not answer the rescan</source>
+        <translation>das Gerät hat auf die erneute Suche nicht geantwortet</translation>
+    </message>
+    <message>
+        <source>%1 %2, sent %3</source>
+        <translation>%1 %2, gesendet %3</translation>
+    </message>
+</context>
+<context>
     <name>Settings</name>
     <message>
         <source>Settings</source>
@@ -1963,6 +2006,25 @@ Bitte wählen Sie einen kleineren Bereich.</translation>
     <message>
         <source>%1 (%2)</source>
         <translation>%1 (%2)</translation>
+    </message>
+</context>
+<context>
+    <name>UnitLock</name>
+    <message>
+        <source>%1 cannot be claimed for sending: %2: %3</source>
+        <translation>%1 kann nicht zum Senden belegt werden: %2: %3</translation>
+    </message>
+    <message>
+        <source>%1 is in use by another Kestrion program</source>
+        <translation>%1 wird von einem anderen Kestrion-Programm verwendet</translation>
+    </message>
+    <message>
+        <source>%1 is being upgraded by %2, process %3, since %4</source>
+        <translation>%1 wird gerade von %2 aktualisiert, Prozess %3, seit %4</translation>
+    </message>
+    <message>
+        <source>%1 is being configured by %2, process %3, since %4</source>
+        <translation>%1 wird gerade von %2 konfiguriert, Prozess %3, seit %4</translation>
     </message>
 </context>
 <context>

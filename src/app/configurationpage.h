@@ -90,15 +90,18 @@ private:
     // `ids`: each change's journal entry, in order, empty for those already completed.
     QString sendChanges(const ConfigurationDiff& diff, NetworkChangeJournal& journal, QStringList& ids);
     Device_t deviceWithMac(const QString& mac) const;
-    void completeSent(NetworkChangeJournal& journal, const QString& id, const Device_t& device, bool answers,
-                      const QString& newIp) const;
+    // Completes the change after the rescan and says in the status bar's words how it went.
+    QString completeSent(NetworkChangeJournal& journal, const QString& id, const Device_t& device,
+                         const QJsonObject& sent) const;
+    // The fields of `sent` the rescanned unit of this MAC does not show; empty when it shows them all.
+    QStringList completeAfterRescan(NetworkChangeJournal& journal, const QString& id, const QString& mac,
+                                    const QJsonObject& sent) const;
     static QJsonObject networkValues(quint32 ip, quint32 mask, quint32 gateway, bool dhcp);
     static QString journalWarnings(NetworkChangeJournal& journal);
     static QString withJournalWarnings(const QString& text, NetworkChangeJournal& journal);
     void reportUpload(bool ok, const QString& reason);
-    // After the rescan: does the device of this MAC answer at this address now?
-    bool answersAt(const QString& mac, const QString& ip) const;
-    QString afterRescanText(const ConfigurationDiff& diff) const;
+    // After the rescan: `unconfirmed` names each changed device that does not show what it was sent.
+    static QString afterRescanText(const ConfigurationDiff& diff, const QStringList& unconfirmed);
 
     NetworkInterfaces& m_networkInterfaces;
 };

@@ -190,9 +190,9 @@ void HistoryDialog::showSelected()
 void HistoryDialog::updateUndoButton()
 {
     const JournalRecord* record = selectedRecord();
-    const bool sent =
-        record && record->kind != JournalRecord::Kind::FirmwareUpgrade &&
-        (record->outcome == JournalRecord::Outcome::Succeeded || record->outcome == JournalRecord::Outcome::Failed);
+    const bool sent = record && record->kind != JournalRecord::Kind::FirmwareUpgrade &&
+                      record->outcome != JournalRecord::Outcome::Unfinished &&
+                      record->outcome != JournalRecord::Outcome::Cancelled;
     m_undo->setEnabled(sent && m_sendingAllowed && m_scanner.scan && m_scanner.interfaces);
 }
 

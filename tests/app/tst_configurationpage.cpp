@@ -9,6 +9,7 @@
 #include "journal/datalocation.h"
 #include "journal/journalreader.h"
 #include "journal/journalvalues.h"
+#include "model/unitlock.h"
 #include "model/wellknownports.h"
 #include "ui_mainwindow.h"
 
@@ -24,7 +25,11 @@
 #include <QtEndian>
 #include <QtTest>
 
+#include <csignal>
 #include <memory>
+
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace {
 const QString sampleFile = QStringLiteral(KESTRION_TEST_DATA "/network_configuration.csv");
@@ -76,6 +81,8 @@ private slots:
     void multiDeviceDialogListsTheDevices();
     void multiDeviceDialogWithoutDevices();
     void importSendsOnlyDifferingRowsOnceAsked();
+    void dhcpLeftOnIsNotConfirmed();
+    void unitClaimedByAnotherProcessIsNotSent();
 
 private:
     QLineEdit* openEditor(int row);
@@ -296,6 +303,58 @@ void TestConfigurationPage::saveSendsWhatThePageShows()
     // Recorded before it was sent, and completed: the unit, its old settings and what was sent.
     const QString mac = sent.section(QLatin1Char(' '), 0, 0);
     QCOMPARE(journalledSets(), QStringList{mac + QStringLiteral(" 127.0.0.1 255.255.255.0 10.0.0.1 -> ") + sent});
+}
+
+// The harness's rescan leaves the table as it was: the supply still shows DHCP on.
+void TestConfigurationPage::dhcpLeftOnIsNotConfirmed()
+{
+    m_harness->showDevices({makeDevice(QStringLiteral("1100"), QStringLiteral("127.0.0.1"), QStringLiteral("1"))});
+    m_harness->selectRowOf(0);
+    m_page->showDeviceNetwSet();
+    qobject_cast<QCheckBox*>(m_harness->ui.tableDeviceConfig->cellWidget(dhcpRow, 1))->setChecked(false);
+    QString status;
+    connect(m_page.get(), &ConfigurationPage::signalStatus, this, [&status](const QString& text) { status = text; });
+    m_page->saveNewConfiguration();
+    QTRY_COMPARE(heardSets().size(), 1);
+    QVERIFY2(status.endsWith(QStringLiteral("; not confirmed: DHCP on, sent off.")), qPrintable(status));
+    const JournalReader::Result journal = JournalReader(DataLocation::directory()).read();
+    QCOMPARE(journal.records.size(), 1);
+    QCOMPARE(journal.records.first().outcome, JournalRecord::Outcome::NotConfirmed);
+    QCOMPARE(journal.records.first().message, QStringLiteral("the rescan shows DHCP on, sent off"));
+}
+
+// Another process (a child of the test) upgrades the unit: the page sends nothing and names it.
+void TestConfigurationPage::unitClaimedByAnotherProcessIsNotSent()
+{
+    const Device_t device = makeDevice(QStringLiteral("1100"), QStringLiteral("127.0.0.1"), QStringLiteral("0"));
+    int ready[2];
+    QVERIFY(::pipe(ready) == 0);
+    const pid_t holder = ::fork();
+    if (holder == 0) {
+        const UnitLock claim(device.mac, UnitLock::Purpose::Upgrade);
+        const char state = claim.isHeld() ? 'y' : 'n';
+        if (::write(ready[1], &state, 1) == 1)
+            ::pause();
+        ::_exit(0);
+    }
+    char state = 0;
+    const bool held = ::read(ready[0], &state, 1) == 1 && state == 'y';
+    m_harness->showDevices({device});
+    m_harness->selectRowOf(0);
+    m_page->showDeviceNetwSet();
+    m_harness->ui.tableDeviceConfig->setItem(0, 1, new QTableWidgetItem(QStringLiteral("127.0.0.5")));
+    m_page->saveNewConfiguration();
+    ::kill(holder, SIGKILL);
+    ::waitpid(holder, nullptr, 0);
+    QVERIFY(held);
+    QCOMPARE(m_harness->prompts.boxes.size(), 1);
+    const QString text = m_harness->prompts.boxes.first().text;
+    QVERIFY2(text.startsWith(QStringLiteral("Nothing was sent: ") + device.mac.toUpper() +
+                             QStringLiteral(" is being upgraded by tst_configurationpage, process ") +
+                             QString::number(holder) + QStringLiteral(", since ")),
+             qPrintable(text));
+    QTest::qWait(200);
+    QVERIFY(heardSets().isEmpty());
 }
 
 QLineEdit* TestConfigurationPage::openEditor(int row)

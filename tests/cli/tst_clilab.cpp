@@ -726,7 +726,7 @@ void TestCliLab::setFailsWhenTheUnitDoesNotMove()
     const CliRunner::Result result = run({"set", stubbornMac, "--ip", "10.79.1.121", "--time", "100"});
     QCOMPARE(result.exitCode, 1);
     QCOMPARE(lines(result.err), QStringList{"kestrion-cli set: " + stubbornMac +
-                                            " does not answer from 10.79.1.121: it still answers from 10.79.1.21"});
+                                            ": not confirmed: the rescan shows IP 10.79.1.21, sent 10.79.1.121"});
     QVERIFY(!SimLog::udpStartingWith(SimLog::lines().mid(before), 30719, setTag).isEmpty());
     QCOMPARE(SimLog::settings(SimLog::lines().mid(before), "stubborn").size(), 0);
 }

@@ -240,10 +240,6 @@
         <translation>CSV-Datei hochladen</translation>
     </message>
     <message>
-        <source>upload completed!</source>
-        <translation>Hochladen abgeschlossen!</translation>
-    </message>
-    <message>
         <source>Error: incorrect file</source>
         <translation>Fehler: ungültige Datei</translation>
     </message>
@@ -291,6 +287,12 @@ Zwei Netzwerkteilnehmer unter einer Adresse sind beide nicht zuverlässig erreic
     <message>
         <source>Not confirmed: %1.</source>
         <translation>Nicht bestätigt: %1.</translation>
+    </message>
+    <message>
+        <source>Not everything was sent:
+%1</source>
+        <translation>Nicht alles wurde gesendet:
+%1</translation>
     </message>
 </context>
 <context>

@@ -456,7 +456,6 @@ bool ConfigurationPage::sendChangedRows(const QList<QList<QString>>& rows, const
     QStringList ids;
     const QString refused = sendChanges(diff, journal, ids);
     emit signalEnableUI(true);
-    reportUpload(refused.isEmpty(), refused);
     emit signalScanDevices();
     QStringList unconfirmed;
     for (int i = 0; i < ids.size(); ++i) {
@@ -464,10 +463,14 @@ bool ConfigurationPage::sendChangedRows(const QList<QList<QString>>& rows, const
         const QJsonObject sent = networkValues(ipv4Number(change.after.at(0)), ipv4Number(change.after.at(1)),
                                                ipv4Number(change.after.at(2)), false);
         const QStringList differences = completeAfterRescan(journal, ids.at(i), change.mac, sent);
+        const QString fields = differences.join(QStringLiteral("; "));
+        // A single change names its device once, in the text around it.
         if (!differences.isEmpty())
-            unconfirmed << QStringLiteral("%1 (%2)").arg(change.device, differences.join(QStringLiteral("; ")));
+            unconfirmed << (ids.size() == 1 ? fields : QStringLiteral("%1 (%2)").arg(change.device, fields));
     }
-    emit signalStatus(withJournalWarnings(afterRescanText(diff, unconfirmed), journal));
+    const QString outcome = afterRescanText(diff, unconfirmed);
+    reportApplied(title, refused, unconfirmed.isEmpty(), outcome);
+    emit signalStatus(withJournalWarnings(outcome, journal));
     return true;
 }
 
@@ -522,13 +525,22 @@ QString ConfigurationPage::afterRescanText(const ConfigurationDiff& diff, const 
                : text + QLatin1Char(' ') + tr("Not confirmed: %1.").arg(unconfirmed.join(QStringLiteral(", ")));
 }
 
-void ConfigurationPage::reportUpload(bool ok, const QString& reason)
+// Said once the rescan has shown where the units are, naming those that did not take their settings.
+void ConfigurationPage::reportApplied(const QString& title, const QString& refused, bool allConfirmed,
+                                      const QString& outcome)
+{
+    if (!refused.isEmpty())
+        context().prompts.critical(context().window, title,
+                                   tr("Not everything was sent:\n%1").arg(refused) + QStringLiteral("\n\n") + outcome);
+    else if (allConfirmed)
+        context().prompts.information(context().window, title, outcome);
+    else
+        context().prompts.warning(context().window, title, outcome);
+}
+
+void ConfigurationPage::reportUnreadableFile(const QString& reason)
 {
     const QString title = tr("Upload csv-file");
-    if (ok) {
-        context().prompts.information(context().window, title, tr("upload completed!"));
-        return;
-    }
     const QString text = tr("Error: incorrect file");
     context().prompts.critical(context().window, title, reason.isEmpty() ? text : text + QStringLiteral("\n") + reason);
 }
@@ -544,7 +556,7 @@ void ConfigurationPage::importNetworkConfiguration()
     const QList<QList<QString>> rows = reader.readNewNetwConfFile(path);
     // A file without usable rows sends nothing: say what is wrong with it, and do not rescan.
     if (rows.isEmpty()) {
-        reportUpload(false, reader.lastError());
+        reportUnreadableFile(reader.lastError());
         return;
     }
     sendChangedRows(rows, title);

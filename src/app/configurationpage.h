@@ -99,8 +99,10 @@ private:
     static QJsonObject networkValues(quint32 ip, quint32 mask, quint32 gateway, bool dhcp);
     static QString journalWarnings(NetworkChangeJournal& journal);
     static QString withJournalWarnings(const QString& text, NetworkChangeJournal& journal);
-    void reportUpload(bool ok, const QString& reason);
-    // After the rescan: `unconfirmed` names each changed device that does not show what it was sent.
+    void reportUnreadableFile(const QString& reason);
+    void reportApplied(const QString& title, const QString& refused, bool allConfirmed, const QString& outcome);
+    // After the rescan: `unconfirmed` names each changed device that does not show what it was sent, with
+    // the fields that differ (those fields alone for a single change).
     static QString afterRescanText(const ConfigurationDiff& diff, const QStringList& unconfirmed);
 
     NetworkInterfaces& m_networkInterfaces;

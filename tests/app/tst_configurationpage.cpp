@@ -456,8 +456,12 @@ void TestConfigurationPage::multiDeviceDialogListsTheDevices()
     // Yes sends the changed row alone, reports, rescans and closes the dialog.
     m_harness->prompts.answer = QMessageBox::Yes;
     dialog->onApply();
-    QCOMPARE(m_harness->prompts.boxes.last().title, QStringLiteral("Upload csv-file"));
-    QCOMPARE(m_harness->prompts.boxes.last().text, QStringLiteral("upload completed!"));
+    // Said after the rescan, which here leaves the table as it was: the unit is named as not moved.
+    QCOMPARE(m_harness->prompts.boxes.last().kind, QStringLiteral("warning"));
+    QCOMPARE(m_harness->prompts.boxes.last().title, QStringLiteral("Device(s) Network Configuration"));
+    QCOMPARE(m_harness->prompts.boxes.last().text,
+             QStringLiteral("New settings sent to Group 2100 SN2100 (02:00:00:00:21:00); not confirmed: "
+                            "IP 127.0.0.1, sent 127.0.0.12."));
     QCOMPARE(m_requests, (QStringList{"enableUI(0)", "enableUI(1)", "scan"}));
     QTRY_VERIFY(dialog.isNull());
     QTRY_COMPARE(heardSets(), QStringList{"02:00:00:00:21:00 127.0.0.12 255.255.255.0 10.0.0.1"});
@@ -509,7 +513,9 @@ void TestConfigurationPage::importSendsOnlyDifferingRowsOnceAsked()
     QVERIFY(heardSets().isEmpty());
     m_harness->prompts.answer = QMessageBox::Yes;
     m_page->importNetworkConfiguration();
-    QCOMPARE(m_harness->prompts.boxes.last().text, QStringLiteral("upload completed!"));
+    QCOMPARE(m_harness->prompts.boxes.last().title, QStringLiteral("Import network configuration"));
+    QVERIFY2(m_harness->prompts.boxes.last().text.contains(QStringLiteral("not confirmed: ")),
+             qPrintable(m_harness->prompts.boxes.last().text));
     QCOMPARE(m_requests, (QStringList{"enableUI(0)", "enableUI(1)", "scan"}));
     QTRY_COMPARE(heardSets(), QStringList{"02:00:00:00:21:00 127.0.0.23 255.255.0.0 127.0.0.1"});
     // Only the row that was sent is journalled.

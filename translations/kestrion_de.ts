@@ -660,6 +660,13 @@ Zwei Netzwerkteilnehmer unter einer Adresse sind beide nicht zuverlässig erreic
     </message>
 </context>
 <context>
+    <name>FirmwareRun</name>
+    <message>
+        <source>no result within %1 ms: the watchdog stopped the upgrade</source>
+        <translation>kein Ergebnis innerhalb von %1 ms: der Watchdog hat die Aktualisierung angehalten</translation>
+    </message>
+</context>
+<context>
     <name>FleetResultsTable</name>
     <message>
         <source>Unit</source>

@@ -26,8 +26,9 @@ StatusReporter::ScanScope StatusReporter::scopeOf(const QList<interfaces_t>& int
                                                   const QString& start, const QString& end)
 {
     ScanScope scope;
+    // Only those the scan queries: a selected docker bridge or one without an address is not asked.
     for (const interfaces_t& entry : interfaces)
-        scope.selectedInterfaces += entry.selected ? 1 : 0;
+        scope.selectedInterfaces += Client::scansInterface(entry) ? 1 : 0;
     scope.unicast = unicast;
     scope.unicastStart = start;
     scope.unicastEnd = end;

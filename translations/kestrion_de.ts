@@ -2228,6 +2228,10 @@ Bitte wählen Sie einen kleineren Bereich.</translation>
         <source>WARNING: %1: the unit still reports version %2: the new firmware may not have been taken.</source>
         <translation>WARNING: %1: Das Gerät meldet weiterhin Version %2: Die neue Firmware wurde möglicherweise nicht übernommen.</translation>
     </message>
+    <message>
+        <source>WARNING: %1 reports no firmware version: whether it took the new firmware cannot be checked by a scan; it confirmed the upgrade itself.</source>
+        <translation>WARNUNG: %1 meldet keine Firmware-Version: ob es die neue Firmware übernommen hat, kann eine Suche nicht prüfen; es hat die Aktualisierung selbst bestätigt.</translation>
+    </message>
 </context>
 <context>
     <name>changeNetworkConfiguration</name>

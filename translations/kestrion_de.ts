@@ -1601,14 +1601,6 @@ Geben Sie dem Gerät zuerst eine Adresse im Subnetz einer ausgewählten Schnitts
         <translation>Gateway</translation>
     </message>
     <message>
-        <source>Cancel</source>
-        <translation>Abbrechen</translation>
-    </message>
-    <message>
-        <source>Apply</source>
-        <translation>Übernehmen</translation>
-    </message>
-    <message>
         <source>Wait for the network configurations to be updated...</source>
         <translation>Warten Sie, bis die Netzwerkkonfigurationen übernommen sind...</translation>
     </message>
@@ -1646,6 +1638,14 @@ Geben Sie dem Gerät zuerst eine Adresse im Subnetz einer ausgewählten Schnitts
     <message>
         <source>Only %1 of %2 rows could be numbered: no free address left.</source>
         <translation>Nur %1 von %2 Zeilen konnten nummeriert werden: Keine freie Adresse mehr.</translation>
+    </message>
+    <message>
+        <source>&amp;Cancel</source>
+        <translation>&amp;Abbrechen</translation>
+    </message>
+    <message>
+        <source>&amp;Apply</source>
+        <translation>Ü&amp;bernehmen</translation>
     </message>
 </context>
 <context>
@@ -2230,7 +2230,7 @@ Bitte wählen Sie einen kleineren Bereich.</translation>
     </message>
     <message>
         <source>WARNING: %1 reports no firmware version: whether it took the new firmware cannot be checked by a scan; it confirmed the upgrade itself.</source>
-        <translation>WARNUNG: %1 meldet keine Firmware-Version: ob es die neue Firmware übernommen hat, kann eine Suche nicht prüfen; es hat die Aktualisierung selbst bestätigt.</translation>
+        <translation>WARNING: %1 meldet keine Firmware-Version: ob es die neue Firmware übernommen hat, kann eine Suche nicht prüfen; es hat die Aktualisierung selbst bestätigt.</translation>
     </message>
 </context>
 <context>

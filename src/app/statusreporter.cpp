@@ -8,6 +8,8 @@
 #include <QStatusBar>
 
 namespace {
+constexpr int summaryGap = 16;
+
 QString counted(int count, const QString& one, const QString& many)
 {
     return count == 1 ? one : many.arg(count);
@@ -18,6 +20,8 @@ StatusReporter::StatusReporter(QStatusBar* bar, QObject* parent)
     : QObject(parent), m_bar(bar), m_summary(new QLabel(bar))
 {
     m_summary->setObjectName(QStringLiteral("labelScanSummary"));
+    // Kept apart from the message and the unit count, which would otherwise run into it.
+    m_summary->setContentsMargins(summaryGap, 0, 0, 0);
     m_bar->addPermanentWidget(m_summary);
     m_summary->setText(tr("No scan yet: press Scan or Space"));
 }
@@ -75,6 +79,8 @@ void StatusReporter::scanFinished(int devices, const QList<interfaces_t>& interf
 void StatusReporter::showMessage(const QString& text)
 {
     m_bar->showMessage(text);
+    // A long message (a log file's path) is cut where the summary begins: the whole of it stays at hand.
+    m_bar->setToolTip(text);
 }
 
 QString StatusReporter::summary() const

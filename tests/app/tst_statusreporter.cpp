@@ -84,6 +84,8 @@ void TestStatusReporter::messageAndSummaryShareTheBar()
     reporter.showMessage(QStringLiteral("New settings sent"));
     // Both stay visible: the summary is a permanent part of the bar.
     QCOMPARE(reporter.message(), QStringLiteral("New settings sent"));
+    // A message cut by the summary can still be read whole.
+    QCOMPARE(window.statusBar()->toolTip(), QStringLiteral("New settings sent"));
     auto* label = window.statusBar()->findChild<QLabel*>(QStringLiteral("labelScanSummary"));
     QVERIFY(label && label->isVisible());
     QCOMPARE(label->text(), QStringLiteral("2 devices found on 1 interface"));

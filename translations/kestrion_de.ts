@@ -732,6 +732,10 @@ Zwei Netzwerkteilnehmer unter einer Adresse sind beide nicht zuverlässig erreic
         <source>cancelled</source>
         <translation>abgebrochen</translation>
     </message>
+    <message>
+        <source>not started</source>
+        <translation>nicht gestartet</translation>
+    </message>
 </context>
 <context>
     <name>FleetRun</name>

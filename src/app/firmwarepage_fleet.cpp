@@ -222,13 +222,14 @@ void FirmwarePage::onFleetFinished()
         }
     }
     const int total = fleet->unitCount();
+    const int finished = fleet->finishedCount();
     const bool cancelled = fleet->wasCancelled() || m_cancelRequested;
     const QString halt = fleet->haltReason();
     fleet->deleteLater();
     m_fleet = nullptr;
     setCancelEnabled(false);
-    showFleetProgress();
-    ui().progressBarFirmware->setValue(total > 0 ? upgraded * percent / total : 0);
+    // The share of units that ended, as during the run: full once every unit has ended, however.
+    ui().progressBarFirmware->setValue(total > 0 ? finished * percent / total : 0);
     m_sequenceTotal = 0;
     m_sequencePath.clear();
     flushLog();

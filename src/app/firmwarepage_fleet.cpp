@@ -12,8 +12,10 @@
 #include "firmware/upgradeoutcome.h"
 #include "firmware/upgradeselection.h"
 #include "firmware/upgradeverification.h"
+
 #include "model/appsettings.h"
 #include "ui_mainwindow.h"
+#include <algorithm>
 
 #include <QBoxLayout>
 #include <QCheckBox>
@@ -47,15 +49,21 @@ void FirmwarePage::createFleetControls()
     }
 }
 
+// In the order the table shows them, however it is sorted: the first is the canary, and the run goes down.
 QList<Device_t> FirmwarePage::selectedUnits() const
 {
-    QList<Device_t> units;
     const QList<bool>& selected = context().selected;
     const int count = qMin(context().table.rowCount(), selected.size());
+    QList<int> indexes;
     for (int i = 0; i < count && i < context().devices.size(); ++i) {
         if (selected.at(i))
-            units << context().devices.at(i);
+            indexes << i;
     }
+    std::stable_sort(indexes.begin(), indexes.end(),
+                     [this](int a, int b) { return context().table.rowOfDevice(a) < context().table.rowOfDevice(b); });
+    QList<Device_t> units;
+    for (int i : qAsConst(indexes))
+        units << context().devices.at(i);
     return units;
 }
 

@@ -1,5 +1,6 @@
 // SPDX-FileCopyrightText: 2026 Kestrion developers
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "app/devicetable.h"
 #include "app/fleetresultstable.h"
 #include "common/firmwareimages.h"
 #include "common/simlog.h"
@@ -52,6 +53,7 @@ private slots:
     void cleanup();
 
     void twelveSuppliesFourAtOnce();
+    void runGoesDownTheTableAsShown();
     void oneFailingUnitAmongThem();
     void cancelWithUnitsInFlight();
     void failureLimitStartsNoFurtherUnit();
@@ -221,6 +223,22 @@ void TestFirmwarePageFleet::twelveSuppliesFourAtOnce()
     const QString unitLog = results->unitLogPane()->toPlainText();
     QVERIFY(unitLog.contains(QStringLiteral("Device IP: ") + fleet.at(2)));
     QVERIFY(!unitLog.contains(QStringLiteral("Device IP: ") + fleet.at(3)));
+}
+
+// With the table sorted by address, highest first, the run goes down the table as shown.
+void TestFirmwarePageFleet::runGoesDownTheTableAsShown()
+{
+    const QString path = image(QStringLiteral("fleet-order"), QStringLiteral("2.0.3"));
+    QStringList units = fleet.mid(4, 3);
+    QVERIFY(m_lab->tick(units));
+    m_lab->table()->sortItems(DeviceTable::columnIp, Qt::DescendingOrder);
+    m_lab->choose(1, path);
+    QVERIFY(m_lab->upgrade(1, runBoundMs));
+    std::sort(units.begin(), units.end(),
+              [this](const QString& a, const QString& b) { return m_lab->rowOf(a) < m_lab->rowOf(b); });
+    // The results table lists the units in the run's order, the canary first.
+    for (int i = 0; i < units.size(); ++i)
+        QCOMPARE(rowOfUnit(units.at(i)), i);
 }
 
 void TestFirmwarePageFleet::oneFailingUnitAmongThem()

@@ -156,6 +156,7 @@ void FirmwarePage::connectFleet(FleetRun* fleet)
 }
 
 // Every line of the shared log names its unit, so that the lines of units upgraded together stay apart.
+// The blank lines a worker puts between its messages stay out: a name before nothing only adds noise.
 void FirmwarePage::onFleetMessages(int index, const QStringList& lines)
 {
     const QString name = m_fleetNames.value(index);
@@ -164,7 +165,8 @@ void FirmwarePage::onFleetMessages(int index, const QStringList& lines)
         m_report.noteLogLineAt(index, line);
         for (QString part : line.split(QLatin1Char('\n'))) {
             part.remove(QLatin1Char('\r'));
-            prefixed << QStringLiteral("[%1] %2").arg(name, part);
+            if (!part.trimmed().isEmpty())
+                prefixed << QStringLiteral("[%1] %2").arg(name, part);
         }
     }
     m_results->appendMessages(index, lines);

@@ -211,6 +211,10 @@ void TestFirmwarePageFleet::twelveSuppliesFourAtOnce()
         const QString connected = QStringLiteral(" %1] Device Connected!").arg(ip);
         QCOMPARE(log.count(connected), 1);
         QCOMPARE(savedLog.count(connected), 1);
+        // No line names a unit and says nothing.
+        QVERIFY2(!savedLog.contains(QStringLiteral("%1]\n").arg(ip)) &&
+                     !savedLog.contains(QStringLiteral("%1] \n").arg(ip)),
+                 qPrintable(ip));
         const QString simName = QStringLiteral("f%1").arg(fleet.indexOf(ip) + 1, 2, 10, QLatin1Char('0'));
         QCOMPARE(SimLog::events(m_lab->simLog(), QStringLiteral("upload"), simName).size(), 1);
     }

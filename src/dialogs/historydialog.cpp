@@ -8,9 +8,11 @@
 #include "journal/journalfilter.h"
 #include "journal/journalreader.h"
 #include "journal/journaltext.h"
+#include "model/appsettings.h"
 #include "netconf/addressconflicts.h"
 #include "netconf/networkundo.h"
 
+#include <QCalendarWidget>
 #include <QDateTimeEdit>
 #include <QDir>
 #include <QFile>
@@ -27,6 +29,9 @@
 namespace {
 // The earliest time the span fields offer; at it a field shows "any" and bounds nothing.
 const QDateTime openEnd(QDate(2000, 1, 1), QTime(0, 0));
+constexpr auto geometryKey = "history/geometry";
+// No column but the last may take more of the width than this: the outcome stays in view.
+constexpr int widestColumn = 320;
 
 QDateTime bound(const QDateTimeEdit* edit)
 {
@@ -77,6 +82,27 @@ void HistoryDialog::buildLayout()
     layout->addWidget(buildButtonRow());
     connect(m_table->selectionModel(), &QItemSelectionModel::selectionChanged, this, &HistoryDialog::showSelected);
     resize(900, 600);
+    const QByteArray geometry =
+        AppSettings(AppSettings::MissingKeys::LeaveFileAlone).value(QLatin1String(geometryKey)).toByteArray();
+    if (!geometry.isEmpty())
+        restoreGeometry(geometry);
+}
+
+void HistoryDialog::hideEvent(QHideEvent* event)
+{
+    AppSettings(AppSettings::MissingKeys::LeaveFileAlone).setValue(QLatin1String(geometryKey), saveGeometry());
+    QDialog::hideEvent(event);
+}
+
+bool HistoryDialog::eventFilter(QObject* watched, QEvent* event)
+{
+    for (QDateTimeEdit* edit : {m_since, m_until}) {
+        if (edit->dateTime() != openEnd)
+            continue;
+        if (watched == edit->calendarWidget() && event->type() == QEvent::Show)
+            edit->calendarWidget()->setCurrentPage(QDate::currentDate().year(), QDate::currentDate().month());
+    }
+    return QDialog::eventFilter(watched, event);
 }
 
 QWidget* HistoryDialog::buildFilterRow()
@@ -99,6 +125,7 @@ QWidget* HistoryDialog::buildFilterRow()
         (*edit)->setCalendarPopup(true);
         (*edit)->setDateTime(openEnd);
         connect(*edit, &QDateTimeEdit::dateTimeChanged, this, &HistoryDialog::reload);
+        (*edit)->calendarWidget()->installEventFilter(this);
     }
     m_since->setObjectName(QStringLiteral("historySince"));
     m_until->setObjectName(QStringLiteral("historyUntil"));
@@ -167,6 +194,8 @@ void HistoryDialog::fillTable()
 {
     // The header measures the rows near the top only (its resize precision), however long the journal.
     m_table->resizeColumnsToContents();
+    for (int column = 0; column + 1 < m_table->horizontalHeader()->count(); ++column)
+        m_table->setColumnWidth(column, qMin(m_table->columnWidth(column), widestColumn));
     m_export->setEnabled(!records().isEmpty());
     showSelected();
 }

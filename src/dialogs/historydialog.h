@@ -51,6 +51,12 @@ public slots:
     void exportCsv();
     void undoSelected();
 
+protected:
+    // The dialog is made anew each time it opens: its size is kept in the settings.
+    void hideEvent(QHideEvent* event) override;
+    // The calendar of an "any" bound opens at this month, not at the bound's January 2000.
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
     void buildLayout();
     QWidget* buildFilterRow();

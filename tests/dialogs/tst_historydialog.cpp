@@ -8,6 +8,7 @@
 #include "journal/journal.h"
 #include "journal/journalvalues.h"
 
+#include <QCalendarWidget>
 #include <QDateTimeEdit>
 #include <QDir>
 #include <QFile>
@@ -31,6 +32,7 @@ private slots:
     void initTestCase();
     void init();
     void cleanup();
+    void keepsItsSizeAndOpensTheCalendarAtToday();
     void cleanupTestCase();
     void showsNewestFirst();
     void reportsTheTornLine();
@@ -227,6 +229,23 @@ void TestHistoryDialog::undoAsksWithOldAndNewAndNoAsDefault()
     QVERIFY2(box.text.contains(QStringLiteral("10.0.0.9 → 10.0.0.5")), qPrintable(box.text));
     QCOMPARE(scans, 0);
     QCOMPARE(table()->model()->rowCount(), 3);
+}
+
+// The window makes the dialog anew each time it opens it.
+void TestHistoryDialog::keepsItsSizeAndOpensTheCalendarAtToday()
+{
+    m_dialog->resize(820, 450);
+    m_dialog->close();
+    m_dialog = std::make_unique<HistoryDialog>(nullptr, m_prompts.get(), m_journalDir.path());
+    m_dialog->show();
+    QCOMPARE(m_dialog->size(), QSize(820, 450));
+    auto* since = m_dialog->findChild<QDateTimeEdit*>(QStringLiteral("historySince"));
+    // As the popup shows it, set to the bound's date first.
+    since->calendarWidget()->setSelectedDate(since->date());
+    QShowEvent shown;
+    QApplication::sendEvent(since->calendarWidget(), &shown);
+    QCOMPARE(since->calendarWidget()->yearShown(), QDate::currentDate().year());
+    QCOMPARE(since->calendarWidget()->monthShown(), QDate::currentDate().month());
 }
 
 QTEST_MAIN(TestHistoryDialog)

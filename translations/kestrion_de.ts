@@ -38,6 +38,10 @@
         <source>Address shared with %1</source>
         <translation>Adresse gleich mit %1</translation>
     </message>
+    <message>
+        <source>%1 units answer with this MAC: %2</source>
+        <translation>%1 Geräte antworten mit dieser MAC: %2</translation>
+    </message>
 </context>
 <context>
     <name>AddressText</name>
@@ -293,6 +297,10 @@ Zwei Netzwerkteilnehmer unter einer Adresse sind beide nicht zuverlässig erreic
 %1</source>
         <translation>Nicht alles wurde gesendet:
 %1</translation>
+    </message>
+    <message>
+        <source>%1. The new settings would reach every one of them. Send anyway?</source>
+        <translation>%1. Die neuen Einstellungen würden jedes von ihnen erreichen. Trotzdem senden?</translation>
     </message>
 </context>
 <context>

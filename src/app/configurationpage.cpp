@@ -7,6 +7,7 @@
 #include "dialogs/networkinterfaces.h"
 #include "dialogs/newnetwsettings.h"
 #include "dialogs/userprompts.h"
+#include "discovery/addresshealth.h"
 #include "journal/journalvalues.h"
 #include "model/device.h"
 #include "model/unittext.h"
@@ -303,6 +304,17 @@ QStringList ConfigurationPage::refusals(const Device_t& device) const
     return reasons;
 }
 
+// New settings go to a MAC: every unit that answers with it takes them.
+bool ConfigurationPage::sharedMacAccepted(const QString& title, const Device_t& device) const
+{
+    if (device.sharedMacAddresses.size() <= 1)
+        return true;
+    return context().prompts.question(context().window, title,
+                                      tr("%1. The new settings would reach every one of them. Send anyway?")
+                                          .arg(AddressHealth::sharedMacText(device)),
+                                      QMessageBox::Yes | QMessageBox::No, QMessageBox::No) == QMessageBox::Yes;
+}
+
 void ConfigurationPage::saveNewConfiguration()
 {
     sendShownSettings(false);
@@ -326,6 +338,8 @@ void ConfigurationPage::sendShownSettings(bool conflictsConfirmed)
     const QString newIp = cellText(0).trimmed();
     const QStringList conflicts = conflictsOf(device, newIp);
     if (!conflictsConfirmed && !conflictsAccepted(title, conflicts))
+        return;
+    if (!sharedMacAccepted(title, device))
         return;
     emit signalEnableUI(false);
     QCoreApplication::processEvents();

@@ -83,6 +83,7 @@ private:
     static QString conflictWarning(const QStringList& conflicts);
     // Asks with No as the answer by default; true without asking when there is no conflict.
     bool conflictsAccepted(const QString& title, const QStringList& conflicts) const;
+    bool sharedMacAccepted(const QString& title, const Device_t& device) const;
     // The texts the page would send, judged as typed; empty when all can be sent.
     QStringList refusals(const Device_t& device) const;
     bool sendChangedRows(const QList<QList<QString>>& rows, const QString& title);

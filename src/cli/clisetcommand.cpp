@@ -7,6 +7,7 @@
 #include "cli/cliexit.h"
 #include "cli/clioutput.h"
 #include "cli/cliscanner.h"
+#include "discovery/addresshealth.h"
 #include "journal/journalvalues.h"
 #include "model/device.h"
 #include "model/unitlock.h"
@@ -91,8 +92,9 @@ void CliSetCommand::addOptions(QCommandLineParser& parser)
     parser.addOption({option(dhcpOption), tr("Switch DHCP on or off (power supplies); default: as it is."),
                       QStringLiteral("on|off")});
     parser.addOption({option(noVerifyOption), tr("Do not rescan to check that the instrument moved.")});
-    parser.addOption(
-        {option(allowDuplicateOption), tr("Send even an address another instrument or this computer already uses.")});
+    parser.addOption({option(allowDuplicateOption),
+                      tr("Send even an address another instrument or this computer already uses, or to a MAC several "
+                         "units answer with.")});
 }
 
 QString CliSetCommand::takeArguments(const QCommandLineParser& parser)
@@ -152,6 +154,12 @@ int CliSetCommand::run(CliContext& context)
     }
     if (!m_allowDuplicate && refusedAsDuplicate(context, devices, device, settings))
         return cliExit::badUsage;
+    // Sent by MAC, the change would reach every unit behind it.
+    if (!m_allowDuplicate && device.sharedMacAddresses.size() > 1) {
+        context.error(
+            tr("%1; nothing was sent (--allow-duplicate sends it anyway)").arg(AddressHealth::sharedMacText(device)));
+        return cliExit::badUsage;
+    }
     // Held until the rescan has seen the unit: no other Kestrion process may send to it meanwhile.
     const UnitLock claim(device.mac, UnitLock::Purpose::Configuration);
     if (!claim.isHeld()) {

@@ -82,6 +82,7 @@ private slots:
     void multiDeviceDialogWithoutDevices();
     void importSendsOnlyDifferingRowsOnceAsked();
     void dhcpLeftOnIsNotConfirmed();
+    void sharedMacIsAskedAbout();
     void unitClaimedByAnotherProcessIsNotSent();
 
 private:
@@ -321,6 +322,26 @@ void TestConfigurationPage::dhcpLeftOnIsNotConfirmed()
     QCOMPARE(journal.records.size(), 1);
     QCOMPARE(journal.records.first().outcome, JournalRecord::Outcome::NotConfirmed);
     QCOMPARE(journal.records.first().message, QStringLiteral("the rescan shows DHCP on, sent off"));
+}
+
+// Sent by MAC, a change reaches every unit that answers with it: the page asks first, No by default.
+void TestConfigurationPage::sharedMacIsAskedAbout()
+{
+    Device_t device = makeDevice(QStringLiteral("2100"), QStringLiteral("127.0.0.1"));
+    device.sharedMacAddresses = QStringList{QStringLiteral("127.0.0.1"), QStringLiteral("127.0.0.9")};
+    m_harness->showDevices({device});
+    m_harness->selectRowOf(0);
+    m_page->showDeviceNetwSet();
+    m_harness->ui.tableDeviceConfig->setItem(0, 1, new QTableWidgetItem(QStringLiteral("127.0.0.5")));
+    m_page->saveNewConfiguration();
+    QCOMPARE(m_harness->prompts.boxes.size(), 1);
+    QCOMPARE(m_harness->prompts.boxes.first().kind, QStringLiteral("question"));
+    QCOMPARE(m_harness->prompts.boxes.first().defaultButton, QMessageBox::No);
+    QVERIFY2(m_harness->prompts.boxes.first().text.startsWith(
+                 QStringLiteral("2 units answer with this MAC: 127.0.0.1, 127.0.0.9.")),
+             qPrintable(m_harness->prompts.boxes.first().text));
+    QTest::qWait(50);
+    QVERIFY(heardSets().isEmpty());
 }
 
 // Another process (a child of the test) upgrades the unit: the page sends nothing and names it.

@@ -280,6 +280,7 @@ void HistoryDialog::undoSelected()
         m_prompts->warning(this, tr("Undo"), tr("Nothing was sent: %1").arg(undo.error()));
     } else {
         reportUndo(undo, verifyAnswer(undo));
+        emit undoSent();
     }
     reload();
 }

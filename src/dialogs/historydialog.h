@@ -51,6 +51,10 @@ public slots:
     void exportCsv();
     void undoSelected();
 
+signals:
+    // Old settings went out to a unit: the window's table no longer shows it as it is.
+    void undoSent();
+
 protected:
     // The dialog is made anew each time it opens: its size is kept in the settings.
     void hideEvent(QHideEvent* event) override;

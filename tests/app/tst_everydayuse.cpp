@@ -3,7 +3,11 @@
 #include "app/mainwindow.h"
 #include "common/fakeprompts.h"
 #include "common/testhome.h"
+#include "dialogs/historydialog.h"
 #include "dialogs/newnetwsettings.h"
+#include "journal/datalocation.h"
+#include "journal/journal.h"
+#include "journal/journalvalues.h"
 
 #include <QAction>
 #include <QApplication>
@@ -38,6 +42,7 @@ private slots:
     void fieldsAreShownClean();
     void webButtonWarnsAtAnUnreachableAddress_data();
     void webButtonWarnsAtAnUnreachableAddress();
+    void undoFromTheHistoryUpdatesTheTable();
 
 private:
     void scan();
@@ -311,6 +316,32 @@ void TestEverydayUse::webButtonWarnsAtAnUnreachableAddress()
         QVERIFY2(m_prompts->boxes.first().text.contains(QStringLiteral("broadcast only")),
                  qPrintable(m_prompts->boxes.first().text));
     QCOMPARE(m_prompts->urls.size(), opened);
+}
+
+// Last: the unit stays where the undo puts it. The table shows it there, as the command line's undo would.
+void TestEverydayUse::undoFromTheHistoryUpdatesTheTable()
+{
+    scan();
+    const QString mac = QStringLiteral("02:EE:00:00:08:11");
+    const Device_t now = m_window->devices().at(m_window->deviceTable().deviceIndexOfRow(rowOfMac(mac)));
+    Journal journal(DataLocation::directory());
+    JournalRecord change;
+    change.unit.mac = mac;
+    change.unit.ip = now.ip;
+    change.before =
+        JournalValues::network(QStringLiteral("10.77.8.61"), now.netmask, now.gateway, QStringLiteral("off"));
+    change.after = JournalValues::network(now);
+    const QString id = journal.begin(change);
+    QVERIFY(journal.complete(id, JournalRecord::Outcome::Succeeded, QString()));
+    m_window->findChild<QAction*>("actionHistory")->trigger();
+    auto* history = m_window->findChild<HistoryDialog*>();
+    QVERIFY(history);
+    history->findChild<QTableView*>()->selectRow(0);
+    m_prompts->answer = QMessageBox::Yes;
+    QTest::mouseClick(history->findChild<QPushButton*>(QStringLiteral("historyUndo")), Qt::LeftButton);
+    QTRY_COMPARE(m_window->devices().at(m_window->deviceTable().deviceIndexOfRow(rowOfMac(mac))).ip,
+                 QStringLiteral("10.77.8.61"));
+    history->close();
 }
 
 QTEST_MAIN(TestEverydayUse)

@@ -839,14 +839,6 @@ Zwei Netzwerkteilnehmer unter einer Adresse sind beide nicht zuverlässig erreic
         <translation>Macht rückgängig: %1</translation>
     </message>
     <message>
-        <source>Unit: MAC %1, serial %2, IP %3</source>
-        <translation>Gerät: MAC %1, Seriennummer %2, IP %3</translation>
-    </message>
-    <message>
-        <source>Device: %1 (code %2, family %3)</source>
-        <translation>Gerätetyp: %1 (Code %2, Familie %3)</translation>
-    </message>
-    <message>
         <source>Change: %1</source>
         <translation>Änderung: %1</translation>
     </message>
@@ -869,6 +861,42 @@ Zwei Netzwerkteilnehmer unter einer Adresse sind beide nicht zuverlässig erreic
     <message>
         <source>Result: %1</source>
         <translation>Rückmeldung: %1</translation>
+    </message>
+    <message>
+        <source>MAC %1</source>
+        <translation>MAC %1</translation>
+    </message>
+    <message>
+        <source>serial %1</source>
+        <translation>Seriennummer %1</translation>
+    </message>
+    <message>
+        <source>IP %1</source>
+        <translation>IP %1</translation>
+    </message>
+    <message>
+        <source>Unit: %1</source>
+        <translation>Gerät: %1</translation>
+    </message>
+    <message>
+        <source>not known</source>
+        <translation>unbekannt</translation>
+    </message>
+    <message>
+        <source>code %1</source>
+        <translation>Code %1</translation>
+    </message>
+    <message>
+        <source>family %1</source>
+        <translation>Familie %1</translation>
+    </message>
+    <message>
+        <source>Device: %1</source>
+        <translation>Gerätetyp: %1</translation>
+    </message>
+    <message>
+        <source>Device: %1 (%2)</source>
+        <translation>Gerätetyp: %1 (%2)</translation>
     </message>
 </context>
 <context>

@@ -3,6 +3,7 @@
 #include "common/fakeprompts.h"
 #include "common/testhome.h"
 #include "common/widgetanimations.h"
+#include "dialogs/historydetails.h"
 #include "dialogs/historydialog.h"
 #include "dialogs/historytablemodel.h"
 #include "journal/journal.h"
@@ -33,6 +34,7 @@ private slots:
     void init();
     void cleanup();
     void keepsItsSizeAndOpensTheCalendarAtToday();
+    void manualAddressDetailsLeaveOutWhatIsNotKnown();
     void cleanupTestCase();
     void showsNewestFirst();
     void reportsTheTornLine();
@@ -246,6 +248,24 @@ void TestHistoryDialog::keepsItsSizeAndOpensTheCalendarAtToday()
     QApplication::sendEvent(since->calendarWidget(), &shown);
     QCOMPARE(since->calendarWidget()->yearShown(), QDate::currentDate().year());
     QCOMPARE(since->calendarWidget()->monthShown(), QDate::currentDate().month());
+}
+
+// An upgrade at a manual address knows the address alone.
+void TestHistoryDialog::manualAddressDetailsLeaveOutWhatIsNotKnown()
+{
+    JournalRecord upgrade;
+    upgrade.kind = JournalRecord::Kind::FirmwareUpgrade;
+    upgrade.unit.ip = QStringLiteral("10.0.0.7");
+    const QStringList lines = HistoryDetails::text(upgrade).split(QLatin1Char('\n'));
+    QVERIFY2(lines.contains(QStringLiteral("Unit: IP 10.0.0.7")), qPrintable(lines.join('|')));
+    QVERIFY(!lines.join('|').contains(QStringLiteral("Device:")));
+    upgrade.unit = {
+        QStringLiteral("00:11:22:33:44:01"), QStringLiteral("SN1"),     QStringLiteral("1100"), QStringLiteral("Aurel"),
+        QStringLiteral("Bipolar supply"),    QStringLiteral("10.0.0.5")};
+    const QString full = HistoryDetails::text(upgrade);
+    QVERIFY2(full.contains(QStringLiteral("Unit: MAC 00:11:22:33:44:01, serial SN1, IP 10.0.0.5\n"
+                                          "Device: Bipolar supply (code 1100, family Aurel)")),
+             qPrintable(full));
 }
 
 QTEST_MAIN(TestHistoryDialog)

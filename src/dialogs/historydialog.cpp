@@ -18,10 +18,12 @@
 #include <QFile>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QSplitter>
 #include <QTableView>
 #include <QVBoxLayout>
@@ -101,6 +103,12 @@ bool HistoryDialog::eventFilter(QObject* watched, QEvent* event)
             continue;
         if (watched == edit->calendarWidget() && event->type() == QEvent::Show)
             edit->calendarWidget()->setCurrentPage(QDate::currentDate().year(), QDate::currentDate().month());
+        // "any" is no date to type into: a digit starts from today, and types over its first part.
+        if (watched == edit && event->type() == QEvent::KeyPress &&
+            static_cast<QKeyEvent*>(event)->text().contains(QRegularExpression(QStringLiteral("^[0-9]$")))) {
+            edit->setDateTime(QDateTime(QDate::currentDate(), QTime(0, 0)));
+            edit->setSelectedSection(edit->sectionAt(0));
+        }
     }
     return QDialog::eventFilter(watched, event);
 }
@@ -126,6 +134,7 @@ QWidget* HistoryDialog::buildFilterRow()
         (*edit)->setDateTime(openEnd);
         connect(*edit, &QDateTimeEdit::dateTimeChanged, this, &HistoryDialog::reload);
         (*edit)->calendarWidget()->installEventFilter(this);
+        (*edit)->installEventFilter(this);
     }
     m_since->setObjectName(QStringLiteral("historySince"));
     m_until->setObjectName(QStringLiteral("historyUntil"));

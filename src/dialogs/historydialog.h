@@ -58,7 +58,8 @@ signals:
 protected:
     // The dialog is made anew each time it opens: its size is kept in the settings.
     void hideEvent(QHideEvent* event) override;
-    // The calendar of an "any" bound opens at this month, not at the bound's January 2000.
+    // The calendar of an "any" bound opens at this month, not at the bound's January 2000, and a date
+    // typed into an "any" bound starts from today.
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:

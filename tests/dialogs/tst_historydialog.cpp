@@ -248,6 +248,14 @@ void TestHistoryDialog::keepsItsSizeAndOpensTheCalendarAtToday()
     QApplication::sendEvent(since->calendarWidget(), &shown);
     QCOMPARE(since->calendarWidget()->yearShown(), QDate::currentDate().year());
     QCOMPARE(since->calendarWidget()->monthShown(), QDate::currentDate().month());
+    // A digit typed into "any" starts a date (which part it types over is the locale's), and the list follows.
+    since->setFocus();
+    QTest::keyClick(since, Qt::Key_1);
+    QVERIFY(since->dateTime().date().year() > 2000);
+    int fromThen = 0;
+    for (int month : {1, 2, 3})
+        fromThen += at(month) >= since->dateTime() ? 1 : 0;
+    QCOMPARE(table()->model()->rowCount(), fromThen);
 }
 
 // An upgrade at a manual address knows the address alone.

@@ -200,6 +200,16 @@ void TestEverydayUse::keyboardAlone()
     QTest::keyClick(table(), Qt::Key_Tab);
     QVERIFY(QApplication::focusWidget() != table());
 
+    // From the search field to the table, every Tab stop can be seen: the folded family box is none.
+    auto* field = m_window->findChild<QLineEdit*>("lineEditSearch");
+    field->setFocus();
+    for (int stops = 0; QApplication::focusWidget() != table(); ++stops) {
+        QVERIFY(stops < 20);
+        QWidget* stop = QApplication::focusWidget();
+        QVERIFY2(stop && stop->isVisible() && stop->width() > 0, stop ? qPrintable(stop->objectName()) : "none");
+        QTest::keyClick(stop, Qt::Key_Tab);
+    }
+
     // Every menu and every entry has an access letter of its own within its menu.
     QMenuBar* bar = m_window->menuBar();
     QSet<QChar> titles;

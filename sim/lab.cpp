@@ -266,7 +266,9 @@ void Lab::takeSettings(const LinkConfig& link, const ReceivedDatagram& datagram)
             m_log->problem(unit->name(), QStringLiteral("ignored settings with address %1").arg(LabConfig::ipText(ip)));
             continue;
         }
-        const QString dhcpState = dhcp != 0 ? QStringLiteral("1") : QStringLiteral("0");
+        const QString dhcpState = unit->config().keepDhcp ? unit->dhcp()
+                                  : dhcp != 0             ? QStringLiteral("1")
+                                                          : QStringLiteral("0");
         // The tool sends each change twice (unicast, then broadcast): only a real change is logged.
         if (ip == unit->ip() && mask == unit->mask() && gateway == unit->gateway() && dhcpState == unit->dhcp())
             continue;

@@ -193,6 +193,7 @@ bool LabConfig::parseCommon(const QJsonObject& object, UnitConfig& unit)
     if (unit.delayMs < 0)
         return fail(QStringLiteral("delayMs must not be negative"));
     unit.acceptSet = object.value(QLatin1String("acceptSet")).toBool(true);
+    unit.keepDhcp = object.value(QLatin1String("keepDhcp")).toBool(false);
     return true;
 }
 

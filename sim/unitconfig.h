@@ -57,6 +57,8 @@ struct UnitConfig
     AnswerMode answer = AnswerMode::Both;
     int delayMs = 0;
     bool acceptSet = true;
+    // Takes new addresses but leaves its DHCP switch as it was, as a unit whose firmware ignores it.
+    bool keepDhcp = false;
 
     QByteArray code;
     QList<BytePlacement> bytes;

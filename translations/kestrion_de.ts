@@ -38,6 +38,10 @@
         <source>Address shared with %1</source>
         <translation>Adresse gleich mit %1</translation>
     </message>
+    <message>
+        <source>%1 units answer with this MAC: %2</source>
+        <translation>%1 Geräte antworten mit dieser MAC: %2</translation>
+    </message>
 </context>
 <context>
     <name>AddressText</name>
@@ -233,10 +237,6 @@
         <translation>Neue Einstellungen an %1 gesendet; das Gerät antwortet unter %2.</translation>
     </message>
     <message>
-        <source>New settings sent to %1; the rescan did not find it at %2 yet.</source>
-        <translation>Neue Einstellungen an %1 gesendet; die erneute Suche hat es unter %2 noch nicht gefunden.</translation>
-    </message>
-    <message>
         <source>Device(s) Network Configuration</source>
         <translation>Netzwerkkonfiguration der Geräte</translation>
     </message>
@@ -253,10 +253,6 @@
     <message>
         <source>Upload csv-file</source>
         <translation>CSV-Datei hochladen</translation>
-    </message>
-    <message>
-        <source>upload completed!</source>
-        <translation>Hochladen abgeschlossen!</translation>
     </message>
     <message>
         <source>Error: incorrect file</source>
@@ -292,8 +288,30 @@ Zwei Netzwerkteilnehmer unter einer Adresse sind beide nicht zuverlässig erreic
         <translation>Die neuen Einstellungen trotzdem senden?</translation>
     </message>
     <message>
-        <source>sent; the unit takes the new address when it restarts</source>
-        <translation>gesendet; das Gerät übernimmt die neue Adresse beim Neustart</translation>
+        <source>the unit takes the new address when it restarts</source>
+        <translation>das Gerät übernimmt die neue Adresse beim Neustart</translation>
+    </message>
+    <message>
+        <source>New settings sent to %1; it takes them when it restarts.</source>
+        <translation>Neue Einstellungen an %1 gesendet; es übernimmt sie beim Neustart.</translation>
+    </message>
+    <message>
+        <source>New settings sent to %1; not confirmed: %2.</source>
+        <translation>Neue Einstellungen an %1 gesendet; nicht bestätigt: %2.</translation>
+    </message>
+    <message>
+        <source>Not confirmed: %1.</source>
+        <translation>Nicht bestätigt: %1.</translation>
+    </message>
+    <message>
+        <source>Not everything was sent:
+%1</source>
+        <translation>Nicht alles wurde gesendet:
+%1</translation>
+    </message>
+    <message>
+        <source>%1. The new settings would reach every one of them. Send anyway?</source>
+        <translation>%1. Die neuen Einstellungen würden jedes von ihnen erreichen. Trotzdem senden?</translation>
     </message>
 </context>
 <context>
@@ -717,6 +735,13 @@ Zwei Netzwerkteilnehmer unter einer Adresse sind beide nicht zuverlässig erreic
     </message>
 </context>
 <context>
+    <name>FirmwareRun</name>
+    <message>
+        <source>no result within %1 ms: the watchdog stopped the upgrade</source>
+        <translation>kein Ergebnis innerhalb von %1 ms: der Watchdog hat die Aktualisierung angehalten</translation>
+    </message>
+</context>
+<context>
     <name>FleetResultsTable</name>
     <message>
         <source>Unit</source>
@@ -781,6 +806,10 @@ Zwei Netzwerkteilnehmer unter einer Adresse sind beide nicht zuverlässig erreic
     <message>
         <source>cancelled</source>
         <translation>abgebrochen</translation>
+    </message>
+    <message>
+        <source>not started</source>
+        <translation>nicht gestartet</translation>
     </message>
 </context>
 <context>
@@ -877,14 +906,6 @@ Zwei Netzwerkteilnehmer unter einer Adresse sind beide nicht zuverlässig erreic
         <translation>Macht rückgängig: %1</translation>
     </message>
     <message>
-        <source>Unit: MAC %1, serial %2, IP %3</source>
-        <translation>Gerät: MAC %1, Seriennummer %2, IP %3</translation>
-    </message>
-    <message>
-        <source>Device: %1 (code %2, family %3)</source>
-        <translation>Gerätetyp: %1 (Code %2, Familie %3)</translation>
-    </message>
-    <message>
         <source>Change: %1</source>
         <translation>Änderung: %1</translation>
     </message>
@@ -907,6 +928,42 @@ Zwei Netzwerkteilnehmer unter einer Adresse sind beide nicht zuverlässig erreic
     <message>
         <source>Result: %1</source>
         <translation>Rückmeldung: %1</translation>
+    </message>
+    <message>
+        <source>MAC %1</source>
+        <translation>MAC %1</translation>
+    </message>
+    <message>
+        <source>serial %1</source>
+        <translation>Seriennummer %1</translation>
+    </message>
+    <message>
+        <source>IP %1</source>
+        <translation>IP %1</translation>
+    </message>
+    <message>
+        <source>Unit: %1</source>
+        <translation>Gerät: %1</translation>
+    </message>
+    <message>
+        <source>not known</source>
+        <translation>unbekannt</translation>
+    </message>
+    <message>
+        <source>code %1</source>
+        <translation>Code %1</translation>
+    </message>
+    <message>
+        <source>family %1</source>
+        <translation>Familie %1</translation>
+    </message>
+    <message>
+        <source>Device: %1</source>
+        <translation>Gerätetyp: %1</translation>
+    </message>
+    <message>
+        <source>Device: %1 (%2)</source>
+        <translation>Gerätetyp: %1 (%2)</translation>
     </message>
 </context>
 <context>
@@ -1608,6 +1665,14 @@ Geben Sie dem Gerät zuerst eine Adresse im Subnetz einer ausgewählten Schnitts
         <source>The outcome of change %1 is not recorded in the journal: %2</source>
         <translation>Das Ergebnis der Änderung %1 ist nicht im Journal vermerkt: %2</translation>
     </message>
+    <message>
+        <source>sent; the unit answers at %1 and shows every field sent</source>
+        <translation>gesendet; das Gerät antwortet unter %1 und zeigt jedes gesendete Feld</translation>
+    </message>
+    <message>
+        <source>the rescan shows %1</source>
+        <translation>die erneute Suche zeigt %1</translation>
+    </message>
 </context>
 <context>
     <name>NetworkInterfaces</name>
@@ -1702,14 +1767,6 @@ Geben Sie dem Gerät zuerst eine Adresse im Subnetz einer ausgewählten Schnitts
         <translation>Gateway</translation>
     </message>
     <message>
-        <source>Cancel</source>
-        <translation>Abbrechen</translation>
-    </message>
-    <message>
-        <source>Apply</source>
-        <translation>Übernehmen</translation>
-    </message>
-    <message>
         <source>Wait for the network configurations to be updated...</source>
         <translation>Warten Sie, bis die Netzwerkkonfigurationen übernommen sind...</translation>
     </message>
@@ -1747,6 +1804,14 @@ Geben Sie dem Gerät zuerst eine Adresse im Subnetz einer ausgewählten Schnitts
     <message>
         <source>Only %1 of %2 rows could be numbered: no free address left.</source>
         <translation>Nur %1 von %2 Zeilen konnten nummeriert werden: Keine freie Adresse mehr.</translation>
+    </message>
+    <message>
+        <source>&amp;Cancel</source>
+        <translation>&amp;Abbrechen</translation>
+    </message>
+    <message>
+        <source>&amp;Apply</source>
+        <translation>Ü&amp;bernehmen</translation>
     </message>
 </context>
 <context>
@@ -1903,6 +1968,33 @@ Geben Sie dem Gerät zuerst eine Adresse im Subnetz einer ausgewählten Schnitts
     <message>
         <source>ERROR: The bootloader did not confirm write frame %1 of %2 (the block at word address %3); it answered &quot;%4&quot;</source>
         <translation>ERROR: Der Bootloader hat den Schreibrahmen %1 von %2 (den Block an Wortadresse %3) nicht bestätigt; er antwortete &quot;%4&quot;</translation>
+    </message>
+</context>
+<context>
+    <name>SentSettingsCheck</name>
+    <message>
+        <source>IP</source>
+        <translation>IP</translation>
+    </message>
+    <message>
+        <source>mask</source>
+        <translation>Maske</translation>
+    </message>
+    <message>
+        <source>gateway</source>
+        <translation>Gateway</translation>
+    </message>
+    <message>
+        <source>DHCP</source>
+        <translation>DHCP</translation>
+    </message>
+    <message>
+        <source>the unit did not answer the rescan</source>
+        <translation>das Gerät hat auf die erneute Suche nicht geantwortet</translation>
+    </message>
+    <message>
+        <source>%1 %2, sent %3</source>
+        <translation>%1 %2, gesendet %3</translation>
     </message>
 </context>
 <context>
@@ -2100,6 +2192,25 @@ Bitte wählen Sie einen kleineren Bereich.</translation>
     </message>
 </context>
 <context>
+    <name>UnitLock</name>
+    <message>
+        <source>%1 cannot be claimed for sending: %2: %3</source>
+        <translation>%1 kann nicht zum Senden belegt werden: %2: %3</translation>
+    </message>
+    <message>
+        <source>%1 is in use by another Kestrion program</source>
+        <translation>%1 wird von einem anderen Kestrion-Programm verwendet</translation>
+    </message>
+    <message>
+        <source>%1 is being upgraded by %2, process %3, since %4</source>
+        <translation>%1 wird gerade von %2 aktualisiert, Prozess %3, seit %4</translation>
+    </message>
+    <message>
+        <source>%1 is being configured by %2, process %3, since %4</source>
+        <translation>%1 wird gerade von %2 konfiguriert, Prozess %3, seit %4</translation>
+    </message>
+</context>
+<context>
     <name>UnitText</name>
     <message>
         <source>XPort module — no motor driver answered</source>
@@ -2290,6 +2401,10 @@ Bitte wählen Sie einen kleineren Bereich.</translation>
     <message>
         <source>WARNING: %1: the unit still reports version %2: the new firmware may not have been taken.</source>
         <translation>WARNING: %1: Das Gerät meldet weiterhin Version %2: Die neue Firmware wurde möglicherweise nicht übernommen.</translation>
+    </message>
+    <message>
+        <source>WARNING: %1 reports no firmware version: whether it took the new firmware cannot be checked by a scan; it confirmed the upgrade itself.</source>
+        <translation>WARNING: %1 meldet keine Firmware-Version: ob es die neue Firmware übernommen hat, kann eine Suche nicht prüfen; es hat die Aktualisierung selbst bestätigt.</translation>
     </message>
 </context>
 <context>

@@ -7,6 +7,7 @@
 #include "dialogs/networkinterfaces.h"
 #include "dialogs/newnetwsettings.h"
 #include "dialogs/userprompts.h"
+#include "discovery/addresshealth.h"
 #include "journal/journalvalues.h"
 #include "model/device.h"
 #include "model/unittext.h"
@@ -303,6 +304,17 @@ QStringList ConfigurationPage::refusals(const Device_t& device) const
     return reasons;
 }
 
+// New settings go to a MAC: every unit that answers with it takes them.
+bool ConfigurationPage::sharedMacAccepted(const QString& title, const Device_t& device) const
+{
+    if (device.sharedMacAddresses.size() <= 1)
+        return true;
+    return context().prompts.question(context().window, title,
+                                      tr("%1. The new settings would reach every one of them. Send anyway?")
+                                          .arg(AddressHealth::sharedMacText(device)),
+                                      QMessageBox::Yes | QMessageBox::No, QMessageBox::No) == QMessageBox::Yes;
+}
+
 void ConfigurationPage::saveNewConfiguration()
 {
     sendShownSettings(false);
@@ -327,6 +339,8 @@ void ConfigurationPage::sendShownSettings(bool conflictsConfirmed)
     const QStringList conflicts = conflictsOf(device, newIp);
     if (!conflictsConfirmed && !conflictsAccepted(title, conflicts))
         return;
+    if (!sharedMacAccepted(title, device))
+        return;
     emit signalEnableUI(false);
     QCoreApplication::processEvents();
     const quint32 address = ipv4Number(newIp);
@@ -338,7 +352,8 @@ void ConfigurationPage::sendShownSettings(bool conflictsConfirmed)
         gateway = ipv4Number(QLatin1String(kolvexNetwork::fixedGateway));
     }
     NetworkChangeJournal journal;
-    const QString id = journal.begin(device, networkValues(address, mask, gateway, dhcp != 0));
+    const QJsonObject sentValues = networkValues(address, mask, gateway, dhcp != 0);
+    const QString id = journal.begin(device, sentValues);
     changeNetworkConfiguration sender(this);
     const bool sent = sender.sendNewConfig(m_networkInterfaces.interfaces(), device.mac, port::command, address, mask,
                                            gateway, dhcp, QHostAddress(device.ip));
@@ -356,23 +371,32 @@ void ConfigurationPage::sendShownSettings(bool conflictsConfirmed)
     emit signalScanDevices();
     // The rescan rebuilt the table: the device the user changed stays the one shown.
     context().table.selectDeviceWithMac(device.mac);
-    const QString label = ConfigurationDiff::deviceLabel(device);
-    const bool answers = answersAt(device.mac, newIp);
-    completeSent(journal, id, device, answers, newIp);
-    emit signalStatus(withJournalWarnings(
-        answers ? tr("New settings sent to %1; it answers at %2.").arg(label, newIp)
-                : tr("New settings sent to %1; the rescan did not find it at %2 yet.").arg(label, newIp),
-        journal));
+    emit signalStatus(withJournalWarnings(completeSent(journal, id, device, sentValues), journal));
 }
 
-void ConfigurationPage::completeSent(NetworkChangeJournal& journal, const QString& id, const Device_t& device,
-                                     bool answers, const QString& newIp) const
+QString ConfigurationPage::completeSent(NetworkChangeJournal& journal, const QString& id, const Device_t& device,
+                                        const QJsonObject& sent) const
 {
+    const QString label = ConfigurationDiff::deviceLabel(device);
     // A Dravo test tool moves only when it restarts: the rescan cannot tell yet.
-    if (device::isDravoTester(device.code))
-        journal.succeeded(id, tr("sent; the unit takes the new address when it restarts"));
-    else
-        journal.completeAfterRescan(id, answers, newIp);
+    if (device::isDravoTester(device.code)) {
+        journal.sentUnchecked(id, tr("the unit takes the new address when it restarts"));
+        return tr("New settings sent to %1; it takes them when it restarts.").arg(label);
+    }
+    const QStringList differences = completeAfterRescan(journal, id, device.mac, sent);
+    if (differences.isEmpty())
+        return tr("New settings sent to %1; it answers at %2.").arg(label, deviceWithMac(device.mac).ip);
+    return tr("New settings sent to %1; not confirmed: %2.").arg(label, differences.join(QStringLiteral("; ")));
+}
+
+QStringList ConfigurationPage::completeAfterRescan(NetworkChangeJournal& journal, const QString& id, const QString& mac,
+                                                   const QJsonObject& sent) const
+{
+    for (const Device_t& device : qAsConst(context().devices)) {
+        if (device.mac.compare(mac, Qt::CaseInsensitive) == 0)
+            return journal.completeAfterRescan(id, sent, &device);
+    }
+    return journal.completeAfterRescan(id, sent, nullptr);
 }
 
 QJsonObject ConfigurationPage::networkValues(quint32 ip, quint32 mask, quint32 gateway, bool dhcp)
@@ -392,15 +416,6 @@ QString ConfigurationPage::withJournalWarnings(const QString& text, NetworkChang
 {
     const QString warnings = journalWarnings(journal);
     return warnings.isEmpty() ? text : text + QLatin1Char(' ') + warnings;
-}
-
-bool ConfigurationPage::answersAt(const QString& mac, const QString& ip) const
-{
-    for (const Device_t& device : qAsConst(context().devices)) {
-        if (device.mac.compare(mac, Qt::CaseInsensitive) == 0)
-            return device.ip == ip;
-    }
-    return false;
 }
 
 void ConfigurationPage::showAdvancedNetwConf()
@@ -455,13 +470,21 @@ bool ConfigurationPage::sendChangedRows(const QList<QList<QString>>& rows, const
     QStringList ids;
     const QString refused = sendChanges(diff, journal, ids);
     emit signalEnableUI(true);
-    reportUpload(refused.isEmpty(), refused);
     emit signalScanDevices();
+    QStringList unconfirmed;
     for (int i = 0; i < ids.size(); ++i) {
         const ConfigurationDiff::Change& change = diff.changes().at(i);
-        journal.completeAfterRescan(ids.at(i), answersAt(change.mac, change.after.at(0)), change.after.at(0));
+        const QJsonObject sent = networkValues(ipv4Number(change.after.at(0)), ipv4Number(change.after.at(1)),
+                                               ipv4Number(change.after.at(2)), false);
+        const QStringList differences = completeAfterRescan(journal, ids.at(i), change.mac, sent);
+        const QString fields = differences.join(QStringLiteral("; "));
+        // A single change names its device once, in the text around it.
+        if (!differences.isEmpty())
+            unconfirmed << (ids.size() == 1 ? fields : QStringLiteral("%1 (%2)").arg(change.device, fields));
     }
-    emit signalStatus(withJournalWarnings(afterRescanText(diff), journal));
+    const QString outcome = afterRescanText(diff, unconfirmed);
+    reportApplied(title, refused, unconfirmed.isEmpty(), outcome);
+    emit signalStatus(withJournalWarnings(outcome, journal));
     return true;
 }
 
@@ -499,28 +522,39 @@ Device_t ConfigurationPage::deviceWithMac(const QString& mac) const
     return unknown;
 }
 
-QString ConfigurationPage::afterRescanText(const ConfigurationDiff& diff) const
+QString ConfigurationPage::afterRescanText(const ConfigurationDiff& diff, const QStringList& unconfirmed)
 {
-    int answering = 0;
-    for (const ConfigurationDiff::Change& change : diff.changes())
-        answering += answersAt(change.mac, change.after.at(0)) ? 1 : 0;
     const int sent = diff.changes().size();
     if (sent == 1) {
         const ConfigurationDiff::Change& change = diff.changes().first();
-        return answering == 1 ? tr("New settings sent to %1; it answers at %2.").arg(change.device, change.after.at(0))
-                              : tr("New settings sent to %1; the rescan did not find it at %2 yet.")
-                                    .arg(change.device, change.after.at(0));
+        return unconfirmed.isEmpty()
+                   ? tr("New settings sent to %1; it answers at %2.").arg(change.device, change.after.at(0))
+                   : tr("New settings sent to %1; not confirmed: %2.").arg(change.device, unconfirmed.first());
     }
-    return tr("New settings sent to %1 devices; %2 of them answer at their new address.").arg(sent).arg(answering);
+    const QString text = tr("New settings sent to %1 devices; %2 of them answer at their new address.")
+                             .arg(sent)
+                             .arg(sent - unconfirmed.size());
+    return unconfirmed.isEmpty()
+               ? text
+               : text + QLatin1Char(' ') + tr("Not confirmed: %1.").arg(unconfirmed.join(QStringLiteral(", ")));
 }
 
-void ConfigurationPage::reportUpload(bool ok, const QString& reason)
+// Said once the rescan has shown where the units are, naming those that did not take their settings.
+void ConfigurationPage::reportApplied(const QString& title, const QString& refused, bool allConfirmed,
+                                      const QString& outcome)
+{
+    if (!refused.isEmpty())
+        context().prompts.critical(context().window, title,
+                                   tr("Not everything was sent:\n%1").arg(refused) + QStringLiteral("\n\n") + outcome);
+    else if (allConfirmed)
+        context().prompts.information(context().window, title, outcome);
+    else
+        context().prompts.warning(context().window, title, outcome);
+}
+
+void ConfigurationPage::reportUnreadableFile(const QString& reason)
 {
     const QString title = tr("Upload csv-file");
-    if (ok) {
-        context().prompts.information(context().window, title, tr("upload completed!"));
-        return;
-    }
     const QString text = tr("Error: incorrect file");
     context().prompts.critical(context().window, title, reason.isEmpty() ? text : text + QStringLiteral("\n") + reason);
 }
@@ -536,7 +570,7 @@ void ConfigurationPage::importNetworkConfiguration()
     const QList<QList<QString>> rows = reader.readNewNetwConfFile(path);
     // A file without usable rows sends nothing: say what is wrong with it, and do not rescan.
     if (rows.isEmpty()) {
-        reportUpload(false, reader.lastError());
+        reportUnreadableFile(reader.lastError());
         return;
     }
     sendChangedRows(rows, title);

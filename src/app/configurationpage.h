@@ -83,6 +83,7 @@ private:
     static QString conflictWarning(const QStringList& conflicts);
     // Asks with No as the answer by default; true without asking when there is no conflict.
     bool conflictsAccepted(const QString& title, const QStringList& conflicts) const;
+    bool sharedMacAccepted(const QString& title, const Device_t& device) const;
     // The texts the page would send, judged as typed; empty when all can be sent.
     QStringList refusals(const Device_t& device) const;
     bool sendChangedRows(const QList<QList<QString>>& rows, const QString& title);
@@ -90,15 +91,20 @@ private:
     // `ids`: each change's journal entry, in order, empty for those already completed.
     QString sendChanges(const ConfigurationDiff& diff, NetworkChangeJournal& journal, QStringList& ids);
     Device_t deviceWithMac(const QString& mac) const;
-    void completeSent(NetworkChangeJournal& journal, const QString& id, const Device_t& device, bool answers,
-                      const QString& newIp) const;
+    // Completes the change after the rescan and says in the status bar's words how it went.
+    QString completeSent(NetworkChangeJournal& journal, const QString& id, const Device_t& device,
+                         const QJsonObject& sent) const;
+    // The fields of `sent` the rescanned unit of this MAC does not show; empty when it shows them all.
+    QStringList completeAfterRescan(NetworkChangeJournal& journal, const QString& id, const QString& mac,
+                                    const QJsonObject& sent) const;
     static QJsonObject networkValues(quint32 ip, quint32 mask, quint32 gateway, bool dhcp);
     static QString journalWarnings(NetworkChangeJournal& journal);
     static QString withJournalWarnings(const QString& text, NetworkChangeJournal& journal);
-    void reportUpload(bool ok, const QString& reason);
-    // After the rescan: does the device of this MAC answer at this address now?
-    bool answersAt(const QString& mac, const QString& ip) const;
-    QString afterRescanText(const ConfigurationDiff& diff) const;
+    void reportUnreadableFile(const QString& reason);
+    void reportApplied(const QString& title, const QString& refused, bool allConfirmed, const QString& outcome);
+    // After the rescan: `unconfirmed` names each changed device that does not show what it was sent, with
+    // the fields that differ (those fields alone for a single change).
+    static QString afterRescanText(const ConfigurationDiff& diff, const QStringList& unconfirmed);
 
     NetworkInterfaces& m_networkInterfaces;
 };

@@ -7,6 +7,7 @@
 #include <QBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QShortcut>
 #include <QStatusBar>
 #include <QTableWidget>
 
@@ -23,6 +24,9 @@ DeviceSearch::DeviceSearch(DeviceTable& table, QWidget* neighbour, QStatusBar* b
     m_count->setObjectName(QStringLiteral("labelUnitsShown"));
     bar->addPermanentWidget(m_count);
     connect(m_field, &QLineEdit::textChanged, this, &DeviceSearch::onTextChanged);
+    // Esc empties the field while it has the focus, as its clear button does.
+    auto* clear = new QShortcut(QKeySequence(Qt::Key_Escape), m_field, nullptr, nullptr, Qt::WidgetShortcut);
+    connect(clear, &QShortcut::activated, m_field, &QLineEdit::clear);
     connect(&m_table, &DeviceTable::signalRowsShown, this, &DeviceSearch::showCount);
 }
 

@@ -65,6 +65,8 @@ DeviceTable::DeviceTable(Ui::MainWindow& ui, const QList<Device_t>& devices, boo
     // The style sheet sets the fonts when it is applied, after the table is built.
     widget()->installEventFilter(this);
     widget()->horizontalHeader()->installEventFilter(this);
+    // Folded away to no width, the family box would still take a Tab stop that shows nothing.
+    m_ui.comboBoxDeviceFilter->setFocusPolicy(m_filterOff ? Qt::NoFocus : Qt::StrongFocus);
 }
 
 bool DeviceTable::eventFilter(QObject* watched, QEvent* event)
@@ -444,6 +446,7 @@ void DeviceTable::toggleFilter()
 {
     const bool apply = m_filterOff;
     m_ui.comboBoxDeviceFilter->setMaximumWidth(apply ? unlimitedWidth : 0);
+    m_ui.comboBoxDeviceFilter->setFocusPolicy(apply ? Qt::StrongFocus : Qt::NoFocus);
     m_filterOff = !apply;
     m_ui.actionApply_Filter->setText(apply ? tr("Remove F&ilter") : tr("Apply F&ilter"));
 }

@@ -359,7 +359,7 @@ bool FirmwarePage::imageAccepted(const QString& path)
             context().window, tr("Firmware Upgrade"), tr("%1. Upgrade anyway?").arg(mismatch),
             QMessageBox::Yes | QMessageBox::No, QMessageBox::No);
         if (answer != QMessageBox::Yes) {
-            appendLog(tr("Upgrade not started: %1.").arg(mismatch));
+            appendNote(tr("Upgrade not started: %1.").arg(mismatch));
             return false;
         }
         m_acceptOtherImageKind = true;
@@ -367,8 +367,7 @@ bool FirmwarePage::imageAccepted(const QString& path)
     const FirmwareImageCheck::Result result = UpgradeSelection::checkImage(path, *wanted, m_acceptOtherImageKind);
     if (result.ok)
         return true;
-    appendLog(result.message);
-    flushLog();
+    appendNote(result.message);
     context().prompts.critical(context().window, tr("Firmware Upgrade"),
                                result.message + QLatin1String("\n\n") + tr("Nothing was sent to the units."));
     return false;
@@ -428,7 +427,7 @@ QString FirmwarePage::manualAddress() const
 void FirmwarePage::updateFirmware(QString firmwarePath)
 {
     if (upgradeRunning()) {
-        appendLog(tr("WARNING: An upgrade is already running: wait for it to end."));
+        appendNote(tr("WARNING: An upgrade is already running: wait for it to end."));
         return;
     }
     const bool manual = !manualAddress().isEmpty();
@@ -517,6 +516,12 @@ void FirmwarePage::appendLog(const QString& message)
     m_pendingLog << message;
     if (!m_logFlush->isActive())
         m_logFlush->start();
+}
+
+void FirmwarePage::appendNote(const QString& message)
+{
+    flushLog();
+    ui().plainTextEditFirmware->appendPlainText(message);
 }
 
 // One paragraph per message, as appending them one by one would give.

@@ -139,6 +139,8 @@ private:
     void finishWithFailure();
     void reportEndWithoutResult();
     void appendLog(const QString& message);
+    // A refusal before any run: shown in the pane, kept out of the last run's log file.
+    void appendNote(const QString& message);
     void flushLog();
     void finishCancelled();
     QString runEndText(const QString& headline, const QStringList& versions) const;

@@ -12,8 +12,10 @@
 #include "firmware/upgradeoutcome.h"
 #include "firmware/upgradeselection.h"
 #include "firmware/upgradeverification.h"
+
 #include "model/appsettings.h"
 #include "ui_mainwindow.h"
+#include <algorithm>
 
 #include <QBoxLayout>
 #include <QCheckBox>
@@ -47,15 +49,21 @@ void FirmwarePage::createFleetControls()
     }
 }
 
+// In the order the table shows them, however it is sorted: the first is the canary, and the run goes down.
 QList<Device_t> FirmwarePage::selectedUnits() const
 {
-    QList<Device_t> units;
     const QList<bool>& selected = context().selected;
     const int count = qMin(context().table.rowCount(), selected.size());
+    QList<int> indexes;
     for (int i = 0; i < count && i < context().devices.size(); ++i) {
         if (selected.at(i))
-            units << context().devices.at(i);
+            indexes << i;
     }
+    std::stable_sort(indexes.begin(), indexes.end(),
+                     [this](int a, int b) { return context().table.rowOfDevice(a) < context().table.rowOfDevice(b); });
+    QList<Device_t> units;
+    for (int i : qAsConst(indexes))
+        units << context().devices.at(i);
     return units;
 }
 
@@ -148,6 +156,7 @@ void FirmwarePage::connectFleet(FleetRun* fleet)
 }
 
 // Every line of the shared log names its unit, so that the lines of units upgraded together stay apart.
+// The blank lines a worker puts between its messages stay out: a name before nothing only adds noise.
 void FirmwarePage::onFleetMessages(int index, const QStringList& lines)
 {
     const QString name = m_fleetNames.value(index);
@@ -156,7 +165,8 @@ void FirmwarePage::onFleetMessages(int index, const QStringList& lines)
         m_report.noteLogLineAt(index, line);
         for (QString part : line.split(QLatin1Char('\n'))) {
             part.remove(QLatin1Char('\r'));
-            prefixed << QStringLiteral("[%1] %2").arg(name, part);
+            if (!part.trimmed().isEmpty())
+                prefixed << QStringLiteral("[%1] %2").arg(name, part);
         }
     }
     m_results->appendMessages(index, lines);
@@ -222,13 +232,14 @@ void FirmwarePage::onFleetFinished()
         }
     }
     const int total = fleet->unitCount();
+    const int finished = fleet->finishedCount();
     const bool cancelled = fleet->wasCancelled() || m_cancelRequested;
     const QString halt = fleet->haltReason();
     fleet->deleteLater();
     m_fleet = nullptr;
     setCancelEnabled(false);
-    showFleetProgress();
-    ui().progressBarFirmware->setValue(total > 0 ? upgraded * percent / total : 0);
+    // The share of units that ended, as during the run: full once every unit has ended, however.
+    ui().progressBarFirmware->setValue(total > 0 ? finished * percent / total : 0);
     m_sequenceTotal = 0;
     m_sequencePath.clear();
     flushLog();

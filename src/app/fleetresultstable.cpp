@@ -99,7 +99,9 @@ void FleetResultsTable::setStep(int index, FleetRun::Step step)
     if (isFinal(step) && row.frozenMs < 0)
         row.frozenMs = row.clock.isValid() ? row.clock.elapsed() : 0;
     row.step = step;
-    m_table->item(index, columnStep)->setText(stepText(step));
+    // The run marks the units it never started as cancelled; the end box calls them not started.
+    const bool neverStarted = step == FleetRun::Step::Cancelled && !row.clock.isValid();
+    m_table->item(index, columnStep)->setText(neverStarted ? tr("not started") : stepText(step));
     if (step == FleetRun::Step::Done)
         row.bar->setValue(progressMaximum);
     showElapsed(index);

@@ -127,6 +127,8 @@ void MainWindow::onShowHistory()
     m_history->setAttribute(Qt::WA_DeleteOnClose);
     m_history->setScanner({[this] { return scanForHistory(); }, [this] { return m_networkInterfaces->interfaces(); }});
     m_history->setSendingAllowed(!upgradeHoldsSending());
+    // As the command line does after an undo: the table shows where the unit is now.
+    connect(m_history, &HistoryDialog::undoSent, this, &MainWindow::onScanDevices);
     m_history->show();
 }
 

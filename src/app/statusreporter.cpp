@@ -9,6 +9,8 @@
 #include <QStatusBar>
 
 namespace {
+constexpr int summaryGap = 16;
+
 QString counted(int count, const QString& one, const QString& many)
 {
     return count == 1 ? one : many.arg(count);
@@ -19,6 +21,8 @@ StatusReporter::StatusReporter(QStatusBar* bar, QObject* parent)
     : QObject(parent), m_bar(bar), m_summary(new QLabel(bar))
 {
     m_summary->setObjectName(QStringLiteral("labelScanSummary"));
+    // Kept apart from the message and the unit count, which would otherwise run into it.
+    m_summary->setContentsMargins(summaryGap, 0, 0, 0);
     m_bar->addPermanentWidget(m_summary);
     m_summary->setText(tr("No scan yet: press Scan or Space"));
 }
@@ -27,8 +31,9 @@ StatusReporter::ScanScope StatusReporter::scopeOf(const QList<interfaces_t>& int
                                                   const QString& start, const QString& end)
 {
     ScanScope scope;
+    // Only those the scan queries: a selected docker bridge or one without an address is not asked.
     for (const interfaces_t& entry : interfaces)
-        scope.selectedInterfaces += entry.selected ? 1 : 0;
+        scope.selectedInterfaces += Client::scansInterface(entry) ? 1 : 0;
     scope.unicast = unicast;
     scope.unicastStart = start;
     scope.unicastEnd = end;
@@ -77,6 +82,8 @@ void StatusReporter::scanFinished(int devices, const QList<interfaces_t>& interf
 void StatusReporter::showMessage(const QString& text)
 {
     m_bar->showMessage(text);
+    // A long message (a log file's path) is cut where the summary begins: the whole of it stays at hand.
+    m_bar->setToolTip(text);
 }
 
 QString StatusReporter::summary() const

@@ -8,6 +8,7 @@
 #include "cli/clioutput.h"
 #include "cli/cliscanner.h"
 #include "journal/journalvalues.h"
+#include "model/unitlock.h"
 #include "model/unittext.h"
 #include "netconf/addressconflicts.h"
 #include "netconf/changedeviceconfigurations.h"
@@ -189,6 +190,12 @@ int CliImportCommand::send(CliContext& context, const QList<QList<QString>>& row
         context.out() << tr("Nothing to send.") << '\n';
         return cliExit::success;
     }
+    UnitLock::Held claims;
+    const QString refusal = UnitLock::claimAll(devices, UnitLock::Purpose::Configuration, claims);
+    if (!refusal.isEmpty()) {
+        context.error(refusal + tr("; nothing was sent"));
+        return cliExit::badUsage;
+    }
     NetworkChangeJournal journal;
     const QStringList ids = beginJournal(journal, rows, devices);
     reportJournal(context, journal);
@@ -197,7 +204,7 @@ int CliImportCommand::send(CliContext& context, const QList<QList<QString>>& row
     // The rows were checked before: a refusal names its row, and the journal keeps it for every row.
     for (const QString& id : ids) {
         if (sent)
-            journal.succeeded(id, tr("sent; not checked by a rescan"));
+            journal.sentUnchecked(id, tr("not checked by a rescan"));
         else
             journal.failed(id, sender.lastError());
     }

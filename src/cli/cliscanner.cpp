@@ -31,6 +31,18 @@ QStringList interfaceNames(const QList<interfaces_t>& interfaces)
     return names;
 }
 
+// The names of the interfaces a scan would query if they were chosen.
+QStringList scannableNames(QList<interfaces_t> interfaces)
+{
+    QList<interfaces_t> scannable;
+    for (interfaces_t& record : interfaces) {
+        record.selected = true;
+        if (Client::scansInterface(record))
+            scannable << record;
+    }
+    return interfaceNames(scannable);
+}
+
 // Every socket asks Qt's meta-type system for its network session when it connects. The motor-driver
 // queries of a scan connect on several pool threads at once, and the first asks register the type in
 // a race that Qt reports on stderr; registered here first, on the main thread, there is no race.
@@ -87,6 +99,8 @@ QString CliScanner::takeInterfaceOption(const QCommandLineParser& parser)
 QString CliScanner::takeScanOptions(const QCommandLineParser& parser)
 {
     QString problem = takeInterfaceOption(parser);
+    if (problem.isEmpty())
+        problem = checkChosenAreScanned();
     if (problem.isEmpty() && parser.isSet(option(rangeOption)))
         problem = takeRange(parser.value(option(rangeOption)));
     if (problem.isEmpty() && parser.isSet(option(timeOption))) {
@@ -96,6 +110,19 @@ QString CliScanner::takeScanOptions(const QCommandLineParser& parser)
         m_client.scanTime = scanTime;
     }
     return problem;
+}
+
+// An interface chosen but never asked would end in "no instrument answered" without saying why.
+QString CliScanner::checkChosenAreScanned() const
+{
+    const QStringList scannable = scannableNames(hostInterfaces::enumerate());
+    for (const QString& name : m_chosenNames) {
+        if (!scannable.contains(name))
+            return tr("--interface: a scan does not use \"%1\": docker bridges and interfaces without an "
+                      "address are left out (it can use: %2)")
+                .arg(name, scannable.isEmpty() ? tr("none") : scannable.join(QStringLiteral(", ")));
+    }
+    return {};
 }
 
 QString CliScanner::takeRange(const QString& text)

@@ -41,6 +41,7 @@ public:
 private:
     void copySettingsToEngine();
     QString takeRange(const QString& text);
+    QString checkChosenAreScanned() const;
     void onScanProgress();
 
     AppSettings m_settings{AppSettings::MissingKeys::LeaveFileAlone};

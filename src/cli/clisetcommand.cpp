@@ -7,12 +7,15 @@
 #include "cli/cliexit.h"
 #include "cli/clioutput.h"
 #include "cli/cliscanner.h"
+#include "discovery/addresshealth.h"
 #include "journal/journalvalues.h"
 #include "model/device.h"
+#include "model/unitlock.h"
 #include "model/wellknownports.h"
 #include "netconf/addressconflicts.h"
 #include "netconf/changedeviceconfigurations.h"
 #include "netconf/networkchangejournal.h"
+#include "netconf/sentsettingscheck.h"
 
 #include <QCommandLineParser>
 #include <QHostAddress>
@@ -89,8 +92,9 @@ void CliSetCommand::addOptions(QCommandLineParser& parser)
     parser.addOption({option(dhcpOption), tr("Switch DHCP on or off (power supplies); default: as it is."),
                       QStringLiteral("on|off")});
     parser.addOption({option(noVerifyOption), tr("Do not rescan to check that the instrument moved.")});
-    parser.addOption(
-        {option(allowDuplicateOption), tr("Send even an address another instrument or this computer already uses.")});
+    parser.addOption({option(allowDuplicateOption),
+                      tr("Send even an address another instrument or this computer already uses, or to a MAC several "
+                         "units answer with.")});
 }
 
 QString CliSetCommand::takeArguments(const QCommandLineParser& parser)
@@ -150,6 +154,18 @@ int CliSetCommand::run(CliContext& context)
     }
     if (!m_allowDuplicate && refusedAsDuplicate(context, devices, device, settings))
         return cliExit::badUsage;
+    // Sent by MAC, the change would reach every unit behind it.
+    if (!m_allowDuplicate && device.sharedMacAddresses.size() > 1) {
+        context.error(
+            tr("%1; nothing was sent (--allow-duplicate sends it anyway)").arg(AddressHealth::sharedMacText(device)));
+        return cliExit::badUsage;
+    }
+    // Held until the rescan has seen the unit: no other Kestrion process may send to it meanwhile.
+    const UnitLock claim(device.mac, UnitLock::Purpose::Configuration);
+    if (!claim.isHeld()) {
+        context.error(claim.refusal() + tr("; nothing was sent"));
+        return cliExit::badUsage;
+    }
     NetworkChangeJournal journal;
     const QString id = journal.begin(device, journalValues(settings));
     reportJournal(context, journal);
@@ -169,17 +185,14 @@ int CliSetCommand::sendAndCheck(CliContext& context, const Device_t& device, con
     // A Dravo test tool takes its new address only when it restarts: no rescan can see it yet.
     if (device::isDravoTester(device.code)) {
         context.out() << tr(dravoRebootNotice) << '\n';
-        journal.succeeded(id, tr("sent; the unit takes the new address when it restarts"));
+        journal.sentUnchecked(id, tr("the unit takes the new address when it restarts"));
         return cliExit::success;
     }
     if (!m_verify) {
-        journal.succeeded(id, tr("sent; not checked by a rescan"));
+        journal.sentUnchecked(id, tr("not checked by a rescan"));
         return cliExit::success;
     }
-    const int code = verify(context, settings);
-    journal.completeAfterRescan(id, code == cliExit::success,
-                                settings.dhcp ? tr("its DHCP address") : dotted(settings.ip));
-    return code;
+    return verify(context, settings, journal, id);
 }
 
 QJsonObject CliSetCommand::journalValues(const NetworkSettings& settings)
@@ -278,8 +291,11 @@ bool CliSetCommand::send(CliContext& context, const Device_t& device, const Netw
     return true;
 }
 
-int CliSetCommand::verify(CliContext& context, const NetworkSettings& settings) const
+// Rescans until the unit shows every field that was sent; the journal keeps the fields it never showed.
+int CliSetCommand::verify(CliContext& context, const NetworkSettings& settings, NetworkChangeJournal& journal,
+                          const QString& id) const
 {
+    const QJsonObject sent = journalValues(settings);
     Device_t seen;
     bool found = false;
     for (int scan = 0; scan < verifyScans; ++scan) {
@@ -289,25 +305,18 @@ int CliSetCommand::verify(CliContext& context, const NetworkSettings& settings) 
             continue;
         found = true;
         seen = devices.at(index);
-        if (answersAsSet(seen, settings)) {
-            context.out() << tr("%1: answers from %2, DHCP %3").arg(m_mac, seen.ip, onOff(settings.dhcp)) << '\n';
-            return cliExit::success;
-        }
+        if (SentSettingsCheck::differences(sent, &seen).isEmpty())
+            break;
+    }
+    const QStringList differences = journal.completeAfterRescan(id, sent, found ? &seen : nullptr);
+    if (differences.isEmpty()) {
+        context.out() << tr("%1: answers from %2, DHCP %3").arg(m_mac, seen.ip, onOff(settings.dhcp)) << '\n';
+        return cliExit::success;
     }
     const QString expected = settings.dhcp ? tr("with DHCP on") : tr("from %1").arg(dotted(settings.ip));
     if (!found)
         context.error(tr("%1 does not answer any more; it should answer %2").arg(m_mac, expected));
-    else if (settings.dhcp)
-        context.error(
-            tr("%1 does not answer %2: it answers from %3 with DHCP \"%4\"").arg(m_mac, expected, seen.ip, seen.dhcp));
     else
-        context.error(tr("%1 does not answer %2: it still answers from %3").arg(m_mac, expected, seen.ip));
+        context.error(tr("%1: not confirmed: the rescan shows %2").arg(m_mac, differences.join(QStringLiteral("; "))));
     return cliExit::failed;
-}
-
-bool CliSetCommand::answersAsSet(const Device_t& device, const NetworkSettings& settings)
-{
-    if (settings.dhcp)
-        return device.dhcp == QLatin1String(dhcpOnText);
-    return changeNetworkConfiguration::parseAddress(device.ip) == settings.ip;
 }

@@ -60,8 +60,8 @@ private:
     bool send(CliContext& context, const Device_t& device, const NetworkSettings& settings, QString& refusal) const;
     static QJsonObject journalValues(const NetworkSettings& settings);
     static void reportJournal(CliContext& context, NetworkChangeJournal& journal);
-    int verify(CliContext& context, const NetworkSettings& settings) const;
-    static bool answersAsSet(const Device_t& device, const NetworkSettings& settings);
+    int verify(CliContext& context, const NetworkSettings& settings, NetworkChangeJournal& journal,
+               const QString& id) const;
 
     QString m_mac;
     Typed m_ip;

@@ -7,6 +7,7 @@
 #include "cli/cliexit.h"
 #include "cli/cliscanner.h"
 #include "journal/journaltext.h"
+#include "model/unitlock.h"
 #include "netconf/networkundo.h"
 
 #include <QCommandLineParser>
@@ -92,6 +93,12 @@ int CliUndoCommand::run(CliContext& context)
     const QList<Device_t> devices = context.scanner().scan();
     if (!m_allowDuplicate && refusedAsDuplicate(context, undo, devices))
         return cliExit::badUsage;
+    // Held until the rescan has seen the unit: no other Kestrion process may send to it meanwhile.
+    const UnitLock claim(undo.record().unit.mac, UnitLock::Purpose::Configuration);
+    if (!claim.isHeld()) {
+        context.error(claim.refusal() + tr("; nothing was sent"));
+        return cliExit::badUsage;
+    }
     return sendAndVerify(context, undo, devices);
 }
 

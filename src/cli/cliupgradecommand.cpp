@@ -16,6 +16,7 @@
 #include "firmware/upgradeverification.h"
 #include "model/appsettings.h"
 #include "model/device.h"
+#include "model/unitlock.h"
 
 #include <QCommandLineParser>
 #include <QFile>
@@ -315,6 +316,12 @@ int CliUpgradeCommand::run(CliContext& context)
         status = checkImage(context, devices.first().code);
     if (status != cliExit::success)
         return status;
+    // Claimed before anything is sent, so that a unit in another Kestrion's hands is refused, not failed.
+    UnitLock::Held claims;
+    if (const QString refusal = UnitLock::claimAll(devices, UnitLock::Purpose::Upgrade, claims); !refusal.isEmpty()) {
+        context.error(refusal + tr("; nothing was sent"));
+        return cliExit::badUsage;
+    }
     return upgradeFleet(context, devices);
 }
 

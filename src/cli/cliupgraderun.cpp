@@ -8,6 +8,7 @@
 #include "firmware/upgradeoutcome.h"
 
 #include <QEventLoop>
+#include <QRegularExpression>
 
 CliUpgradeRun::CliUpgradeRun(const Device_t& device, const QString& manualIp, const QString& firmwarePath,
                              int timeoutMs)
@@ -55,11 +56,19 @@ bool CliUpgradeRun::run(CliUpgradeReport& report, QString& reason)
 QString CliUpgradeRun::reasonFor(const UpgradeOutcome& outcome, bool timedOut, int timeoutMs)
 {
     if (outcome.failed() && !outcome.stoppedOnRequest())
-        return tr("the upgrade failed (see the log)");
+        return ownWords(outcome.reason());
     if (timedOut)
         return tr("no result within %1 ms: the upgrade was asked to stop").arg(timeoutMs);
     // Stopped by a signal or its fleet: said as the journal records it, cancelled, with the step.
     if (outcome.failed())
         return tr("the upgrade was cancelled: %1").arg(outcome.reason());
     return tr("the upgrade ended without a result (see the log)");
+}
+
+// The unit's or the run's own words, as the window names them, without the log's level ("CRITICAL: ").
+QString CliUpgradeRun::ownWords(const QString& reason)
+{
+    static const QRegularExpression level(QStringLiteral("^(?:[A-Z]+: )+"));
+    const QString words = QString(reason).remove(level).trimmed();
+    return words.isEmpty() ? tr("the upgrade failed (see the log)") : words;
 }

@@ -31,6 +31,7 @@ public:
     // Why a run that did not succeed failed. Its own failure comes first, even when the watchdog fired too;
     // the time-out is the reason only of a run that ended without a failure of its own after it.
     static QString reasonFor(const UpgradeOutcome& outcome, bool timedOut, int timeoutMs);
+    static QString ownWords(const QString& reason);
 
     // How the device is named in the output: its MAC, or the manual address.
     QString name() const;

@@ -17,4 +17,6 @@ public:
 
 private:
     static QString values(const QJsonObject& object);
+    // What the record knows of the unit, leaving out what it does not (a manual address has no MAC).
+    static QStringList unitLines(const JournalUnit& unit);
 };

@@ -8,18 +8,22 @@
 #include "journal/journalfilter.h"
 #include "journal/journalreader.h"
 #include "journal/journaltext.h"
+#include "model/appsettings.h"
 #include "netconf/addressconflicts.h"
 #include "netconf/networkundo.h"
 
+#include <QCalendarWidget>
 #include <QDateTimeEdit>
 #include <QDir>
 #include <QFile>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QSplitter>
 #include <QTableView>
 #include <QVBoxLayout>
@@ -27,6 +31,9 @@
 namespace {
 // The earliest time the span fields offer; at it a field shows "any" and bounds nothing.
 const QDateTime openEnd(QDate(2000, 1, 1), QTime(0, 0));
+constexpr auto geometryKey = "history/geometry";
+// No column but the last may take more of the width than this: the outcome stays in view.
+constexpr int widestColumn = 320;
 
 QDateTime bound(const QDateTimeEdit* edit)
 {
@@ -77,6 +84,33 @@ void HistoryDialog::buildLayout()
     layout->addWidget(buildButtonRow());
     connect(m_table->selectionModel(), &QItemSelectionModel::selectionChanged, this, &HistoryDialog::showSelected);
     resize(900, 600);
+    const QByteArray geometry =
+        AppSettings(AppSettings::MissingKeys::LeaveFileAlone).value(QLatin1String(geometryKey)).toByteArray();
+    if (!geometry.isEmpty())
+        restoreGeometry(geometry);
+}
+
+void HistoryDialog::hideEvent(QHideEvent* event)
+{
+    AppSettings(AppSettings::MissingKeys::LeaveFileAlone).setValue(QLatin1String(geometryKey), saveGeometry());
+    QDialog::hideEvent(event);
+}
+
+bool HistoryDialog::eventFilter(QObject* watched, QEvent* event)
+{
+    for (QDateTimeEdit* edit : {m_since, m_until}) {
+        if (edit->dateTime() != openEnd)
+            continue;
+        if (watched == edit->calendarWidget() && event->type() == QEvent::Show)
+            edit->calendarWidget()->setCurrentPage(QDate::currentDate().year(), QDate::currentDate().month());
+        // "any" is no date to type into: a digit starts from today, and types over its first part.
+        if (watched == edit && event->type() == QEvent::KeyPress &&
+            static_cast<QKeyEvent*>(event)->text().contains(QRegularExpression(QStringLiteral("^[0-9]$")))) {
+            edit->setDateTime(QDateTime(QDate::currentDate(), QTime(0, 0)));
+            edit->setSelectedSection(edit->sectionAt(0));
+        }
+    }
+    return QDialog::eventFilter(watched, event);
 }
 
 QWidget* HistoryDialog::buildFilterRow()
@@ -99,6 +133,8 @@ QWidget* HistoryDialog::buildFilterRow()
         (*edit)->setCalendarPopup(true);
         (*edit)->setDateTime(openEnd);
         connect(*edit, &QDateTimeEdit::dateTimeChanged, this, &HistoryDialog::reload);
+        (*edit)->calendarWidget()->installEventFilter(this);
+        (*edit)->installEventFilter(this);
     }
     m_since->setObjectName(QStringLiteral("historySince"));
     m_until->setObjectName(QStringLiteral("historyUntil"));
@@ -167,6 +203,8 @@ void HistoryDialog::fillTable()
 {
     // The header measures the rows near the top only (its resize precision), however long the journal.
     m_table->resizeColumnsToContents();
+    for (int column = 0; column + 1 < m_table->horizontalHeader()->count(); ++column)
+        m_table->setColumnWidth(column, qMin(m_table->columnWidth(column), widestColumn));
     m_export->setEnabled(!records().isEmpty());
     showSelected();
 }
@@ -190,9 +228,9 @@ void HistoryDialog::showSelected()
 void HistoryDialog::updateUndoButton()
 {
     const JournalRecord* record = selectedRecord();
-    const bool sent =
-        record && record->kind != JournalRecord::Kind::FirmwareUpgrade &&
-        (record->outcome == JournalRecord::Outcome::Succeeded || record->outcome == JournalRecord::Outcome::Failed);
+    const bool sent = record && record->kind != JournalRecord::Kind::FirmwareUpgrade &&
+                      record->outcome != JournalRecord::Outcome::Unfinished &&
+                      record->outcome != JournalRecord::Outcome::Cancelled;
     m_undo->setEnabled(sent && m_sendingAllowed && m_scanner.scan && m_scanner.interfaces);
 }
 
@@ -254,6 +292,7 @@ void HistoryDialog::undoSelected()
         m_prompts->warning(this, tr("Undo"), tr("Nothing was sent: %1").arg(undo.error()));
     } else {
         reportUndo(undo, verifyAnswer(undo));
+        emit undoSent();
     }
     reload();
 }

@@ -51,6 +51,17 @@ public slots:
     void exportCsv();
     void undoSelected();
 
+signals:
+    // Old settings went out to a unit: the window's table no longer shows it as it is.
+    void undoSent();
+
+protected:
+    // The dialog is made anew each time it opens: its size is kept in the settings.
+    void hideEvent(QHideEvent* event) override;
+    // The calendar of an "any" bound opens at this month, not at the bound's January 2000, and a date
+    // typed into an "any" bound starts from today.
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
     void buildLayout();
     QWidget* buildFilterRow();

@@ -26,7 +26,8 @@ int HistoryTableModel::columnCount(const QModelIndex& parent) const
 
 QVariant HistoryTableModel::data(const QModelIndex& index, int role) const
 {
-    if (role != Qt::DisplayRole || !index.isValid() || index.row() >= m_records.size())
+    // The tooltip shows a text its narrowed column cuts.
+    if ((role != Qt::DisplayRole && role != Qt::ToolTipRole) || !index.isValid() || index.row() >= m_records.size())
         return {};
     return text(m_records.at(index.row()), index.column());
 }

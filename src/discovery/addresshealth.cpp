@@ -104,7 +104,22 @@ QString AddressHealth::description(int deviceIndex) const
         problems << tr("%1 is also the address of %2: neither can be reached at it for sure.")
                         .arg(m_devices.at(deviceIndex).ip, macs.join(QStringLiteral(", ")));
     }
+    if (sharesMac(deviceIndex))
+        problems << sharedMacText(m_devices.at(deviceIndex));
     return problems.join(QLatin1Char(' '));
+}
+
+bool AddressHealth::sharesMac(int deviceIndex) const
+{
+    return deviceIndex >= 0 && deviceIndex < m_devices.size() &&
+           m_devices.at(deviceIndex).sharedMacAddresses.size() > 1;
+}
+
+QString AddressHealth::sharedMacText(const Device_t& device)
+{
+    return tr("%1 units answer with this MAC: %2")
+        .arg(device.sharedMacAddresses.size())
+        .arg(device.sharedMacAddresses.join(QStringLiteral(", ")));
 }
 
 QString AddressHealth::summary(int deviceIndex) const
@@ -117,6 +132,8 @@ QString AddressHealth::summary(int deviceIndex) const
         macs << m_devices.at(other).mac;
     if (!macs.isEmpty())
         parts << tr("Address shared with %1").arg(macs.join(QStringLiteral(", ")));
+    if (sharesMac(deviceIndex))
+        parts << sharedMacText(m_devices.at(deviceIndex));
     return parts.join(QStringLiteral("; "));
 }
 

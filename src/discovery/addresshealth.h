@@ -41,6 +41,9 @@ public:
     QString description(int deviceIndex) const;
     // The same in a few words, for a table cell: "Outside the selected subnets; shared with 02:...".
     QString summary(int deviceIndex) const;
+    // "2 units answer with this MAC: 10.99.0.11, 10.99.0.15", for a unit whose MAC several answered with.
+    static QString sharedMacText(const Device_t& device);
+    bool sharesMac(int deviceIndex) const;
     // For a device outside every subnet: the first host address of the nearest interface's subnet that no
     // device found uses (as address or gateway) and that is not the host's own, with that interface's mask
     // and a gateway: the one most devices in that subnet use, else the subnet's first host address, else

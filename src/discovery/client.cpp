@@ -398,17 +398,33 @@ void Client::discardDevice()
     keepFirstOfEachMac(foundDevices);
 }
 
+// A unit answering twice (two interfaces, broadcast and unicast) gives its own address again: no second unit.
+// A flood of answers under one MAC is not listed address by address: a few tell the user enough.
+static void noteSharedMac(Device_t& kept, const QString& ip)
+{
+    constexpr int listedAddresses = 16;
+    if (ip == kept.ip || kept.sharedMacAddresses.size() >= listedAddresses || kept.sharedMacAddresses.contains(ip))
+        return;
+    if (kept.sharedMacAddresses.isEmpty())
+        kept.sharedMacAddresses << kept.ip;
+    kept.sharedMacAddresses << ip;
+}
+
 void Client::keepFirstOfEachMac(QList<Device_t>& devices)
 {
-    QSet<QString> seen;
+    QHash<QString, int> seen;
     seen.reserve(devices.size());
     QList<Device_t> kept;
     kept.reserve(devices.size());
     for (const Device_t& record : qAsConst(devices)) {
-        if (seen.contains(record.mac))
+        const auto first = seen.constFind(record.mac);
+        if (first == seen.constEnd()) {
+            seen.insert(record.mac, kept.size());
+            kept.append(record);
             continue;
-        seen.insert(record.mac);
-        kept.append(record);
+        }
+        // One row per MAC, but a second unit behind it must not pass unnoticed.
+        noteSharedMac(kept[*first], record.ip);
     }
     devices.swap(kept);
 }
@@ -559,7 +575,8 @@ QString Client::getId() const
 {
     QString code = QStringLiteral("%1%2")
                        .arg(uchar(answerBuffer.at(codeOffset)), 2, 16, QLatin1Char('0'))
-                       .arg(uchar(answerBuffer.at(codeOffset + 1)), 2, 16, QLatin1Char('0'));
+                       .arg(uchar(answerBuffer.at(codeOffset + 1)), 2, 16, QLatin1Char('0'))
+                       .toUpper();
     // An unlisted beamline variant is handled as its base model.
     if (code.startsWith(QLatin1Char('2')) && getGroupId(code).isEmpty())
         code = code.left(2) + QStringLiteral("00");

@@ -95,7 +95,8 @@ public:
     static QList<QHostAddress> generateIpList(const QHostAddress& start, const QHostAddress& end);
     // Removes every later record whose MAC repeats an earlier one.
     void discardDevice();
-    // The same on any list, in one pass: the first record of each MAC stays, in its place.
+    // The same on any list, in one pass: the first record of each MAC stays, in its place, and notes the
+    // addresses of the others (Device_t::sharedMacAddresses).
     static void keepFirstOfEachMac(QList<Device_t>& devices);
 
     // Answer decoding: a datagram from the broadcast answer socket.

@@ -44,9 +44,28 @@ void FirmwareRun::connectWorker()
 
 void FirmwareRun::start()
 {
+    if (!claimUnit())
+        return;
     beginJournal();
     m_worker->start();
     m_watchdog->start(m_timeoutMs);
+}
+
+// A manual address names no MAC and is not claimed.
+bool FirmwareRun::claimUnit()
+{
+    const QString mac = m_worker->unitToUpgrade().mac;
+    if (mac.isEmpty())
+        return true;
+    m_unitLock = std::make_unique<UnitLock>(mac, UnitLock::Purpose::Upgrade);
+    if (m_unitLock->isHeld())
+        return true;
+    m_finished = true;
+    m_journalCompleted = true;
+    m_outcome = UpgradeOutcome::failure(m_unitLock->refusal());
+    // Finished after start() returns, as a run that went to its worker.
+    QTimer::singleShot(0, this, [this] { emit finished(m_outcome); });
+    return false;
 }
 
 void FirmwareRun::cancel()
@@ -70,6 +89,9 @@ bool FirmwareRun::stopAndWait(unsigned long waitMs)
     disconnect(m_worker, nullptr, this, nullptr);
     m_worker->setParent(nullptr);
     m_worker = nullptr;
+    // It may still send: the unit stays claimed until the process ends.
+    if (m_unitLock)
+        m_unitLock->keepUntilExit();
     return false;
 }
 
@@ -95,6 +117,7 @@ void FirmwareRun::onWorkerFinished()
         return;
     m_finished = true;
     m_watchdog->stop();
+    m_unitLock.reset();
     const UpgradeOutcome reported = m_worker->outcome();
     m_outcome = reported.hasResult() ? reported : outcomeFromSignals(m_errorSeen, m_completionSeen, m_firstErrorLine);
     if (!m_journalDeferred)
@@ -116,7 +139,12 @@ void FirmwareRun::completeJournal(const QString& versionAfter)
     if (!m_journal || !m_finished || m_journalCompleted)
         return;
     m_journalCompleted = true;
-    m_journal->complete(m_journalId, m_outcome, versionAfter, m_logFile);
+    // Stopped by the watchdog, not by anyone's Cancel: the run failed.
+    const UpgradeOutcome recorded =
+        m_timedOut && m_outcome.failed() && m_outcome.stoppedOnRequest()
+            ? UpgradeOutcome::failure(tr("no result within %1 ms: the watchdog stopped the upgrade").arg(m_timeoutMs))
+            : m_outcome;
+    m_journal->complete(m_journalId, recorded, versionAfter, m_logFile);
     passOnJournalWarnings();
 }
 

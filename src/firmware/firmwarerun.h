@@ -4,6 +4,7 @@
 
 #include "firmware/upgradejournal.h"
 #include "firmware/upgradeoutcome.h"
+#include "model/unitlock.h"
 
 #include <QObject>
 #include <QPointer>
@@ -41,6 +42,8 @@ public:
     void completeJournal(const QString& versionAfter);
     const UpgradeOutcome& outcome() const { return m_outcome; }
 
+    // Claims the unit first (UnitLock): a unit another process upgrades or configures is not touched, and
+    // the run finishes at once as a failure that names the holder, with nothing recorded.
     void start();
     // Asks the worker to stop at its next safe point.
     void cancel();
@@ -68,6 +71,7 @@ private:
     void onMessage(const QString& text);
     void beginJournal();
     void passOnJournalWarnings();
+    bool claimUnit();
 
     QPointer<firmwareUpgrade> m_worker;
     QTimer* m_watchdog;
@@ -83,4 +87,5 @@ private:
     QString m_logFile;
     bool m_journalDeferred = false;
     bool m_journalCompleted = false;
+    std::unique_ptr<UnitLock> m_unitLock;
 };

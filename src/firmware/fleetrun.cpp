@@ -250,11 +250,15 @@ void FleetRun::onCanaryChecked(const QList<UpgradeVerification>& verifications)
 {
     disconnect(m_checkConnection);
     m_checking = false;
-    for (const UpgradeVerification& verification : verifications)
+    // A unit that reports no version cannot pass a version check: its own confirmation lets the run go on.
+    bool uncheckable = false;
+    for (const UpgradeVerification& verification : verifications) {
         applyVerification(verification);
+        uncheckable = uncheckable || verification.versionUncheckable();
+    }
     const Unit& canary = m_units.at(0);
     m_canaryPending = false;
-    if (!canary.verified) {
+    if (!canary.verified && !uncheckable) {
         halt(canary.versionAfter.isEmpty()
                  ? tr("the first unit, %1, did not answer the rescan after its upgrade: the others were left alone")
                        .arg(canary.device.mac)

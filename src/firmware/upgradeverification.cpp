@@ -40,6 +40,16 @@ UpgradeVerification::UpgradeVerification(const Device_t& before, const QList<Dev
         m_after = same->firmwareVersion;
 }
 
+bool UpgradeVerification::versionUncheckable() const
+{
+    return m_answered && (!isVersion(m_before) || !isVersion(m_after));
+}
+
+bool UpgradeVerification::isVersion(const QString& version)
+{
+    return std::any_of(version.cbegin(), version.cend(), [](QChar c) { return c.isDigit(); });
+}
+
 int UpgradeVerification::unanswered(const QList<Device_t>& upgraded, const QList<Device_t>& found)
 {
     return int(std::count_if(upgraded.cbegin(), upgraded.cend(),
@@ -50,6 +60,10 @@ QString UpgradeVerification::logLine() const
 {
     if (!m_answered)
         return tr("WARNING: %1 did not answer the scan after its upgrade: its new firmware version is not known.")
+            .arg(m_unit);
+    if (versionUncheckable())
+        return tr("WARNING: %1 reports no firmware version: whether it took the new firmware cannot be checked "
+                  "by a scan; it confirmed the upgrade itself.")
             .arg(m_unit);
     const QString change = QStringLiteral("%1: %2 \u2192 %3").arg(m_unit, shown(m_before), shown(m_after));
     if (verified())

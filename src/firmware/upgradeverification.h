@@ -26,12 +26,17 @@ public:
     QString versionAfter() const { return m_after; }
     bool answered() const { return m_answered; }
     bool verified() const { return m_answered && m_after != m_before; }
+    // The unit answered but reports no version before or after ("Unknown", dots only): whether it took the
+    // firmware cannot be told from a scan, only from its own confirmation during the upgrade.
+    bool versionUncheckable() const;
+    // Whether a version text names a version: it holds a digit ("Unknown", "..", "" do not).
+    static bool isVersion(const QString& version);
 
     // How many of the upgraded units the scan's result lacks.
     static int unanswered(const QList<Device_t>& upgraded, const QList<Device_t>& found);
 
-    // "SP-100 (02:00:00:00:00:01): 1.0.00 → 1.2.03", or a WARNING line when the version did not change or
-    // the unit did not answer the rescan.
+    // "SP-100 (02:00:00:00:00:01): 1.0.00 → 1.2.03", or a WARNING line when the version did not change, the
+    // unit reports none, or it did not answer the rescan.
     QString logLine() const;
 
 private:

@@ -200,13 +200,18 @@ QString JournalRecord::outcomeName(Outcome outcome)
         return QStringLiteral("failed");
     case Outcome::Cancelled:
         return QStringLiteral("cancelled");
+    case Outcome::NotConfirmed:
+        return QStringLiteral("not confirmed");
+    case Outcome::Sent:
+        return QStringLiteral("sent");
     }
     return QString();
 }
 
 JournalRecord::Outcome JournalRecord::outcomeFromName(const QString& name)
 {
-    for (Outcome outcome : {Outcome::Succeeded, Outcome::Failed, Outcome::Cancelled}) {
+    for (Outcome outcome :
+         {Outcome::Succeeded, Outcome::Failed, Outcome::Cancelled, Outcome::NotConfirmed, Outcome::Sent}) {
         if (outcomeName(outcome) == name)
             return outcome;
     }

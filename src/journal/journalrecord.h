@@ -19,7 +19,9 @@
 struct JournalRecord
 {
     enum class Kind { NetworkSettings, FirmwareUpgrade, Undo };
-    enum class Outcome { Unfinished, Succeeded, Failed, Cancelled };
+    // NotConfirmed: sent, but the rescan does not show every field that was sent. Sent: sent and not
+    // checked (no rescan was asked for, or the unit takes the settings only when it restarts).
+    enum class Outcome { Unfinished, Succeeded, Failed, Cancelled, NotConfirmed, Sent };
 
     QString id;
     QDateTime begun;

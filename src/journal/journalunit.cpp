@@ -2,6 +2,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "journal/journalunit.h"
 
+#include "model/device.h"
 #include "model/unittext.h"
 
 namespace {
@@ -32,6 +33,7 @@ QJsonObject JournalUnit::toJson() const
 
 JournalUnit JournalUnit::fromJson(const QJsonObject& object)
 {
-    return {text(object, macKey),    text(object, serialKey), text(object, codeKey),
+    // Older records may hold a code in lower case ("1f80"): it is the catalog's code all the same.
+    return {text(object, macKey),    text(object, serialKey), device::canonicalCode(text(object, codeKey)),
             text(object, familyKey), text(object, deviceKey), text(object, ipKey)};
 }

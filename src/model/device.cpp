@@ -7,6 +7,8 @@
 #include <QHash>
 #include <QStringList>
 
+#include <algorithm>
+
 static void initCatalogResource()
 {
     // The resource lives in a static library: make sure it is linked in.
@@ -65,9 +67,18 @@ const CatalogIndex& catalogIndex()
 
 namespace device {
 
+QString canonicalCode(const QString& code)
+{
+    const auto hexDigit = [](QChar c) {
+        return (c >= QLatin1Char('0') && c <= QLatin1Char('9')) || (c >= QLatin1Char('a') && c <= QLatin1Char('f')) ||
+               (c >= QLatin1Char('A') && c <= QLatin1Char('F'));
+    };
+    return std::all_of(code.cbegin(), code.cend(), hexDigit) ? code.toUpper() : code;
+}
+
 QString getParameter(QString value, int index)
 {
-    const auto found = catalogIndex().constFind(value);
+    const auto found = catalogIndex().constFind(canonicalCode(value));
     if (found == catalogIndex().constEnd())
         return QString();
     return found->value(index);
@@ -108,35 +119,36 @@ bool isCurrentTr(QString code)
 }
 bool isKolvex(QString code)
 {
-    return code == QLatin1String("4200") || code == QLatin1String("4100");
+    const QString canonical = canonicalCode(code);
+    return canonical == QLatin1String("4200") || canonical == QLatin1String("4100");
 }
 bool isXport(QString code)
 {
-    return code == QLatin1String("4100");
+    return canonicalCode(code) == QLatin1String("4100");
 }
 bool isPsRecovery(QString code)
 {
-    return code == QLatin1String("1F80");
+    return canonicalCode(code) == QLatin1String("1F80");
 }
 bool isZarn(QString code)
 {
-    return code == QLatin1String("1400");
+    return canonicalCode(code) == QLatin1String("1400");
 }
 bool isBlRecovery(QString code)
 {
-    return code == QLatin1String("2180");
+    return canonicalCode(code) == QLatin1String("2180");
 }
 bool isVeskPowerSupply(QString code)
 {
-    return code == QLatin1String("1600");
+    return canonicalCode(code) == QLatin1String("1600");
 }
 bool isDravoTester(QString code)
 {
-    return code == QLatin1String("6100");
+    return canonicalCode(code) == QLatin1String("6100");
 }
 bool isHalvo(QString code)
 {
-    return code == QLatin1String("1900");
+    return canonicalCode(code) == QLatin1String("1900");
 }
 
 } // namespace device

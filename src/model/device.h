@@ -5,9 +5,14 @@
 #include <QDomElement>
 #include <QString>
 
-// The compiled-in model catalog (":/files/resources/devices.xml"). Every
-// comparison is exact and case-sensitive; an unknown code yields empty texts.
+// The compiled-in model catalog (":/files/resources/devices.xml"). A code made
+// of hexadecimal digits is one code whatever the case of its letters (units and
+// older files give "1f80" for the catalog's "1F80"); every other text is compared
+// exactly. An unknown code yields empty texts.
 namespace device {
+// The code as the catalog writes it: hexadecimal letters in upper case; any
+// other text unchanged.
+QString canonicalCode(const QString& code);
 QString getParameter(QString value, int index);
 QString getId(QString value);
 QString getFamily(QString value);

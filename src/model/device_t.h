@@ -5,6 +5,7 @@
 #include <QList>
 #include <QMap>
 #include <QString>
+#include <QStringList>
 
 // One instrument as discovery found it. Everything is kept as the text that is
 // shown to the user; the member order matches EnumFieldMandatory.
@@ -23,4 +24,7 @@ struct Device_t
     QString gateway;
     QString dhcp;
     QList<QMap<QString, QString>> additionalInfo;
+    // When units at several addresses answered with this one's MAC: every such address, this one's first.
+    // A change sent by MAC reaches them all.
+    QStringList sharedMacAddresses;
 };

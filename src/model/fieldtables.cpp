@@ -2,6 +2,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "model/fieldtables.h"
 
+#include "model/device.h"
+
 #include <QtGlobal>
 
 const QMap<EnumFamilyID, QString> FamilyIDMap{
@@ -70,6 +72,7 @@ QString deviceField(const Device_t& device, EnumFieldMandatory field)
 
 void setDeviceField(Device_t& device, EnumFieldMandatory field, const QString& value)
 {
+    // Units and files written before codes were kept as the catalog writes them may give "1f80".
     if (QString Device_t::*member = fieldMember(field))
-        device.*member = value;
+        device.*member = field == CODE ? device::canonicalCode(value) : value;
 }

@@ -3,6 +3,7 @@
 #include "netconf/changedeviceconfigurations.h"
 
 #include "model/device.h"
+#include "model/unitlock.h"
 #include "model/wellknownports.h"
 
 #include <QFile>
@@ -191,6 +192,12 @@ bool changeNetworkConfiguration::sendNewConfig(const QList<interfaces_t>& interf
         m_lastError = reason;
         return false;
     }
+    // Every path that sends new settings comes through here: none reaches a unit another Kestrion holds.
+    const UnitLock claim(mac, UnitLock::Purpose::Configuration);
+    if (!claim.isHeld()) {
+        m_lastError = claim.refusal();
+        return false;
+    }
     m_lastError.clear();
     configureDeviceUnicast(target, macBytes, port, ip, mask, gateway, dhcp);
     configureDeviceBroadcast(macBytes, port, ip, mask, gateway, dhcp);
@@ -221,8 +228,10 @@ bool changeNetworkConfiguration::uploadNetwConf(QList<interfaces_t> interfaces, 
         const uint gateway = parseAddress(row.at(rowGatewayEntry));
         // Only the broadcast reaches the units here: their present addresses are not known.
         if (!sendNewConfig(interfaces, mac, port::command, ip, mask, gateway, 0, QHostAddress(QHostAddress::AnyIPv4))) {
-            const QString reason = refusalReason(mac, port::command, ip, mask, gateway,
-                                                 {row.at(rowIpEntry), row.at(rowMaskEntry), row.at(rowGatewayEntry)});
+            QString reason = refusalReason(mac, port::command, ip, mask, gateway,
+                                           {row.at(rowIpEntry), row.at(rowMaskEntry), row.at(rowGatewayEntry)});
+            if (reason.isEmpty())
+                reason = m_lastError;
             refused << tr("row %1 (%2) was not sent: %3").arg(number).arg(mac, reason);
         }
     }

@@ -4,6 +4,7 @@
 
 #include "journal/journalunit.h"
 #include "journal/journalvalues.h"
+#include "netconf/sentsettingscheck.h"
 
 NetworkChangeJournal::NetworkChangeJournal(const QString& directory) : m_journal(directory) {}
 
@@ -38,12 +39,29 @@ void NetworkChangeJournal::succeeded(const QString& id, const QString& message)
     complete(id, JournalRecord::Outcome::Succeeded, message);
 }
 
+void NetworkChangeJournal::sentUnchecked(const QString& id, const QString& message)
+{
+    complete(id, JournalRecord::Outcome::Sent, message);
+}
+
 void NetworkChangeJournal::completeAfterRescan(const QString& id, bool answers, const QString& address)
 {
     if (answers)
         succeeded(id, tr("sent; the unit answers at %1").arg(address));
     else
-        failed(id, tr("sent, but the rescan did not find the unit at %1").arg(address));
+        complete(id, JournalRecord::Outcome::NotConfirmed,
+                 tr("sent, but the rescan did not find the unit at %1").arg(address));
+}
+
+QStringList NetworkChangeJournal::completeAfterRescan(const QString& id, const QJsonObject& sent, const Device_t* seen)
+{
+    const QStringList differences = SentSettingsCheck::differences(sent, seen);
+    if (differences.isEmpty())
+        succeeded(id, tr("sent; the unit answers at %1 and shows every field sent").arg(seen->ip));
+    else
+        complete(id, JournalRecord::Outcome::NotConfirmed,
+                 seen ? tr("the rescan shows %1").arg(differences.join(QStringLiteral("; "))) : differences.first());
+    return differences;
 }
 
 void NetworkChangeJournal::complete(const QString& id, JournalRecord::Outcome outcome, const QString& message)

@@ -35,8 +35,13 @@ public:
     // Nothing may be sent without a known outcome: the sender refused, or the unit did not take it.
     void failed(const QString& id, const QString& reason);
     void succeeded(const QString& id, const QString& message);
-    // After the rescan: whether the unit answers where it was sent.
+    // Sent, and not checked: no rescan was asked for, or the unit moves only when it restarts.
+    void sentUnchecked(const QString& id, const QString& message);
+    // After the rescan: whether the unit answers where it was sent; "not confirmed" when it does not.
     void completeAfterRescan(const QString& id, bool answers, const QString& address);
+    // After the rescan: succeeded only when `seen` (nullptr: not found) shows every field of `sent`
+    // (JournalValues::network), else "not confirmed" with the fields that differ, which are returned.
+    QStringList completeAfterRescan(const QString& id, const QJsonObject& sent, const Device_t* seen);
 
     // One line per entry that could not be written since the last call; empty when all were.
     QStringList takeWarnings();

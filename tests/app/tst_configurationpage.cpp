@@ -9,6 +9,7 @@
 #include "journal/datalocation.h"
 #include "journal/journalreader.h"
 #include "journal/journalvalues.h"
+#include "model/unitlock.h"
 #include "model/wellknownports.h"
 #include "ui_mainwindow.h"
 
@@ -24,7 +25,11 @@
 #include <QtEndian>
 #include <QtTest>
 
+#include <csignal>
 #include <memory>
+
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace {
 const QString sampleFile = QStringLiteral(KESTRION_TEST_DATA "/network_configuration.csv");
@@ -76,6 +81,9 @@ private slots:
     void multiDeviceDialogListsTheDevices();
     void multiDeviceDialogWithoutDevices();
     void importSendsOnlyDifferingRowsOnceAsked();
+    void dhcpLeftOnIsNotConfirmed();
+    void sharedMacIsAskedAbout();
+    void unitClaimedByAnotherProcessIsNotSent();
 
 private:
     QLineEdit* openEditor(int row);
@@ -298,6 +306,78 @@ void TestConfigurationPage::saveSendsWhatThePageShows()
     QCOMPARE(journalledSets(), QStringList{mac + QStringLiteral(" 127.0.0.1 255.255.255.0 10.0.0.1 -> ") + sent});
 }
 
+// The harness's rescan leaves the table as it was: the supply still shows DHCP on.
+void TestConfigurationPage::dhcpLeftOnIsNotConfirmed()
+{
+    m_harness->showDevices({makeDevice(QStringLiteral("1100"), QStringLiteral("127.0.0.1"), QStringLiteral("1"))});
+    m_harness->selectRowOf(0);
+    m_page->showDeviceNetwSet();
+    qobject_cast<QCheckBox*>(m_harness->ui.tableDeviceConfig->cellWidget(dhcpRow, 1))->setChecked(false);
+    QString status;
+    connect(m_page.get(), &ConfigurationPage::signalStatus, this, [&status](const QString& text) { status = text; });
+    m_page->saveNewConfiguration();
+    QTRY_COMPARE(heardSets().size(), 1);
+    QVERIFY2(status.endsWith(QStringLiteral("; not confirmed: DHCP on, sent off.")), qPrintable(status));
+    const JournalReader::Result journal = JournalReader(DataLocation::directory()).read();
+    QCOMPARE(journal.records.size(), 1);
+    QCOMPARE(journal.records.first().outcome, JournalRecord::Outcome::NotConfirmed);
+    QCOMPARE(journal.records.first().message, QStringLiteral("the rescan shows DHCP on, sent off"));
+}
+
+// Sent by MAC, a change reaches every unit that answers with it: the page asks first, No by default.
+void TestConfigurationPage::sharedMacIsAskedAbout()
+{
+    Device_t device = makeDevice(QStringLiteral("2100"), QStringLiteral("127.0.0.1"));
+    device.sharedMacAddresses = QStringList{QStringLiteral("127.0.0.1"), QStringLiteral("127.0.0.9")};
+    m_harness->showDevices({device});
+    m_harness->selectRowOf(0);
+    m_page->showDeviceNetwSet();
+    m_harness->ui.tableDeviceConfig->setItem(0, 1, new QTableWidgetItem(QStringLiteral("127.0.0.5")));
+    m_page->saveNewConfiguration();
+    QCOMPARE(m_harness->prompts.boxes.size(), 1);
+    QCOMPARE(m_harness->prompts.boxes.first().kind, QStringLiteral("question"));
+    QCOMPARE(m_harness->prompts.boxes.first().defaultButton, QMessageBox::No);
+    QVERIFY2(m_harness->prompts.boxes.first().text.startsWith(
+                 QStringLiteral("2 units answer with this MAC: 127.0.0.1, 127.0.0.9.")),
+             qPrintable(m_harness->prompts.boxes.first().text));
+    QTest::qWait(50);
+    QVERIFY(heardSets().isEmpty());
+}
+
+// Another process (a child of the test) upgrades the unit: the page sends nothing and names it.
+void TestConfigurationPage::unitClaimedByAnotherProcessIsNotSent()
+{
+    const Device_t device = makeDevice(QStringLiteral("1100"), QStringLiteral("127.0.0.1"), QStringLiteral("0"));
+    int ready[2];
+    QVERIFY(::pipe(ready) == 0);
+    const pid_t holder = ::fork();
+    if (holder == 0) {
+        const UnitLock claim(device.mac, UnitLock::Purpose::Upgrade);
+        const char state = claim.isHeld() ? 'y' : 'n';
+        if (::write(ready[1], &state, 1) == 1)
+            ::pause();
+        ::_exit(0);
+    }
+    char state = 0;
+    const bool held = ::read(ready[0], &state, 1) == 1 && state == 'y';
+    m_harness->showDevices({device});
+    m_harness->selectRowOf(0);
+    m_page->showDeviceNetwSet();
+    m_harness->ui.tableDeviceConfig->setItem(0, 1, new QTableWidgetItem(QStringLiteral("127.0.0.5")));
+    m_page->saveNewConfiguration();
+    ::kill(holder, SIGKILL);
+    ::waitpid(holder, nullptr, 0);
+    QVERIFY(held);
+    QCOMPARE(m_harness->prompts.boxes.size(), 1);
+    const QString text = m_harness->prompts.boxes.first().text;
+    QVERIFY2(text.startsWith(QStringLiteral("Nothing was sent: ") + device.mac.toUpper() +
+                             QStringLiteral(" is being upgraded by tst_configurationpage, process ") +
+                             QString::number(holder) + QStringLiteral(", since ")),
+             qPrintable(text));
+    QTest::qWait(200);
+    QVERIFY(heardSets().isEmpty());
+}
+
 QLineEdit* TestConfigurationPage::openEditor(int row)
 {
     QTableWidget* table = m_harness->ui.tableDeviceConfig;
@@ -397,8 +477,12 @@ void TestConfigurationPage::multiDeviceDialogListsTheDevices()
     // Yes sends the changed row alone, reports, rescans and closes the dialog.
     m_harness->prompts.answer = QMessageBox::Yes;
     dialog->onApply();
-    QCOMPARE(m_harness->prompts.boxes.last().title, QStringLiteral("Upload csv-file"));
-    QCOMPARE(m_harness->prompts.boxes.last().text, QStringLiteral("upload completed!"));
+    // Said after the rescan, which here leaves the table as it was: the unit is named as not moved.
+    QCOMPARE(m_harness->prompts.boxes.last().kind, QStringLiteral("warning"));
+    QCOMPARE(m_harness->prompts.boxes.last().title, QStringLiteral("Device(s) Network Configuration"));
+    QCOMPARE(m_harness->prompts.boxes.last().text,
+             QStringLiteral("New settings sent to Group 2100 SN2100 (02:00:00:00:21:00); not confirmed: "
+                            "IP 127.0.0.1, sent 127.0.0.12."));
     QCOMPARE(m_requests, (QStringList{"enableUI(0)", "enableUI(1)", "scan"}));
     QTRY_VERIFY(dialog.isNull());
     QTRY_COMPARE(heardSets(), QStringList{"02:00:00:00:21:00 127.0.0.12 255.255.255.0 10.0.0.1"});
@@ -450,7 +534,9 @@ void TestConfigurationPage::importSendsOnlyDifferingRowsOnceAsked()
     QVERIFY(heardSets().isEmpty());
     m_harness->prompts.answer = QMessageBox::Yes;
     m_page->importNetworkConfiguration();
-    QCOMPARE(m_harness->prompts.boxes.last().text, QStringLiteral("upload completed!"));
+    QCOMPARE(m_harness->prompts.boxes.last().title, QStringLiteral("Import network configuration"));
+    QVERIFY2(m_harness->prompts.boxes.last().text.contains(QStringLiteral("not confirmed: ")),
+             qPrintable(m_harness->prompts.boxes.last().text));
     QCOMPARE(m_requests, (QStringList{"enableUI(0)", "enableUI(1)", "scan"}));
     QTRY_COMPARE(heardSets(), QStringList{"02:00:00:00:21:00 127.0.0.23 255.255.0.0 127.0.0.1"});
     // Only the row that was sent is journalled.

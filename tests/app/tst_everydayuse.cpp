@@ -3,7 +3,11 @@
 #include "app/mainwindow.h"
 #include "common/fakeprompts.h"
 #include "common/testhome.h"
+#include "dialogs/historydialog.h"
 #include "dialogs/newnetwsettings.h"
+#include "journal/datalocation.h"
+#include "journal/journal.h"
+#include "journal/journalvalues.h"
 
 #include <QAction>
 #include <QApplication>
@@ -38,6 +42,7 @@ private slots:
     void fieldsAreShownClean();
     void webButtonWarnsAtAnUnreachableAddress_data();
     void webButtonWarnsAtAnUnreachableAddress();
+    void undoFromTheHistoryUpdatesTheTable();
 
 private:
     void scan();
@@ -126,7 +131,10 @@ void TestEverydayUse::searchFiltersWithTheFamilyFilter()
     QTest::mouseClick(m_window->findChild<QPushButton*>("filterBtn"), Qt::LeftButton);
     m_window->findChild<QComboBox*>("comboBoxDeviceFilter")->setCurrentIndex(1);
     QCOMPARE(shownCount(), QStringLiteral("4 of 18 units shown"));
-    field->clear();
+    // Esc empties the search, as its clear button does.
+    field->setFocus();
+    QTest::keyClick(field, Qt::Key_Escape);
+    QVERIFY(field->text().isEmpty());
     QCOMPARE(shownCount(), QStringLiteral("4 of 18 units shown"));
     // Ctrl+Shift+F is the family filter's own key now.
     QTest::keyClick(m_window.get(), Qt::Key_F, Qt::ControlModifier | Qt::ShiftModifier);
@@ -191,6 +199,16 @@ void TestEverydayUse::keyboardAlone()
     QCOMPARE(table()->currentRow(), 1);
     QTest::keyClick(table(), Qt::Key_Tab);
     QVERIFY(QApplication::focusWidget() != table());
+
+    // From the search field to the table, every Tab stop can be seen: the folded family box is none.
+    auto* field = m_window->findChild<QLineEdit*>("lineEditSearch");
+    field->setFocus();
+    for (int stops = 0; QApplication::focusWidget() != table(); ++stops) {
+        QVERIFY(stops < 20);
+        QWidget* stop = QApplication::focusWidget();
+        QVERIFY2(stop && stop->isVisible() && stop->width() > 0, stop ? qPrintable(stop->objectName()) : "none");
+        QTest::keyClick(stop, Qt::Key_Tab);
+    }
 
     // Every menu and every entry has an access letter of its own within its menu.
     QMenuBar* bar = m_window->menuBar();
@@ -308,6 +326,32 @@ void TestEverydayUse::webButtonWarnsAtAnUnreachableAddress()
         QVERIFY2(m_prompts->boxes.first().text.contains(QStringLiteral("broadcast only")),
                  qPrintable(m_prompts->boxes.first().text));
     QCOMPARE(m_prompts->urls.size(), opened);
+}
+
+// Last: the unit stays where the undo puts it. The table shows it there, as the command line's undo would.
+void TestEverydayUse::undoFromTheHistoryUpdatesTheTable()
+{
+    scan();
+    const QString mac = QStringLiteral("02:EE:00:00:08:11");
+    const Device_t now = m_window->devices().at(m_window->deviceTable().deviceIndexOfRow(rowOfMac(mac)));
+    Journal journal(DataLocation::directory());
+    JournalRecord change;
+    change.unit.mac = mac;
+    change.unit.ip = now.ip;
+    change.before =
+        JournalValues::network(QStringLiteral("10.77.8.61"), now.netmask, now.gateway, QStringLiteral("off"));
+    change.after = JournalValues::network(now);
+    const QString id = journal.begin(change);
+    QVERIFY(journal.complete(id, JournalRecord::Outcome::Succeeded, QString()));
+    m_window->findChild<QAction*>("actionHistory")->trigger();
+    auto* history = m_window->findChild<HistoryDialog*>();
+    QVERIFY(history);
+    history->findChild<QTableView*>()->selectRow(0);
+    m_prompts->answer = QMessageBox::Yes;
+    QTest::mouseClick(history->findChild<QPushButton*>(QStringLiteral("historyUndo")), Qt::LeftButton);
+    QTRY_COMPARE(m_window->devices().at(m_window->deviceTable().deviceIndexOfRow(rowOfMac(mac))).ip,
+                 QStringLiteral("10.77.8.61"));
+    history->close();
 }
 
 QTEST_MAIN(TestEverydayUse)

@@ -1,5 +1,6 @@
 // SPDX-FileCopyrightText: 2026 Kestrion developers
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "app/devicetable.h"
 #include "app/fleetresultstable.h"
 #include "common/firmwareimages.h"
 #include "common/simlog.h"
@@ -10,6 +11,7 @@
 #include <QCheckBox>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QProgressBar>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QtTest>
@@ -51,6 +53,7 @@ private slots:
     void cleanup();
 
     void twelveSuppliesFourAtOnce();
+    void runGoesDownTheTableAsShown();
     void oneFailingUnitAmongThem();
     void cancelWithUnitsInFlight();
     void failureLimitStartsNoFurtherUnit();
@@ -208,6 +211,10 @@ void TestFirmwarePageFleet::twelveSuppliesFourAtOnce()
         const QString connected = QStringLiteral(" %1] Device Connected!").arg(ip);
         QCOMPARE(log.count(connected), 1);
         QCOMPARE(savedLog.count(connected), 1);
+        // No line names a unit and says nothing.
+        QVERIFY2(!savedLog.contains(QStringLiteral("%1]\n").arg(ip)) &&
+                     !savedLog.contains(QStringLiteral("%1] \n").arg(ip)),
+                 qPrintable(ip));
         const QString simName = QStringLiteral("f%1").arg(fleet.indexOf(ip) + 1, 2, 10, QLatin1Char('0'));
         QCOMPARE(SimLog::events(m_lab->simLog(), QStringLiteral("upload"), simName).size(), 1);
     }
@@ -220,6 +227,22 @@ void TestFirmwarePageFleet::twelveSuppliesFourAtOnce()
     const QString unitLog = results->unitLogPane()->toPlainText();
     QVERIFY(unitLog.contains(QStringLiteral("Device IP: ") + fleet.at(2)));
     QVERIFY(!unitLog.contains(QStringLiteral("Device IP: ") + fleet.at(3)));
+}
+
+// With the table sorted by address, highest first, the run goes down the table as shown.
+void TestFirmwarePageFleet::runGoesDownTheTableAsShown()
+{
+    const QString path = image(QStringLiteral("fleet-order"), QStringLiteral("2.0.3"));
+    QStringList units = fleet.mid(4, 3);
+    QVERIFY(m_lab->tick(units));
+    m_lab->table()->sortItems(DeviceTable::columnIp, Qt::DescendingOrder);
+    m_lab->choose(1, path);
+    QVERIFY(m_lab->upgrade(1, runBoundMs));
+    std::sort(units.begin(), units.end(),
+              [this](const QString& a, const QString& b) { return m_lab->rowOf(a) < m_lab->rowOf(b); });
+    // The results table lists the units in the run's order, the canary first.
+    for (int i = 0; i < units.size(); ++i)
+        QCOMPARE(rowOfUnit(units.at(i)), i);
 }
 
 void TestFirmwarePageFleet::oneFailingUnitAmongThem()
@@ -255,6 +278,8 @@ void TestFirmwarePageFleet::oneFailingUnitAmongThem()
                      text.contains(ip + QStringLiteral(": upgraded; version before 1.0.00, after 2.0.2")),
                  qPrintable(text));
     }
+    // Every unit has ended, one of them failed: the overall bar is full all the same.
+    QCOMPARE(m_lab->window->findChild<QProgressBar*>(QStringLiteral("progressBarFirmware"))->value(), 100);
     QVERIFY(m_lab->windowEnabled());
 }
 
@@ -293,8 +318,9 @@ void TestFirmwarePageFleet::cancelWithUnitsInFlight()
     for (int row = 0; row < 2; ++row)
         QVERIFY2(stepOf(row) == QStringLiteral("done") || stepOf(row) == QStringLiteral("cancelled"),
                  qPrintable(stepOf(row)));
+    // As the end box says: the units never started were not started.
     for (int row = 2; row < slowFleet.size(); ++row)
-        QCOMPARE(stepOf(row), QStringLiteral("cancelled"));
+        QCOMPARE(stepOf(row), QStringLiteral("not started"));
     QVERIFY2(m_lab->log().contains(QStringLiteral(
                  "Cancel: every unit in flight stops at its next safe point; no further unit is started.")),
              qPrintable(m_lab->log()));

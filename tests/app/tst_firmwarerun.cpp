@@ -513,6 +513,19 @@ void TestFirmwareRun::secondRunCannotStart()
     QCOMPARE(m_workers->mostAtOnce(), 1);
     QVERIFY2(m_harness->prompts.boxes.first().text.startsWith(successText),
              qPrintable(m_harness->prompts.boxes.first().text));
+    // Refusals are the pane's: the run's log file holds neither these nor a later one.
+    QFile log(m_page->logFilePath());
+    QVERIFY(log.open(QIODevice::ReadOnly));
+    const QByteArray kept = log.readAll();
+    log.close();
+    QVERIFY(!kept.isEmpty() && !kept.contains("already running"));
+    QFile empty(m_home.filePath(QStringLiteral("empty.updt")));
+    QVERIFY(empty.open(QIODevice::WriteOnly));
+    empty.close();
+    m_page->updateFirmware(empty.fileName());
+    QCOMPARE(m_workers->count(), 1);
+    QVERIFY(log.open(QIODevice::ReadOnly));
+    QCOMPARE(log.readAll(), kept);
 }
 
 void TestFirmwareRun::motorDriverRowsTakeTheirFile()

@@ -60,7 +60,9 @@ void TestStatusReporter::scopeCountsSelectedInterfaces()
 {
     const QList<interfaces_t> list = {{"kq0", "10.77.1.1", "255.255.255.0", true},
                                       {"kq1", "10.77.2.1", "255.255.255.0", false},
-                                      {"kq2", "10.77.3.1", "255.255.255.0", true}};
+                                      {"kq2", "10.77.3.1", "255.255.255.0", true},
+                                      {"docker0", "172.17.0.1", "255.255.0.0", true},
+                                      {"kq3", "0.0.0.0", "0.0.0.0", true}};
     const StatusReporter::ScanScope scope = StatusReporter::scopeOf(list, true, "10.0.0.1", "10.0.0.2");
     QCOMPARE(scope.selectedInterfaces, 2);
     QVERIFY(scope.unicast);
@@ -82,6 +84,8 @@ void TestStatusReporter::messageAndSummaryShareTheBar()
     reporter.showMessage(QStringLiteral("New settings sent"));
     // Both stay visible: the summary is a permanent part of the bar.
     QCOMPARE(reporter.message(), QStringLiteral("New settings sent"));
+    // A message cut by the summary can still be read whole.
+    QCOMPARE(window.statusBar()->toolTip(), QStringLiteral("New settings sent"));
     auto* label = window.statusBar()->findChild<QLabel*>(QStringLiteral("labelScanSummary"));
     QVERIFY(label && label->isVisible());
     QCOMPARE(label->text(), QStringLiteral("2 devices found on 1 interface"));

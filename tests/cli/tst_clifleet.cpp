@@ -218,7 +218,7 @@ void TestCliFleet::oneFailureLeavesTheOthersUpgraded()
     QVERIFY(result.finished);
     QCOMPARE(result.exitCode, 1);
     QCOMPARE(lines(result.err),
-             QStringList{"kestrion-cli upgrade: " + m_macs.value("fnak") + ": the upgrade failed (see the log)"});
+             QStringList{"kestrion-cli upgrade: " + m_macs.value("fnak") + ": update error: wrong model"});
     QVERIFY(lines(result.out).contains(m_macs.value("fnak") + ": CRITICAL: update error: wrong model\r"));
     const SimLog::Lines heard = since(before);
     for (const QString& unit : units.mid(1)) {

@@ -7,6 +7,7 @@
 #include "common/simlog.h"
 #include "journal/journal.h"
 #include "journal/journalfile.h"
+#include "model/unitlock.h"
 
 #include <QFile>
 #include <QJsonArray>
@@ -15,10 +16,17 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <csignal>
+
+#include <sys/wait.h>
+#include <unistd.h>
+
 namespace {
 const QString bl1 = QStringLiteral("02:CE:00:00:00:01");
 const QString bl2 = QStringLiteral("02:CE:00:00:00:02");
 const QString ct1 = QStringLiteral("02:CE:00:00:00:03");
+// Takes new addresses but keeps DHCP on whatever it is sent.
+const QString ps1 = QStringLiteral("02:CE:00:00:00:04");
 const QString fileHeader = QStringLiteral("[Ostravi]\n[Kestrion - Network Configurations]\n\n** You can edit this "
                                           "file to change the network configurations of the devices in the list "
                                           "**\n\nKey,Family,Serial Number,MAC Address,IP Address,Subnet Mask,"
@@ -38,6 +46,9 @@ private slots:
     void importIsJournalledPerRow();
     void firmwareAndUnknownChangesAreNotUndone();
     void undoNamesALaterChange();
+    void dhcpLeftOnIsNotConfirmed();
+    void changeWithoutRescanIsSentNotSucceeded();
+    void unitClaimedByAnotherProcessIsRefused();
     void emptyAndRepeatedIdsAreRefused();
 
 private:
@@ -158,7 +169,8 @@ void TestCliJournal::importIsJournalledPerRow()
     QCOMPARE(record.value("old").toObject().value("ip").toString(), QStringLiteral("10.81.1.42"));
     QCOMPARE(record.value("new").toObject().value("ip").toString(), QStringLiteral("10.81.1.52"));
     QCOMPARE(record.value("new").toObject().value("dhcp").toString(), QStringLiteral("off"));
-    QCOMPARE(record.value("outcome").toString(), QStringLiteral("succeeded"));
+    // An import does not rescan: sent, not checked.
+    QCOMPARE(record.value("outcome").toString(), QStringLiteral("sent"));
 }
 
 void TestCliJournal::firmwareAndUnknownChangesAreNotUndone()
@@ -225,6 +237,65 @@ void TestCliJournal::emptyAndRepeatedIdsAreRefused()
     QVERIFY2(repeated.err.contains("the journal holds 2 changes with the id " + id.toUtf8() + "; nothing is undone"),
              repeated.err.constData());
     QCOMPARE(history().size(), journalled);
+}
+
+void TestCliJournal::dhcpLeftOnIsNotConfirmed()
+{
+    const CliRunner::Result result = run({"set", ps1, "--dhcp", "off", "--ip", "10.81.1.34"});
+    QCOMPARE(result.exitCode, 1);
+    QVERIFY2(result.err.contains(ps1.toUtf8() + ": not confirmed: the rescan shows DHCP on, sent off"),
+             result.err.constData());
+    const QJsonObject record = history().first().toObject();
+    QCOMPARE(record.value("unit").toObject().value("mac").toString().toUpper(), ps1);
+    QCOMPARE(record.value("outcome").toString(), QStringLiteral("not confirmed"));
+    QCOMPARE(record.value("message").toString(), QStringLiteral("the rescan shows DHCP on, sent off"));
+}
+
+void TestCliJournal::changeWithoutRescanIsSentNotSucceeded()
+{
+    QCOMPARE(run({"set", ct1, "--ip", "10.81.1.33", "--no-verify"}).exitCode, 0);
+    const QJsonObject record = history().first().toObject();
+    QCOMPARE(record.value("new").toObject().value("ip").toString(), QStringLiteral("10.81.1.33"));
+    QCOMPARE(record.value("outcome").toString(), QStringLiteral("sent"));
+    QCOMPARE(record.value("message").toString(), QStringLiteral("not checked by a rescan"));
+}
+
+// Another process (here a child of the test) holds bl2 as an upgrade does; its end, however abrupt,
+// frees the unit.
+void TestCliJournal::unitClaimedByAnotherProcessIsRefused()
+{
+    int ready[2];
+    QVERIFY(::pipe(ready) == 0);
+    const pid_t holder = ::fork();
+    if (holder == 0) {
+        const UnitLock claim(bl2, UnitLock::Purpose::Upgrade);
+        const char state = claim.isHeld() ? 'y' : 'n';
+        if (::write(ready[1], &state, 1) == 1)
+            ::pause();
+        ::_exit(0);
+    }
+    char state = 0;
+    QVERIFY(::read(ready[0], &state, 1) == 1 && state == 'y');
+    const int journalled = history().size();
+    const int before = SimLog::lines().size();
+    const QString holderText = "is being upgraded by tst_clijournal, process " + QString::number(holder) + ", since ";
+    const QString path = m_files.filePath("claimed.csv");
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write((fileHeader + "2102,Lumen,0002," + bl2 + ",10.81.1.62,255.255.255.0,10.81.1.1\n").toUtf8());
+    file.close();
+    for (const QStringList& arguments :
+         {QStringList{"set", bl2, "--ip", "10.81.1.61", "--no-verify"}, QStringList{"import", path}}) {
+        const CliRunner::Result refused = run(arguments);
+        QCOMPARE(refused.exitCode, 2);
+        QVERIFY2(refused.err.contains((bl2 + ' ' + holderText).toUtf8()) && refused.err.contains("nothing was sent"),
+                 refused.err.constData());
+    }
+    QCOMPARE(history().size(), journalled);
+    QCOMPARE(SimLog::settings(SimLog::lines().mid(before), "bl2").size(), 0);
+    ::kill(holder, SIGKILL);
+    QCOMPARE(::waitpid(holder, nullptr, 0), holder);
+    QCOMPARE(run({"set", bl2, "--ip", "10.81.1.61"}).exitCode, 0);
 }
 
 QTEST_GUILESS_MAIN(TestCliJournal)

@@ -121,7 +121,7 @@ private slots:
     void tableShowsEveryUnit();
     void interfaceChoiceLimitsTheScan();
     void unicastRangeReachesAUnicastOnlyUnit();
-    void nothingFoundExitsThree();
+    void unscannedInterfaceIsRefused();
     void exportLeavesTheFileWhenNothingAnswers();
     void savedSettingsAreReadNeverWritten();
     void missingSettingsFileStaysMissing();
@@ -477,23 +477,26 @@ void TestCliLab::unicastRangeReachesAUnicastOnlyUnit()
     QVERIFY(hasUni(scanJson({"--interface", "kc0", "--range", "10.79.1.29-10.79.1.31"})));
 }
 
-void TestCliLab::nothingFoundExitsThree()
+// A scan never asks a docker bridge: choosing one alone is refused with the reason, and nothing is sent.
+void TestCliLab::unscannedInterfaceIsRefused()
 {
-    CliRunner::Result result = run({"scan", "--json", "--interface", "docker0"});
-    QCOMPARE(result.exitCode, 3);
-    QCOMPARE(QJsonDocument::fromJson(result.out).array().size(), 0);
-    QVERIFY(QJsonDocument::fromJson(result.out).isArray());
-    QCOMPARE(lines(result.err), QStringList{"kestrion-cli scan: no instrument answered"});
-    result = run({"scan", "--interface", "docker0"});
-    QCOMPARE(result.exitCode, 3);
+    const int before = mark();
+    const CliRunner::Result result = run({"scan", "--json", "--interface", "docker0"});
+    QCOMPARE(result.exitCode, 2);
     QVERIFY(result.out.isEmpty());
+    QCOMPARE(lines(result.err),
+             QStringList{"kestrion-cli scan: --interface: a scan does not use \"docker0\": docker bridges and "
+                         "interfaces without an address are left out (it can use: kc0, kc1)"});
+    SimLog::Lines heard;
+    QVERIFY(heardBeforeControlScan(before, heard));
+    QCOMPARE(heard.size(), 0);
 }
 
 void TestCliLab::exportLeavesTheFileWhenNothingAnswers()
 {
     const QString path = writeFile("kept.csv", "what was there\n");
     const CliRunner::Result result = run({"export", "--interface", "docker0", path});
-    QCOMPARE(result.exitCode, 3);
+    QCOMPARE(result.exitCode, 2);
     QFile file(path);
     QVERIFY(file.open(QIODevice::ReadOnly));
     QCOMPARE(file.readAll(), QByteArray("what was there\n"));
@@ -726,7 +729,7 @@ void TestCliLab::setFailsWhenTheUnitDoesNotMove()
     const CliRunner::Result result = run({"set", stubbornMac, "--ip", "10.79.1.121", "--time", "100"});
     QCOMPARE(result.exitCode, 1);
     QCOMPARE(lines(result.err), QStringList{"kestrion-cli set: " + stubbornMac +
-                                            " does not answer from 10.79.1.121: it still answers from 10.79.1.21"});
+                                            ": not confirmed: the rescan shows IP 10.79.1.21, sent 10.79.1.121"});
     QVERIFY(!SimLog::udpStartingWith(SimLog::lines().mid(before), 30719, setTag).isEmpty());
     QCOMPARE(SimLog::settings(SimLog::lines().mid(before), "stubborn").size(), 0);
 }

@@ -28,6 +28,7 @@ const QString pssilentMac = QStringLiteral("02:C3:00:01:00:14");
 const QString psfloodMac = QStringLiteral("02:C3:00:01:00:18");
 const QString psjsonMac = QStringLiteral("02:C3:00:01:00:15");
 const QString psmanIp = QStringLiteral("10.82.1.16");
+const QString psmanMac = QStringLiteral("02:C3:00:01:00:16");
 const QString psttyMac = QStringLiteral("02:C3:00:01:00:17");
 const QString briskMac = QStringLiteral("02:C3:00:01:00:20");
 const QString ctMac = QStringLiteral("02:C3:00:01:00:21");
@@ -89,6 +90,7 @@ private slots:
     void floodingReportIsBounded();
     void savedTimeoutIsReadNeverWritten();
     void manualAddressSkipsScanAndIdentification();
+    void recoverySupplyIsTheCatalogsUnit();
     void beamlineImageIsWritten();
     void progressBarOnlyOnATerminal();
     void damagedImageSendsNothing_data();
@@ -231,7 +233,7 @@ void TestCliUpgrade::failureStopsTheSequence()
     // The supply's reason keeps its own line end.
     QVERIFY(lines(result.out).contains("CRITICAL: update error: wrong model\r"));
     QCOMPARE(lines(result.err),
-             QStringList({"kestrion-cli upgrade: " + psnakMac + ": the upgrade failed (see the log)",
+             QStringList({"kestrion-cli upgrade: " + psnakMac + ": update error: wrong model",
                           "kestrion-cli upgrade: the failure limit (1) was reached: no further unit was started",
                           "kestrion-cli upgrade: not upgraded: " + ps3Mac}));
     SimLog::Lines heard;
@@ -469,6 +471,17 @@ void TestCliUpgrade::manualAddressSkipsScanAndIdentification()
     QVERIFY(commands.startsWith("MST\r\n"));
 }
 
+// Its answer's code bytes are 1F 80: the catalog's supply in recovery mode, upgraded by its MAC.
+void TestCliUpgrade::recoverySupplyIsTheCatalogsUnit()
+{
+    const QJsonObject record = scannedRecord(psmanMac);
+    QCOMPARE(record.value("CODE").toString(), QStringLiteral("1F80"));
+    QCOMPARE(record.value("FAMILY").toString(), QStringLiteral("Power Supply Recovery"));
+    const CliRunner::Result result = run({"upgrade", "--mac", psmanMac.toLower(), "--file", supplyImage()});
+    QVERIFY2(result.exitCode == 0, result.err.constData());
+    QVERIFY(lines(result.out).contains(psmanMac + ": upgraded"));
+}
+
 void TestCliUpgrade::beamlineImageIsWritten()
 {
     FirmwareImages::Flash spec;
@@ -628,7 +641,9 @@ void TestCliUpgrade::refusalIsAFailure()
     QVERIFY2(lines(result.out).contains(error), result.out.constData());
     QVERIFY(!result.out.contains(": upgraded"));
     QVERIFY(!result.out.contains("success"));
-    QCOMPARE(lines(result.err), QStringList{"kestrion-cli upgrade: " + mac + ": the upgrade failed (see the log)"});
+    // The reason is the unit's answer, as the window names it, without the log's level.
+    QCOMPARE(lines(result.err),
+             QStringList{"kestrion-cli upgrade: " + mac + ": " + error.mid(error.indexOf(": ") + 2)});
     SimLog::Lines heard;
     QVERIFY(heardBeforeControlScan(before, heard));
     QVERIFY(SimLog::events(heard, "reboot", unit).isEmpty());

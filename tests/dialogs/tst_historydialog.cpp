@@ -3,11 +3,13 @@
 #include "common/fakeprompts.h"
 #include "common/testhome.h"
 #include "common/widgetanimations.h"
+#include "dialogs/historydetails.h"
 #include "dialogs/historydialog.h"
 #include "dialogs/historytablemodel.h"
 #include "journal/journal.h"
 #include "journal/journalvalues.h"
 
+#include <QCalendarWidget>
 #include <QDateTimeEdit>
 #include <QDir>
 #include <QFile>
@@ -31,6 +33,8 @@ private slots:
     void initTestCase();
     void init();
     void cleanup();
+    void keepsItsSizeAndOpensTheCalendarAtToday();
+    void manualAddressDetailsLeaveOutWhatIsNotKnown();
     void cleanupTestCase();
     void showsNewestFirst();
     void reportsTheTornLine();
@@ -227,6 +231,49 @@ void TestHistoryDialog::undoAsksWithOldAndNewAndNoAsDefault()
     QVERIFY2(box.text.contains(QStringLiteral("10.0.0.9 → 10.0.0.5")), qPrintable(box.text));
     QCOMPARE(scans, 0);
     QCOMPARE(table()->model()->rowCount(), 3);
+}
+
+// The window makes the dialog anew each time it opens it.
+void TestHistoryDialog::keepsItsSizeAndOpensTheCalendarAtToday()
+{
+    m_dialog->resize(820, 450);
+    m_dialog->close();
+    m_dialog = std::make_unique<HistoryDialog>(nullptr, m_prompts.get(), m_journalDir.path());
+    m_dialog->show();
+    QCOMPARE(m_dialog->size(), QSize(820, 450));
+    auto* since = m_dialog->findChild<QDateTimeEdit*>(QStringLiteral("historySince"));
+    // As the popup shows it, set to the bound's date first.
+    since->calendarWidget()->setSelectedDate(since->date());
+    QShowEvent shown;
+    QApplication::sendEvent(since->calendarWidget(), &shown);
+    QCOMPARE(since->calendarWidget()->yearShown(), QDate::currentDate().year());
+    QCOMPARE(since->calendarWidget()->monthShown(), QDate::currentDate().month());
+    // A digit typed into "any" starts a date (which part it types over is the locale's), and the list follows.
+    since->setFocus();
+    QTest::keyClick(since, Qt::Key_1);
+    QVERIFY(since->dateTime().date().year() > 2000);
+    int fromThen = 0;
+    for (int month : {1, 2, 3})
+        fromThen += at(month) >= since->dateTime() ? 1 : 0;
+    QCOMPARE(table()->model()->rowCount(), fromThen);
+}
+
+// An upgrade at a manual address knows the address alone.
+void TestHistoryDialog::manualAddressDetailsLeaveOutWhatIsNotKnown()
+{
+    JournalRecord upgrade;
+    upgrade.kind = JournalRecord::Kind::FirmwareUpgrade;
+    upgrade.unit.ip = QStringLiteral("10.0.0.7");
+    const QStringList lines = HistoryDetails::text(upgrade).split(QLatin1Char('\n'));
+    QVERIFY2(lines.contains(QStringLiteral("Unit: IP 10.0.0.7")), qPrintable(lines.join('|')));
+    QVERIFY(!lines.join('|').contains(QStringLiteral("Device:")));
+    upgrade.unit = {
+        QStringLiteral("00:11:22:33:44:01"), QStringLiteral("SN1"),     QStringLiteral("1100"), QStringLiteral("Aurel"),
+        QStringLiteral("Bipolar supply"),    QStringLiteral("10.0.0.5")};
+    const QString full = HistoryDetails::text(upgrade);
+    QVERIFY2(full.contains(QStringLiteral("Unit: MAC 00:11:22:33:44:01, serial SN1, IP 10.0.0.5\n"
+                                          "Device: Bipolar supply (code 1100, family Aurel)")),
+             qPrintable(full));
 }
 
 QTEST_MAIN(TestHistoryDialog)

@@ -93,9 +93,9 @@ void TestDecoders::legacyAnswers_data()
     QTest::newRow("power supply, no text")
         << legacyAnswer(0x11, 0x00)
         << QStringList{"1100", "Unknown", aurelGroup, aurelDesc, "Unknown", "Unknown", "Unknown"};
-    QTest::newRow("power supply recovery, upper-case code bytes give lower-case code")
-        << legacyAnswer(0x1F, 0x80, {{44, "1203"}, {48, QByteArray::fromHex("00000001")}})
-        << QStringList{"1f80", "Unknown", "", "", "Unknown", "1.2.03", ""};
+    QTest::newRow("power supply recovery: code bytes 1F 80 are the catalog's 1F80")
+        << legacyAnswer(0x1F, 0x80, {{44, "0.1\r\nR-11\r\nBOOT\r\nrecovery\r\n0\r\n"}})
+        << QStringList{"1F80", "BOOT", "Power Supply Recovery", "Power supply in recovery mode", "R-11", "0.1", "0"};
     QTest::newRow("vesk takes the beamline rules, dhcp from its own family")
         << legacyAnswer(0x16, 0x00, {{36, "VK01"}, {44, "1203"}, {48, QByteArray::fromHex("0012d687")}})
         << QStringList{"1600", "VK01", "Vesk", "Compact digital power supply", "12Y34W567", "1.2.03", "Unknown"};

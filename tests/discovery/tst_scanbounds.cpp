@@ -2,6 +2,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The bounds of one scan that need no network: the caps on records and candidates, the duplicate
 // removal that keeps the first record of each MAC, and the time bound of the motor-driver phase.
+#include "discovery/addresshealth.h"
 #include "discovery/client.h"
 
 #include <QElapsedTimer>
@@ -45,6 +46,7 @@ class TestScanBounds : public QObject
 private slots:
     void keepFirstOfEachMac_data();
     void keepFirstOfEachMac();
+    void sharedMacNamesEveryAddress();
     void duplicateRemovalIsLinear();
     void recordsAreCapped();
     void candidatesAreCapped();
@@ -78,6 +80,28 @@ void TestScanBounds::keepFirstOfEachMac()
     for (const Device_t& device : qAsConst(devices))
         actual << device.serialNumber.toInt();
     QCOMPARE(actual, survivors);
+}
+
+// Two units at two addresses under one MAC stay one record that names both addresses; a unit that
+// answered twice from its own address is no second unit.
+void TestScanBounds::sharedMacNamesEveryAddress()
+{
+    QList<Device_t> devices;
+    for (const char* ip : {"10.99.0.11", "10.99.0.11", "10.99.0.15", "10.99.0.20"}) {
+        Device_t unit;
+        unit.mac = QStringLiteral("02:00:00:00:00:01");
+        unit.ip = QString::fromLatin1(ip);
+        devices << unit;
+    }
+    devices[3].mac = QStringLiteral("02:00:00:00:00:02");
+    Client::keepFirstOfEachMac(devices);
+    QCOMPARE(devices.size(), 2);
+    QCOMPARE(devices.first().sharedMacAddresses, (QStringList{"10.99.0.11", "10.99.0.15"}));
+    QVERIFY(devices.last().sharedMacAddresses.isEmpty());
+    const AddressHealth health(devices, {});
+    QVERIFY2(health.description(0).contains(QStringLiteral("2 units answer with this MAC: 10.99.0.11, 10.99.0.15")),
+             qPrintable(health.description(0)));
+    QVERIFY(!health.description(1).contains(QStringLiteral("this MAC")));
 }
 
 // 200,000 records, half of them repeats: quadratic removal would take minutes.

@@ -150,6 +150,7 @@ private slots:
     void canaryFailureLeavesTheOthersAlone();
     void canaryWithUnchangedVersionHalts();
     void canaryVerifiedLetsTheOthersRun();
+    void canaryWithoutVersionGoesOnByItsConfirmation();
     void cancelStopsUnitsInFlight();
     void messagesArriveBatched();
     void stepsFollowTheLog_data();
@@ -294,6 +295,29 @@ void TestFleetRun::canaryWithUnchangedVersionHalts()
     QVERIFY(run.haltReason().contains(QStringLiteral("1.0.0")));
     QVERIFY(!run.unitResult(0).verified);
     QCOMPARE(run.unitResult(1).step, FleetRun::Step::Cancelled);
+}
+
+// Units that report no version can never show a new one: the canary's own confirmation decides.
+void TestFleetRun::canaryWithoutVersionGoesOnByItsConfirmation()
+{
+    FleetLedger ledger;
+    FleetRun::Options options;
+    options.canary = true;
+    QList<Device_t> units = supplies(3);
+    TableVersionCheck check;
+    for (Device_t& unit : units) {
+        unit.firmwareVersion = QStringLiteral("Unknown");
+        check.versions.insert(unit.mac, QStringLiteral("Unknown"));
+    }
+    FleetRun run(units, factory(ledger), options);
+    run.setVersionCheck(&check);
+    QVERIFY(runToEnd(run));
+    QCOMPARE(ledger.started.size(), 3);
+    QVERIFY2(run.haltReason().isEmpty(), qPrintable(run.haltReason()));
+    const UpgradeVerification verification(units.at(0), {units.at(0)});
+    QVERIFY(verification.versionUncheckable());
+    QVERIFY2(verification.logLine().contains(QStringLiteral("reports no firmware version")),
+             qPrintable(verification.logLine()));
 }
 
 void TestFleetRun::canaryVerifiedLetsTheOthersRun()

@@ -95,6 +95,19 @@ private slots:
         QCOMPARE(valueOf(record.result, JournalValues::firmwareVersionKey), QStringLiteral("2.2"));
     }
 
+    // The watchdog stopping a unit that never answers is a failure, not a cancel nobody pressed.
+    void watchdogStopIsRecordedAsFailed()
+    {
+        m_upload->expectBytes(m_content.size());
+        FirmwareRun run(makeWorker(m_image), 300);
+        run.setJournalDirectory(m_journalDir->path());
+        QVERIFY(runToEnd(run));
+        QVERIFY(run.timedOut());
+        const JournalRecord record = onlyRecord();
+        QCOMPARE(record.outcome, JournalRecord::Outcome::Failed);
+        QCOMPARE(record.message, QStringLiteral("no result within 300 ms: the watchdog stopped the upgrade"));
+    }
+
     // A damaged file fails before the unit is touched; the record says so in the run's own words.
     void refusedFileIsRecordedAsFailed()
     {

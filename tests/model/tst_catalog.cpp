@@ -75,7 +75,7 @@ private slots:
         QTest::newRow("MicroTCA") << "5100" << false << false << false;
         QTest::newRow("tool") << "6100" << false << false << false;
         QTest::newRow("unknown code") << "9999" << false << false << false;
-        QTest::newRow("lower-case code") << "1f80" << false << false << false;
+        QTest::newRow("lower-case code") << "1f80" << true << false << false;
         QTest::newRow("empty") << "" << false << false << false;
     }
 
@@ -87,7 +87,7 @@ private slots:
         QTEST(device::isCurrentTr(code), "currentTransducer");
     }
 
-    void codePredicatesAreExact()
+    void codePredicatesTakeHexLettersOfEitherCase()
     {
         QVERIFY(device::isKolvex(QStringLiteral("4100")));
         QVERIFY(device::isKolvex(QStringLiteral("4200")));
@@ -95,7 +95,7 @@ private slots:
         QVERIFY(device::isXport(QStringLiteral("4100")));
         QVERIFY(!device::isXport(QStringLiteral("4200")));
         QVERIFY(device::isPsRecovery(QStringLiteral("1F80")));
-        QVERIFY(!device::isPsRecovery(QStringLiteral("1f80")));
+        QVERIFY(device::isPsRecovery(QStringLiteral("1f80")));
         QVERIFY(device::isBlRecovery(QStringLiteral("2180")));
         QVERIFY(device::isZarn(QStringLiteral("1400")));
         QVERIFY(device::isVeskPowerSupply(QStringLiteral("1600")));
@@ -112,6 +112,14 @@ private slots:
         QVERIFY(device::getImage(QStringLiteral("1900")).endsWith(QStringLiteral(".png")));
         QVERIFY(device::getFamily(QStringLiteral("9999")).isEmpty());
         QVERIFY(device::getGroup(QStringLiteral("")).isEmpty());
+        // Units and older files give hexadecimal letters in lower case.
+        QCOMPARE(device::getGroup(QStringLiteral("1f80")), QStringLiteral("Power Supply Recovery"));
+        QCOMPARE(device::getId(QStringLiteral("1f80")), QStringLiteral("1F80"));
+        QCOMPARE(device::canonicalCode(QStringLiteral("1f80")), QStringLiteral("1F80"));
+        QCOMPARE(device::canonicalCode(QStringLiteral("Aurel")), QStringLiteral("Aurel"));
+        Device_t read;
+        setDeviceField(read, CODE, QStringLiteral("1f80"));
+        QCOMPARE(read.code, QStringLiteral("1F80"));
     }
 
     void outOfRangeIndexGivesEmptyText()

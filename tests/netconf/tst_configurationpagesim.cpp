@@ -331,7 +331,8 @@ void TestConfigurationPageSim::dialogAfterSortingMovesSeveral()
     QVERIFY2(
         boxes.at(0).startsWith("question|Device(s) Network Configuration|Send new network settings to 2 device(s)?"),
         qPrintable(boxes.at(0)));
-    QCOMPARE(boxes.at(1), QStringLiteral("information|Upload csv-file|upload completed!"));
+    QCOMPARE(boxes.at(1), QStringLiteral("information|Device(s) Network Configuration|New settings sent to 2 devices; "
+                                         "2 of them answer at their new address."));
     for (auto it = moves.cbegin(); it != moves.cend(); ++it) {
         QCOMPARE(shownDevice(it.key()).ip, it.value());
         // Unicast to its present address, then set packet and IP-SETUP on each of the two links.
@@ -471,7 +472,9 @@ void TestConfigurationPageSim::exportEditImport()
     m_prompts->boxes.clear();
     m_prompts->answer = QMessageBox::Yes;
     m_window->findChild<QAction*>("actionImport_network_configuration")->trigger();
-    QCOMPARE(shownBoxes(*m_prompts).last(), QStringLiteral("information|Upload csv-file|upload completed!"));
+    QCOMPARE(shownBoxes(*m_prompts).last(), "information|Import network configuration|New settings sent to " +
+                                                ConfigurationDiff::deviceLabel(target) + "; it answers at " + moved +
+                                                ".");
     QCOMPARE(shownDevice(target.mac).ip, moved);
     QCOMPARE(shownDevice(target.mac).gateway, target.gateway);
     // The rows equal to what the units have, and the unknown one, were not sent.

@@ -181,7 +181,7 @@ void TestConfigurationSim::powerSupplyTurnsDhcpOff()
 
 void TestConfigurationSim::recoveryModeUnitTakesSettings()
 {
-    QCOMPARE(found("02:BB:00:00:00:11").code, QStringLiteral("1f80"));
+    QCOMPARE(found("02:BB:00:00:00:11").code, QStringLiteral("1F80"));
     changeNetworkConfiguration sender;
     QVERIFY(sender.sendNewConfig(interfaces({"kc0"}), "02:BB:00:00:00:11", 10001, ipv4("10.77.1.111"),
                                  ipv4("255.255.255.0"), ipv4("10.77.1.1"), 0, QHostAddress("10.77.1.11")));

@@ -60,8 +60,8 @@ void TestNewNetwSettings::formMatchesTheDesign()
         QCOMPARE(t->horizontalHeaderItem(c)->text(), headers.at(c));
     QVERIFY(t->isSortingEnabled());
     QCOMPARE(t->selectionBehavior(), QAbstractItemView::SelectRows);
-    QCOMPARE(button(dialog, "applyBtn")->text(), QStringLiteral("Apply"));
-    QCOMPARE(button(dialog, "closeBtn")->text(), QStringLiteral("Cancel"));
+    QCOMPARE(button(dialog, "applyBtn")->text(), QStringLiteral("&Apply"));
+    QCOMPARE(button(dialog, "closeBtn")->text(), QStringLiteral("&Cancel"));
     QVERIFY(dialog.findChild<QLabel*>("labelWait")->text().isEmpty());
 }
 

@@ -4,6 +4,7 @@
 
 #include "firmware/firmwareupgrade.h"
 
+#include <QThread>
 #include <QTimer>
 
 #include <climits>
@@ -21,6 +22,7 @@ FirmwareRun::FirmwareRun(firmwareUpgrade* worker, int timeoutMs, QObject* parent
 
 FirmwareRun::~FirmwareRun()
 {
+    waitForJournalThread();
     stopAndWait(ULONG_MAX);
     // A caller that meant to rescan first and never did still leaves a complete record.
     if (m_finished)
@@ -44,24 +46,48 @@ void FirmwareRun::connectWorker()
 
 void FirmwareRun::start()
 {
+    if (!m_journal) {
+        startWorker();
+        return;
+    }
     beginJournal();
+}
+
+void FirmwareRun::startWorker()
+{
     m_worker->start();
     m_watchdog->start(m_timeoutMs);
 }
 
 void FirmwareRun::cancel()
 {
+    // A worker not started yet would not see the request: it is then not started at all.
+    if (m_journalThread)
+        m_cancelledBeforeStart = true;
     if (m_worker)
         m_worker->requestInterruption();
 }
 
 bool FirmwareRun::isRunning() const
 {
-    return m_worker && m_worker->isRunning();
+    return m_journalThread || (m_worker && m_worker->isRunning());
+}
+
+// Stopping while the "begun" line is being written: waits for it (bounded by the journal's lock time-out)
+// and ends the run there, with the record completed but without finished(), as a stopped worker has none.
+void FirmwareRun::waitForJournalThread()
+{
+    if (!m_journalThread)
+        return;
+    m_journalThread->wait();
+    delete m_journalThread;
+    m_journalThread = nullptr;
+    endBeforeStart();
 }
 
 bool FirmwareRun::stopAndWait(unsigned long waitMs)
 {
+    waitForJournalThread();
     if (!m_worker || !m_worker->isRunning())
         return true;
     m_worker->requestInterruption();
@@ -105,10 +131,37 @@ void FirmwareRun::onWorkerFinished()
 // Before the worker's thread starts, so that the record is on disk before anything is sent.
 void FirmwareRun::beginJournal()
 {
-    if (!m_journal)
+    const Device_t unit = m_worker->unitToUpgrade();
+    const QString path = m_worker->firmwarePath();
+    UpgradeJournal* journal = m_journal.get();
+    m_journalThread = QThread::create([this, journal, unit, path] { m_journalId = journal->begin(unit, path); });
+    connect(m_journalThread, &QThread::finished, this, &FirmwareRun::onJournalBegun, Qt::QueuedConnection);
+    m_journalThread->start();
+}
+
+void FirmwareRun::onJournalBegun()
+{
+    if (!m_journalThread)
         return;
-    m_journalId = m_journal->begin(m_worker->unitToUpgrade(), m_worker->firmwarePath());
+    m_journalThread->wait();
+    delete m_journalThread;
+    m_journalThread = nullptr;
     passOnJournalWarnings();
+    if (!m_cancelledBeforeStart) {
+        startWorker();
+        return;
+    }
+    endBeforeStart();
+    emit finished(m_outcome);
+}
+
+// Stopped while the record was being written: nothing was sent to the unit.
+void FirmwareRun::endBeforeStart()
+{
+    m_finished = true;
+    m_outcome = UpgradeOutcome::failure(tr("the upgrade was stopped before anything was sent"), true);
+    if (!m_journalDeferred)
+        completeJournal({});
 }
 
 void FirmwareRun::completeJournal(const QString& versionAfter)

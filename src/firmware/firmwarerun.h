@@ -11,6 +11,7 @@
 
 #include <memory>
 
+class QThread;
 class QTimer;
 class firmwareUpgrade;
 
@@ -18,7 +19,9 @@ class firmwareUpgrade;
 // on what the worker says, asks it to stop when its time is up or when cancelled (the worker stops at its
 // next safe point), and once the thread has ended emits finished() exactly once with the run's outcome.
 // Every run is recorded in the journal: begun when it starts, completed when it ends, or, for a caller that
-// rescans the unit first, once that caller hands over the version it found.
+// rescans the unit first, once that caller hands over the version it found. The "begun" line is written on
+// a thread of its own and the worker starts only once it is on disk: a journal locked by another program
+// then holds up this unit alone, never the event loop nor the units of other runs.
 class FirmwareRun : public QObject
 {
     Q_OBJECT
@@ -67,6 +70,10 @@ private:
     void onWorkerFinished();
     void onMessage(const QString& text);
     void beginJournal();
+    void onJournalBegun();
+    void startWorker();
+    void waitForJournalThread();
+    void endBeforeStart();
     void passOnJournalWarnings();
 
     QPointer<firmwareUpgrade> m_worker;
@@ -80,6 +87,8 @@ private:
     UpgradeOutcome m_outcome;
     std::unique_ptr<UpgradeJournal> m_journal;
     QString m_journalId;
+    QThread* m_journalThread = nullptr;
+    bool m_cancelledBeforeStart = false;
     QString m_logFile;
     bool m_journalDeferred = false;
     bool m_journalCompleted = false;

@@ -717,6 +717,17 @@ Zwei Netzwerkteilnehmer unter einer Adresse sind beide nicht zuverlässig erreic
     </message>
 </context>
 <context>
+    <name>FirmwareRun</name>
+    <message>
+        <source>the upgrade was stopped before anything was sent</source>
+        <translation>das Upgrade wurde angehalten, bevor etwas gesendet wurde</translation>
+    </message>
+    <message>
+        <source>The upgrade ended, %1</source>
+        <translation>Das Upgrade endete: %1</translation>
+    </message>
+</context>
+<context>
     <name>FleetResultsTable</name>
     <message>
         <source>Unit</source>
@@ -2189,6 +2200,26 @@ Bitte wählen Sie einen kleineren Bereich.</translation>
     <message>
         <source>the upgrade failed</source>
         <translation>die Aktualisierung ist fehlgeschlagen</translation>
+    </message>
+    <message>
+        <source>cancelled by the user</source>
+        <translation>abgebrochen vom Benutzer</translation>
+    </message>
+    <message>
+        <source>cancelled by SIGTERM</source>
+        <translation>abgebrochen durch SIGTERM</translation>
+    </message>
+    <message>
+        <source>cancelled by SIGINT</source>
+        <translation>abgebrochen durch SIGINT</translation>
+    </message>
+    <message>
+        <source>no result within %1 ms: stopped by the watchdog</source>
+        <translation>kein Ergebnis innerhalb von %1 ms: vom Watchdog angehalten</translation>
+    </message>
+    <message>
+        <source>cancelled</source>
+        <translation>abgebrochen</translation>
     </message>
 </context>
 <context>

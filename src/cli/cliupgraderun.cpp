@@ -54,12 +54,14 @@ bool CliUpgradeRun::run(CliUpgradeReport& report, QString& reason)
 
 QString CliUpgradeRun::reasonFor(const UpgradeOutcome& outcome, bool timedOut, int timeoutMs)
 {
-    if (outcome.failed() && !outcome.stoppedOnRequest())
+    // Stopped: said as the journal records it, who stopped it and the step it stopped in.
+    if (outcome.failed() && outcome.stoppedOnRequest())
+        return timedOut && outcome.stopReason() == UpgradeOutcome::StopReason::None
+                   ? outcome.stoppedBy(UpgradeOutcome::StopReason::Watchdog, timeoutMs).summary()
+                   : outcome.summary();
+    if (outcome.failed())
         return tr("the upgrade failed (see the log)");
     if (timedOut)
-        return tr("no result within %1 ms: the upgrade was asked to stop").arg(timeoutMs);
-    // Stopped by a signal or its fleet: said as the journal records it, cancelled, with the step.
-    if (outcome.failed())
-        return tr("the upgrade was cancelled: %1").arg(outcome.reason());
+        return tr("no result within %1 ms: stopped by the watchdog").arg(timeoutMs);
     return tr("the upgrade ended without a result (see the log)");
 }

@@ -59,8 +59,11 @@ void FirmwareRun::startWorker()
     m_watchdog->start(m_timeoutMs);
 }
 
-void FirmwareRun::cancel()
+void FirmwareRun::cancel(UpgradeOutcome::StopReason by)
 {
+    // The first to ask is the one who stopped it.
+    if (m_stopReason == UpgradeOutcome::StopReason::None)
+        m_stopReason = by;
     // A worker not started yet would not see the request: it is then not started at all.
     if (m_journalThread)
         m_cancelledBeforeStart = true;
@@ -105,7 +108,7 @@ void FirmwareRun::onWatchdog()
         return;
     m_timedOut = true;
     emit watchdogExpired(m_timeoutMs);
-    m_worker->requestInterruption();
+    cancel(UpgradeOutcome::StopReason::Watchdog);
 }
 
 void FirmwareRun::onMessage(const QString& text)
@@ -123,6 +126,7 @@ void FirmwareRun::onWorkerFinished()
     m_watchdog->stop();
     const UpgradeOutcome reported = m_worker->outcome();
     m_outcome = reported.hasResult() ? reported : outcomeFromSignals(m_errorSeen, m_completionSeen, m_firstErrorLine);
+    nameWhoStopped();
     if (!m_journalDeferred)
         completeJournal({});
     emit finished(m_outcome);
@@ -160,8 +164,18 @@ void FirmwareRun::endBeforeStart()
 {
     m_finished = true;
     m_outcome = UpgradeOutcome::failure(tr("the upgrade was stopped before anything was sent"), true);
+    nameWhoStopped();
     if (!m_journalDeferred)
         completeJournal({});
+}
+
+// A stopped run says who stopped it, in the log as in the outcome that the journal and the callers report.
+void FirmwareRun::nameWhoStopped()
+{
+    if (!m_outcome.failed() || !m_outcome.stoppedOnRequest() || m_stopReason == UpgradeOutcome::StopReason::None)
+        return;
+    m_outcome = m_outcome.stoppedBy(m_stopReason, m_timeoutMs);
+    emit message(tr("The upgrade ended, %1").arg(m_outcome.summary()));
 }
 
 void FirmwareRun::completeJournal(const QString& versionAfter)

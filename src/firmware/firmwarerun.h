@@ -45,8 +45,8 @@ public:
     const UpgradeOutcome& outcome() const { return m_outcome; }
 
     void start();
-    // Asks the worker to stop at its next safe point.
-    void cancel();
+    // Asks the worker to stop at its next safe point; `by` is named in the outcome.
+    void cancel(UpgradeOutcome::StopReason by = UpgradeOutcome::StopReason::User);
     bool isRunning() const;
     // The watchdog fired while the worker ran.
     bool timedOut() const { return m_timedOut; }
@@ -74,12 +74,14 @@ private:
     void startWorker();
     void waitForJournalThread();
     void endBeforeStart();
+    void nameWhoStopped();
     void passOnJournalWarnings();
 
     QPointer<firmwareUpgrade> m_worker;
     QTimer* m_watchdog;
     int m_timeoutMs;
     bool m_timedOut = false;
+    UpgradeOutcome::StopReason m_stopReason = UpgradeOutcome::StopReason::None;
     bool m_errorSeen = false;
     bool m_completionSeen = false;
     bool m_finished = false;

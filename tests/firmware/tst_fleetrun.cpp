@@ -167,6 +167,8 @@ private slots:
     void stepsFollowTheLog();
     void journalRecordsCarryTheVersionFound();
     void heldJournalLockHoldsNoUnitBackBehindAnother();
+    void stopNamesWhoAskedForIt_data();
+    void stopNamesWhoAskedForIt();
 
 private:
     FleetRun::WorkerFactory factory(FleetLedger& ledger, QSet<QString> failing = {}, int workMs = 30)
@@ -488,6 +490,57 @@ void TestFleetRun::heldJournalLockHoldsNoUnitBackBehindAnother()
     QCOMPARE(warnings, 8);
     QVERIFY2(longestStall < 1000, qPrintable(QString::number(longestStall)));
     QVERIFY2(tookMs < 2 * JournalFile::defaultLockTimeoutMs, qPrintable(QString::number(tookMs)));
+}
+
+void TestFleetRun::stopNamesWhoAskedForIt_data()
+{
+    QTest::addColumn<int>("by");
+    QTest::addColumn<QString>("summary");
+    QTest::addColumn<int>("recorded");
+    const QString step = QStringLiteral(": ERROR: The upgrade was stopped before the install.");
+    const int cancelled = int(JournalRecord::Outcome::Cancelled);
+    QTest::newRow("user") << int(UpgradeOutcome::StopReason::User) << "cancelled by the user" + step << cancelled;
+    QTest::newRow("SIGTERM") << int(UpgradeOutcome::StopReason::Terminate) << "cancelled by SIGTERM" + step
+                             << cancelled;
+    QTest::newRow("watchdog") << int(UpgradeOutcome::StopReason::Watchdog)
+                              << "no result within 300 ms: stopped by the watchdog" + step
+                              << int(JournalRecord::Outcome::Failed);
+}
+
+// The unit's outcome, the line in its log and the journal name the same stopper; the watchdog's stop is
+// a failure of the unit, the others a cancel.
+void TestFleetRun::stopNamesWhoAskedForIt()
+{
+    QFETCH(int, by);
+    QFETCH(QString, summary);
+    QFETCH(int, recorded);
+    QTemporaryDir home;
+    QVERIFY(home.isValid());
+    const QByteArray dataHome = qgetenv("XDG_DATA_HOME");
+    qputenv("XDG_DATA_HOME", QFile::encodeName(home.path()));
+    const QString journalDirectory = DataLocation::directory();
+    FleetLedger ledger;
+    FleetRun::Options options;
+    options.timeoutMs = 300;
+    FleetRun run(supplies(1), factory(ledger, {}, 10000), options);
+    QStringList lines;
+    connect(&run, &FleetRun::unitMessages, this, [&](int, const QStringList& batch) { lines << batch; });
+    QSignalSpy finished(&run, &FleetRun::finished);
+    run.start();
+    QTRY_COMPARE(ledger.startedCount(), 1);
+    if (by != int(UpgradeOutcome::StopReason::Watchdog))
+        run.cancel(UpgradeOutcome::StopReason(by));
+    const bool ended = finished.wait(5000);
+    qputenv("XDG_DATA_HOME", dataHome);
+    QVERIFY(ended);
+
+    const UpgradeOutcome& outcome = run.unitResult(0).outcome;
+    QCOMPARE(outcome.summary(), summary);
+    QVERIFY(lines.contains(QStringLiteral("The upgrade ended, ") + summary));
+    const JournalReader::Result journal = JournalReader(journalDirectory).read();
+    QCOMPARE(journal.records.size(), 1);
+    QCOMPARE(int(journal.records.first().outcome), recorded);
+    QCOMPARE(journal.records.first().message, summary);
 }
 
 QTEST_GUILESS_MAIN(TestFleetRun)

@@ -44,19 +44,15 @@ void FirmwareRun::connectWorker()
     connect(m_worker, &QThread::finished, this, &FirmwareRun::onWorkerFinished, Qt::QueuedConnection);
 }
 
+// The watchdog bounds the unit's whole turn, the wait for the journal included.
 void FirmwareRun::start()
 {
+    m_watchdog->start(m_timeoutMs);
     if (!m_journal) {
-        startWorker();
+        m_worker->start();
         return;
     }
     beginJournal();
-}
-
-void FirmwareRun::startWorker()
-{
-    m_worker->start();
-    m_watchdog->start(m_timeoutMs);
 }
 
 void FirmwareRun::cancel(UpgradeOutcome::StopReason by)
@@ -152,9 +148,10 @@ void FirmwareRun::onJournalBegun()
     m_journalThread = nullptr;
     passOnJournalWarnings();
     if (!m_cancelledBeforeStart) {
-        startWorker();
+        m_worker->start();
         return;
     }
+    m_watchdog->stop();
     endBeforeStart();
     emit finished(m_outcome);
 }

@@ -71,7 +71,6 @@ private:
     void onMessage(const QString& text);
     void beginJournal();
     void onJournalBegun();
-    void startWorker();
     void waitForJournalThread();
     void endBeforeStart();
     void nameWhoStopped();

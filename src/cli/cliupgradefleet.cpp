@@ -15,8 +15,6 @@
 #include <QEventLoop>
 #include <QStringList>
 
-#include <csignal>
-
 CliUpgradeFleet::CliUpgradeFleet(CliContext& context, CliUpgradeReport& report, const Settings& settings)
     : m_context(context), m_report(report), m_settings(settings)
 {}
@@ -45,8 +43,7 @@ int CliUpgradeFleet::run(const QList<Device_t>& units)
     CliStopSignal stop;
     QObject::connect(&stop, &CliStopSignal::received, &fleet, [this, &fleet](int signalNumber) {
         m_context.error(tr("stopping: the units in flight are asked to stop at their next safe point"));
-        fleet.cancel(signalNumber == SIGINT ? UpgradeOutcome::StopReason::Interrupt
-                                            : UpgradeOutcome::StopReason::Terminate);
+        fleet.cancel(CliUpgradeRun::stopReasonOf(signalNumber));
     });
     QEventLoop loop;
     QObject::connect(&fleet, &FleetRun::finished, &loop, &QEventLoop::quit);

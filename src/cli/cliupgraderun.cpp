@@ -2,12 +2,15 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "cli/cliupgraderun.h"
 
+#include "cli/clistopsignal.h"
 #include "cli/cliupgradereport.h"
 #include "firmware/firmwarerun.h"
 #include "firmware/firmwareupgrade.h"
 #include "firmware/upgradeoutcome.h"
 
 #include <QEventLoop>
+
+#include <csignal>
 
 CliUpgradeRun::CliUpgradeRun(const Device_t& device, const QString& manualIp, const QString& firmwarePath,
                              int timeoutMs)
@@ -43,6 +46,10 @@ bool CliUpgradeRun::run(CliUpgradeReport& report, QString& reason)
         outcome = ended;
         loop.quit();
     });
+    // SIGTERM or SIGINT stops the unit at its next safe point, as in a fleet, and the outcome names it.
+    CliStopSignal stop;
+    connect(&stop, &CliStopSignal::received, &upgrade,
+            [&upgrade](int signalNumber) { upgrade.cancel(stopReasonOf(signalNumber)); });
     upgrade.start();
     loop.exec();
 
@@ -50,6 +57,11 @@ bool CliUpgradeRun::run(CliUpgradeReport& report, QString& reason)
         return true;
     reason = reasonFor(outcome, upgrade.timedOut(), m_timeoutMs);
     return false;
+}
+
+UpgradeOutcome::StopReason CliUpgradeRun::stopReasonOf(int signalNumber)
+{
+    return signalNumber == SIGINT ? UpgradeOutcome::StopReason::Interrupt : UpgradeOutcome::StopReason::Terminate;
 }
 
 QString CliUpgradeRun::reasonFor(const UpgradeOutcome& outcome, bool timedOut, int timeoutMs)

@@ -740,6 +740,14 @@ Zwei Netzwerkteilnehmer unter einer Adresse sind beide nicht zuverlässig erreic
         <source>no result within %1 ms: the watchdog stopped the upgrade</source>
         <translation>kein Ergebnis innerhalb von %1 ms: der Watchdog hat die Aktualisierung angehalten</translation>
     </message>
+    <message>
+        <source>the upgrade was stopped before anything was sent</source>
+        <translation>das Upgrade wurde angehalten, bevor etwas gesendet wurde</translation>
+    </message>
+    <message>
+        <source>The upgrade ended, %1</source>
+        <translation>Das Upgrade endete: %1</translation>
+    </message>
 </context>
 <context>
     <name>FleetResultsTable</name>
@@ -2300,6 +2308,26 @@ Bitte wählen Sie einen kleineren Bereich.</translation>
     <message>
         <source>the upgrade failed</source>
         <translation>die Aktualisierung ist fehlgeschlagen</translation>
+    </message>
+    <message>
+        <source>cancelled by the user</source>
+        <translation>abgebrochen vom Benutzer</translation>
+    </message>
+    <message>
+        <source>cancelled by SIGTERM</source>
+        <translation>abgebrochen durch SIGTERM</translation>
+    </message>
+    <message>
+        <source>cancelled by SIGINT</source>
+        <translation>abgebrochen durch SIGINT</translation>
+    </message>
+    <message>
+        <source>no result within %1 ms: stopped by the watchdog</source>
+        <translation>kein Ergebnis innerhalb von %1 ms: vom Watchdog angehalten</translation>
+    </message>
+    <message>
+        <source>cancelled</source>
+        <translation type="unfinished">abgebrochen</translation>
     </message>
 </context>
 <context>

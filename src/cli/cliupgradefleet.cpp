@@ -41,9 +41,9 @@ int CliUpgradeFleet::run(const QList<Device_t>& units)
     connectReport(fleet);
 
     CliStopSignal stop;
-    QObject::connect(&stop, &CliStopSignal::received, &fleet, [this, &fleet] {
+    QObject::connect(&stop, &CliStopSignal::received, &fleet, [this, &fleet](int signalNumber) {
         m_context.error(tr("stopping: the units in flight are asked to stop at their next safe point"));
-        fleet.cancel();
+        fleet.cancel(CliUpgradeRun::stopReasonOf(signalNumber));
     });
     QEventLoop loop;
     QObject::connect(&fleet, &FleetRun::finished, &loop, &QEventLoop::quit);

@@ -2,6 +2,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "cli/cliupgraderun.h"
 
+#include "cli/clistopsignal.h"
 #include "cli/cliupgradereport.h"
 #include "firmware/firmwarerun.h"
 #include "firmware/firmwareupgrade.h"
@@ -9,6 +10,8 @@
 
 #include <QEventLoop>
 #include <QRegularExpression>
+
+#include <csignal>
 
 CliUpgradeRun::CliUpgradeRun(const Device_t& device, const QString& manualIp, const QString& firmwarePath,
                              int timeoutMs)
@@ -44,6 +47,10 @@ bool CliUpgradeRun::run(CliUpgradeReport& report, QString& reason)
         outcome = ended;
         loop.quit();
     });
+    // SIGTERM or SIGINT stops the unit at its next safe point, as in a fleet, and the outcome names it.
+    CliStopSignal stop;
+    connect(&stop, &CliStopSignal::received, &upgrade,
+            [&upgrade](int signalNumber) { upgrade.cancel(stopReasonOf(signalNumber)); });
     upgrade.start();
     loop.exec();
 
@@ -53,15 +60,22 @@ bool CliUpgradeRun::run(CliUpgradeReport& report, QString& reason)
     return false;
 }
 
+UpgradeOutcome::StopReason CliUpgradeRun::stopReasonOf(int signalNumber)
+{
+    return signalNumber == SIGINT ? UpgradeOutcome::StopReason::Interrupt : UpgradeOutcome::StopReason::Terminate;
+}
+
 QString CliUpgradeRun::reasonFor(const UpgradeOutcome& outcome, bool timedOut, int timeoutMs)
 {
-    if (outcome.failed() && !outcome.stoppedOnRequest())
+    // Stopped: said as the journal records it, who stopped it and the step it stopped in.
+    if (outcome.failed() && outcome.stoppedOnRequest())
+        return timedOut && outcome.stopReason() == UpgradeOutcome::StopReason::None
+                   ? outcome.stoppedBy(UpgradeOutcome::StopReason::Watchdog, timeoutMs).summary()
+                   : outcome.summary();
+    if (outcome.failed())
         return ownWords(outcome.reason());
     if (timedOut)
-        return tr("no result within %1 ms: the upgrade was asked to stop").arg(timeoutMs);
-    // Stopped by a signal or its fleet: said as the journal records it, cancelled, with the step.
-    if (outcome.failed())
-        return tr("the upgrade was cancelled: %1").arg(outcome.reason());
+        return tr("no result within %1 ms: stopped by the watchdog").arg(timeoutMs);
     return tr("the upgrade ended without a result (see the log)");
 }
 

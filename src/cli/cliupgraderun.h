@@ -2,6 +2,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "firmware/upgradeoutcome.h"
 #include "model/device_t.h"
 
 #include <QCoreApplication>
@@ -9,7 +10,6 @@
 #include <QString>
 
 class CliUpgradeReport;
-class UpgradeOutcome;
 
 // The upgrade of one device as the window runs it (a FirmwareRun: the worker under its watchdog), on this
 // thread's event loop, where the worker's signals arrive queued and in order.
@@ -28,6 +28,8 @@ public:
     // True when the worker reported success. `reason` tells why not.
     bool run(CliUpgradeReport& report, QString& reason);
 
+    // Who stopped the run, by the signal kestrion-cli received.
+    static UpgradeOutcome::StopReason stopReasonOf(int signalNumber);
     // Why a run that did not succeed failed. Its own failure comes first, even when the watchdog fired too;
     // the time-out is the reason only of a run that ended without a failure of its own after it.
     static QString reasonFor(const UpgradeOutcome& outcome, bool timedOut, int timeoutMs);

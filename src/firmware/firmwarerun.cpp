@@ -4,6 +4,7 @@
 
 #include "firmware/firmwareupgrade.h"
 
+#include <QThread>
 #include <QTimer>
 
 #include <climits>
@@ -21,6 +22,7 @@ FirmwareRun::FirmwareRun(firmwareUpgrade* worker, int timeoutMs, QObject* parent
 
 FirmwareRun::~FirmwareRun()
 {
+    waitForJournalThread();
     stopAndWait(ULONG_MAX);
     // A caller that meant to rescan first and never did still leaves a complete record.
     if (m_finished)
@@ -42,13 +44,17 @@ void FirmwareRun::connectWorker()
     connect(m_worker, &QThread::finished, this, &FirmwareRun::onWorkerFinished, Qt::QueuedConnection);
 }
 
+// The watchdog bounds the unit's whole turn, the wait for the journal included.
 void FirmwareRun::start()
 {
     if (!claimUnit())
         return;
-    beginJournal();
-    m_worker->start();
     m_watchdog->start(m_timeoutMs);
+    if (!m_journal) {
+        m_worker->start();
+        return;
+    }
+    beginJournal();
 }
 
 // A manual address names no MAC and is not claimed.
@@ -68,19 +74,38 @@ bool FirmwareRun::claimUnit()
     return false;
 }
 
-void FirmwareRun::cancel()
+void FirmwareRun::cancel(UpgradeOutcome::StopReason by)
 {
+    // The first to ask is the one who stopped it.
+    if (m_stopReason == UpgradeOutcome::StopReason::None)
+        m_stopReason = by;
+    // A worker not started yet would not see the request: it is then not started at all.
+    if (m_journalThread)
+        m_cancelledBeforeStart = true;
     if (m_worker)
         m_worker->requestInterruption();
 }
 
 bool FirmwareRun::isRunning() const
 {
-    return m_worker && m_worker->isRunning();
+    return m_journalThread || (m_worker && m_worker->isRunning());
+}
+
+// Stopping while the "begun" line is being written: waits for it (bounded by the journal's lock time-out)
+// and ends the run there, with the record completed but without finished(), as a stopped worker has none.
+void FirmwareRun::waitForJournalThread()
+{
+    if (!m_journalThread)
+        return;
+    m_journalThread->wait();
+    delete m_journalThread;
+    m_journalThread = nullptr;
+    endBeforeStart();
 }
 
 bool FirmwareRun::stopAndWait(unsigned long waitMs)
 {
+    waitForJournalThread();
     if (!m_worker || !m_worker->isRunning())
         return true;
     m_worker->requestInterruption();
@@ -101,7 +126,7 @@ void FirmwareRun::onWatchdog()
         return;
     m_timedOut = true;
     emit watchdogExpired(m_timeoutMs);
-    m_worker->requestInterruption();
+    cancel(UpgradeOutcome::StopReason::Watchdog);
 }
 
 void FirmwareRun::onMessage(const QString& text)
@@ -120,6 +145,7 @@ void FirmwareRun::onWorkerFinished()
     m_unitLock.reset();
     const UpgradeOutcome reported = m_worker->outcome();
     m_outcome = reported.hasResult() ? reported : outcomeFromSignals(m_errorSeen, m_completionSeen, m_firstErrorLine);
+    nameWhoStopped();
     if (!m_journalDeferred)
         completeJournal({});
     emit finished(m_outcome);
@@ -128,10 +154,48 @@ void FirmwareRun::onWorkerFinished()
 // Before the worker's thread starts, so that the record is on disk before anything is sent.
 void FirmwareRun::beginJournal()
 {
-    if (!m_journal)
+    const Device_t unit = m_worker->unitToUpgrade();
+    const QString path = m_worker->firmwarePath();
+    UpgradeJournal* journal = m_journal.get();
+    m_journalThread = QThread::create([this, journal, unit, path] { m_journalId = journal->begin(unit, path); });
+    connect(m_journalThread, &QThread::finished, this, &FirmwareRun::onJournalBegun, Qt::QueuedConnection);
+    m_journalThread->start();
+}
+
+void FirmwareRun::onJournalBegun()
+{
+    if (!m_journalThread)
         return;
-    m_journalId = m_journal->begin(m_worker->unitToUpgrade(), m_worker->firmwarePath());
+    m_journalThread->wait();
+    delete m_journalThread;
+    m_journalThread = nullptr;
     passOnJournalWarnings();
+    if (!m_cancelledBeforeStart) {
+        m_worker->start();
+        return;
+    }
+    m_watchdog->stop();
+    endBeforeStart();
+    emit finished(m_outcome);
+}
+
+// Stopped while the record was being written: nothing was sent to the unit.
+void FirmwareRun::endBeforeStart()
+{
+    m_finished = true;
+    m_outcome = UpgradeOutcome::failure(tr("the upgrade was stopped before anything was sent"), true);
+    nameWhoStopped();
+    if (!m_journalDeferred)
+        completeJournal({});
+}
+
+// A stopped run says who stopped it, in the log as in the outcome that the journal and the callers report.
+void FirmwareRun::nameWhoStopped()
+{
+    if (!m_outcome.failed() || !m_outcome.stoppedOnRequest() || m_stopReason == UpgradeOutcome::StopReason::None)
+        return;
+    m_outcome = m_outcome.stoppedBy(m_stopReason, m_timeoutMs);
+    emit message(tr("The upgrade ended, %1").arg(m_outcome.summary()));
 }
 
 void FirmwareRun::completeJournal(const QString& versionAfter)

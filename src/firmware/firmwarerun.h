@@ -12,6 +12,7 @@
 
 #include <memory>
 
+class QThread;
 class QTimer;
 class firmwareUpgrade;
 
@@ -19,7 +20,9 @@ class firmwareUpgrade;
 // on what the worker says, asks it to stop when its time is up or when cancelled (the worker stops at its
 // next safe point), and once the thread has ended emits finished() exactly once with the run's outcome.
 // Every run is recorded in the journal: begun when it starts, completed when it ends, or, for a caller that
-// rescans the unit first, once that caller hands over the version it found.
+// rescans the unit first, once that caller hands over the version it found. The "begun" line is written on
+// a thread of its own and the worker starts only once it is on disk: a journal locked by another program
+// then holds up this unit alone, never the event loop nor the units of other runs.
 class FirmwareRun : public QObject
 {
     Q_OBJECT
@@ -45,8 +48,8 @@ public:
     // Claims the unit first (UnitLock): a unit another process upgrades or configures is not touched, and
     // the run finishes at once as a failure that names the holder, with nothing recorded.
     void start();
-    // Asks the worker to stop at its next safe point.
-    void cancel();
+    // Asks the worker to stop at its next safe point; `by` is named in the outcome.
+    void cancel(UpgradeOutcome::StopReason by = UpgradeOutcome::StopReason::User);
     bool isRunning() const;
     // The watchdog fired while the worker ran.
     bool timedOut() const { return m_timedOut; }
@@ -70,6 +73,10 @@ private:
     void onWorkerFinished();
     void onMessage(const QString& text);
     void beginJournal();
+    void onJournalBegun();
+    void waitForJournalThread();
+    void endBeforeStart();
+    void nameWhoStopped();
     void passOnJournalWarnings();
     bool claimUnit();
 
@@ -77,6 +84,7 @@ private:
     QTimer* m_watchdog;
     int m_timeoutMs;
     bool m_timedOut = false;
+    UpgradeOutcome::StopReason m_stopReason = UpgradeOutcome::StopReason::None;
     bool m_errorSeen = false;
     bool m_completionSeen = false;
     bool m_finished = false;
@@ -84,6 +92,8 @@ private:
     UpgradeOutcome m_outcome;
     std::unique_ptr<UpgradeJournal> m_journal;
     QString m_journalId;
+    QThread* m_journalThread = nullptr;
+    bool m_cancelledBeforeStart = false;
     QString m_logFile;
     bool m_journalDeferred = false;
     bool m_journalCompleted = false;

@@ -99,7 +99,7 @@ void FleetRun::start()
     finishWhenDone();
 }
 
-void FleetRun::cancel()
+void FleetRun::cancel(UpgradeOutcome::StopReason by)
 {
     if (m_finished || m_cancelled)
         return;
@@ -107,7 +107,7 @@ void FleetRun::cancel()
     halt(tr("the upgrade was cancelled"));
     for (const auto& slot : m_slots)
         if (slot->run)
-            slot->run->cancel();
+            slot->run->cancel(by);
     finishWhenDone();
 }
 

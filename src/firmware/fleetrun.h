@@ -88,8 +88,9 @@ public:
     void setVersionCheck(FleetVersionCheck* check);
 
     void start();
-    // Every unit in flight is asked to stop at its next safe point; no other starts.
-    void cancel();
+    // Every unit in flight is asked to stop at its next safe point; no other starts. `by` is named in the
+    // outcomes of the units it stopped.
+    void cancel(UpgradeOutcome::StopReason by = UpgradeOutcome::StopReason::User);
 
     bool isRunning() const { return m_started && !m_finished; }
     bool isFinished() const { return m_finished; }

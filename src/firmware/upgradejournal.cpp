@@ -39,7 +39,8 @@ JournalRecord::Outcome UpgradeJournal::recordOutcome(const UpgradeOutcome& outco
 {
     if (outcome.succeeded())
         return JournalRecord::Outcome::Succeeded;
-    if (outcome.failed() && outcome.stoppedOnRequest())
+    // A unit that gave no result in time failed; only a stop someone asked for is a cancel.
+    if (outcome.failed() && outcome.stoppedOnRequest() && outcome.stopReason() != UpgradeOutcome::StopReason::Watchdog)
         return JournalRecord::Outcome::Cancelled;
     return JournalRecord::Outcome::Failed;
 }
@@ -49,7 +50,7 @@ QString UpgradeJournal::messageFor(const UpgradeOutcome& outcome)
     if (outcome.succeeded())
         return tr("upgraded");
     if (outcome.failed())
-        return outcome.reason();
+        return outcome.summary();
     return tr("the upgrade ended without a result");
 }
 

@@ -20,6 +20,39 @@ UpgradeOutcome UpgradeOutcome::failure(const QString& reason, bool stoppedOnRequ
     return outcome;
 }
 
+UpgradeOutcome UpgradeOutcome::stoppedBy(StopReason by, int watchdogMs) const
+{
+    UpgradeOutcome outcome = *this;
+    outcome.m_stopReason = by;
+    outcome.m_watchdogMs = watchdogMs;
+    return outcome;
+}
+
+QString UpgradeOutcome::summary() const
+{
+    if (!failed() || !m_stoppedOnRequest)
+        return m_reason;
+    QString who;
+    switch (m_stopReason) {
+    case StopReason::User:
+        who = tr("cancelled by the user");
+        break;
+    case StopReason::Terminate:
+        who = tr("cancelled by SIGTERM");
+        break;
+    case StopReason::Interrupt:
+        who = tr("cancelled by SIGINT");
+        break;
+    case StopReason::Watchdog:
+        who = tr("no result within %1 ms: stopped by the watchdog").arg(m_watchdogMs);
+        break;
+    case StopReason::None:
+        who = tr("cancelled");
+        break;
+    }
+    return m_reason.isEmpty() ? who : who + QStringLiteral(": ") + m_reason;
+}
+
 QString UpgradeOutcome::errorLineOf(const QString& message)
 {
     // Procedures open some lines with a line break of their own ("\nERROR: Unexpected Error").

@@ -61,6 +61,7 @@ private slots:
     void thirtyTwoAtOnceKeepTheWindowResponsive();
 
 private:
+    bool bothWorkersSpoke() const;
     QString image(const QString& name, const QString& version);
     QString stepOf(int row) const;
     int rowOfUnit(const QString& ip) const;
@@ -301,6 +302,8 @@ void TestFirmwarePageFleet::cancelWithUnitsInFlight()
     FleetResultsTable* results = m_lab->window->firmwarePage().resultsTable();
     QTRY_VERIFY_WITH_TIMEOUT(results->step(0) != FleetRun::Step::Waiting && results->step(1) != FleetRun::Step::Waiting,
                              10000);
+    // Their workers start once their journal records are written.
+    QTRY_VERIFY_WITH_TIMEOUT(bothWorkersSpoke(), 10000);
     QPushButton* cancel = m_lab->child<QPushButton>("cancelFwBtn");
     QVERIFY(cancel->isEnabled());
     QTest::mouseClick(cancel, Qt::LeftButton);
@@ -354,6 +357,12 @@ void TestFirmwarePageFleet::failureLimitStartsNoFurtherUnit()
     QVERIFY(m_lab->windowEnabled());
 }
 
+bool TestFirmwarePageFleet::bothWorkersSpoke() const
+{
+    const QList<WorkerRecorder::Run> runs = m_lab->recorder.runs();
+    return runs.size() == 2 && !runs.at(0).logs.isEmpty() && !runs.at(1).logs.isEmpty();
+}
+
 // Quit answered Yes: every unit in flight stops at its safe point, its lines are in the saved log, the window goes.
 void TestFirmwarePageFleet::quitWithUnitsInFlightSavesTheirLog()
 {
@@ -369,6 +378,8 @@ void TestFirmwarePageFleet::quitWithUnitsInFlightSavesTheirLog()
     FleetResultsTable* results = m_lab->window->firmwarePage().resultsTable();
     QTRY_VERIFY_WITH_TIMEOUT(results->step(0) != FleetRun::Step::Waiting && results->step(1) != FleetRun::Step::Waiting,
                              10000);
+    // Their workers start once their journal records are written.
+    QTRY_VERIFY_WITH_TIMEOUT(bothWorkersSpoke(), 10000);
     m_lab->window->firmwarePage().setQuitWaitMs(quitBoundMs);
     m_lab->prompts->answer = QMessageBox::Yes;
     m_lab->window->close();

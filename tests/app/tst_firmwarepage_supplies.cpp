@@ -438,7 +438,11 @@ void TestFirmwarePageSupplies::watchdogEndsASilentSupply()
     QVERIFY2(m_lab->log().contains(QStringLiteral("\nInstall new firmware:\n")), qPrintable(m_lab->log()));
     QVERIFY2(m_lab->log().indexOf(warning) > m_lab->log().indexOf(QStringLiteral("Install new firmware:")),
              qPrintable(m_lab->log()));
-    QVERIFY(m_lab->log().endsWith(asLogText(end)));
+    // Then the run names who stopped it and the step it stopped in, as the journal records it.
+    const QString stopped = QStringLiteral("The upgrade ended, no result within %1 ms: stopped by the watchdog: %2")
+                                .arg(watchdogMs)
+                                .arg(end.at(2));
+    QVERIFY2(m_lab->log().endsWith(asLogText(end + QStringList{stopped})), qPrintable(m_lab->log()));
     const SimLog::Lines uploads = SimLog::events(m_lab->simLog(), QStringLiteral("upload"), QStringLiteral("pssilent"));
     QCOMPARE(uploads.size(), 1);
     QCOMPARE(qint64(uploads.first().value(QLatin1String("bytes")).toDouble()), smallImage);

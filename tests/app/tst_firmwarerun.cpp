@@ -647,6 +647,8 @@ void TestFirmwareRun::closeIsHeldUntilTheWorkerEnds()
     tick({0});
     m_harness->ui.lineEditFirmware1->setText(supplyImage);
     m_page->buttonUpFwPressed();
+    // The worker starts once the run's journal record is written.
+    QTRY_COMPARE(m_workers->running(), 1);
     // Asked once; the user agrees to stop the run.
     m_harness->prompts.answer = QMessageBox::Yes;
     QVERIFY(m_page->holdCloseUntilIdle());

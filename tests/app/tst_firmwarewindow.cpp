@@ -208,6 +208,8 @@ void TestFirmwareWindow::namedSlotsForwardToThePage()
 void TestFirmwareWindow::closingWaitsForTheWorker()
 {
     startRun(ScriptedWorkers::waitsForInterruption);
+    // The worker starts once the run's journal record is written.
+    QTRY_COMPARE(m_workers->running(), 1);
     // Held open while the worker runs; once the user agrees, it is asked to stop and the window closes
     // once it has.
     m_prompts->answer = QMessageBox::Yes;

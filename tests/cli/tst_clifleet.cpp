@@ -310,6 +310,10 @@ void TestCliFleet::cancelStopsUnitsInFlight()
     QVERIFY(result.finished);
     QCOMPARE(result.exitCode, 1);
     QVERIFY2(result.err.contains("stopping: the units in flight are asked to stop"), result.err.constData());
+    // Each unit in flight names who stopped it, in its failure as in its log.
+    for (const QString& unit : units.mid(0, 2))
+        QVERIFY2(result.err.contains(m_macs.value(unit).toUtf8() + ": cancelled by SIGTERM: "), result.err.constData());
+    QCOMPARE(result.out.count("The upgrade ended, cancelled by SIGTERM: "), 2);
     QVERIFY(
         result.err.contains("not upgraded: " + m_macs.value("ks03").toUtf8() + ", " + m_macs.value("ks04").toUtf8()));
     const SimLog::Lines heard = since(before);

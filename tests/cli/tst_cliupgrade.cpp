@@ -416,9 +416,11 @@ void TestCliUpgrade::watchdogEndsASilentSupply()
     const int step = out.indexOf("ERROR: The upgrade was stopped on request while the supply was installing the "
                                  "image; its installation report was not followed to the end.");
     QVERIFY2(step >= 0 && step < out.indexOf("CRITICAL: update error: Timeout Error!"), result.out.constData());
-    QCOMPARE(lines(result.err), QStringList{"kestrion-cli upgrade: " + pssilentMac +
-                                            ": no result within 1500 ms: "
-                                            "the upgrade was asked to stop"});
+    QCOMPARE(lines(result.err),
+             QStringList{"kestrion-cli upgrade: " + pssilentMac +
+                         ": no result within 1500 ms: stopped by the watchdog: ERROR: The upgrade was stopped on "
+                         "request while the supply was installing the image; its installation report was not "
+                         "followed to the end."});
 }
 
 // 4 MiB of installation report reach the output as its first and last 64 Ki characters and a count.

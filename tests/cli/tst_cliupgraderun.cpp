@@ -22,7 +22,7 @@ const QString noResult = QStringLiteral("the upgrade ended without a result (see
 
 QString timeOut(int ms)
 {
-    return QStringLiteral("no result within %1 ms: the upgrade was asked to stop").arg(ms);
+    return QStringLiteral("no result within %1 ms: stopped by the watchdog").arg(ms);
 }
 
 // A worker whose thread plays a story through the worker's own outcome functions.
@@ -99,10 +99,10 @@ private slots:
         const int none = int(UpgradeOutcome::Result::NoResult);
         QTest::newRow("own failure") << failed << false << false << ownFailure;
         QTest::newRow("own failure after the watchdog") << failed << false << true << ownFailure;
-        QTest::newRow("stopped by the watchdog") << failed << true << true << timeOut(1500);
-        // Stopped otherwise (a signal): cancelled, as the journal has it, with the step the stop came in.
-        QTest::newRow("stopped on request")
-            << failed << true << false << QStringLiteral("the upgrade was cancelled: ERROR: x");
+        QTest::newRow("stopped by the watchdog")
+            << failed << true << true << timeOut(1500) + QStringLiteral(": ERROR: x");
+        // Stopped otherwise: cancelled, as the journal has it, with the step the stop came in.
+        QTest::newRow("stopped on request") << failed << true << false << QStringLiteral("cancelled: ERROR: x");
         QTest::newRow("no result after the watchdog") << none << false << true << timeOut(1500);
         QTest::newRow("no result") << none << false << false << noResult;
     }
@@ -146,7 +146,9 @@ private slots:
         });
         QCOMPARE(ended.finishedSignals, 1);
         QVERIFY(ended.outcome.stoppedOnRequest());
-        QCOMPARE(CliUpgradeRun::reasonFor(ended.outcome, ended.timedOut, watchdogMs), timeOut(watchdogMs));
+        QCOMPARE(ended.outcome.stopReason(), UpgradeOutcome::StopReason::Watchdog);
+        QCOMPARE(CliUpgradeRun::reasonFor(ended.outcome, ended.timedOut, watchdogMs),
+                 timeOut(watchdogMs) + QStringLiteral(": ERROR: The upgrade was stopped before image line 3."));
     }
 
     // A worker that ends without a word after the watchdog, and one that ends without a word in time.
@@ -185,7 +187,8 @@ private slots:
         QVERIFY(ended.outcome.failed());
         QVERIFY(ended.outcome.stoppedOnRequest());
         QVERIFY(ended.messages.contains(QStringLiteral("ERROR: The upgrade ended without a result.")));
-        QCOMPARE(CliUpgradeRun::reasonFor(ended.outcome, ended.timedOut, watchdogMs), timeOut(watchdogMs));
+        QCOMPARE(CliUpgradeRun::reasonFor(ended.outcome, ended.timedOut, watchdogMs),
+                 timeOut(watchdogMs) + QStringLiteral(": ERROR: The upgrade ended without a result."));
     }
 
     // A supply that was installing when the watchdog fired and then confirmed its image was upgraded.

@@ -6,6 +6,8 @@
 #include "firmware/fleetrun.h"
 #include "firmware/fleetversioncheck.h"
 #include "journal/datalocation.h"
+#include "journal/journalfile.h"
+#include "journal/journallock.h"
 #include "journal/journalreader.h"
 #include "journal/journalvalues.h"
 
@@ -17,6 +19,10 @@
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QtTest>
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
 
 namespace {
 // What the pretend workers did, across their threads.
@@ -38,6 +44,11 @@ struct FleetLedger
         }
         started << mac;
         peak = qMax(peak, ++inFlight);
+    }
+    int startedCount()
+    {
+        QMutexLocker lock(&mutex);
+        return int(started.size());
     }
     void leave(const QStringList& keys)
     {
@@ -156,6 +167,9 @@ private slots:
     void stepsFollowTheLog_data();
     void stepsFollowTheLog();
     void journalRecordsCarryTheVersionFound();
+    void heldJournalLockHoldsNoUnitBackBehindAnother();
+    void stopNamesWhoAskedForIt_data();
+    void stopNamesWhoAskedForIt();
 
 private:
     FleetRun::WorkerFactory factory(FleetLedger& ledger, QSet<QString> failing = {}, int workMs = 30)
@@ -355,6 +369,8 @@ void TestFleetRun::cancelStopsUnitsInFlight()
     QSignalSpy finished(&run, &FleetRun::finished);
     run.start();
     QTRY_COMPARE(run.runningCount(), 3);
+    // Their workers start once their journal records are written.
+    QTRY_COMPARE(ledger.startedCount(), 3);
     QElapsedTimer clock;
     clock.start();
     run.cancel();
@@ -454,6 +470,101 @@ void TestFleetRun::journalRecordsCarryTheVersionFound()
     QCOMPARE(versionAfter(1), QString());
     QCOMPARE(byMac.value(units.at(2).mac).outcome, JournalRecord::Outcome::Failed);
     QCOMPARE(byMac.value(units.at(2).mac).message, QStringLiteral("CRITICAL: update error: refused"));
+}
+
+// Another program holds the journal's lock for the whole run: every unit waits out the lock's time-out
+// for its "begun" line, all at once and off the event loop, and is upgraded with a warning.
+void TestFleetRun::heldJournalLockHoldsNoUnitBackBehindAnother()
+{
+    QTemporaryDir home;
+    QVERIFY(home.isValid());
+    const QByteArray dataHome = qgetenv("XDG_DATA_HOME");
+    qputenv("XDG_DATA_HOME", QFile::encodeName(home.path()));
+    QVERIFY(DataLocation::ensure(DataLocation::directory()));
+    // A lock of its own open file, as another process's would be.
+    const QByteArray lockPath = QFile::encodeName(DataLocation::directory() + QLatin1Char('/') + JournalLock::fileName);
+    const int other = ::open(lockPath.constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+    QVERIFY(other >= 0 && ::flock(other, LOCK_EX) == 0);
+
+    FleetLedger ledger;
+    FleetRun::Options options;
+    options.parallel = 8;
+    FleetRun run(supplies(8), factory(ledger), options);
+    int warnings = 0;
+    connect(&run, &FleetRun::unitMessages, this, [&](int, const QStringList& lines) {
+        warnings += int(lines.filter(QStringLiteral("is not recorded in the journal")).size());
+    });
+    QElapsedTimer clock;
+    QTimer ticker;
+    qint64 lastTick = 0;
+    qint64 longestStall = 0;
+    connect(&ticker, &QTimer::timeout, this, [&] {
+        longestStall = qMax(longestStall, clock.elapsed() - lastTick);
+        lastTick = clock.elapsed();
+    });
+    clock.start();
+    ticker.start(10);
+    const bool ended = runToEnd(run, 60000);
+    const qint64 tookMs = clock.elapsed();
+    ::close(other);
+    qputenv("XDG_DATA_HOME", dataHome);
+
+    QVERIFY(ended);
+    QCOMPARE(run.finishedCount(), 8);
+    QCOMPARE(warnings, 8);
+    QVERIFY2(longestStall < 1000, qPrintable(QString::number(longestStall)));
+    QVERIFY2(tookMs < 2 * JournalFile::defaultLockTimeoutMs, qPrintable(QString::number(tookMs)));
+}
+
+void TestFleetRun::stopNamesWhoAskedForIt_data()
+{
+    QTest::addColumn<int>("by");
+    QTest::addColumn<QString>("summary");
+    QTest::addColumn<int>("recorded");
+    const QString step = QStringLiteral(": ERROR: The upgrade was stopped before the install.");
+    const int cancelled = int(JournalRecord::Outcome::Cancelled);
+    QTest::newRow("user") << int(UpgradeOutcome::StopReason::User) << "cancelled by the user" + step << cancelled;
+    QTest::newRow("SIGTERM") << int(UpgradeOutcome::StopReason::Terminate) << "cancelled by SIGTERM" + step
+                             << cancelled;
+    QTest::newRow("watchdog") << int(UpgradeOutcome::StopReason::Watchdog)
+                              << "no result within 300 ms: stopped by the watchdog" + step
+                              << int(JournalRecord::Outcome::Failed);
+}
+
+// The unit's outcome, the line in its log and the journal name the same stopper; the watchdog's stop is
+// a failure of the unit, the others a cancel.
+void TestFleetRun::stopNamesWhoAskedForIt()
+{
+    QFETCH(int, by);
+    QFETCH(QString, summary);
+    QFETCH(int, recorded);
+    QTemporaryDir home;
+    QVERIFY(home.isValid());
+    const QByteArray dataHome = qgetenv("XDG_DATA_HOME");
+    qputenv("XDG_DATA_HOME", QFile::encodeName(home.path()));
+    const QString journalDirectory = DataLocation::directory();
+    FleetLedger ledger;
+    FleetRun::Options options;
+    options.timeoutMs = 300;
+    FleetRun run(supplies(1), factory(ledger, {}, 10000), options);
+    QStringList lines;
+    connect(&run, &FleetRun::unitMessages, this, [&](int, const QStringList& batch) { lines << batch; });
+    QSignalSpy finished(&run, &FleetRun::finished);
+    run.start();
+    QTRY_COMPARE(ledger.startedCount(), 1);
+    if (by != int(UpgradeOutcome::StopReason::Watchdog))
+        run.cancel(UpgradeOutcome::StopReason(by));
+    const bool ended = finished.wait(5000);
+    qputenv("XDG_DATA_HOME", dataHome);
+    QVERIFY(ended);
+
+    const UpgradeOutcome& outcome = run.unitResult(0).outcome;
+    QCOMPARE(outcome.summary(), summary);
+    QVERIFY(lines.contains(QStringLiteral("The upgrade ended, ") + summary));
+    const JournalReader::Result journal = JournalReader(journalDirectory).read();
+    QCOMPARE(journal.records.size(), 1);
+    QCOMPARE(int(journal.records.first().outcome), recorded);
+    QCOMPARE(journal.records.first().message, summary);
 }
 
 QTEST_GUILESS_MAIN(TestFleetRun)

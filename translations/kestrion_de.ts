@@ -2327,7 +2327,7 @@ Bitte wählen Sie einen kleineren Bereich.</translation>
     </message>
     <message>
         <source>cancelled</source>
-        <translation type="unfinished">abgebrochen</translation>
+        <translation>abgebrochen</translation>
     </message>
 </context>
 <context>

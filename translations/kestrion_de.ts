@@ -737,10 +737,6 @@ Zwei Netzwerkteilnehmer unter einer Adresse sind beide nicht zuverlässig erreic
 <context>
     <name>FirmwareRun</name>
     <message>
-        <source>no result within %1 ms: the watchdog stopped the upgrade</source>
-        <translation>kein Ergebnis innerhalb von %1 ms: der Watchdog hat die Aktualisierung angehalten</translation>
-    </message>
-    <message>
         <source>the upgrade was stopped before anything was sent</source>
         <translation>das Upgrade wurde angehalten, bevor etwas gesendet wurde</translation>
     </message>

@@ -203,12 +203,8 @@ void FirmwareRun::completeJournal(const QString& versionAfter)
     if (!m_journal || !m_finished || m_journalCompleted)
         return;
     m_journalCompleted = true;
-    // Stopped by the watchdog, not by anyone's Cancel: the run failed.
-    const UpgradeOutcome recorded =
-        m_timedOut && m_outcome.failed() && m_outcome.stoppedOnRequest()
-            ? UpgradeOutcome::failure(tr("no result within %1 ms: the watchdog stopped the upgrade").arg(m_timeoutMs))
-            : m_outcome;
-    m_journal->complete(m_journalId, recorded, versionAfter, m_logFile);
+    // A watchdog stop is recorded as a failure: the outcome names who stopped the run.
+    m_journal->complete(m_journalId, m_outcome, versionAfter, m_logFile);
     passOnJournalWarnings();
 }
 

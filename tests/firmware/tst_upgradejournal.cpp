@@ -105,7 +105,8 @@ private slots:
         QVERIFY(run.timedOut());
         const JournalRecord record = onlyRecord();
         QCOMPARE(record.outcome, JournalRecord::Outcome::Failed);
-        QCOMPARE(record.message, QStringLiteral("no result within 300 ms: the watchdog stopped the upgrade"));
+        QVERIFY2(record.message.startsWith(QStringLiteral("no result within 300 ms: stopped by the watchdog: ERROR: ")),
+                 qPrintable(record.message));
     }
 
     // A damaged file fails before the unit is touched; the record says so in the run's own words.

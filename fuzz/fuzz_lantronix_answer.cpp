@@ -10,8 +10,24 @@
 #include <QNetworkDatagram>
 
 namespace {
-constexpr int macEnd = 30;
+constexpr size_t macStart = 24;
+constexpr size_t macEnd = 30;
+constexpr size_t largestAnswer = 512;
+
+// A module's answer: its header, room for the MAC up to the largest answer, and a MAC of one unit
+// (neither all zero nor a group address).
+bool isModuleAnswer(const uint8_t* data, size_t size)
+{
+    if (size < macEnd || size > largestAnswer)
+        return false;
+    if (data[0] != 0x00 || data[1] != 0x00 || data[2] != 0x00 || data[3] != 0xF7)
+        return false;
+    bool allZero = true;
+    for (size_t i = macStart; i < macEnd; ++i)
+        allZero = allZero && data[i] == 0;
+    return !allZero && (data[macStart] & 0x01) == 0;
 }
+} // namespace
 
 extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv)
 {
@@ -27,7 +43,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     client.parseKolvexResponse(datagram);
     client.parseKolvexResponse(datagram);
     const QList<Device_t> candidates = client.lantronixCandidates();
-    FUZZ_CHECK(candidates.size() == (size >= size_t(macEnd) ? 1 : 0));
+    FUZZ_CHECK(candidates.size() == (isModuleAnswer(data, size) ? 1 : 0));
     for (const Device_t& candidate : candidates) {
         FUZZ_CHECK(candidate.mac.size() == 17);
         FUZZ_CHECK(candidate.mac == candidate.mac.toUpper());
